@@ -1,0 +1,41 @@
+#include "platform/AppFolder.h"
+#include "platform/Clock.h"
+#include "platform/ConnectionState.h"
+#include "platform/Context.h"
+#include "platform/QSettingsUserSettings.h"
+#include "platform/QtDesktopShell.h"
+#include "platform/QtMessageBoxes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QNetworkAccessManager>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marlowin"));
+    QApplication::setOrganizationName(QStringLiteral("Marlowin"));
+
+    const QString appFolder = platform::ResolveAppFolder();
+    platform::SeedAppFolder(appFolder, platform::ShippedFilesFolder());
+
+    platform::QtMessageBoxes messages;
+    platform::QSettingsUserSettings userSettings;
+    platform::NetworkInformationState connection;
+    platform::QtDesktopShell shell;
+    platform::SystemClock clock;
+    QNetworkAccessManager network;
+    platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+
+    QMainWindow window;
+    window.setObjectName(QStringLiteral("frmMain"));
+    window.setWindowTitle(QStringLiteral("Marlowin"));
+    auto *folder = new QLabel(QObject::tr("App folder: %1").arg(ctx.appFolder), &window);
+    folder->setAlignment(Qt::AlignCenter);
+    window.setCentralWidget(folder);
+    window.resize(1000, 700);
+    messages.setOwner(&window);
+    window.show();
+    return app.exec();
+}

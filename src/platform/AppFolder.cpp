@@ -1,0 +1,58 @@
+#include "platform/AppFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+QString ResolveAppFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("MARLOWIN_HOME");
+    if (!fromEnvironment.isEmpty())
+        return QDir(fromEnvironment).absolutePath();
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .absoluteFilePath(QStringLiteral("Marlowin"));
+}
+
+QString ShippedFilesFolder()
+{
+    const QDir binary(QCoreApplication::applicationDirPath());
+    const QString installed = binary.absoluteFilePath(QStringLiteral("../share/marlowin"));
+    if (QFileInfo(installed).isDir())
+        return QDir::cleanPath(installed);
+    return QStringLiteral(MARLOWIN_RESOURCES_DIR);
+}
+
+const QStringList &ShippedFileNames()
+{
+    static const QStringList names{
+        QStringLiteral("default.fdb"),      QStringLiteral("view.tpl"),
+        QStringLiteral("email.tpl"),        QStringLiteral("Localization.txt"),
+        QStringLiteral("notify.wav"),       QStringLiteral("Help.html"),
+    };
+    return names;
+}
+
+QStringList SeedAppFolder(const QString &appFolder, const QString &shippedFolder)
+{
+    QDir().mkpath(appFolder);
+    QStringList copied;
+    for (const QString &name : ShippedFileNames()) {
+        const QString target = QDir(appFolder).filePath(name);
+        const QString source = QDir(shippedFolder).filePath(name);
+        if (QFileInfo::exists(target) || !QFileInfo(source).isFile())
+            continue;
+        if (QFile::copy(source, target)) {
+            // Installed files are read-only; the user's copy must stay editable.
+            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                         | QFile::ReadOther);
+            copied << name;
+        }
+    }
+    return copied;
+}
+
+} // namespace platform

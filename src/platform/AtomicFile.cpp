@@ -1,0 +1,37 @@
+#include "platform/AtomicFile.h"
+
+#include <QSaveFile>
+
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+WriteResult Failure(const QSaveFile &file)
+{
+    const int number = errno != 0 ? errno : EIO;
+    return {false, number, file.errorString()};
+}
+
+} // namespace
+
+WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
+                                std::optional<QFileDevice::Permissions> permissions)
+{
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure(file);
+    if (permissions)
+        file.setPermissions(*permissions);
+    if (file.write(bytes) != bytes.size()) {
+        WriteResult result = Failure(file);
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return Failure(file);
+    return {true, 0, {}};
+}
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+struct WriteResult {
+    bool ok = false;
+    int errorNumber = 0;     // errno-style number when the write failed
+    QString errorText;       // the system's description of the failure
+};
+
+// Replaces the file's content as a whole: the bytes go to a temporary file beside it, which is
+// renamed over the old file only when everything was written. A crash or a full disk leaves the
+// old file as it was. When permissions are given the file gets them; otherwise an existing
+// file keeps its own and a new one gets the default.
+[[nodiscard]] WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
+                                              std::optional<QFileDevice::Permissions> permissions = {});
+
+} // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QNetworkAccessManager;
+
+namespace platform {
+
+class Clock;
+class ConnectionState;
+class DesktopShell;
+class MessageBoxes;
+class UserSettings;
+
+// The services that logic reaches the world through. The program builds one in src/app with
+// the real implementations; tests build one over fakes and a temporary app folder.
+struct Context {
+    MessageBoxes &messages;
+    UserSettings &userSettings;
+    ConnectionState &connection;
+    DesktopShell &shell;
+    Clock &clock;
+    QNetworkAccessManager &network;
+    QString appFolder; // absolute path of the app folder, without a trailing "/"
+};
+
+} // namespace platform

@@ -1,0 +1,15 @@
+#include "platform/EventPump.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace platform {
+
+void DoEvents(int maxWaitMs)
+{
+    QEventLoop loop;
+    QTimer::singleShot(maxWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace platform

@@ -1,0 +1,69 @@
+#include "platform/QtMessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+QMessageBox::Icon ToQt(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageAnswer FromQt(int button, MessageButtons offered)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    default:
+        // Closed with Escape or the window's close box: the box's safe answer.
+        return offered == MessageButtons::YesNo         ? MessageAnswer::No
+               : offered == MessageButtons::RetryCancel ? MessageAnswer::Cancel
+                                                        : MessageAnswer::Ok;
+    }
+}
+
+} // namespace
+
+MessageAnswer QtMessageBoxes::show(MessageIcon icon, const QString &title, const QString &text,
+                                   MessageButtons buttons)
+{
+    QMessageBox box(ToQt(icon), title, text, ToQt(buttons), m_owner);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == MessageButtons::RetryCancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    return FromQt(box.exec(), buttons);
+}
+
+} // namespace platform

@@ -1,0 +1,126 @@
+#include "platform/TextCodec.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <optional>
+
+namespace platform {
+namespace {
+
+constexpr auto kWindows1252 = "windows-1252";
+
+// Charsets that documents name but mean Windows-1252.
+QByteArray CanonicalCharset(QByteArray name)
+{
+    name = name.trimmed().toLower();
+    if (name.startsWith('"') && name.endsWith('"') && name.size() >= 2)
+        name = name.mid(1, name.size() - 2);
+    if (name == "iso-8859-1" || name == "iso8859-1" || name == "latin1" || name == "latin-1"
+        || name == "l1" || name == "us-ascii" || name == "ascii" || name == "cp1252")
+        return kWindows1252;
+    return name;
+}
+
+std::optional<QString> DecodeStrictly(const QByteArray &bytes, QStringDecoder &decoder)
+{
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> DecodeAs(const QByteArray &bytes, const QByteArray &charset)
+{
+    if (charset.isEmpty())
+        return std::nullopt;
+    QStringDecoder decoder(CanonicalCharset(charset).constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    return QString(decoder.decode(bytes));
+}
+
+QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (auto text = DecodeStrictly(bytes, utf8))
+        return *text;
+    return FromWindows1252(bytes);
+}
+
+std::optional<QString> DecodeByByteOrder(const QByteArray &bytes)
+{
+    // A mark settles the charset; so does UTF-16 or UTF-32 text whose first character is "<".
+    const auto encoding = QStringConverter::encodingForData(bytes, u'<');
+    if (!encoding)
+        return std::nullopt;
+    QStringDecoder decoder(*encoding);
+    return QString(decoder.decode(bytes));
+}
+
+} // namespace
+
+QByteArray CharsetOfContentType(const QByteArray &contentType)
+{
+    static const QRegularExpression charset(QStringLiteral(R"(;\s*charset\s*=\s*("?)([^";\s]+)\1)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const auto match = charset.match(QString::fromLatin1(contentType));
+    return match.hasMatch() ? match.captured(2).toLatin1() : QByteArray();
+}
+
+QByteArray EncodingOfXmlDeclaration(const QByteArray &bytes)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral(R"(^\s*<\?xml[^>]*?\sencoding\s*=\s*["']([A-Za-z0-9._:-]+)["'])"));
+    const auto match = declaration.match(QString::fromLatin1(bytes.left(512)));
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+QString DecodeDocument(const QByteArray &bytes, const QByteArray &transportCharset)
+{
+    if (auto text = DecodeByByteOrder(bytes))
+        return *text;
+    if (auto text = DecodeAs(bytes, transportCharset))
+        return *text;
+    if (auto text = DecodeAs(bytes, EncodingOfXmlDeclaration(bytes)))
+        return *text;
+    return DecodeUtf8OrWindows1252(bytes);
+}
+
+QString DecodeTextFile(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return DecodeUtf8OrWindows1252(bytes.mid(3));
+    return DecodeUtf8OrWindows1252(bytes);
+}
+
+QByteArray ToWindows1252(const QString &text)
+{
+    QStringEncoder encoder(kWindows1252, QStringEncoder::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError())
+        return bytes;
+    // Encode unit by unit so that each unit the code page lacks becomes one "?", as the
+    // system's own conversion does; surrogate pairs become "??".
+    bytes.clear();
+    bytes.reserve(text.size());
+    for (const QChar unit : text) {
+        if (unit.unicode() < 0x80) {
+            bytes.append(char(unit.unicode()));
+            continue;
+        }
+        QStringEncoder single(kWindows1252, QStringEncoder::Flag::Stateless);
+        const QByteArray one = single.encode(QStringView(&unit, 1));
+        bytes.append(single.hasError() || one.size() != 1 ? QByteArray("?") : one);
+    }
+    return bytes;
+}
+
+QString FromWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder decoder(kWindows1252, QStringDecoder::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+} // namespace platform

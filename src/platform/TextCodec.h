@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Text of a fetched or stored document. The charset is taken from, in this order: a byte-order
+// mark, the transport's charset (an HTTP Content-Type), the XML declaration's encoding, UTF-8
+// when the bytes are valid UTF-8, and Windows-1252 otherwise. ISO-8859-1 and US-ASCII are read
+// as Windows-1252, as browsers do, since documents that name them routinely use its extra
+// characters. A charset that the codec library does not know is passed over.
+[[nodiscard]] QString DecodeDocument(const QByteArray &bytes,
+                                     const QByteArray &transportCharset = {});
+
+// Text of a plain file: UTF-8 (with or without a byte-order mark) when valid, else Windows-1252,
+// the code page that files written by earlier versions of the program use.
+[[nodiscard]] QString DecodeTextFile(const QByteArray &bytes);
+
+// The "charset" parameter of a Content-Type header value, or empty.
+[[nodiscard]] QByteArray CharsetOfContentType(const QByteArray &contentType);
+
+// The encoding named by an XML declaration at the start of the bytes, or empty.
+[[nodiscard]] QByteArray EncodingOfXmlDeclaration(const QByteArray &bytes);
+
+// The text in the Windows-1252 code page; each UTF-16 unit that it lacks becomes "?".
+[[nodiscard]] QByteArray ToWindows1252(const QString &text);
+[[nodiscard]] QString FromWindows1252(const QByteArray &bytes);
+
+} // namespace platform
