@@ -20,7 +20,9 @@ WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
 {
     QSaveFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (full disk, size limit) shows in write()'s result
+    // instead of being lost in a buffered flush that commit() does not check.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Failure(file);
     if (permissions)
         file.setPermissions(*permissions);

@@ -5,6 +5,7 @@
 #include "platform/Context.h"
 #include "platform/DesktopShell.h"
 #include "platform/UserSettings.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingMessageBoxes.h"
 
 #include <QHash>
