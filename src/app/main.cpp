@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlowin"));
     QApplication::setOrganizationName(QStringLiteral("Marlowin"));
+    QApplication::setApplicationVersion(QStringLiteral(MARLOWIN_VERSION));
 
     const QString appFolder = platform::ResolveAppFolder();
     platform::SeedAppFolder(appFolder, platform::ShippedFilesFolder());
