@@ -4,7 +4,7 @@
 
 namespace platform {
 
-// What type-ahead completion needs of an editable drop-down list: its text with the caret and
+// What logic needs of a drop-down list (filling it, type-ahead completion): its text with the caret and
 // selection, its entries and the selected entry. A QComboBox binding implements it for the
 // dialogs; tests use a plain in-memory one.
 class ComboBoxView {
@@ -15,6 +15,8 @@ public:
     // Caret position, which is where the selected part of the text starts.
     [[nodiscard]] virtual int selectionStart() const = 0;
     virtual void setSelection(int start, int length) = 0;
+    virtual void clear() = 0; // removes every entry and the text
+    virtual void addItem(const QString &text) = 0;
     [[nodiscard]] virtual int count() const = 0;
     [[nodiscard]] virtual QString itemText(int index) const = 0;
     // Index of the selected entry, -1 for none.

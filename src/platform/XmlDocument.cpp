@@ -413,11 +413,17 @@ QByteArray XmlDocument::serialized() const
     return EscapeCarriageReturns(writer.bytes);
 }
 
-bool XmlDocument::save(const QString &path) const
+bool XmlDocument::save(const QString &path, QString *error) const
 {
-    if (!rootElement())
+    if (!rootElement()) {
+        if (error)
+            *error = QStringLiteral("The document has no root element.");
         return false;
-    return WriteFileAtomically(path, serialized()).ok;
+    }
+    const WriteResult result = WriteFileAtomically(path, serialized());
+    if (!result.ok && error)
+        *error = result.errorText;
+    return result.ok;
 }
 
 QString XmlDocument::xml() const

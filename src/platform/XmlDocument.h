@@ -122,8 +122,9 @@ public:
     // element, with no whitespace added between nodes. A carriage return in text is written as
     // a character reference so that it reads back. The file is replaced only once all bytes are
     // written (temporary file and rename), so a failed save leaves the previous file. False when
-    // the write fails or the document has no root element (the file is then not touched).
-    [[nodiscard]] bool save(const QString &path) const;
+    // the write fails or the document has no root element (the file is then not touched); the
+    // reason then goes to *error when given.
+    [[nodiscard]] bool save(const QString &path, QString *error = nullptr) const;
 
     // The serialised document as save() writes it; empty for an empty document.
     [[nodiscard]] QString xml() const;

@@ -1,0 +1,82 @@
+#include "subscriptions/FeedsDatabase.h"
+
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "shell/mUtil.h"
+
+#include <QRegularExpression>
+
+namespace mFeeds {
+
+bool IsFeedIdentifier(const QString &id)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    return form.match(id).hasMatch();
+}
+
+QString FeedDataPath(const platform::Context &ctx, const QString &id)
+{
+    if (!IsFeedIdentifier(id))
+        return {};
+    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("Data/") + id + QStringLiteral(".fdb");
+}
+
+QString FeedsDatabasePath(const platform::Context &ctx)
+{
+    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("feeds.fdb");
+}
+
+FeedsDatabase::FeedsDatabase(const platform::Context &ctx, QString path)
+    : m_ctx(&ctx)
+    , m_path(std::move(path))
+{
+}
+
+std::optional<FeedsDatabase> FeedsDatabase::open(const platform::Context &ctx)
+{
+    FeedsDatabase database(ctx, FeedsDatabasePath(ctx));
+    if (!mUtil::FileExists(ctx, database.m_path))
+        mUtil::WriteTextFile(ctx, database.m_path, QStringLiteral("<categories/>"));
+    if (!database.m_document.load(database.m_path)) {
+        ctx.messages.warning(QStringLiteral("Invalid Database File Format!"),
+                             QStringLiteral("Application failed to load Feeds Database. Please "
+                                            "reinstall application to resolve this issue."));
+        return std::nullopt;
+    }
+    database.m_categories = database.m_document.selectSingleNode(QStringLiteral(".//categories"));
+    if (!database.m_categories) {
+        ctx.messages.warning(QStringLiteral("Invalid Record Structure!"),
+                             QStringLiteral("Appliaction failed to access Records in Database. "
+                                            "Please reinstal application to resolve this issue."));
+        return std::nullopt;
+    }
+    return database;
+}
+
+platform::XmlNode FeedsDatabase::findCategory(const QString &name) const
+{
+    const QString wanted = name.toLower();
+    for (const platform::XmlNode &category : m_categories.children()) {
+        if (category.isElement() && category.attributeValue(0).toLower() == wanted)
+            return category;
+    }
+    return {};
+}
+
+platform::XmlNode FeedsDatabase::requireCategory(const QString &name) const
+{
+    const platform::XmlNode category = findCategory(name);
+    if (!category)
+        m_ctx->messages.warning(QStringLiteral("Failed to access specified Category!"),
+                                QStringLiteral("Application failed to locate Feed category \"")
+                                    + name + QStringLiteral("\" in Database!"));
+    return category;
+}
+
+bool FeedsDatabase::save(QString *error) const
+{
+    return m_document.save(m_path, error);
+}
+
+} // namespace mFeeds

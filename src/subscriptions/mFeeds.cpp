@@ -1,0 +1,147 @@
+#include "subscriptions/mFeeds.h"
+
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "shell/ErrorReport.h"
+
+#include <QFile>
+
+using platform::XmlNode;
+
+namespace mFeeds {
+namespace {
+
+constexpr int kWorkStep = 5;
+constexpr int kSaveStep = 6;
+
+bool Save(const platform::Context &ctx, const FeedsDatabase &database, const QString &operation)
+{
+    QString error;
+    if (database.save(&error))
+        return true;
+    mUtil::ReportError(ctx, operation, kSaveStep, error);
+    return false;
+}
+
+// The first feed of the category with exactly that identifier. A child without an identifier
+// attribute on the way is a damaged database: *failure says so and nothing is found.
+XmlNode FindFeed(const XmlNode &category, const QString &id, QString *failure)
+{
+    for (const XmlNode &feed : category.children()) {
+        if (feed.attributeCount() < 3) {
+            *failure = QStringLiteral("The entry \"%1\" of the category \"%2\" lacks its identifier.")
+                           .arg(feed.attributeValue(0), category.attributeValue(0));
+            return {};
+        }
+        if (feed.attributeValue(2) == id)
+            return feed;
+    }
+    return {};
+}
+
+void SetDetails(XmlNode &feed, const FeedRecord &record)
+{
+    feed.setAttribute(QStringLiteral("name"), record.Name);
+    feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+}
+
+} // namespace
+
+bool FeedExists(const platform::Context &ctx, const FeedRecord &feed)
+{
+    const auto database = FeedsDatabase::open(ctx);
+    if (!database)
+        return false;
+    const XmlNode category = database->requireCategory(feed.Category);
+    if (!category)
+        return false;
+    const QString url = feed.URL.toLower();
+    const QString name = feed.Name.toLower();
+    for (const XmlNode &child : category.children()) {
+        if (child.text().toLower() == url || child.attributeValue(0).toLower() == name)
+            return true;
+    }
+    return false;
+}
+
+bool AddFeed(const platform::Context &ctx, const FeedRecord &feed)
+{
+    auto database = FeedsDatabase::open(ctx);
+    if (!database)
+        return false;
+    XmlNode category = database->requireCategory(feed.Category);
+    if (!category)
+        return false;
+    XmlNode element = database->document().createElement(QStringLiteral("feed"));
+    SetDetails(element, feed);
+    element.setAttribute(QStringLiteral("id"), feed.ID);
+    element.setText(feed.URL);
+    category.appendChild(element);
+    return Save(ctx, *database, QStringLiteral("AddFeed"));
+}
+
+bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
+              const QString &targetCategory)
+{
+    auto database = FeedsDatabase::open(ctx);
+    if (!database)
+        return false;
+    const XmlNode category = database->requireCategory(feed.Category);
+    if (!category)
+        return false;
+    QString failure;
+    XmlNode element = FindFeed(category, feed.ID, &failure);
+    if (!failure.isEmpty()) {
+        mUtil::ReportError(ctx, QStringLiteral("EditFeed"), kWorkStep, failure);
+        return false;
+    }
+    if (!element)
+        return false;
+    if (!move) {
+        SetDetails(element, feed);
+        element.setText(feed.URL);
+    } else {
+        XmlNode target = database->findCategory(targetCategory);
+        if (!target) {
+            ctx.messages.warning(QStringLiteral("Category not found!"),
+                                 QStringLiteral("Application failed to locate ") + targetCategory
+                                     + QStringLiteral(" in Database!"));
+            return false;
+        }
+        target.appendChild(element);
+    }
+    return Save(ctx, *database, QStringLiteral("EditFeed"));
+}
+
+bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure)
+{
+    QString reason;
+    auto database = FeedsDatabase::open(ctx);
+    if (!database)
+        return false;
+    XmlNode category = database->requireCategory(feed.Category);
+    if (!category)
+        return false;
+    const XmlNode element = FindFeed(category, feed.ID, &reason);
+    if (element) {
+        category.removeChild(element);
+        // The items go only once the database no longer lists the feed: a failed save must not
+        // leave a subscription whose items are lost.
+        if (database->save(&reason)) {
+            DeleteFeedData(ctx, feed.ID);
+            return true;
+        }
+    }
+    if (failure)
+        *failure = reason;
+    return false;
+}
+
+void DeleteFeedData(const platform::Context &ctx, const QString &id)
+{
+    const QString path = FeedDataPath(ctx, id);
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+} // namespace mFeeds

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "subscriptions/FeedRecord.h"
+#include "subscriptions/FeedsDatabase.h"
+
+namespace platform {
+struct Context;
+}
+
+// The feeds of the feeds database. A feed element holds its attributes in the order name, type,
+// id and the URL as its text; readers take the attributes by position. Every operation first
+// finds the record's category (first match of the lower-cased name) and warns when there is
+// none. Identifiers compare exactly; names and URLs after lower-casing.
+namespace mFeeds {
+
+// True when the record's category holds a feed with the same URL or the same name.
+[[nodiscard]] bool FeedExists(const platform::Context &ctx, const FeedRecord &feed);
+
+// Appends the feed as the last of its category (no duplicate check).
+bool AddFeed(const platform::Context &ctx, const FeedRecord &feed);
+
+// Finds the feed by identifier in the record's category. Without move, takes the record's name,
+// type and URL; with move, moves the feed unchanged to the end of targetCategory. False without
+// a message when the feed is not there.
+bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
+              const QString &targetCategory);
+
+// Removes the feed found by identifier in the record's category, and then its item file. A
+// failure to save is not reported here: it is handed to the caller in *failure.
+bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure = nullptr);
+
+// Deletes the feed's item file when there is one; does nothing for anything but a feed
+// identifier. Failures are ignored.
+void DeleteFeedData(const platform::Context &ctx, const QString &id);
+
+} // namespace mFeeds
