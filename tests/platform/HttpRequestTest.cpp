@@ -1,6 +1,7 @@
 #include "platform/HttpRequest.h"
 
 #include "platform/EventPump.h"
+#include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
 
 #include <QCoreApplication>
@@ -13,20 +14,14 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 using platform::HttpRequest;
 using platform::WaitResult;
 using platform::WaitForResponse;
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // Limit for responses that do arrive: generous, so that a heavily loaded machine still passes;
 // a healthy run never comes near it.
@@ -77,96 +72,6 @@ std::string Gzip(const std::string &plain)
     return packed;
 }
 
-// An HTTP server on a free loopback port, answering on its own threads for as long as it lives.
-// A handler that holds its request waits for the gate, which opens when the server stops, so
-// the server's threads always finish and are joined, whatever the test did.
-class LocalServer {
-public:
-    LocalServer()
-    {
-        // One request per connection: a kept-alive connection would hold the server's stop up.
-        m_server.set_keep_alive_max_count(1);
-    }
-    ~LocalServer() { stop(); }
-    LocalServer(const LocalServer &) = delete;
-    LocalServer &operator=(const LocalServer &) = delete;
-
-    httplib::Server &routes() { return m_server; }
-
-    [[nodiscard]] bool start()
-    {
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        if (m_port <= 0)
-            return false;
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!m_server.is_running() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
-        return m_server.is_running();
-    }
-
-    void stop()
-    {
-        openGate();
-        if (!m_thread.joinable())
-            return;
-        m_server.stop();
-        m_thread.join();
-    }
-
-    [[nodiscard]] QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
-    }
-
-    // Called by a handler: blocks until the gate opens (bounded, so nothing can hang for good).
-    void holdRequest()
-    {
-        std::unique_lock lock(m_mutex);
-        ++m_held;
-        m_changed.notify_all();
-        m_changed.wait_for(lock, 10s, [this] { return m_gateOpen; });
-    }
-
-    void openGate()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_gateOpen = true;
-        }
-        m_changed.notify_all();
-    }
-
-    [[nodiscard]] int heldRequests()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_held;
-    }
-
-    void recordHeaders(const httplib::Headers &headers)
-    {
-        std::lock_guard lock(m_mutex);
-        m_lastHeaders = headers;
-    }
-
-    [[nodiscard]] std::string lastHeader(const std::string &name)
-    {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_lastHeaders.find(name);
-        return found == m_lastHeaders.end() ? std::string("<missing>") : found->second;
-    }
-
-private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_gateOpen = false;
-    int m_held = 0;
-    httplib::Headers m_lastHeaders;
-};
-
 std::string Filler(size_t size)
 {
     return std::string(size, 'x');
@@ -180,13 +85,7 @@ protected:
         ASSERT_TRUE(m_server.start());
     }
 
-    // Qt may keep a connection open, even one that never carried a request; the server would
-    // wait for its request before it could stop.
-    void TearDown() override
-    {
-        m_network.clearConnectionCache();
-        m_server.stop();
-    }
+    void TearDown() override { m_server.stop(); }
 
     [[nodiscard]] QString url(const QString &path) const { return m_server.url(path); }
 
@@ -256,8 +155,7 @@ protected:
             const CharsetCase &c = kCharsetCases[std::stoul(req.matches[1])];
             res.set_content(c.body, c.contentType);
         });
-        routes.Get("/headers", [this](const httplib::Request &req, httplib::Response &res) {
-            m_server.recordHeaders(req.headers);
+        routes.Get("/headers", [](const httplib::Request &, httplib::Response &res) {
             res.set_content(kFeed, "application/rss+xml");
         });
         routes.Get("/silent", [this](const httplib::Request &, httplib::Response &res) {
@@ -275,8 +173,8 @@ protected:
         return m_server.heldRequests() > 0;
     }
 
-    LocalServer m_server;
     QNetworkAccessManager m_network;
+    test::LocalHttpServer m_server{&m_network};
 };
 
 TEST_F(HttpRequestTest, AnyStatusIsACompleteResponseWithItsBody)

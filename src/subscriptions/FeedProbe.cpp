@@ -1,0 +1,137 @@
+#include "subscriptions/FeedProbe.h"
+
+#include "platform/Context.h"
+#include "platform/EventPump.h"
+#include "platform/HttpRequest.h"
+#include "platform/MessageBoxes.h"
+#include "platform/XmlDocument.h"
+#include "shell/ErrorReport.h"
+#include "shell/mUtil.h"
+
+namespace FeedProbe {
+namespace {
+
+// The step of the probe that opens the request, named in the error report when it is refused.
+constexpr int kOpenStep = 4;
+
+const QString kOperation = QStringLiteral("CheckFeed");
+
+// The element that makes a document a feed, and where its podcast marker and title stand.
+struct FeedShape {
+    QString root;
+    QString podcastMarker; // empty: the kind has no podcast variant
+    QString title;
+    qint16 type;
+};
+
+// In the order in which they are tried: a document with both an rss and a feed element is RSS.
+const FeedShape kShapes[] = {
+    {QStringLiteral(".//rss"), QStringLiteral(".//rss/channel/itunes:summary"),
+     QStringLiteral(".//rss/channel/title"), 0},
+    {QStringLiteral(".//feed"), QString(), QStringLiteral(".//feed/title"), 1},
+    {QStringLiteral(".//rdf"), QStringLiteral(".//rdf/channel/itunes:summary"),
+     QStringLiteral(".//rdf/channel/title"), 0},
+};
+
+constexpr qint16 kPodcast = 2;
+constexpr qint16 kFailed = -1;
+
+// Asks until the system reports a connection; false when the user cancels.
+bool WaitForConnection(const platform::Context &ctx)
+{
+    while (!mUtil::IsConnected(ctx)) {
+        const bool retry = ctx.messages.retry(
+            platform::MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
+            QStringLiteral("Application attempted to fetch Feed data to test Feed URL but failed to "
+                           "access Internet connection on this machine. Please make sure that you're "
+                           "connected to Internet and Firewall application (if any) is configured "
+                           "properly to grant Internet Access for this application."));
+        if (!retry)
+            return false;
+    }
+    return true;
+}
+
+void ReportTimeout(const platform::Context &ctx)
+{
+    ctx.messages.information(
+        QStringLiteral("Timeout Error!"),
+        QStringLiteral("Server did not respond in timely manner. Application failed to access Feed "
+                       "data. Server may be down right now, please try again later."));
+}
+
+void ReportInvalidData(const platform::Context &ctx)
+{
+    ctx.messages.warning(QStringLiteral("Invalid Feed Data Format!"),
+                         QStringLiteral("Feed data returned by specified URL is not in a valid format. "
+                                        "Please check URL and try again ..."));
+}
+
+void ReportUnsupported(const platform::Context &ctx)
+{
+    ctx.messages.information(
+        QStringLiteral("Feed Type Not Supported!"),
+        QStringLiteral("Format of data returned by specified Feed URL is not supported by current "
+                       "version of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that "
+                       "may include PodCast media information."));
+}
+
+// Judges a complete response by its text alone. Only a well-formed document is kept in
+// Debug.xml, so that the file shows what the type detection looked at.
+qint16 JudgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
+{
+    platform::XmlDocument doc;
+    if (!doc.loadXML(responseText)) {
+        ReportInvalidData(ctx);
+        return kFailed;
+    }
+    // A failed write has shown its own box; the probe's answer does not depend on the file.
+    mUtil::WriteTextFile(ctx, mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("Debug.xml"),
+                         responseText);
+    const qint16 type = DetectFeedType(doc, &channelTitle);
+    if (type < 0)
+        ReportUnsupported(ctx);
+    return type;
+}
+
+} // namespace
+
+qint16 DetectFeedType(const platform::XmlDocument &doc, QString *title)
+{
+    for (const FeedShape &shape : kShapes) {
+        if (!doc.selectSingleNode(shape.root))
+            continue;
+        const bool podcast = !shape.podcastMarker.isEmpty() && doc.selectSingleNode(shape.podcastMarker);
+        const platform::XmlNode titleNode = doc.selectSingleNode(shape.title);
+        if (titleNode && title)
+            *title = titleNode.text();
+        return podcast ? kPodcast : shape.type;
+    }
+    return kFailed;
+}
+
+qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
+{
+    platform::HttpRequest request(ctx.network);
+    if (!WaitForConnection(ctx))
+        return kFailed;
+
+    mUtil::ClearUrlCache(ctx, url);
+    if (!request.open(QStringLiteral("GET"), url, true)) {
+        mUtil::ReportError(ctx, kOperation, kOpenStep, request.errorString());
+        return kFailed;
+    }
+    request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
+    request.send();
+
+    if (platform::WaitForResponse(request, timeoutMs) == platform::WaitResult::TimedOut) {
+        request.abort();
+        // Lets the aborted reply wind down before the modal box opens.
+        platform::DoEvents();
+        ReportTimeout(ctx);
+        return kFailed;
+    }
+    return JudgeResponse(ctx, request.responseText(), channelTitle);
+}
+
+} // namespace FeedProbe
