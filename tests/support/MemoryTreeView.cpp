@@ -72,6 +72,18 @@ void MemoryTreeView::setTag(const QString &key, const QString &tag)
         m_nodes[index].tag = tag;
 }
 
+void MemoryTreeView::setSorted(const QString &key, bool sorted)
+{
+    if (key.isEmpty() || indexOf(key) >= 0)
+        setFlag(m_sorted, key, sorted);
+}
+
+void MemoryTreeView::setExpanded(const QString &key, bool expanded)
+{
+    if (indexOf(key) >= 0)
+        setFlag(m_expanded, key, expanded);
+}
+
 void MemoryTreeView::select(const QString &key)
 {
     m_selected = indexOf(key) >= 0 ? key : QString();

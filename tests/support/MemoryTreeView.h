@@ -18,9 +18,10 @@ public:
     QStringList childKeys(const QString &key) const override;
     void setText(const QString &key, const QString &text) override;
     void setTag(const QString &key, const QString &tag) override;
-    void setSorted(const QString &key, bool sorted) override { setFlag(m_sorted, key, sorted); }
+    // The empty key stands for the top level.
+    void setSorted(const QString &key, bool sorted) override;
     bool isSorted(const QString &key) const override { return m_sorted.contains(key); }
-    void setExpanded(const QString &key, bool expanded) override { setFlag(m_expanded, key, expanded); }
+    void setExpanded(const QString &key, bool expanded) override;
     bool isExpanded(const QString &key) const override { return m_expanded.contains(key); }
     QString selectedKey() const override { return m_selected; }
     void select(const QString &key) override;
