@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -97,6 +98,9 @@ QString DecodeTextFile(const QByteArray &bytes)
 
 QByteArray ToWindows1252(const QString &text)
 {
+    // Links are nearly always plain ASCII, which needs no codec.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
     QStringEncoder encoder(kWindows1252, QStringEncoder::Flag::Stateless);
     QByteArray bytes = encoder.encode(text);
     if (!encoder.hasError())

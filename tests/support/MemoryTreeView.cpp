@@ -15,7 +15,7 @@ void MemoryTreeView::clear()
 bool MemoryTreeView::add(const QString &parentKey, const QString &key, const QString &text,
                          int image, int selectedImage)
 {
-    if (indexOf(key) >= 0 || (!parentKey.isEmpty() && indexOf(parentKey) < 0))
+    if (key.isEmpty() || indexOf(key) >= 0 || (!parentKey.isEmpty() && indexOf(parentKey) < 0))
         return false;
     m_nodes.append({key, text, image, selectedImage, QString(), parentKey});
     return true;
