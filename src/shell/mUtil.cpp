@@ -163,20 +163,53 @@ QString NewGuid()
            + digits.mid(20, 12);
 }
 
+namespace {
+
+// The lower-cased month names of a locale, full and abbreviated, January first. Looking them
+// up is slow next to comparing them, and every item's date needs them.
+struct MonthNames {
+    QString localeName;
+    QStringList full;
+    QStringList abbreviated;
+};
+
+MonthNames NamesOf(const QLocale &locale)
+{
+    MonthNames names{locale.name(), {}, {}};
+    for (int month = 1; month <= 12; ++month) {
+        names.full << locale.monthName(month, QLocale::LongFormat).toLower();
+        names.abbreviated << locale.monthName(month, QLocale::ShortFormat).toLower();
+    }
+    return names;
+}
+
+int FindMonth(const MonthNames &names, const QString &fullName, const QString &abbreviation)
+{
+    for (int month = 0; month < 12; ++month) {
+        if (fullName == names.full.at(month) || abbreviation == names.abbreviated.at(month))
+            return month + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 QString MonthNumber(const QString &name, const QLocale &locale)
 {
+    // Feed dates are English whatever the desktop's language, so English names always count.
+    static const MonthNames english = NamesOf(QLocale(QLocale::English, QLocale::UnitedStates));
+    thread_local MonthNames local;
+    if (local.localeName != locale.name() || local.full.isEmpty())
+        local = NamesOf(locale);
+
     const QString fullName = name.trimmed().toLower();
     const QString abbreviation = name.toLower();
-    // Feed dates are English whatever the desktop's language, so English names always count.
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    for (const QLocale &names : {locale, english}) {
-        for (int month = 1; month <= 12; ++month) {
-            if (fullName == names.monthName(month, QLocale::LongFormat).toLower()
-                || abbreviation == names.monthName(month, QLocale::ShortFormat).toLower())
-                return QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
-        }
-    }
-    return {};
+    int month = FindMonth(local, fullName, abbreviation);
+    if (month == 0)
+        month = FindMonth(english, fullName, abbreviation);
+    if (month == 0)
+        return {};
+    return QString::number(month).rightJustified(2, QLatin1Char('0'));
 }
 
 QString ScrambleText(const QString &text, bool scramble, bool *ok)

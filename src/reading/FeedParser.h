@@ -1,0 +1,40 @@
+#pragma once
+
+#include "reading/FeedItem.h"
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+// Feed documents in, items out: no window, no network, no message boxes. The refresh wraps these
+// with its boxes and the scheduled check with its log lines, so both read feeds the same way.
+namespace FeedParser {
+
+// Items beyond this many are not read (counts and positions are 16-bit in the item list). For
+// the same reason only the first 32767 child nodes of the channel, the feed or an item are read.
+inline constexpr int kMaxItems = 32767;
+
+enum class ParseStatus {
+    Ok,
+    EmptyStream,    // the text is blank
+    InvalidXml,     // the text is not well-formed XML
+    WrongFeedType,  // no rss/channel (RSS) or no feed element (Atom)
+};
+
+struct ParseResult {
+    ParseStatus status = ParseStatus::Ok;
+    QList<FeedItem> items; // in document order
+};
+
+// The direct item children of the first rss/channel: title, description, link (and its digest),
+// pubDate split into the date fields, and the first attribute of enclosure as Media. A child that
+// occurs twice overwrites the earlier value.
+[[nodiscard]] ParseResult ParseRss(const QString &text);
+
+// The entry children of the first feed element: title, content as Description, the link (href of
+// the first link whose rel is "alternate" or absent, else of the first link; empty when no link
+// has an href) and its digest, published split into the date fields with the locale's month
+// abbreviation. Media stays empty.
+[[nodiscard]] ParseResult ParseAtom(const QString &text, const QLocale &locale = QLocale::system());
+
+} // namespace FeedParser

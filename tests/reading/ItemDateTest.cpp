@@ -1,0 +1,182 @@
+#include "reading/ItemDate.h"
+
+#include "shell/mUtil.h"
+#include "support/QtPrinters.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct DateCase {
+    const char *text;
+    const char *day;
+    const char *month;
+    const char *year;
+    const char *time;
+};
+
+std::string Fields(const ItemDate &date)
+{
+    return (date.Day + u'|' + date.Month + u'|' + date.Year + u'|' + date.Time).toStdString();
+}
+
+std::string Fields(const DateCase &c)
+{
+    return std::string(c.day) + '|' + c.month + '|' + c.year + '|' + c.time;
+}
+
+TEST(SplitPubDate, KeepsWhatThePositionalRulesGiveForTheUsualForm)
+{
+    const DateCase cases[] = {
+        {"Mon, 01 May 2006 12:34:56 GMT", "01", "May", "2006", "12:34:56"},
+        {"Mon, 1 May 2006 12:34:56 GMT", "1", "May", "2006", "12:34:56"},
+        {"Tue, 31 Dec 2024 23:59:59 +0100", "31", "Dec", "2024", "23:59:59"},
+        // Sound results are stored exactly as written, so that stamps stay what files hold.
+        {"Mon, 01 January 2006 12:34:56 GMT", "01", "January", "2006", "12:34:56"},
+        {"mon, 01 MAY 2006 12:34:56 GMT", "01", "MAY", "2006", "12:34:56"},
+        {"Mon, 01 May 2006 12:34 GMT", "01", "May", "2006", "12:34"},
+        {"Mon 01 May 2006 12:34:56 EST", "01", "May", "2006", "12:34:56"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(c.text))), Fields(c)) << c.text;
+}
+
+TEST(SplitPubDate, ReadsTheCommonFormsThePositionalRulesCannotTakeApart)
+{
+    const DateCase cases[] = {
+        {"2006-05-01T12:34:56Z", "01", "May", "2006", "12:34:56"},
+        {"2006-05-01T12:34:56.123+02:00", "01", "May", "2006", "12:34:56"},
+        {"2006-05-01 12:34:56 -0800", "01", "May", "2006", "12:34:56"},
+        {"2006-05-01T12:34", "01", "May", "2006", "12:34:00"},
+        {"2006-05-01", "01", "May", "2006", "00:00:00"},
+        {"2020/1/10 14:03:00", "10", "Jan", "2020", "14:03:00"},
+        {"1 May 2006 12:34:56 +0200", "1", "May", "2006", "12:34:56"},
+        {"Monday, 01 May 2006 12:34:56 GMT", "01", "May", "2006", "12:34:56"},
+        {"Mon,01 May 2006 12:34:56 GMT", "01", "May", "2006", "12:34:56"},
+        {"Mon, 01 May 2006 12:34:56", "01", "May", "2006", "12:34:56"},
+        {"Mon, 01 May 2006 12:34:56 +0200 (CEST)", "01", "May", "2006", "12:34:56"},
+        {"Fri,  3 Mar 2006 08:00:00 -0800", "3", "Mar", "2006", "08:00:00"},
+        {"1 January 2006 12:34:56", "1", "Jan", "2006", "12:34:56"},
+        {"05 Sept 2007 10:00:00 GMT", "05", "Sep", "2007", "10:00:00"},
+        {" \n\t Mon, 01 May 2006 12:34:56 GMT \n", "01", "May", "2006", "12:34:56"},
+        {"Mon, 01 May 06 12:34:56 GMT", "01", "May", "2006", "12:34:56"},
+        {"Sat, 01 May 99 12:34:56 GMT", "01", "May", "1999", "12:34:56"},
+        {"Monday, 01-May-06 12:34:56 GMT", "01", "May", "2006", "12:34:56"},
+        {"Mon, 01 May 2006 1:34:56 GMT", "01", "May", "2006", "01:34:56"},
+        {"Mon, 21 Jan 2008 8:56 am PST", "21", "Jan", "2008", "08:56:00"},
+        {"Sun, 20 Apr 2014 12:19 pm CEST", "20", "Apr", "2014", "12:19:00"},
+        {"May 1, 2006 1:34 PM", "1", "May", "2006", "13:34:00"},
+        {"Mon May  1 12:34:56 2006", "1", "May", "2006", "12:34:56"},
+        {"Mon May 01 2006 12:34:56 GMT+0200 (Central European Summer Time)", "01", "May", "2006", "12:34:56"},
+        {"01 May 2006", "01", "May", "2006", "00:00:00"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(c.text))), Fields(c)) << c.text;
+}
+
+TEST(SplitPubDate, LeavesEveryFieldEmptyForWhatIsNoDate)
+{
+    const char *const cases[] = {
+        "",
+        "   ",
+        "garbage",
+        "yesterday at noon",
+        "12:34:56",
+        ":::::",
+        "Mon, 01 Foo 2006 12:34:56 GMT",
+        "Mon, 32 May 2006 12:34:56 GMT",
+        "Mon, 001 May 2006 12:34:56 GMT",
+        "Mon, 01 May 2006 25:00:00 GMT",
+        "Mon, 01 May 2006 12:60:00 GMT",
+        "Mon, 01 May 123 12:34:56 GMT",
+        "Mon, 01 May 2006 12:34:5 GMT",
+        "2006-13-01T00:00:00Z",
+        "2006-05-00",
+        "2006-05-01Tnoon",
+        "2006-05-01X12:34:56",
+        "2006-05",
+        "5/1/2006 12:34:56 PM",
+        "01 May 2006 13:34 PM",
+    };
+    for (const char *text : cases)
+        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(text))), "|||") << text;
+}
+
+TEST(SplitPublished, NamesTheMonthInTheLocalesAbbreviation)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    ASSERT_NE(german.monthName(5, QLocale::ShortFormat), QStringLiteral("May"));
+    for (const QLocale &locale : {english, german}) {
+        const std::string may = locale.monthName(5, QLocale::ShortFormat).toStdString();
+        const std::string december = locale.monthName(12, QLocale::ShortFormat).toStdString();
+        const struct {
+            const char *text;
+            std::string fields;
+        } cases[] = {
+            {"2006-05-01T12:34:56Z", "01|" + may + "|2006|12:34:56"},
+            {"2006-12-31T23:59:59Z", "31|" + december + "|2006|23:59:59"},
+            // A fraction of a second is dropped: a stamp with a "." is no number.
+            {"2006-05-01T12:34:56.123Z", "01|" + may + "|2006|12:34:56"},
+            {"2006-05-01T12:34:56+02:00", "01|" + may + "|2006|12:34:56"},
+            {"2006-05-01T12:34:56", "01|" + may + "|2006|12:34:56"},
+            {"2006-05-01", "01|" + may + "|2006|00:00:00"},
+            {"\n  2006-05-01T12:34:56Z  \n", "01|" + may + "|2006|12:34:56"},
+            {"Mon, 1 May 2006 12:34:56 GMT", "1|" + may + "|2006|12:34:56"},
+            {"2006-13-01T12:34:56Z", "|||"},
+            {"2006-00-01T12:34:56Z", "|||"},
+            {"T", "|||"},
+            {"", "|||"},
+        };
+        for (const auto &c : cases) {
+            EXPECT_EQ(Fields(ItemDates::SplitPublished(QString::fromUtf8(c.text), locale)), c.fields)
+                << c.text << " in " << locale.name().toStdString();
+        }
+    }
+}
+
+// Every cut of a date, and every date with one character replaced, gives all four fields in
+// the forms the item stamp needs, or none: never a half-filled date.
+TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
+{
+    static const QRegularExpression year(QStringLiteral("^\\d{4}$"));
+    static const QRegularExpression day(QStringLiteral("^\\d{1,2}$"));
+    static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d(:\\d\\d)?$"));
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const auto check = [&](const ItemDate &date, const QString &text) {
+        if (date.Day.isEmpty() && date.Month.isEmpty() && date.Year.isEmpty() && date.Time.isEmpty())
+            return;
+        EXPECT_TRUE(year.match(date.Year).hasMatch()) << text.toStdString() << " -> " << Fields(date);
+        EXPECT_TRUE(day.match(date.Day).hasMatch()) << text.toStdString() << " -> " << Fields(date);
+        EXPECT_TRUE(time.match(date.Time).hasMatch()) << text.toStdString() << " -> " << Fields(date);
+        EXPECT_FALSE(mUtil::MonthNumber(date.Month, english).isEmpty())
+            << text.toStdString() << " -> " << Fields(date);
+    };
+    const QString samples[] = {
+        QStringLiteral("Mon, 01 May 2006 12:34:56 GMT"),
+        QStringLiteral("Monday, 01-May-06 1:34 pm +0200"),
+        QStringLiteral("2006-05-01T12:34:56.123+02:00"),
+        QStringLiteral("Mon May  1 12:34:56 2006"),
+    };
+    const QString replacements = QStringLiteral(" :-T,0a\t");
+    for (const QString &sample : samples) {
+        for (qsizetype n = 0; n <= sample.size(); ++n) {
+            check(ItemDates::SplitPubDate(sample.left(n)), sample.left(n));
+            check(ItemDates::SplitPublished(sample.left(n), english), sample.left(n));
+            for (const QChar replacement : replacements) {
+                if (n == sample.size())
+                    break;
+                QString damaged = sample;
+                damaged[n] = replacement;
+                check(ItemDates::SplitPubDate(damaged), damaged);
+                check(ItemDates::SplitPublished(damaged, english), damaged);
+            }
+        }
+    }
+}
+
+} // namespace
