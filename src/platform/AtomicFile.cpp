@@ -18,6 +18,13 @@ WriteResult Failure(const QSaveFile &file)
 WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
                                 std::optional<QFileDevice::Permissions> permissions)
 {
+    return WriteFileAtomically(
+        path, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }, permissions);
+}
+
+WriteResult WriteFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &writeBody,
+                                std::optional<QFileDevice::Permissions> permissions)
+{
     QSaveFile file(path);
     errno = 0;
     // Unbuffered, so that a short write (full disk, size limit) shows in write()'s result
@@ -26,7 +33,7 @@ WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
         return Failure(file);
     if (permissions)
         file.setPermissions(*permissions);
-    if (file.write(bytes) != bytes.size()) {
+    if (!writeBody(file)) {
         WriteResult result = Failure(file);
         file.cancelWriting();
         return result;

@@ -6,8 +6,11 @@
 #include <QByteArray>
 #include <QFile>
 #include <QList>
+#include <QStringEncoder>
 #include <QStringView>
 
+#include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -87,43 +90,98 @@ QStringView WithoutLeadingBlanks(QStringView text)
     return text.sliced(start);
 }
 
-class ByteWriter final : public pugi::xml_writer {
+// Hands the serialised document to a sink in large chunks, so that a big document is never held
+// twice in memory. The writer leaves a carriage return in text as it is, and the parser turns
+// CR LF into LF, so each one becomes a character reference; attribute values come with theirs
+// escaped already. Inside a CDATA section no reference is possible: the section is closed
+// around it.
+class EscapingWriter final : public pugi::xml_writer {
 public:
+    using Sink = std::function<bool(const char *data, qsizetype size)>;
+
+    explicit EscapingWriter(Sink sink) : m_sink(std::move(sink)) { m_buffer.reserve(kChunk + 32); }
+
     void write(const void *data, size_t size) override
     {
-        bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
+        const auto *bytes = static_cast<const char *>(data);
+        for (size_t i = 0; i < size; ++i)
+            put(bytes[i]);
     }
-    QByteArray bytes;
-};
 
-// The writer leaves a carriage return in text as it is, and the parser turns CR LF into LF, so
-// each one becomes a character reference. Attribute values come with theirs escaped already.
-// Inside a CDATA section no reference is possible: the section is closed around the reference.
-QByteArray EscapeCarriageReturns(const QByteArray &xml)
-{
-    if (!xml.contains('\r'))
-        return xml;
-    constexpr std::string_view open = "<![CDATA[";
-    constexpr std::string_view close = "]]>";
-    const std::string_view in(xml.constData(), static_cast<size_t>(xml.size()));
-    QByteArray out;
-    out.reserve(xml.size() + 64);
-    bool inCdata = false;
-    size_t copied = 0;
-    for (size_t i = 0; i < in.size(); ++i) {
-        // Markup characters in names and text are escaped, so these only start or end sections.
-        if (!inCdata && in[i] == '<' && in.substr(i).starts_with(open)) {
-            inCdata = true;
-        } else if (inCdata && in[i] == ']' && in.substr(i).starts_with(close)) {
-            inCdata = false;
-        } else if (in[i] == '\r') {
-            out.append(in.data() + copied, static_cast<qsizetype>(i - copied));
-            out.append(inCdata ? "]]>&#13;<![CDATA[" : "&#13;");
-            copied = i + 1;
+    // Hands over what is left; false when the sink refused any chunk.
+    bool finish()
+    {
+        flush();
+        return m_ok;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 64 * 1024;
+    static constexpr std::string_view kOpen = "<![CDATA[";
+    static constexpr std::string_view kClose = "]]>";
+
+    void put(char c)
+    {
+        if (c == '\r') {
+            m_buffer.append(m_inCdata ? "]]>&#13;<![CDATA[" : "&#13;");
+        } else {
+            m_buffer.append(c);
+            track(c);
+        }
+        if (m_buffer.size() >= kChunk)
+            flush();
+    }
+
+    // Follows the start and end of CDATA sections across chunk boundaries. Markup characters in
+    // names and text are escaped, so these sequences only ever start or end sections.
+    void track(char c)
+    {
+        const std::string_view marker = m_inCdata ? kClose : kOpen;
+        if (c == marker[m_matched]) {
+            if (++m_matched == marker.size()) {
+                m_inCdata = !m_inCdata;
+                m_matched = 0;
+            }
+        } else if (m_inCdata && c == ']' && m_matched == 2) {
+            // "]]]": the last two still start a closing marker
+        } else {
+            m_matched = (c == marker[0]) ? 1 : 0;
         }
     }
-    out.append(in.data() + copied, static_cast<qsizetype>(in.size() - copied));
-    return out;
+
+    void flush()
+    {
+        if (!m_buffer.isEmpty() && m_ok)
+            m_ok = m_sink(m_buffer.constData(), m_buffer.size());
+        m_buffer.clear();
+    }
+
+    Sink m_sink;
+    QByteArray m_buffer;
+    bool m_inCdata = false;
+    size_t m_matched = 0;
+    bool m_ok = true;
+};
+
+// The exact length of the text in UTF-8, so that it can be encoded into a buffer of its size.
+size_t Utf8Length(QStringView text)
+{
+    size_t length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            length += 1;
+        } else if (unit < 0x800) {
+            length += 2;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
+                   && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            length += 4;
+            ++i;
+        } else {
+            length += 3; // a lone surrogate becomes U+FFFD, three bytes too
+        }
+    }
+    return length;
 }
 
 class TextCollector final : public pugi::xml_tree_walker {
@@ -385,32 +443,74 @@ bool XmlDocument::load(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return loadXML(DecodeDocument(file.readAll()));
+    const QByteArray bytes = file.readAll();
+    // The program's own files are UTF-8: parse their bytes as they are, without a detour
+    // through a decoded copy of the whole text.
+    const auto byteOrder = QStringConverter::encodingForData(bytes, u'<');
+    const QByteArray declared = EncodingOfXmlDeclaration(bytes).toLower();
+    if ((!byteOrder || *byteOrder == QStringConverter::Utf8)
+        && (declared.isEmpty() || declared == "utf-8") && bytes.isValidUtf8())
+        return parseUtf8(byteOrder ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes));
+    return loadXML(DecodeDocument(bytes));
 }
 
 bool XmlDocument::loadXML(const QString &text)
 {
     clear();
-    const QByteArray utf8 = WithoutLeadingBlanks(text).toUtf8();
-    const pugi::xml_parse_result result = m_tree->document.load_buffer(
-        utf8.constData(), static_cast<size_t>(utf8.size()), kParseOptions, pugi::encoding_utf8);
+    const QStringView view = WithoutLeadingBlanks(text);
+    const size_t size = Utf8Length(view);
+    // The parser works inside a buffer that it owns, so the text is encoded straight into one
+    // of exactly its size: no further copy of a large document is made.
+    auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(size > 0 ? size : 1));
+    if (!buffer)
+        return false;
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    char *end = encoder.appendToBuffer(buffer, view);
+    return parseOwnBuffer(buffer, size_t(end - buffer));
+}
+
+bool XmlDocument::loadUtf8(QByteArrayView bytes)
+{
+    clear();
+    return parseUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes);
+}
+
+bool XmlDocument::parseUtf8(QByteArrayView bytes)
+{
+    qsizetype start = 0;
+    while (start < bytes.size() && (bytes[start] == ' ' || bytes[start] == '\t' || bytes[start] == '\r'
+                                    || bytes[start] == '\n'))
+        ++start;
+    const QByteArrayView body = bytes.sliced(start);
+    auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(body.size() > 0 ? size_t(body.size()) : 1));
+    if (!buffer)
+        return false;
+    std::memcpy(buffer, body.data(), size_t(body.size()));
+    return parseOwnBuffer(buffer, size_t(body.size()));
+}
+
+bool XmlDocument::parseOwnBuffer(char *buffer, size_t size)
+{
+    const pugi::xml_parse_result result
+        = m_tree->document.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
     if (result && HoldsOneRootElement(m_tree->document))
         return true;
     clear();
     return false;
 }
 
-QByteArray XmlDocument::serialized() const
+bool XmlDocument::write(const std::function<bool(const char *, qsizetype)> &sink) const
 {
     const pugi::xml_node root = rootElement();
     if (!root)
-        return {};
-    ByteWriter writer;
-    writer.bytes.append(kDeclaration.data(), static_cast<qsizetype>(kDeclaration.size()));
+        return false;
+    if (!sink(kDeclaration.data(), static_cast<qsizetype>(kDeclaration.size())))
+        return false;
+    EscapingWriter writer(sink);
     // Raw: whitespace added between elements would not be part of any text the program wrote,
     // and the bytes stay the same from one save to the next.
     root.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    return EscapeCarriageReturns(writer.bytes);
+    return writer.finish();
 }
 
 bool XmlDocument::save(const QString &path, QString *error) const
@@ -420,7 +520,9 @@ bool XmlDocument::save(const QString &path, QString *error) const
             *error = QStringLiteral("The document has no root element.");
         return false;
     }
-    const WriteResult result = WriteFileAtomically(path, serialized());
+    const WriteResult result = WriteFileAtomically(path, [this](QIODevice &file) {
+        return write([&file](const char *data, qsizetype size) { return file.write(data, size) == size; });
+    });
     if (!result.ok && error)
         *error = result.errorText;
     return result.ok;
@@ -428,7 +530,12 @@ bool XmlDocument::save(const QString &path, QString *error) const
 
 QString XmlDocument::xml() const
 {
-    return QString::fromUtf8(serialized());
+    QByteArray bytes;
+    write([&bytes](const char *data, qsizetype size) {
+        bytes.append(data, size);
+        return true;
+    });
+    return QString::fromUtf8(bytes);
 }
 
 XmlNode XmlDocument::selectSingleNode(const QString &pattern) const

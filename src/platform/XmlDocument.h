@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
 #include <pugixml.hpp>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,6 +115,11 @@ public:
     // empty document, when the file cannot be read or is not well-formed.
     [[nodiscard]] bool load(const QString &path);
 
+    // Parses text that is known to be UTF-8, as the program keeps fetched documents: the same as
+    // loadXML of the decoded text without making that copy. A UTF-8 byte-order mark and blanks
+    // before the first "<" are ignored.
+    [[nodiscard]] bool loadUtf8(QByteArrayView bytes);
+
     // Parses text that is already decoded: an encoding named by its declaration is ignored.
     // Whitespace and byte-order marks before the first "<" are ignored. Well-formed means
     // exactly one root element and no text beside it. False, and an empty document, otherwise.
@@ -149,7 +156,13 @@ private:
     void clear();
     [[nodiscard]] XmlNode wrap(pugi::xml_node node) const;
     [[nodiscard]] pugi::xml_node rootElement() const;
-    [[nodiscard]] QByteArray serialized() const;
+    // Parses UTF-8 bytes (leading blanks skipped), or takes over a buffer from pugixml's
+    // allocator that holds the UTF-8 text.
+    [[nodiscard]] bool parseUtf8(QByteArrayView bytes);
+    [[nodiscard]] bool parseOwnBuffer(char *buffer, size_t size);
+    // Hands the serialised document to the sink chunk by chunk; false when it refused one or
+    // there is no root element.
+    bool write(const std::function<bool(const char *, qsizetype)> &sink) const;
 
     std::unique_ptr<detail::XmlTree> m_tree;
 };

@@ -21,12 +21,26 @@ bool IsBlankText(const QString &text)
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
+bool IsBlankText(QByteArrayView utf8)
+{
+    return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+}
+
 // The document, or the status that ends the parse before any element is looked at.
 std::optional<ParseStatus> Load(const QString &text, platform::XmlDocument &document)
 {
     if (IsBlankText(text))
         return ParseStatus::EmptyStream;
     if (!document.loadXML(text))
+        return ParseStatus::InvalidXml;
+    return std::nullopt;
+}
+
+std::optional<ParseStatus> Load(QByteArrayView utf8, platform::XmlDocument &document)
+{
+    if (IsBlankText(utf8))
+        return ParseStatus::EmptyStream;
+    if (!document.loadUtf8(utf8))
         return ParseStatus::InvalidXml;
     return std::nullopt;
 }
@@ -134,7 +148,10 @@ void ReadAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLoca
 
 } // namespace
 
-ParseResult ParseRss(const QString &text)
+namespace {
+
+template <typename Text>
+ParseResult ReadRss(const Text &text)
 {
     platform::XmlDocument document;
     if (const auto failure = Load(text, document))
@@ -145,7 +162,8 @@ ParseResult ParseRss(const QString &text)
     return {ParseStatus::Ok, ReadItems(channel, QLatin1StringView("item"), ReadRssItem)};
 }
 
-ParseResult ParseAtom(const QString &text, const QLocale &locale)
+template <typename Text>
+ParseResult ReadAtom(const Text &text, const QLocale &locale)
 {
     platform::XmlDocument document;
     if (const auto failure = Load(text, document))
@@ -158,6 +176,28 @@ ParseResult ParseAtom(const QString &text, const QLocale &locale)
                       [&locale](const platform::XmlNode &entry, FeedItem &item) {
                           ReadAtomEntry(entry, item, locale);
                       })};
+}
+
+} // namespace
+
+ParseResult ParseRss(const QString &text)
+{
+    return ReadRss(text);
+}
+
+ParseResult ParseRss(QByteArrayView utf8)
+{
+    return ReadRss(utf8);
+}
+
+ParseResult ParseAtom(const QString &text, const QLocale &locale)
+{
+    return ReadAtom(text, locale);
+}
+
+ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale)
+{
+    return ReadAtom(utf8, locale);
 }
 
 } // namespace FeedParser

@@ -2,6 +2,7 @@
 
 #include "reading/FeedItem.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -30,11 +31,14 @@ struct ParseResult {
 // pubDate split into the date fields, and the first attribute of enclosure as Media. A child that
 // occurs twice overwrites the earlier value.
 [[nodiscard]] ParseResult ParseRss(const QString &text);
+// The same for a document kept as UTF-8 text, without decoding it first.
+[[nodiscard]] ParseResult ParseRss(QByteArrayView utf8);
 
 // The entry children of the first feed element: title, content as Description, the link (href of
 // the first link whose rel is "alternate" or absent, else of the first link; empty when no link
 // has an href) and its digest, published split into the date fields with the locale's month
 // abbreviation. Media stays empty.
 [[nodiscard]] ParseResult ParseAtom(const QString &text, const QLocale &locale = QLocale::system());
+[[nodiscard]] ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale = QLocale::system());
 
 } // namespace FeedParser

@@ -236,7 +236,7 @@ bool FeedReader::FetchFeedData()
             // A failed write has shown its own box; the refresh goes on with the text.
             mUtil::WriteTextFile(m_ctx, mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
                                  text);
-            m_feedData = text;
+            m_feedData = text.toUtf8();
             return true;
         }
         request.abort();
@@ -254,15 +254,17 @@ qint16 FeedReader::ParseRss(const QString &xml, bool podcast)
 {
     Q_UNUSED(podcast) // a podcast is read as any RSS feed
     m_items.clear();
-    FeedParser::ParseResult result = FeedParser::ParseRss(mUtil::IsBlank(xml) ? m_feedData : xml);
+    FeedParser::ParseResult result = mUtil::IsBlank(xml) ? FeedParser::ParseRss(QByteArrayView(m_feedData))
+                                                         : FeedParser::ParseRss(xml);
     return adoptParse(result.status, std::move(result.items), false);
 }
 
 qint16 FeedReader::ParseAtom(const QString &xml)
 {
     m_items.clear();
-    FeedParser::ParseResult result =
-        FeedParser::ParseAtom(mUtil::IsBlank(xml) ? m_feedData : xml, m_locale);
+    FeedParser::ParseResult result = mUtil::IsBlank(xml)
+                                         ? FeedParser::ParseAtom(QByteArrayView(m_feedData), m_locale)
+                                         : FeedParser::ParseAtom(xml, m_locale);
     return adoptParse(result.status, std::move(result.items), true);
 }
 

@@ -59,9 +59,10 @@ public:
     void setFeedCaption(const QString &caption) { m_feedCaption = caption; }
     [[nodiscard]] bool CheckForNewItems() const { return m_checkForNewItems; }
     void setCheckForNewItems(bool check) { m_checkForNewItems = check; }
-    // The text of the last fetched feed document.
-    [[nodiscard]] const QString &FeedData() const { return m_feedData; }
-    void setFeedData(const QString &data) { m_feedData = data; }
+    // The text of the last fetched feed document. Kept as UTF-8, half the size of the decoded
+    // text, since a large feed is held for as long as its window is open.
+    [[nodiscard]] QString FeedData() const { return QString::fromUtf8(m_feedData); }
+    void setFeedData(const QString &data) { m_feedData = data.toUtf8(); }
     [[nodiscard]] bool StillExecuting() const { return m_stillExecuting; }
     void setStillExecuting(bool busy) { m_stillExecuting = busy; }
 
@@ -158,7 +159,7 @@ private:
     qint16 m_feedType = 0;
     QString m_feedCaption;
     bool m_checkForNewItems = false;
-    QString m_feedData;
+    QByteArray m_feedData; // UTF-8
     bool m_stillExecuting = false;
 
     QList<FeedItem> m_items;

@@ -103,6 +103,14 @@ TEST(XmlDocumentLoad, TextIsAlreadyDecodedWhateverTheDeclarationSays)
     EXPECT_EQ(document.documentElement().attribute(QStringLiteral("t")), Q("Ça"));
 }
 
+TEST(XmlDocumentLoad, LoneSurrogatesBecomeReplacementCharacters)
+{
+    XmlDocument document;
+    const QString text = QStringLiteral("<a>x") + QChar(0xD800) + QStringLiteral("y") + QChar(0xDC00) + QStringLiteral("</a>");
+    ASSERT_TRUE(document.loadXML(text));
+    EXPECT_EQ(document.documentElement().text(), QStringLiteral("x\uFFFDy\uFFFD"));
+}
+
 TEST(XmlDocumentLoad, ReadsFilesInTheirCharset)
 {
     const struct {
@@ -446,6 +454,30 @@ TEST(XmlDocumentSave, WhatIsSavedLoadsBackUnchanged)
     // Saving again writes the same bytes.
     ASSERT_TRUE(reloaded.save(path));
     EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST(XmlDocumentSave, LargeDocumentsRoundTripAcrossWriteChunks)
+{
+    XmlDocument document;
+    ASSERT_TRUE(document.loadXML(QStringLiteral("<data/>")));
+    QString expected;
+    for (int i = 0; i < 3000; ++i) {
+        XmlNode item = document.createElement(QStringLiteral("item"));
+        const QString text = QStringLiteral("line %1\r\n<b>é</b> & more text to fill the chunk\r").arg(i);
+        item.setText(text);
+        document.documentElement().appendChild(item);
+        expected += text;
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("big.fdb"));
+    ASSERT_TRUE(document.save(path));
+    ASSERT_GT(ReadBytes(path).size(), 3 * 64 * 1024);
+
+    XmlDocument reloaded;
+    ASSERT_TRUE(reloaded.load(path));
+    EXPECT_EQ(reloaded.documentElement().text(), expected);
+    EXPECT_EQ(reloaded.xml(), document.xml());
 }
 
 TEST(XmlDocumentSave, FailedSaveLeavesThePreviousFile)
