@@ -166,17 +166,12 @@ void FeedReader::showSuffix(const QString &suffix)
 
 bool FeedReader::waitForConnection()
 {
-    while (!mUtil::IsConnected(m_ctx)) {
-        const bool retry = m_ctx.messages.retry(
-            platform::MessageIcon::Warning, QStringLiteral("Working Offline?"),
-            QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet "
-                           "on this machine. Please make sure you're connected to Internet and Firewall "
-                           "application (if any) is configured properly to grant Internet access for "
-                           "Marlowin"));
-        if (!retry)
-            return false;
-    }
-    return true;
+    return mUtil::WaitForConnection(
+        m_ctx, platform::MessageIcon::Warning, QStringLiteral("Working Offline?"),
+        QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet "
+                       "on this machine. Please make sure you're connected to Internet and Firewall "
+                       "application (if any) is configured properly to grant Internet access for "
+                       "Marlowin"));
 }
 
 void FeedReader::LoadFeedData(bool loadList)

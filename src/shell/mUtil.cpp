@@ -133,6 +133,16 @@ bool IsConnected(const platform::Context &ctx)
     return ctx.connection.isConnected();
 }
 
+bool WaitForConnection(const platform::Context &ctx, platform::MessageIcon icon, const QString &title,
+                       const QString &text)
+{
+    while (!IsConnected(ctx)) {
+        if (!ctx.messages.retry(icon, title, text))
+            return false;
+    }
+    return true;
+}
+
 QStringList UrlCacheAddresses(const QString &url)
 {
     QString address = QStringLiteral("http://") + QString(url).remove(QStringLiteral("http://"));

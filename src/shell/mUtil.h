@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageBoxes.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -41,6 +43,11 @@ void ShellOpen(const platform::Context &ctx, const QString &target);
 
 // Whether the system reports a network connection.
 [[nodiscard]] bool IsConnected(const platform::Context &ctx);
+
+// Shows the Retry/Cancel box for as long as the system reports no connection; false when the
+// user cancels.
+[[nodiscard]] bool WaitForConnection(const platform::Context &ctx, platform::MessageIcon icon,
+                                     const QString &title, const QString &text);
 
 // Drops cached copies of the address from the fetch component's HTTP cache.
 void ClearUrlCache(const platform::Context &ctx, const QString &url);

@@ -39,17 +39,12 @@ constexpr qint16 kFailed = -1;
 // Asks until the system reports a connection; false when the user cancels.
 bool WaitForConnection(const platform::Context &ctx)
 {
-    while (!mUtil::IsConnected(ctx)) {
-        const bool retry = ctx.messages.retry(
-            platform::MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
-            QStringLiteral("Application attempted to fetch Feed data to test Feed URL but failed to "
-                           "access Internet connection on this machine. Please make sure that you're "
-                           "connected to Internet and Firewall application (if any) is configured "
-                           "properly to grant Internet Access for this application."));
-        if (!retry)
-            return false;
-    }
-    return true;
+    return mUtil::WaitForConnection(
+        ctx, platform::MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
+        QStringLiteral("Application attempted to fetch Feed data to test Feed URL but failed to "
+                       "access Internet connection on this machine. Please make sure that you're "
+                       "connected to Internet and Firewall application (if any) is configured "
+                       "properly to grant Internet Access for this application."));
 }
 
 void ReportTimeout(const platform::Context &ctx)

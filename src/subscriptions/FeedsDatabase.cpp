@@ -2,6 +2,7 @@
 
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
+#include "shell/ErrorReport.h"
 #include "shell/mUtil.h"
 
 #include <QRegularExpression>
@@ -77,6 +78,15 @@ platform::XmlNode FeedsDatabase::requireCategory(const QString &name) const
 bool FeedsDatabase::save(QString *error) const
 {
     return m_document.save(m_path, error);
+}
+
+bool FeedsDatabase::saveOrReport(const QString &operation) const
+{
+    QString error;
+    if (save(&error))
+        return true;
+    mUtil::ReportError(*m_ctx, operation, kSaveStep, error);
+    return false;
 }
 
 } // namespace mFeeds

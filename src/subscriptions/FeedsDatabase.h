@@ -42,6 +42,12 @@ public:
 
     // Writes the whole document back. False, with the reason in *error, when that fails.
     [[nodiscard]] bool save(QString *error) const;
+    // Writes the whole document back; a failure is reported as "<operation> Function".
+    bool saveOrReport(const QString &operation) const;
+
+    // The steps of an operation, as its failure reports number them.
+    static constexpr int kWorkStep = 5;
+    static constexpr int kSaveStep = 6;
 
     [[nodiscard]] platform::XmlDocument &document() { return m_document; }
 

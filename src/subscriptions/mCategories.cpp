@@ -10,20 +10,6 @@ using platform::XmlNode;
 namespace mCategories {
 namespace {
 
-// Steps of an operation, as its failure report numbers them.
-constexpr int kWorkStep = 5;
-constexpr int kSaveStep = 6;
-
-bool Save(const platform::Context &ctx, const mFeeds::FeedsDatabase &database,
-          const QString &operation)
-{
-    QString error;
-    if (database.save(&error))
-        return true;
-    mUtil::ReportError(ctx, operation, kSaveStep, error);
-    return false;
-}
-
 // Adds one feed node under its category node; the reason it cannot, or empty text.
 QString AddFeedNode(platform::TreeView &tree, const QString &categoryKey, const XmlNode &feed)
 {
@@ -53,7 +39,7 @@ bool AddCategory(const platform::Context &ctx, const QString &name)
     XmlNode category = database->document().createElement(QStringLiteral("category"));
     category.setAttribute(QStringLiteral("name"), name);
     database->categories().appendChild(category);
-    return Save(ctx, *database, QStringLiteral("AddCategory"));
+    return database->saveOrReport(QStringLiteral("AddCategory"));
 }
 
 bool CategoryExists(const platform::Context &ctx, const QString &name)
@@ -71,7 +57,7 @@ bool EditCategory(const platform::Context &ctx, const QString &oldName, const QS
     if (!category)
         return false;
     category.setAttribute(QStringLiteral("name"), newName);
-    return Save(ctx, *database, QStringLiteral("EditCategory"));
+    return database->saveOrReport(QStringLiteral("EditCategory"));
 }
 
 bool DeleteCategory(const platform::Context &ctx, const QString &name)
@@ -83,7 +69,7 @@ bool DeleteCategory(const platform::Context &ctx, const QString &name)
     if (!category)
         return false;
     database->categories().removeChild(category);
-    return Save(ctx, *database, QStringLiteral("DeleteCategory"));
+    return database->saveOrReport(QStringLiteral("DeleteCategory"));
 }
 
 void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
@@ -106,7 +92,7 @@ void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
                 continue;
             const QString failure = AddFeedNode(tree, categoryKey, feed);
             if (!failure.isEmpty()) {
-                mUtil::ReportError(ctx, QStringLiteral("LoadCategories"), kWorkStep, failure);
+                mUtil::ReportError(ctx, QStringLiteral("LoadCategories"), mFeeds::FeedsDatabase::kWorkStep, failure);
                 return;
             }
         }

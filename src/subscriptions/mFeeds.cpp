@@ -11,18 +11,6 @@ using platform::XmlNode;
 namespace mFeeds {
 namespace {
 
-constexpr int kWorkStep = 5;
-constexpr int kSaveStep = 6;
-
-bool Save(const platform::Context &ctx, const FeedsDatabase &database, const QString &operation)
-{
-    QString error;
-    if (database.save(&error))
-        return true;
-    mUtil::ReportError(ctx, operation, kSaveStep, error);
-    return false;
-}
-
 // The first feed of the category with exactly that identifier. A child without an identifier
 // attribute on the way is a damaged database: *failure says so and nothing is found.
 XmlNode FindFeed(const XmlNode &category, const QString &id, QString *failure)
@@ -77,7 +65,7 @@ bool AddFeed(const platform::Context &ctx, const FeedRecord &feed)
     element.setAttribute(QStringLiteral("id"), feed.ID);
     element.setText(feed.URL);
     category.appendChild(element);
-    return Save(ctx, *database, QStringLiteral("AddFeed"));
+    return database->saveOrReport(QStringLiteral("AddFeed"));
 }
 
 bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
@@ -92,7 +80,7 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
     QString failure;
     XmlNode element = FindFeed(category, feed.ID, &failure);
     if (!failure.isEmpty()) {
-        mUtil::ReportError(ctx, QStringLiteral("EditFeed"), kWorkStep, failure);
+        mUtil::ReportError(ctx, QStringLiteral("EditFeed"), FeedsDatabase::kWorkStep, failure);
         return false;
     }
     if (!element)
@@ -110,7 +98,7 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
         }
         target.appendChild(element);
     }
-    return Save(ctx, *database, QStringLiteral("EditFeed"));
+    return database->saveOrReport(QStringLiteral("EditFeed"));
 }
 
 bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure)
