@@ -82,12 +82,34 @@ bool HoldsOneRootElement(const pugi::xml_document &document)
     return first.type() == pugi::node_element && !first.next_sibling();
 }
 
+// What may stand before the first "<" of a document and is passed over: ASCII blanks, line
+// breaks and byte-order marks. Text and UTF-8 bytes skip exactly the same.
+bool IsLeadingBlank(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xFEFF;
+}
+
 QStringView WithoutLeadingBlanks(QStringView text)
 {
     qsizetype start = 0;
-    while (start < text.size() && (text[start].isSpace() || text[start] == QChar(0xFEFF)))
+    while (start < text.size() && IsLeadingBlank(text[start].unicode()))
         ++start;
     return text.sliced(start);
+}
+
+QByteArrayView WithoutLeadingBlanks(QByteArrayView bytes)
+{
+    static constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        if (IsLeadingBlank(char16_t(uchar(bytes[start]))) && uchar(bytes[start]) < 0x80)
+            ++start;
+        else if (bytes.sliced(start).startsWith(kByteOrderMark))
+            start += kByteOrderMark.size();
+        else
+            break;
+    }
+    return bytes.sliced(start);
 }
 
 // Hands the serialised document to a sink in large chunks, so that a big document is never held
@@ -450,7 +472,7 @@ bool XmlDocument::load(const QString &path)
     const QByteArray declared = EncodingOfXmlDeclaration(bytes).toLower();
     if ((!byteOrder || *byteOrder == QStringConverter::Utf8)
         && (declared.isEmpty() || declared == "utf-8") && bytes.isValidUtf8())
-        return parseUtf8(byteOrder ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes));
+        return parseUtf8(bytes);
     return loadXML(DecodeDocument(bytes));
 }
 
@@ -472,20 +494,17 @@ bool XmlDocument::loadXML(const QString &text)
 bool XmlDocument::loadUtf8(QByteArrayView bytes)
 {
     clear();
-    return parseUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes);
+    return parseUtf8(bytes);
 }
 
 bool XmlDocument::parseUtf8(QByteArrayView bytes)
 {
-    qsizetype start = 0;
-    while (start < bytes.size() && (bytes[start] == ' ' || bytes[start] == '\t' || bytes[start] == '\r'
-                                    || bytes[start] == '\n'))
-        ++start;
-    const QByteArrayView body = bytes.sliced(start);
+    const QByteArrayView body = WithoutLeadingBlanks(bytes);
     auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(body.size() > 0 ? size_t(body.size()) : 1));
     if (!buffer)
         return false;
-    std::memcpy(buffer, body.data(), size_t(body.size()));
+    if (!body.isEmpty())
+        std::memcpy(buffer, body.data(), size_t(body.size()));
     return parseOwnBuffer(buffer, size_t(body.size()));
 }
 

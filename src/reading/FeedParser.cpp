@@ -180,6 +180,25 @@ ParseResult ReadAtom(const Text &text, const QLocale &locale)
 
 } // namespace
 
+FailureMessage MessageFor(ParseStatus status, bool atom)
+{
+    switch (status) {
+    case ParseStatus::Ok:
+        break;
+    case ParseStatus::EmptyStream:
+        return {QStringLiteral("Invalid Server Response!"), QStringLiteral("Server returned empty data stream!")};
+    case ParseStatus::InvalidXml:
+        return {QStringLiteral("Invalid Data Format!"),
+                QStringLiteral("Server returned Feed data in invalid XML format!")};
+    case ParseStatus::WrongFeedType:
+        return {QStringLiteral("Invalid Feed XML!"),
+                QStringLiteral("Server returned invalid Feed XML! Either Feed Type is not %1 or Feed XML is "
+                               "not well-formed.")
+                    .arg(atom ? QStringLiteral("ATOM") : QStringLiteral("RSS"))};
+    }
+    return {};
+}
+
 ParseResult ParseRss(const QString &text)
 {
     return ReadRss(text);

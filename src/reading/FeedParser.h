@@ -27,6 +27,14 @@ struct ParseResult {
     QList<FeedItem> items; // in document order
 };
 
+// How the program states a failed parse: the title and text of the refresh's warning box, which
+// the scheduled check and the command line repeat. For Ok both are empty.
+struct FailureMessage {
+    QString title;
+    QString text;
+};
+[[nodiscard]] FailureMessage MessageFor(ParseStatus status, bool atom);
+
 // The direct item children of the first rss/channel: title, description, link (and its digest),
 // pubDate split into the date fields, and the first attribute of enclosure as Media. A child that
 // occurs twice overwrites the earlier value.

@@ -265,27 +265,13 @@ qint16 FeedReader::ParseAtom(const QString &xml)
 
 qint16 FeedReader::adoptParse(FeedParser::ParseStatus status, QList<FeedItem> items, bool atom)
 {
-    platform::MessageBoxes &boxes = m_ctx.messages;
-    switch (status) {
-    case FeedParser::ParseStatus::Ok:
-        m_items = std::move(items);
-        return static_cast<qint16>(qMin<qsizetype>(m_items.size(), FeedParser::kMaxItems));
-    case FeedParser::ParseStatus::EmptyStream:
-        boxes.warning(QStringLiteral("Invalid Server Response!"),
-                      QStringLiteral("Server returned empty data stream!"));
-        break;
-    case FeedParser::ParseStatus::InvalidXml:
-        boxes.warning(QStringLiteral("Invalid Data Format!"),
-                      QStringLiteral("Server returned Feed data in invalid XML format!"));
-        break;
-    case FeedParser::ParseStatus::WrongFeedType:
-        boxes.warning(QStringLiteral("Invalid Feed XML!"),
-                      QStringLiteral("Server returned invalid Feed XML! Either Feed Type is not %1 or "
-                                     "Feed XML is not well-formed.")
-                          .arg(atom ? QStringLiteral("ATOM") : QStringLiteral("RSS")));
-        break;
+    if (status != FeedParser::ParseStatus::Ok) {
+        const FeedParser::FailureMessage message = FeedParser::MessageFor(status, atom);
+        m_ctx.messages.warning(message.title, message.text);
+        return -1;
     }
-    return -1;
+    m_items = std::move(items);
+    return static_cast<qint16>(qMin<qsizetype>(m_items.size(), FeedParser::kMaxItems));
 }
 
 bool FeedReader::IsNewerItem(const QString &stamp)

@@ -1,0 +1,198 @@
+#include "app/CheckCommand.h"
+
+#include "platform/TextCodec.h"
+#include "platform/XmlDocument.h"
+#include "reading/FeedItem.h"
+#include "reading/FeedParser.h"
+#include "reading/ItemStamp.h"
+#include "shell/mUtil.h"
+#include "subscriptions/FeedProbe.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace CheckCommand {
+namespace {
+
+constexpr auto kProgram = "marlowin-check";
+
+// Feed type codes of the probe.
+constexpr qint16 kAtom = 1;
+
+void Write(QIODevice &device, const QString &text)
+{
+    device.write(text.toUtf8());
+}
+
+// A failure as the program states it: the title of its box, ": ", the box's text.
+struct Failure {
+    QString title;
+    QString text;
+};
+
+void Report(QIODevice &err, const Failure &failure)
+{
+    Write(err, failure.title + QStringLiteral(": ") + failure.text + QLatin1Char('\n'));
+}
+
+Failure ParserFailure(FeedParser::ParseStatus status, bool atom)
+{
+    const FeedParser::FailureMessage message = FeedParser::MessageFor(status, atom);
+    return {message.title, message.text};
+}
+
+const Failure kNotSupported{
+    QStringLiteral("Feed Type Not Supported!"),
+    QStringLiteral("Format of data returned by specified Feed URL is not supported by current "
+                   "version of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may "
+                   "include PodCast media information.")};
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage: marlowin-check --parse FILE\n"
+        "       marlowin-check --check\n"
+        "       marlowin-check --help\n"
+        "\n"
+        "Marlowin without windows: reads feed files as Marlowin reads fetched feeds, and runs\n"
+        "the scheduled check of the app folder.\n"
+        "\n"
+        "  --parse FILE  Reads FILE as a refresh reads a fetched feed: decodes its charset,\n"
+        "                recognises RSS, podcast (RSS with itunes:summary) or Atom, parses its\n"
+        "                items and prints one JSON object per item and line, in document order:\n"
+        "                title, link, day, month, year, time, stamp (the date key that decides\n"
+        "                which items are new), media, id (MD5 of the link) and\n"
+        "                descriptionLength (in characters). Output is UTF-8.\n"
+        "                Exit status 0 when the feed was read, also when it has no items; 1 when\n"
+        "                the file cannot be read or holds no feed Marlowin reads, with the\n"
+        "                reason on standard error.\n"
+        "  --check       Runs one scheduled check of the app folder ($MARLOWIN_HOME, or\n"
+        "                ~/.local/share/Marlowin): fetches every feed on the schedule list,\n"
+        "                adds the new items to the feeds' item files and writes schedule.log.\n"
+        "                This build runs only --parse: the scheduled check comes with the\n"
+        "                scheduler engine, which this build does not include (exit status 2).\n"
+        "  -h, --help    Shows this text.\n");
+}
+
+int UsageError(QIODevice &err, const QString &reason)
+{
+    Write(err, QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kProgram), reason));
+    return kExitUsage;
+}
+
+// The scheduled check of the app folder. The scheduler engine is not part of this build; when
+// it is, this is where the mode runs it.
+int RunScheduledCheck(QIODevice &err)
+{
+    Write(err, QStringLiteral("%1: this build runs only --parse FILE. The scheduled check "
+                              "(--check) comes with the scheduler engine, which this build does "
+                              "not include.\n")
+                   .arg(QLatin1String(kProgram)));
+    return kExitUsage;
+}
+
+// Length in Unicode characters: a surrogate pair is one character.
+qsizetype CharacterCount(const QString &text)
+{
+    return text.size() - std::count_if(text.cbegin(), text.cend(),
+                                       [](QChar c) { return c.isLowSurrogate(); });
+}
+
+} // namespace
+
+QByteArray ItemJson(const FeedItem &item, const QLocale &locale)
+{
+    const QJsonObject object{
+        {QStringLiteral("title"), item.Title},
+        {QStringLiteral("link"), item.Link},
+        {QStringLiteral("day"), item.Day},
+        {QStringLiteral("month"), item.Month},
+        {QStringLiteral("year"), item.Year},
+        {QStringLiteral("time"), item.Time},
+        {QStringLiteral("stamp"), ItemStamp::StampOf(item, locale)},
+        {QStringLiteral("media"), item.Media},
+        {QStringLiteral("id"), item.ID},
+        {QStringLiteral("descriptionLength"), CharacterCount(item.Description)},
+    };
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+int ParseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale &locale)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Write(err, QStringLiteral("%1: cannot read \"%2\": %3\n")
+                       .arg(QLatin1String(kProgram), path, file.errorString()));
+        return kExitFailed;
+    }
+    const QString text = platform::DecodeDocument(file.readAll());
+
+    platform::XmlDocument document;
+    if (!document.loadXML(text)) {
+        const auto status = mUtil::IsBlank(text) ? FeedParser::ParseStatus::EmptyStream
+                                                 : FeedParser::ParseStatus::InvalidXml;
+        Report(err, ParserFailure(status, false));
+        return kExitFailed;
+    }
+    const qint16 type = FeedProbe::DetectFeedType(document, nullptr);
+    if (type < 0) {
+        Report(err, kNotSupported);
+        return kExitFailed;
+    }
+
+    const bool atom = type == kAtom;
+    const FeedParser::ParseResult result =
+        atom ? FeedParser::ParseAtom(text, locale) : FeedParser::ParseRss(text);
+    if (result.status != FeedParser::ParseStatus::Ok) {
+        Report(err, ParserFailure(result.status, atom));
+        return kExitFailed;
+    }
+    for (const FeedItem &item : result.items) {
+        out.write(ItemJson(item, locale));
+        out.write("\n", 1);
+    }
+    return kExitOk;
+}
+
+int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLocale &locale)
+{
+    const QCommandLineOption parseOption(QStringLiteral("parse"), QString(),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption checkOption(QStringLiteral("check"), QString());
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    QCommandLineParser parser;
+    parser.addOptions({parseOption, checkOption, helpOption});
+
+    if (!parser.parse(arguments))
+        return UsageError(err, parser.errorText());
+    if (parser.isSet(helpOption)) {
+        Write(out, UsageText());
+        return kExitOk;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(err, QStringLiteral("unexpected argument \"%1\"")
+                                   .arg(parser.positionalArguments().constFirst()));
+    const bool parse = parser.isSet(parseOption);
+    const bool check = parser.isSet(checkOption);
+    if (parse && check)
+        return UsageError(err, QStringLiteral("--parse and --check cannot be combined"));
+    if (parse) {
+        const QStringList files = parser.values(parseOption);
+        if (files.size() != 1)
+            return UsageError(err, QStringLiteral("--parse takes exactly one file"));
+        return ParseFile(files.constFirst(), out, err, locale);
+    }
+    if (check)
+        return RunScheduledCheck(err);
+
+    Write(err, UsageText());
+    return kExitUsage;
+}
+
+} // namespace CheckCommand

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+struct FeedItem;
+
+// marlowin-check: Marlowin without windows. It reads feed files the way a refresh reads a
+// fetched feed (--parse FILE), so that a shell, a script or a test can see exactly which items
+// the program takes from a document; the scheduled check of the app folder (--check) is its
+// second mode. Everything it prints is UTF-8.
+namespace CheckCommand {
+
+inline constexpr int kExitOk = 0;
+// The file could not be read, or it holds no feed the program reads; the reason went to err.
+inline constexpr int kExitFailed = 1;
+// The arguments ask for nothing this build runs: unknown options, no mode, or --check.
+inline constexpr int kExitUsage = 2;
+
+// Runs the program. arguments are the whole command line, program name first, as
+// QCoreApplication::arguments() gives them. Items and the help text go to out; failures and
+// usage errors to err. Returns the exit status.
+[[nodiscard]] int Run(const QStringList &arguments, QIODevice &out, QIODevice &err,
+                      const QLocale &locale = QLocale::system());
+
+// --parse: reads the file's bytes, decodes their charset, recognises the feed type as the feed
+// probe does (rss, then feed, then rdf), parses RSS and podcast documents as RSS and Atom
+// documents as Atom, and writes one ItemJson line per item, in document order. A file that
+// cannot be read, is not XML, holds no feed element, or that the parser refuses gets one line
+// on err (the message's title, ": ", its text) and kExitFailed. A feed without items is a
+// success that prints nothing. locale names the months and makes the stamps, as the system
+// locale does in the program.
+[[nodiscard]] int ParseFile(const QString &path, QIODevice &out, QIODevice &err,
+                            const QLocale &locale = QLocale::system());
+
+// One item as a compact JSON object without line end: title, link, day, month, year, time,
+// stamp (the item stamp under locale), media, id, and descriptionLength (the description's
+// length in Unicode characters).
+[[nodiscard]] QByteArray ItemJson(const FeedItem &item, const QLocale &locale);
+
+} // namespace CheckCommand

@@ -1,0 +1,216 @@
+#include "app/CheckCommand.h"
+
+#include "support/QtPrinters.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using CheckCommand::kExitFailed;
+using CheckCommand::kExitOk;
+using CheckCommand::kExitUsage;
+
+// English month names whatever the machine's locale, so that stamps and Atom months are fixed.
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+
+// ISO-8859-1 bytes: the title and description only read right when the charset is decoded.
+const QByteArray kRss =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+    "<rss version=\"2.0\"><channel><title>Caf\xe9</title>"
+    "<item><title>Caf\xe9 one</title><link>http://example.com/a</link>"
+    "<pubDate>Mon, 01 May 2006 12:34:56 GMT</pubDate><description>Gr\xfc\xdf" "e</description>"
+    "<enclosure url=\"http://example.com/a.mp3\" length=\"12\" type=\"audio/mpeg\"/></item>"
+    "<item><title>Two</title><link>http://example.com/b</link>"
+    "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate></item>"
+    "</channel></rss>";
+
+const QByteArray kRssLines[] = {
+    "{\"day\":\"01\",\"descriptionLength\":5,\"id\":\"3e27a17e84f5f8486fbc14488e12e6ff\","
+    "\"link\":\"http://example.com/a\",\"media\":\"http://example.com/a.mp3\",\"month\":\"May\","
+    "\"stamp\":\"20060501123456\",\"time\":\"12:34:56\",\"title\":\"Caf\xc3\xa9 one\","
+    "\"year\":\"2006\"}",
+    "{\"day\":\"02\",\"descriptionLength\":0,\"id\":\"4e800d900cc5dc5011993dc880f82233\","
+    "\"link\":\"http://example.com/b\",\"media\":\"\",\"month\":\"May\","
+    "\"stamp\":\"20060502080000\",\"time\":\"08:00:00\",\"title\":\"Two\",\"year\":\"2006\"}",
+};
+
+// A podcast is read as RSS. Its undated item has an empty stamp; the musical symbol outside the
+// Basic Multilingual Plane is one character of the description.
+const QByteArray kPodcast =
+    "<rss xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
+    "<itunes:summary>Talk</itunes:summary>"
+    "<item><title>Episode</title><link>http://example.com/b</link>"
+    "<description>\xf0\x9d\x84\x9ex</description></item></channel></rss>";
+
+const QByteArray kPodcastLine =
+    "{\"day\":\"\",\"descriptionLength\":2,\"id\":\"4e800d900cc5dc5011993dc880f82233\","
+    "\"link\":\"http://example.com/b\",\"media\":\"\",\"month\":\"\",\"stamp\":\"\",\"time\":\"\","
+    "\"title\":\"Episode\",\"year\":\"\"}";
+
+const QByteArray kAtom =
+    "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Site</title>"
+    "<entry><title>Entry</title>"
+    "<link rel=\"alternate\" type=\"text/html\" href=\"http://example.com/e\"/>"
+    "<published>2006-05-01T12:34:56Z</published><content>Body</content></entry></feed>";
+
+const QByteArray kAtomLine =
+    "{\"day\":\"01\",\"descriptionLength\":4,\"id\":\"d0db2160c2e36f7a624cd612926ea689\","
+    "\"link\":\"http://example.com/e\",\"media\":\"\",\"month\":\"May\","
+    "\"stamp\":\"20060501123456\",\"time\":\"12:34:56\",\"title\":\"Entry\",\"year\":\"2006\"}";
+
+const QString kInvalidRss = QStringLiteral(
+    "Invalid Feed XML!: Server returned invalid Feed XML! Either Feed Type is not RSS or Feed XML "
+    "is not well-formed.\n");
+const QString kNotSupported = QStringLiteral(
+    "Feed Type Not Supported!: Format of data returned by specified Feed URL is not supported by "
+    "current version of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may "
+    "include PodCast media information.\n");
+const QString kNotXml =
+    QStringLiteral("Invalid Data Format!: Server returned Feed data in invalid XML format!\n");
+const QString kEmpty =
+    QStringLiteral("Invalid Server Response!: Server returned empty data stream!\n");
+
+struct Output {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CheckCommandTest : public ::testing::Test {
+protected:
+    QString write(const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("feed.xml"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        EXPECT_EQ(file.write(bytes), bytes.size());
+        return path;
+    }
+
+    static Output parse(const QString &path)
+    {
+        return capture([&](QIODevice &out, QIODevice &err) {
+            return CheckCommand::ParseFile(path, out, err, kEnglish);
+        });
+    }
+
+    static Output run(QStringList arguments)
+    {
+        arguments.prepend(QStringLiteral("marlowin-check"));
+        return capture([&](QIODevice &out, QIODevice &err) {
+            return CheckCommand::Run(arguments, out, err, kEnglish);
+        });
+    }
+
+    template <typename Command>
+    static Output capture(Command command)
+    {
+        QBuffer out;
+        QBuffer err;
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(err.open(QIODevice::WriteOnly));
+        const int status = command(out, err);
+        return {status, out.data(), err.data()};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+struct ParseCase {
+    const char *what;
+    QByteArray bytes;
+    int status;
+    QByteArray out; // the JSON lines, each ended by "\n"
+    QString err;
+};
+
+TEST_F(CheckCommandTest, ParsePrintsOneJsonLinePerItemOrTheReasonItRefused)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const ParseCase cases[] = {
+        {"RSS in ISO-8859-1, items in document order", kRss, kExitOk,
+         kRssLines[0] + '\n' + kRssLines[1] + '\n', {}},
+        {"podcast read as RSS", kPodcast, kExitOk, kPodcastLine + '\n', {}},
+        {"Atom with a default namespace", kAtom, kExitOk, kAtomLine + '\n', {}},
+        {"feed without items is a success", "<rss><channel><title>None</title></channel></rss>",
+         kExitOk, {}, {}},
+        {"rdf element: recognised as RSS, refused for lack of rss/channel",
+         "<rdf><channel><title>R</title></channel><item><title>I</title></item></rdf>",
+         kExitFailed, {}, kInvalidRss},
+        {"RDF root written rdf:RDF is no feed",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><channel/>"
+         "</rdf:RDF>",
+         kExitFailed, {}, kNotSupported},
+        {"well-formed XML of another kind", "<html><body>Not found</body></html>", kExitFailed,
+         {}, kNotSupported},
+        {"not XML", "<html><body>unclosed", kExitFailed, {}, kNotXml},
+        {"empty file", "", kExitFailed, {}, kEmpty},
+        {"blank file", " \r\n\t", kExitFailed, {}, kEmpty},
+    };
+    for (const ParseCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Output result = parse(write(c.bytes));
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(QString::fromUtf8(result.err), c.err);
+    }
+}
+
+TEST_F(CheckCommandTest, ParseOfAFileThatCannotBeReadNamesTheFile)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString paths[] = {m_dir.filePath(QStringLiteral("missing.xml")), m_dir.path()};
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const Output result = parse(path);
+        EXPECT_EQ(result.status, kExitFailed);
+        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_TRUE(QString::fromUtf8(result.err).contains(path)) << result.err.toStdString();
+    }
+}
+
+struct RunCase {
+    const char *what;
+    QStringList arguments;
+    int status;
+    QString inOut; // text that stdout holds; empty: stdout stays empty
+    QString inErr; // text that stderr holds; empty: stderr stays empty
+};
+
+TEST_F(CheckCommandTest, ArgumentsChooseTheModeOrExplainTheUsage)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString feed = write(kAtom);
+    const RunCase cases[] = {
+        {"parse", {QStringLiteral("--parse"), feed}, kExitOk, QString::fromUtf8(kAtomLine), {}},
+        {"help describes both modes", {QStringLiteral("--help")}, kExitOk,
+         QStringLiteral("--check       Runs one scheduled check of the app folder"), {}},
+        {"no arguments", {}, kExitUsage, {}, QStringLiteral("Usage: marlowin-check --parse FILE")},
+        {"check mode", {QStringLiteral("--check")}, kExitUsage, {},
+         QStringLiteral("this build runs only --parse FILE")},
+        {"parse without its file", {QStringLiteral("--parse")}, kExitUsage, {},
+         QStringLiteral("'--parse'")},
+        {"unknown option", {QStringLiteral("--bogus")}, kExitUsage, {}, QStringLiteral("bogus")},
+        {"file without --parse", {feed}, kExitUsage, {}, QStringLiteral("unexpected argument")},
+        {"two modes", {QStringLiteral("--parse"), feed, QStringLiteral("--check")}, kExitUsage, {},
+         QStringLiteral("cannot be combined")},
+        {"two files", {QStringLiteral("--parse"), feed, QStringLiteral("--parse"), feed},
+         kExitUsage, {}, QStringLiteral("exactly one file")},
+    };
+    for (const RunCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Output result = run(c.arguments);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out.isEmpty(), c.inOut.isEmpty()) << result.out.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(result.out).contains(c.inOut)) << result.out.toStdString();
+        EXPECT_EQ(result.err.isEmpty(), c.inErr.isEmpty()) << result.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(result.err).contains(c.inErr)) << result.err.toStdString();
+    }
+}
+
+} // namespace
