@@ -3,7 +3,12 @@
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "settings/mINI.h"
+#include "shell/ErrorReport.h"
 #include "shell/mUtil.h"
+
+#include <QSet>
+
+#include <optional>
 
 namespace mSettings {
 
@@ -155,6 +160,127 @@ bool ReadClose(const platform::Context &ctx)
     OpenConfig(ctx);
     CloseOnRequest = ReadInteger(kApp, QStringLiteral("close"), QStringLiteral("1")) == 1;
     return CloseOnRequest;
+}
+
+namespace {
+
+const QString kSchedule = QStringLiteral("schdl");
+const QString kScheduleOperation = QStringLiteral("LoadSchedulerSettings");
+constexpr QChar kFieldSeparator{0x05};
+
+QString EntryKey(qsizetype number)
+{
+    return QStringLiteral("s_") + QString::number(number);
+}
+
+// Key names are matched without regard to case, as mINI matches them.
+QString KeyIdentity(const QString &key)
+{
+    return key.toCaseFolded();
+}
+
+// The key names present in the section; empty when the section is missing or has no keys (mINI
+// then gives a buffer of NULs, which yields no names here).
+QSet<QString> SectionKeys(const QString &section)
+{
+    QSet<QString> keys;
+    const QStringList names = mINI::ReadIniSection(section).split(QChar(0), Qt::SkipEmptyParts);
+    for (const QString &name : names)
+        keys.insert(KeyIdentity(name));
+    return keys;
+}
+
+// "<type>\x05<id>\x05<url>\x05<name>". A separator inside a field is not escaped: it shifts the
+// fields when the entry is read back.
+QString EntryText(const FeedRecord &feed)
+{
+    return QString::number(feed.FeedType) + kFieldSeparator + feed.ID + kFieldSeparator + feed.URL
+        + kFieldSeparator + feed.Name;
+}
+
+// The entry stored under key, or nullopt with the reason in problem. Fields after the fourth are
+// ignored; Category is not stored and stays empty.
+std::optional<FeedRecord> ParseEntry(const QString &key, const QString &text, QString &problem)
+{
+    const QStringList fields = text.split(kFieldSeparator);
+    if (fields.size() < 4) {
+        problem = QStringLiteral("Schedule entry %1 has %2 of the 4 fields it needs.")
+                      .arg(key)
+                      .arg(fields.size());
+        return std::nullopt;
+    }
+    bool ok = false;
+    FeedRecord feed;
+    feed.FeedType = fields[0].trimmed().toShort(&ok);
+    if (!ok) {
+        problem = QStringLiteral("Schedule entry %1 has the feed type \"%2\", which is no number.")
+                      .arg(key, fields[0]);
+        return std::nullopt;
+    }
+    feed.ID = fields[1];
+    feed.URL = fields[2];
+    feed.Name = fields[3];
+    return feed;
+}
+
+// Appends s_1, s_2, ... up to the first missing key. False, after the error box, at an entry
+// that does not parse; the entries before it stay in the list.
+bool LoadScheduleList(const platform::Context &ctx, const QSet<QString> &keys)
+{
+    for (qsizetype number = 1; keys.contains(KeyIdentity(EntryKey(number))); ++number) {
+        const QString key = EntryKey(number);
+        QString problem;
+        const std::optional<FeedRecord> feed =
+            ParseEntry(key, mINI::ReadIniValue(kSchedule, key, QString()), problem);
+        if (!feed) {
+            mUtil::ReportError(ctx, kScheduleOperation, 0, problem);
+            return false;
+        }
+        ScheduleList.append(*feed);
+    }
+    return true;
+}
+
+} // namespace
+
+void SaveSchedulerSettings(const platform::Context &ctx, bool showMessage,
+                           const std::function<void()> &enableSchedule)
+{
+    OpenConfig(ctx);
+    // The section is rewritten whole, so entries removed from the list leave no keys behind.
+    mINI::DeleteIniSection(kSchedule);
+    mINI::WriteIniValue(kSchedule, QStringLiteral("ena"), SchedulerEnabled);
+    mINI::WriteIniValue(kSchedule, QStringLiteral("frq"), IntervalIndex);
+    mINI::WriteIniValue(kSchedule, QStringLiteral("alr"), ShowPopup);
+    mINI::WriteIniValue(kSchedule, QStringLiteral("snd"), PlayPopupSound);
+    mINI::WriteIniValue(kSchedule, QStringLiteral("sfl"), SoundFile);
+    for (qsizetype i = 0; i < ScheduleList.size(); ++i)
+        mINI::WriteIniValue(kSchedule, EntryKey(i + 1), EntryText(ScheduleList[i]));
+    if (showMessage)
+        ctx.messages.information(
+            QStringLiteral("Done!"),
+            QStringLiteral(
+                "Scheduler Settings are Successfully saved to Application Configuration file!"));
+    if (enableSchedule)
+        enableSchedule();
+}
+
+bool LoadSchedulerSettings(const platform::Context &ctx, bool loadList)
+{
+    ScheduleList.clear();
+    OpenConfig(ctx);
+    SchedulerEnabled = ReadInteger(kSchedule, QStringLiteral("ena"), QStringLiteral("0"));
+    IntervalIndex = ReadInteger(kSchedule, QStringLiteral("frq"), QStringLiteral("-1"));
+    ShowPopup = ReadInteger(kSchedule, QStringLiteral("alr"), QStringLiteral("1"));
+    PlayPopupSound = ReadInteger(kSchedule, QStringLiteral("snd"), QStringLiteral("0"));
+    SoundFile = mINI::ReadIniValue(kSchedule, QStringLiteral("sfl"),
+                                   mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("notify.wav"));
+    if (!loadList)
+        return true;
+    const QSet<QString> keys = SectionKeys(kSchedule);
+    if (keys.isEmpty())
+        return false;
+    return LoadScheduleList(ctx, keys);
 }
 
 } // namespace mSettings

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 struct Context;
 }
@@ -68,6 +70,25 @@ void LoadAppSettings(const platform::Context &ctx);
 
 // Writes confirm as "1" or "0" and stores the value in ConfirmOnClose.
 void WriteConfirm(const platform::Context &ctx, bool value);
+
+// Rewrites the schdl section: deletes it, then writes ena, frq, alr, snd, sfl and one s_<n>
+// key per ScheduleList entry ("<type>\x05<id>\x05<url>\x05<name>"). With showMessage, confirms
+// in an information box titled "Done!". Then calls enableSchedule (the main window restarts its
+// timer from the variables just saved) when one is given.
+void SaveSchedulerSettings(const platform::Context &ctx, bool showMessage,
+                           const std::function<void()> &enableSchedule = {});
+
+// Empties ScheduleList, then reads ena (missing or no number: 0), frq (-1), alr (1), snd (0)
+// and sfl (the app folder's notify.wav), and with loadList the schedule s_1, s_2, ... up to the
+// first missing key into ScheduleList. A key counts as present when the section's key list
+// names it (an empty value is an entry with empty fields); that list is read through mINI's
+// 5000-character buffer, which holds the names of several hundred entries.
+// False when the load stopped early: no schdl section (or one without keys) while loading the
+// list, or an entry with fewer than four fields or a feed type that is no number, reported in an
+// error box "LoadSchedulerSettings Function" / "Error on Line 0" and keeping the entries before
+// it. A dialog then leaves its controls as they were; after a true result the scheduler dialog
+// fills its controls from the variables.
+bool LoadSchedulerSettings(const platform::Context &ctx, bool loadList);
 
 // Whether closing the main window exits the program (missing: true); also stored in
 // CloseOnRequest. CloseCompletely, whose missing value is 0, is left alone.
