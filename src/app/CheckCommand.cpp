@@ -1,19 +1,30 @@
 #include "app/CheckCommand.h"
 
+#include "platform/AppFolder.h"
+#include "platform/Clock.h"
+#include "platform/ConnectionState.h"
+#include "platform/Context.h"
+#include "platform/DesktopShell.h"
+#include "platform/MessageBoxes.h"
+#include "platform/QSettingsUserSettings.h"
 #include "platform/TextCodec.h"
 #include "platform/XmlDocument.h"
 #include "reading/FeedItem.h"
 #include "reading/FeedParser.h"
 #include "reading/ItemStamp.h"
+#include "scheduler/NewItemsAnnouncement.h"
+#include "scheduler/mScheduler.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedProbe.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
 
 #include <algorithm>
 
@@ -56,8 +67,8 @@ const Failure kNotSupported{
 QString UsageText()
 {
     return QStringLiteral(
-        "Usage: marlowin-check --parse FILE\n"
-        "       marlowin-check --check\n"
+        "Usage: marlowin-check [--check]\n"
+        "       marlowin-check --parse FILE\n"
         "       marlowin-check --help\n"
         "\n"
         "Marlowin without windows: reads feed files as Marlowin reads fetched feeds, and runs\n"
@@ -73,10 +84,12 @@ QString UsageText()
         "                the file cannot be read or holds no feed Marlowin reads, with the\n"
         "                reason on standard error.\n"
         "  --check       Runs one scheduled check of the app folder ($MARLOWIN_HOME, or\n"
-        "                ~/.local/share/Marlowin): fetches every feed on the schedule list,\n"
-        "                adds the new items to the feeds' item files and writes schedule.log.\n"
-        "                This build runs only --parse: the scheduled check comes with the\n"
-        "                scheduler engine, which this build does not include (exit status 2).\n"
+        "                ~/.local/share/Marlowin; created when missing), also without any\n"
+        "                argument: fetches every feed on the schedule list, adds the new items\n"
+        "                to the feeds' item files and appends to schedule.log. Prints each log\n"
+        "                line as it is written, then one line per feed with new items\n"
+        "                (\"Name -- N New Items\") when the settings ask for the popup.\n"
+        "                Feeds that fail are logged; the exit status is 0.\n"
         "  -h, --help    Shows this text.\n");
 }
 
@@ -86,16 +99,51 @@ int UsageError(QIODevice &err, const QString &reason)
     return kExitUsage;
 }
 
-// The scheduled check of the app folder. The scheduler engine is not part of this build; when
-// it is, this is where the mode runs it.
-int RunScheduledCheck(QIODevice &err)
-{
-    Write(err, QStringLiteral("%1: this build runs only --parse FILE. The scheduled check "
-                              "(--check) comes with the scheduler engine, which this build does "
-                              "not include.\n")
-                   .arg(QLatin1String(kProgram)));
-    return kExitUsage;
-}
+// Boxes without a window: the title and text go to err, and the answer is the safe one (OK,
+// No, Cancel), so nothing waits for a user who is not there.
+class ConsoleMessageBoxes final : public platform::MessageBoxes {
+public:
+    explicit ConsoleMessageBoxes(QIODevice &err) : m_err(err) {}
+
+    platform::MessageAnswer show(platform::MessageIcon, const QString &title, const QString &text,
+                                 platform::MessageButtons buttons) override
+    {
+        Report(m_err, {title, text});
+        switch (buttons) {
+        case platform::MessageButtons::YesNo:
+            return platform::MessageAnswer::No;
+        case platform::MessageButtons::RetryCancel:
+            return platform::MessageAnswer::Cancel;
+        case platform::MessageButtons::Ok:
+            break;
+        }
+        return platform::MessageAnswer::Ok;
+    }
+
+private:
+    QIODevice &m_err;
+};
+
+// Nothing is opened on a desktop from the command line.
+class NoDesktopShell final : public platform::DesktopShell {
+public:
+    bool openUrl(const QUrl &) override { return false; }
+};
+
+// The popup's rows, printed instead of shown.
+class PrintedAnnouncement final : public NewItemsAnnouncement {
+public:
+    explicit PrintedAnnouncement(QIODevice &out) : m_out(out) {}
+
+    void announce(const PopupProperties &, const QStringList &rows) override
+    {
+        for (const QString &row : rows)
+            Write(m_out, row + QLatin1Char('\n'));
+    }
+
+private:
+    QIODevice &m_out;
+};
 
 // Length in Unicode characters: a surrogate pair is one character.
 qsizetype CharacterCount(const QString &text)
@@ -105,6 +153,37 @@ qsizetype CharacterCount(const QString &text)
 }
 
 } // namespace
+
+int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &locale)
+{
+    PrintedAnnouncement announcement(out);
+    mScheduler::CheckOptions options;
+    options.locale = locale;
+    options.logObserver = [&out](const QString &written) {
+        Write(out, QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                       + QLatin1Char('\n'));
+    };
+    mScheduler::RunScheduledCheck(ctx, announcement, options);
+    return kExitOk;
+}
+
+int RunScheduledCheck(QIODevice &out, QIODevice &err, const QLocale &locale)
+{
+    const QString appFolder = QDir::cleanPath(platform::ResolveAppFolder());
+    if (!QDir().mkpath(appFolder + QStringLiteral("/Data"))) {
+        Write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
+                       .arg(QLatin1String(kProgram), appFolder));
+        return kExitFailed;
+    }
+    ConsoleMessageBoxes messages(err);
+    platform::QSettingsUserSettings userSettings;
+    platform::NetworkInformationState connection;
+    NoDesktopShell shell;
+    platform::SystemClock clock;
+    QNetworkAccessManager network;
+    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+    return CheckAppFolder(ctx, out, locale);
+}
 
 QByteArray ItemJson(const FeedItem &item, const QLocale &locale)
 {
@@ -179,8 +258,7 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
         return UsageError(err, QStringLiteral("unexpected argument \"%1\"")
                                    .arg(parser.positionalArguments().constFirst()));
     const bool parse = parser.isSet(parseOption);
-    const bool check = parser.isSet(checkOption);
-    if (parse && check)
+    if (parse && parser.isSet(checkOption))
         return UsageError(err, QStringLiteral("--parse and --check cannot be combined"));
     if (parse) {
         const QStringList files = parser.values(parseOption);
@@ -188,11 +266,7 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
             return UsageError(err, QStringLiteral("--parse takes exactly one file"));
         return ParseFile(files.constFirst(), out, err, locale);
     }
-    if (check)
-        return RunScheduledCheck(err);
-
-    Write(err, UsageText());
-    return kExitUsage;
+    return RunScheduledCheck(out, err, locale);
 }
 
 } // namespace CheckCommand

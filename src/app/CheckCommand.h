@@ -8,21 +8,25 @@
 class QIODevice;
 struct FeedItem;
 
+namespace platform {
+struct Context;
+}
+
 // marlowin-check: Marlowin without windows. It reads feed files the way a refresh reads a
 // fetched feed (--parse FILE), so that a shell, a script or a test can see exactly which items
-// the program takes from a document; the scheduled check of the app folder (--check) is its
-// second mode. Everything it prints is UTF-8.
+// the program takes from a document; the scheduled check of the app folder (--check, or no
+// arguments) is its second mode. Everything it prints is UTF-8.
 namespace CheckCommand {
 
 inline constexpr int kExitOk = 0;
 // The file could not be read, or it holds no feed the program reads; the reason went to err.
 inline constexpr int kExitFailed = 1;
-// The arguments ask for nothing this build runs: unknown options, no mode, or --check.
+// The arguments ask for nothing the program runs: unknown options, or options that conflict.
 inline constexpr int kExitUsage = 2;
 
 // Runs the program. arguments are the whole command line, program name first, as
-// QCoreApplication::arguments() gives them. Items and the help text go to out; failures and
-// usage errors to err. Returns the exit status.
+// QCoreApplication::arguments() gives them. Items, the log of a check and the help text go to
+// out; failures, usage errors and message boxes to err. Returns the exit status.
 [[nodiscard]] int Run(const QStringList &arguments, QIODevice &out, QIODevice &err,
                       const QLocale &locale = QLocale::system());
 
@@ -35,6 +39,19 @@ inline constexpr int kExitUsage = 2;
 // locale does in the program.
 [[nodiscard]] int ParseFile(const QString &path, QIODevice &out, QIODevice &err,
                             const QLocale &locale = QLocale::system());
+
+// --check: one scheduled check of the app folder platform::ResolveAppFolder() names, creating
+// the folder and its Data/ when they are missing. See CheckAppFolder.
+[[nodiscard]] int RunScheduledCheck(QIODevice &out, QIODevice &err,
+                                    const QLocale &locale = QLocale::system());
+
+// One scheduled check of ctx's app folder, as the main window runs it: the schedule of its
+// AppCfg.cfg, new items into its item files, its schedule.log. Each text written to the log is
+// printed to out as it is written (line ends as "\n"); a popup's rows are printed after the
+// run's footer, one per line. locale writes the log's dates and names the months. kExitOk:
+// feeds that fail are logged, not reported through the exit status.
+[[nodiscard]] int CheckAppFolder(const platform::Context &ctx, QIODevice &out,
+                                 const QLocale &locale = QLocale::system());
 
 // One item as a compact JSON object without line end: title, link, day, month, year, time,
 // stamp (the item stamp under locale), media, id, and descriptionLength (the description's

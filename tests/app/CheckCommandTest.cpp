@@ -1,13 +1,20 @@
 #include "app/CheckCommand.h"
 
+#include "settings/mINI.h"
+#include "settings/mSettings.h"
+
+#include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 namespace {
 
@@ -190,9 +197,6 @@ TEST_F(CheckCommandTest, ArgumentsChooseTheModeOrExplainTheUsage)
         {"parse", {QStringLiteral("--parse"), feed}, kExitOk, QString::fromUtf8(kAtomLine), {}},
         {"help describes both modes", {QStringLiteral("--help")}, kExitOk,
          QStringLiteral("--check       Runs one scheduled check of the app folder"), {}},
-        {"no arguments", {}, kExitUsage, {}, QStringLiteral("Usage: marlowin-check --parse FILE")},
-        {"check mode", {QStringLiteral("--check")}, kExitUsage, {},
-         QStringLiteral("this build runs only --parse FILE")},
         {"parse without its file", {QStringLiteral("--parse")}, kExitUsage, {},
          QStringLiteral("'--parse'")},
         {"unknown option", {QStringLiteral("--bogus")}, kExitUsage, {}, QStringLiteral("bogus")},
@@ -211,6 +215,98 @@ TEST_F(CheckCommandTest, ArgumentsChooseTheModeOrExplainTheUsage)
         EXPECT_EQ(result.err.isEmpty(), c.inErr.isEmpty()) << result.err.toStdString();
         EXPECT_TRUE(QString::fromUtf8(result.err).contains(c.inErr)) << result.err.toStdString();
     }
+}
+
+// The app folder of a check run from the command line, for the length of one test.
+class ScopedAppFolder {
+public:
+    explicit ScopedAppFolder(const QString &path)
+        : m_had(qEnvironmentVariableIsSet("MARLOWIN_HOME")), m_old(qgetenv("MARLOWIN_HOME"))
+    {
+        qputenv("MARLOWIN_HOME", QFile::encodeName(path));
+    }
+    ~ScopedAppFolder()
+    {
+        if (m_had)
+            qputenv("MARLOWIN_HOME", m_old);
+        else
+            qunsetenv("MARLOWIN_HOME");
+    }
+    ScopedAppFolder(const ScopedAppFolder &) = delete;
+    ScopedAppFolder &operator=(const ScopedAppFolder &) = delete;
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+TEST_F(CheckCommandTest, CheckRunsOnAFreshAppFolderWithOrWithoutTheOption)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QStringList modes[] = {{}, {QStringLiteral("--check")}};
+    int n = 0;
+    for (const QStringList &arguments : modes) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const QString home = m_dir.filePath(QStringLiteral("home%1/Marlowin").arg(++n));
+        const ScopedAppFolder folder(home);
+
+        const Output result = run(arguments);
+
+        EXPECT_EQ(result.status, kExitOk);
+        EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+        const QString out = QString::fromUtf8(result.out);
+        EXPECT_TRUE(out.startsWith(QString(70, u'=') + QStringLiteral("\nScheduled Check Started (")))
+            << result.out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral(
+            ")\n\n\nNo Feed Sources found Configured for Schduled check!\nScheduled Check Finished (")))
+            << result.out.toStdString();
+        EXPECT_TRUE(QDir(home + QStringLiteral("/Data")).exists());
+        QFile log(home + QStringLiteral("/schedule.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromLatin1(log.readAll()),
+                  QString(out).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    }
+}
+
+TEST(CheckAppFolderTest, PrintsTheLogAsItIsWrittenAndThenThePopupRows)
+{
+    test::TestContext t;
+    ASSERT_TRUE(QDir(t.dir.path()).mkdir(QStringLiteral("Data")));
+    test::LocalHttpServer server(&t.network);
+    server.routes().Get("/feed", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<rss><channel>"
+                        "<item><title>B</title><link>http://example.org/b</link>"
+                        "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate></item>"
+                        "<item><title>A</title><link>http://example.org/a</link>"
+                        "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate></item>"
+                        "</channel></rss>",
+                        "application/rss+xml");
+    });
+    ASSERT_TRUE(server.start());
+    mINI::InitIni(mSettings::ConfigPath(t.ctx), 5000);
+    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("alr"), QStringLiteral("1"));
+    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("s_1"),
+                        QStringLiteral("0\x05") + QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9")
+                            + QChar(5) + server.url(QStringLiteral("/feed")) + QChar(5)
+                            + QStringLiteral("News"));
+    QBuffer out;
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+
+    EXPECT_EQ(CheckCommand::CheckAppFolder(t.ctx, out, kEnglish), kExitOk);
+
+    const QString now = QStringLiteral("3/14/26 9:26:53 AM"); // the fake clock
+    EXPECT_EQ(QString::fromUtf8(out.data()),
+              QString(70, u'=') + "\nScheduled Check Started (" + now + ")\n\n\n"
+                  "Checking News\n"
+                  "    Sending Request to Source Server ...\n"
+                  "    Request Sent, Waiting for Server Response ...\n"
+                  "    Parsing Feed content ...\n"
+                  "    2 New Items found!\n"
+                  "    Done!\n"
+                  "\n\n"
+                  "Scheduled Check Finished (" + now + ")\n\n"
+                  "News -- 2 New Items\n");
+    EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 } // namespace
