@@ -126,6 +126,11 @@ QString HttpRequest::responseText() const
     return DecodeDocument(m_body, CharsetOfContentType(m_contentType));
 }
 
+QByteArray HttpRequest::responseUtf8() const
+{
+    return DecodeDocumentToUtf8(m_body, CharsetOfContentType(m_contentType));
+}
+
 void HttpRequest::reset()
 {
     releaseReply();

@@ -82,6 +82,8 @@ public:
     // Content-Type charset, the XML declaration, then UTF-8 when valid, else Windows-1252.
     [[nodiscard]] QString responseText() const;
     [[nodiscard]] QByteArray responseBody() const { return m_body; }
+    // The same text as responseText() in UTF-8; a UTF-8 body comes back as it is, uncopied.
+    [[nodiscard]] QByteArray responseUtf8() const;
 
     // The HTTP status of the final response, or 0 when none arrived. For diagnostics only.
     [[nodiscard]] int status() const { return m_status; }

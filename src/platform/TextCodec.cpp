@@ -89,6 +89,20 @@ QString DecodeDocument(const QByteArray &bytes, const QByteArray &transportChars
     return DecodeUtf8OrWindows1252(bytes);
 }
 
+QByteArray DecodeDocumentToUtf8(const QByteArray &bytes, const QByteArray &transportCharset)
+{
+    const auto isUtf8 = [](const QByteArray &charset) {
+        const QByteArray name = CanonicalCharset(charset);
+        return name == "utf-8" || name == "utf8";
+    };
+    const bool namedUtf8 = transportCharset.isEmpty()
+                               ? EncodingOfXmlDeclaration(bytes).isEmpty() || isUtf8(EncodingOfXmlDeclaration(bytes))
+                               : isUtf8(transportCharset);
+    if (namedUtf8 && !QStringConverter::encodingForData(bytes, u'<') && bytes.isValidUtf8())
+        return bytes;
+    return DecodeDocument(bytes, transportCharset).toUtf8();
+}
+
 QString DecodeTextFile(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))

@@ -227,11 +227,11 @@ bool FeedReader::FetchFeedData()
         m_stillExecuting = false;
 
         if (result == platform::WaitResult::Complete) {
-            const QString text = request.responseText();
+            const QByteArray text = request.responseUtf8();
             // A failed write has shown its own box; the refresh goes on with the text.
             mUtil::WriteTextFile(m_ctx, mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
                                  text);
-            m_feedData = text.toUtf8();
+            m_feedData = text;
             return true;
         }
         request.abort();
@@ -248,7 +248,7 @@ bool FeedReader::FetchFeedData()
 qint16 FeedReader::ParseRss(const QString &xml, bool podcast)
 {
     Q_UNUSED(podcast) // a podcast is read as any RSS feed
-    m_items.clear();
+    m_items = {}; // clear() would keep the old storage while the new items are read
     FeedParser::ParseResult result = mUtil::IsBlank(xml) ? FeedParser::ParseRss(QByteArrayView(m_feedData))
                                                          : FeedParser::ParseRss(xml);
     return adoptParse(result.status, std::move(result.items), false);
@@ -256,7 +256,7 @@ qint16 FeedReader::ParseRss(const QString &xml, bool podcast)
 
 qint16 FeedReader::ParseAtom(const QString &xml)
 {
-    m_items.clear();
+    m_items = {}; // clear() would keep the old storage while the new items are read
     FeedParser::ParseResult result = mUtil::IsBlank(xml)
                                          ? FeedParser::ParseAtom(QByteArrayView(m_feedData), m_locale)
                                          : FeedParser::ParseAtom(xml, m_locale);

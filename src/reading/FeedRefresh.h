@@ -63,6 +63,7 @@ public:
     // text, since a large feed is held for as long as its window is open.
     [[nodiscard]] QString FeedData() const { return QString::fromUtf8(m_feedData); }
     void setFeedData(const QString &data) { m_feedData = data.toUtf8(); }
+    void setFeedDataUtf8(const QByteArray &utf8) { m_feedData = utf8; }
     [[nodiscard]] bool StillExecuting() const { return m_stillExecuting; }
     void setStillExecuting(bool busy) { m_stillExecuting = busy; }
 

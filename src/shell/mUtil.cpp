@@ -89,7 +89,14 @@ bool IsBlank(const QString &text)
 
 bool WriteTextFile(const platform::Context &ctx, const QString &path, const QString &text)
 {
-    const auto result = platform::WriteFileAtomically(path, (text + kCrLf).toUtf8());
+    return WriteTextFile(ctx, path, text.toUtf8());
+}
+
+bool WriteTextFile(const platform::Context &ctx, const QString &path, const QByteArray &utf8)
+{
+    const auto result = platform::WriteFileAtomically(path, [&utf8](QIODevice &file) {
+        return file.write(utf8) == utf8.size() && file.write("\r\n", 2) == 2;
+    });
     if (!result.ok)
         ShowError(ctx, kErrorTitle, result.errorNumber, result.errorText);
     return result.ok;

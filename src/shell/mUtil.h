@@ -33,6 +33,8 @@ namespace mUtil {
 // Replaces the file's content with the text (UTF-8) followed by CR LF. The old content stays
 // whole until the new one is completely written.
 bool WriteTextFile(const platform::Context &ctx, const QString &path, const QString &text);
+// The same for text that is UTF-8 already.
+bool WriteTextFile(const platform::Context &ctx, const QString &path, const QByteArray &utf8);
 
 // The whole file as text: UTF-8 when valid, else Windows-1252; empty after the box on failure.
 [[nodiscard]] QString ReadTextFile(const platform::Context &ctx, const QString &path);
