@@ -7,13 +7,14 @@
 #include "reading/ItemFile.h"
 #include "reading/ItemStamp.h"
 #include "scheduler/NewItemsAnnouncement.h"
+#include "scheduler/SourcePrefetch.h"
 #include "settings/mSettings.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -62,23 +63,69 @@ qint16 AdoptParse(const ScheduleLog &log, SourceCheck &check, FeedParser::ParseR
     return static_cast<qint16>(qMin<qsizetype>(check.SourceItems.size(), FeedParser::kMaxItems));
 }
 
-// Waits for the request to complete, at most timeoutMs from now, in short sleeps in the event
-// loop. False when the time ran out or the request can no longer complete (it gave up beyond
-// its response cap).
-bool WaitForSource(platform::HttpRequest &request, int timeoutMs)
+// Waits for the feed's request to complete within timeoutMs of its send, in short sleeps in the
+// event loop; meanwhile the requests ahead are kept going. False when the time ran out or the
+// request can no longer complete (it gave up beyond its response cap, or was aborted).
+//
+// Whether a request made it in time is only decided between event-loop turns: its answer can
+// only arrive in one, and a request whose limit has passed is given up before the next. So a
+// request counts as answered when its answer came in a turn that began within its limit,
+// whether it was sent now or ahead.
+bool AwaitTurn(SentRequest &sent, int timeoutMs, SourcePrefetch *ahead, qsizetype index)
 {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (request.readyState() != platform::HttpRequest::Done) {
-        if (!request.isRunning() || elapsed.elapsed() >= timeoutMs)
+    for (;;) {
+        if (ahead)
+            ahead->advance(index, sent.request.isRunning());
+        if (sent.isDone())
+            return true;
+        if (sent.isLost(timeoutMs))
             return false;
-        platform::DoEvents(kPollMs);
+        // With requests ahead, a turn ends early when any of them completes, so that the next
+        // ones are sent at once instead of after the rest of a 10 ms sleep.
+        if (ahead)
+            ahead->waitForAnswer(kPollMs);
+        else
+            platform::DoEvents(kPollMs);
     }
+}
+
+// The fetch of schedule entry index at its turn, with the request sent ahead for it if there is
+// one: the same steps and log lines as a request sent now.
+bool FetchAtTurn(const platform::Context &ctx, const ScheduleLog &log, SourceCheck &check,
+                 int timeoutMs, SourcePrefetch *ahead, qsizetype index)
+{
+    std::unique_ptr<SentRequest> sent = ahead ? ahead->take(index) : nullptr;
+    const QString &url = check.CurrentSource.URL;
+    if (!sent)
+        mUtil::ClearUrlCache(ctx, url); // a request sent ahead had it cleared before its send
+    if (!mUtil::IsConnected(ctx)) {
+        log.write(kOffline);
+        return false; // a request sent ahead is aborted with its object
+    }
+
+    log.write(kIndent + QStringLiteral("Sending Request to Source Server ..."));
+    if (!sent) {
+        QString refusal;
+        sent = SendSourceRequest(ctx, url, &refusal);
+        if (!sent) {
+            log.write(kCannotRequest + refusal);
+            return false;
+        }
+    }
+    log.write(kIndent + QStringLiteral("Request Sent, Waiting for Server Response ..."));
+
+    if (!AwaitTurn(*sent, timeoutMs, ahead, index)) {
+        sent->request.abort();
+        log.write(kTimedOut);
+        return false;
+    }
+    check.SourceResponse = sent->request.responseText();
     return true;
 }
 
 void CheckSource(const platform::Context &ctx, const ScheduleLog &log, const FeedRecord &entry,
-                 const CheckOptions &options, QList<NewItemsCount> &summary)
+                 const CheckOptions &options, QList<NewItemsCount> &summary,
+                 SourcePrefetch *ahead, qsizetype index)
 {
     SourceCheck check;
     check.CurrentSource = entry;
@@ -88,7 +135,7 @@ void CheckSource(const platform::Context &ctx, const ScheduleLog &log, const Fee
     // An entry without a feed identifier has no item file the check may touch.
     if (!mFeeds::IsFeedIdentifier(entry.ID)) {
         log.write(kNotAFeedIdentifier);
-    } else if (FetchSource(ctx, log, check, options.fetchTimeoutMs)) {
+    } else if (FetchAtTurn(ctx, log, check, options.fetchTimeoutMs, ahead, index)) {
         log.write(kIndent + QStringLiteral("Parsing Feed content ..."));
         qint16 count = 0;
         if (entry.FeedType == kRss || entry.FeedType == kPodcast)
@@ -122,11 +169,16 @@ void RunScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &annou
 
     QList<NewItemsCount> summary;
     CheckRunning = true;
-    for (const FeedRecord &entry : schedule) {
-        if (!CheckRunning)
-            break;
-        CheckSource(ctx, log, entry, options, summary);
+    std::unique_ptr<SourcePrefetch> ahead;
+    if (options.maxRequestsInFlight > 1)
+        ahead = std::make_unique<SourcePrefetch>(ctx, schedule, options.maxRequestsInFlight,
+                                                 options.fetchTimeoutMs);
+    for (qsizetype i = 0; i < schedule.size() && CheckRunning; ++i) {
+        CheckSource(ctx, log, schedule.at(i), options, summary, ahead.get(), i);
+        if (ahead)
+            ahead->takeAnswers();
     }
+    ahead.reset(); // aborts the requests sent ahead of a run that was ended
     log.write(QString(), false, true);
     ShowNewItemsPopup(announcement, summary);
     CheckRunning = false;
@@ -145,31 +197,7 @@ QString LoadSourceLatest(const platform::Context &ctx, const FeedRecord &source)
 bool FetchSource(const platform::Context &ctx, const ScheduleLog &log, SourceCheck &check,
                  int timeoutMs)
 {
-    const QString &url = check.CurrentSource.URL;
-    mUtil::ClearUrlCache(ctx, url);
-    if (!mUtil::IsConnected(ctx)) {
-        log.write(kOffline);
-        return false;
-    }
-
-    platform::HttpRequest request(ctx.network);
-    request.abort();
-    log.write(kIndent + QStringLiteral("Sending Request to Source Server ..."));
-    if (!request.open(QStringLiteral("GET"), url, true)) {
-        log.write(kCannotRequest + request.errorString());
-        return false;
-    }
-    request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
-    request.send();
-    log.write(kIndent + QStringLiteral("Request Sent, Waiting for Server Response ..."));
-
-    if (!WaitForSource(request, timeoutMs)) {
-        request.abort();
-        log.write(kTimedOut);
-        return false;
-    }
-    check.SourceResponse = request.responseText();
-    return true;
+    return FetchAtTurn(ctx, log, check, timeoutMs, nullptr, 0);
 }
 
 qint16 ParseSourceRss(const ScheduleLog &log, SourceCheck &check, bool podcast)

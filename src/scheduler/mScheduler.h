@@ -22,21 +22,31 @@ struct Context;
 // Everything runs on the user-interface thread. Only the fetch wait yields to the event loop
 // (10 ms turns), so the windows stay usable and may clear CheckRunning meanwhile.
 //
-// A run is sequential; each feed passes through LoadSourceLatest, FetchSource, a parse and
-// MergeSourceItems with its own SourceCheck, so nothing but the log and the summary is shared
-// between feeds.
+// Feeds take their turns in schedule order; each passes through LoadSourceLatest, the fetch, a
+// parse and MergeSourceItems with its own SourceCheck, so nothing but the log and the summary is
+// shared between feeds. While a feed waits for its server or is parsed and merged, the requests
+// of the feeds after it are already sent (CheckOptions::maxRequestsInFlight), so slow servers
+// answer side by side instead of one after the other. Only the network work moves ahead: every
+// line of a feed is logged at its turn, its connection check happens at its turn, and its time
+// limit runs from its own send, so the log, the item files and the announcement are those of a
+// run that sends each request at its turn.
 namespace mScheduler {
 
 // How long a fetch waits for the complete response, from its send, in milliseconds.
 inline constexpr int kSourceTimeoutMs = 10000;
 
+// Requests of a run running at the same time by default, the current feed's included.
+inline constexpr int kMaxRequestsInFlight = 8;
+
 // Set while a run that has feeds is in progress. Clearing it (the main window does when it
-// unloads) ends the run after the feed in progress: the footer is still written and the feeds
-// checked so far are still announced.
+// unloads) ends the run after the feed in progress: the requests sent ahead are aborted, the
+// footer is still written and the feeds checked so far are still announced.
 extern bool CheckRunning;
 
 struct CheckOptions {
     int fetchTimeoutMs = kSourceTimeoutMs;
+    // 1 (or less) sends each request at its feed's turn only.
+    int maxRequestsInFlight = kMaxRequestsInFlight;
     // Dates in the log, and the month names of Atom dates and of the item stamps.
     QLocale locale = QLocale::system();
     // Sees every text written to the log (marlowin-check prints them).
