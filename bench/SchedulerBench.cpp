@@ -6,6 +6,7 @@
 //   build/bench/scheduler_bench
 
 #include "BenchContext.h"
+#include "GeneratedFeeds.h"
 
 #include "scheduler/NewItemsAnnouncement.h"
 #include "scheduler/mScheduler.h"
@@ -31,6 +32,8 @@
 
 namespace {
 
+using namespace GeneratedFeeds;
+
 constexpr int kFeeds = 200;
 constexpr int kItemsPerFeed = 50;
 // Feeds are spread over several servers (ports), as real feeds are over many hosts: the network
@@ -39,80 +42,9 @@ constexpr int kServers = 4;
 constexpr int kServerThreads = 16;
 constexpr auto kSlowAnswer = std::chrono::seconds(2);
 
-const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-
-// Deterministic filler text of about the length of a real item's description.
-QString Paragraph(int seed, int length)
-{
-    static const QStringList words = QStringLiteral(
-        "feed reader news update release council market weather science report city "
-        "harbour river station research museum library festival season garden engine")
-        .split(QLatin1Char(' '));
-    QString text;
-    quint32 state = quint32(seed) * 2654435761u + 1u;
-    while (text.size() < length) {
-        state = state * 1664525u + 1013904223u;
-        text += words.at(int(state >> 16) % words.size()) + QLatin1Char(' ');
-    }
-    return text;
-}
-
-// Feed `feed` with `count` items, newest first, one item an hour.
-std::string RssFeed(int feed, int count)
-{
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
-                                 "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>\n"
-                                 "<title>Feed %1</title><link>https://news%1.example.org/</link>"
-                                 "<description>Generated</description>\n").arg(feed);
-    for (int i = 0; i < count; ++i) {
-        const QDateTime published =
-            QDateTime(QDate(2026, 12, 1), QTime(12, (feed * 7) % 60, 7), Qt::UTC).addSecs(-3600LL * i);
-        const QDate date = published.date();
-        const QString link = QStringLiteral("https://news%1.example.org/%2/story-%3.html")
-                                 .arg(feed).arg(date.year()).arg(count - i);
-        const QString pubDate = QStringLiteral("%1, %2 %3 %4 %5 GMT")
-                                    .arg(QLatin1String(kDays[date.dayOfWeek() - 1]))
-                                    .arg(date.day(), 2, 10, QLatin1Char('0'))
-                                    .arg(QLatin1String(kMonths[date.month() - 1]))
-                                    .arg(date.year())
-                                    .arg(published.time().toString(QStringLiteral("HH:mm:ss")));
-        const QString title = QStringLiteral("Item %1 of feed %2: %3")
-                                  .arg(count - i).arg(feed).arg(Paragraph(i, 40).trimmed());
-        const QString description =
-            QStringLiteral("&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;&lt;a href=\"%2\"&gt;Read more&lt;/a&gt;&lt;/p&gt;")
-                .arg(Paragraph(i + feed * 1000, 420).trimmed(), link);
-        xml += QStringLiteral("<item>\n  <title>%1</title>\n  <link>%2</link>\n"
-                              "  <guid isPermaLink=\"true\">%2</guid>\n  <dc:creator>Desk</dc:creator>\n"
-                              "  <category>News</category>\n  <pubDate>%3</pubDate>\n"
-                              "  <description>%4</description>\n</item>\n")
-                   .arg(title, link, pubDate, description);
-    }
-    return (xml + QStringLiteral("</channel></rss>\n")).toStdString();
-}
-
-QString FeedId(int n)
-{
-    return QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 10, QLatin1Char('0'));
-}
-
 bool IsSlowFeed(int feed)
 {
     return feed % 10 == 5; // 10 % of the feeds, spread over the schedule
-}
-
-// The process's peak resident memory.
-double PeakMemoryMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 class NoAnnouncement final : public NewItemsAnnouncement {
@@ -127,7 +59,7 @@ public:
     {
         m_bodies.reserve(kFeeds);
         for (int feed = 0; feed < kFeeds; ++feed)
-            m_bodies.push_back(RssFeed(feed, kItemsPerFeed));
+            m_bodies.push_back(RssFeed(feed, kItemsPerFeed).toStdString());
         for (int s = 0; s < kServers; ++s) {
             auto server = std::make_unique<httplib::Server>();
             server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
