@@ -185,27 +185,6 @@ private:
     bool m_ok = true;
 };
 
-// The exact length of the text in UTF-8, so that it can be encoded into a buffer of its size.
-size_t Utf8Length(QStringView text)
-{
-    size_t length = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit < 0x80) {
-            length += 1;
-        } else if (unit < 0x800) {
-            length += 2;
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
-                   && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            length += 4;
-            ++i;
-        } else {
-            length += 3; // a lone surrogate becomes U+FFFD, three bytes too
-        }
-    }
-    return length;
-}
-
 class TextCollector final : public pugi::xml_tree_walker {
 public:
     bool for_each(pugi::xml_node &node) override
@@ -479,16 +458,8 @@ bool XmlDocument::load(const QString &path)
 bool XmlDocument::loadXML(const QString &text)
 {
     clear();
-    const QStringView view = WithoutLeadingBlanks(text);
-    const size_t size = Utf8Length(view);
-    // The parser works inside a buffer that it owns, so the text is encoded straight into one
-    // of exactly its size: no further copy of a large document is made.
-    auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(size > 0 ? size : 1));
-    if (!buffer)
-        return false;
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    char *end = encoder.appendToBuffer(buffer, view);
-    return parseOwnBuffer(buffer, size_t(end - buffer));
+    // toUtf8 is vectorised; encoding into a buffer of the exact size costs a second pass.
+    return parseUtf8(WithoutLeadingBlanks(text).toUtf8());
 }
 
 bool XmlDocument::loadUtf8(QByteArrayView bytes)
