@@ -1,0 +1,57 @@
+#include "localization/TranslatableWindow.h"
+
+namespace {
+
+bool HasSingleCaption(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Label:
+    case ControlKind::CommandButton:
+    case ControlKind::SkinLabel:
+    case ControlKind::Frame:
+    case ControlKind::CheckBox:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void AppendNumberedParts(QList<CaptionSlot> &result, int control, const QString &prefix, int count)
+{
+    for (int part = 1; part <= count; ++part)
+        result.append({control, part, prefix + QString::number(part)});
+}
+
+} // namespace
+
+QList<CaptionSlot> CaptionSlots(const QString &windowName, const QList<TranslatableControl> &controls)
+{
+    QList<CaptionSlot> result;
+    for (int i = 0; i < controls.size(); ++i) {
+        const TranslatableControl &control = controls.at(i);
+        const QString base = windowName + QLatin1Char('_') + control.name;
+        if (HasSingleCaption(control.kind)) {
+            result.append({i, 0, base});
+        } else if (control.kind == ControlKind::TabStrip) {
+            AppendNumberedParts(result, i, base + QStringLiteral("_TABS"), control.partCount);
+        } else if (control.kind == ControlKind::ListView) {
+            AppendNumberedParts(result, i, base + QStringLiteral("_COL"), control.partCount);
+        } else if (control.kind == ControlKind::OptionButton) {
+            if (control.index)
+                result.append({i, 0, base + QString::number(*control.index)});
+        } else if (control.kind == ControlKind::Menu) {
+            result.append({i, 0, base + QString::number(control.index.value_or(0))});
+        }
+    }
+    return result;
+}
+
+QList<CaptionItem> CollectCaptions(const TranslatableWindow &window)
+{
+    const QString name = window.windowName();
+    QList<CaptionItem> items;
+    for (const CaptionSlot &slot : CaptionSlots(name, window.controls()))
+        items.append({slot.key.toUpper(), window.caption(slot.control, slot.part)});
+    items.append({name.toUpper() + QStringLiteral("_CAPTION"), window.title()});
+    return items;
+}
