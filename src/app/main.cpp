@@ -1,3 +1,4 @@
+#include "app/MainWindow.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
@@ -7,8 +8,6 @@
 #include "platform/QtMessageBoxes.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <QNetworkAccessManager>
 
 int main(int argc, char *argv[])
@@ -29,14 +28,8 @@ int main(int argc, char *argv[])
     QNetworkAccessManager network;
     platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMain"));
-    window.setWindowTitle(QStringLiteral("Marlowin"));
-    auto *folder = new QLabel(QObject::tr("App folder: %1").arg(ctx.appFolder), &window);
-    folder->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(folder);
-    window.resize(1000, 700);
-    messages.setOwner(&window);
-    window.show();
+    const auto window = CreateMainWindow(ctx);
+    messages.setOwner(window.get());
+    window->show();
     return app.exec();
 }

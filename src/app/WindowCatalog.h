@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+struct Context;
+}
+
+// Every window of the program, created as the program first shows it: what the language file
+// generator walks to collect the English captions. A new window is added here when it is built.
+[[nodiscard]] std::vector<std::unique_ptr<QWidget>> CreateAllWindows(const platform::Context &ctx);
