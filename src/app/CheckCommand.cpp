@@ -109,15 +109,7 @@ public:
                                  platform::MessageButtons buttons) override
     {
         Report(m_err, {title, text});
-        switch (buttons) {
-        case platform::MessageButtons::YesNo:
-            return platform::MessageAnswer::No;
-        case platform::MessageButtons::RetryCancel:
-            return platform::MessageAnswer::Cancel;
-        case platform::MessageButtons::Ok:
-            break;
-        }
-        return platform::MessageAnswer::Ok;
+        return platform::SafeAnswer(buttons);
     }
 
 private:

@@ -8,6 +8,15 @@ enum class MessageIcon { Warning, Information, Error, Question };
 enum class MessageButtons { Ok, YesNo, RetryCancel };
 enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
 
+// The answer of a box that is closed without a choice (Escape, its close box, or no user at all):
+// No for Yes/No, Cancel for Retry/Cancel, OK otherwise.
+[[nodiscard]] constexpr MessageAnswer SafeAnswer(MessageButtons buttons)
+{
+    return buttons == MessageButtons::YesNo         ? MessageAnswer::No
+           : buttons == MessageButtons::RetryCancel ? MessageAnswer::Cancel
+                                                    : MessageAnswer::Ok;
+}
+
 // The one way logic talks to the user: a modal box with an icon, a title, a text and a set of
 // buttons. The GUI installs a QMessageBox implementation; tests install a recorder with scripted
 // answers. The helpers below are the four kinds of box the program uses.

@@ -47,10 +47,7 @@ MessageAnswer FromQt(int button, MessageButtons offered)
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     default:
-        // Closed with Escape or the window's close box: the box's safe answer.
-        return offered == MessageButtons::YesNo         ? MessageAnswer::No
-               : offered == MessageButtons::RetryCancel ? MessageAnswer::Cancel
-                                                        : MessageAnswer::Ok;
+        return SafeAnswer(offered); // closed with Escape or the window's close box
     }
 }
 

@@ -25,15 +25,7 @@ public:
         shown.append({icon, title, text, buttons});
         if (!answers.isEmpty())
             return answers.takeFirst();
-        switch (buttons) {
-        case platform::MessageButtons::YesNo:
-            return platform::MessageAnswer::No;
-        case platform::MessageButtons::RetryCancel:
-            return platform::MessageAnswer::Cancel;
-        case platform::MessageButtons::Ok:
-            break;
-        }
-        return platform::MessageAnswer::Ok;
+        return platform::SafeAnswer(buttons);
     }
 
     QList<platform::MessageAnswer> answers; // taken from the front, one per box
