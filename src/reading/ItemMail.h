@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// What the send dialog is given about the item to mail: the feed's name, the item's title, its
+// address (the media URL when it has one) and its description.
+struct ItemMail {
+    QString ChannelName;
+    QString FeedTitle;
+    QString ItemLink;
+    QString ItemDescription;
+};

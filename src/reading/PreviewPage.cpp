@@ -1,0 +1,110 @@
+#include "reading/PreviewPage.h"
+
+#include "reading/FeedItem.h"
+#include "shell/mUtil.h"
+
+#include <QUrl>
+
+#include <utility>
+
+namespace PreviewPage {
+
+QString Fill(const QString &tpl, const FeedItem &item)
+{
+    QString description = item.Description;
+    description.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    const QString date = item.Day + u' ' + item.Month + u' ' + item.Year;
+
+    QString page = tpl;
+    page.replace(QLatin1String("[[title]]"), item.Title.toHtmlEscaped());
+    page.replace(QLatin1String("[[link]]"), ItemAddress(item).toHtmlEscaped());
+    page.replace(QLatin1String("[[app]]"), QLatin1String("Marlowin"));
+    page.replace(QLatin1String("[[desc]]"), description);
+    page.replace(QLatin1String("[[date]]"), date);
+    page.replace(QLatin1String("[[time]]"), item.Time);
+    return page;
+}
+
+QString ItemAddress(const FeedItem &item)
+{
+    return mUtil::IsBlank(item.Media) ? item.Link : item.Media;
+}
+
+bool IsWebAddress(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+}
+
+namespace {
+
+// The position just past the '>' that closes the tag starting at from; quoted attribute values
+// may hold a '>'. -1 when the tag never closes.
+qsizetype TagEnd(const QString &page, qsizetype from)
+{
+    QChar quote;
+    for (qsizetype i = from; i < page.size(); ++i) {
+        const QChar c = page.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'>') {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+// The first "<body" that is a whole tag name (not "<bodyx"), or -1.
+qsizetype BodyTagStart(const QString &page)
+{
+    const QLatin1String open("<body");
+    for (qsizetype at = page.indexOf(open, 0, Qt::CaseInsensitive); at >= 0;
+         at = page.indexOf(open, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype next = at + open.size();
+        if (next == page.size())
+            return at;
+        const QChar c = page.at(next);
+        if (c == u'>' || c == u'/' || c.isSpace())
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString BodyInnerHtml(const QString &page)
+{
+    const qsizetype tag = BodyTagStart(page);
+    if (tag < 0)
+        return page;
+    const qsizetype start = TagEnd(page, tag);
+    if (start < 0)
+        return QString();
+    qsizetype end = page.lastIndexOf(QLatin1String("</body"), -1, Qt::CaseInsensitive);
+    if (end < start)
+        end = page.size();
+    return page.sliced(start, end - start);
+}
+
+std::optional<QByteArray> DataUrlBytes(const QUrl &url)
+{
+    if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QByteArray content = url.path(QUrl::FullyEncoded).toUtf8();
+    const qsizetype comma = content.indexOf(',');
+    if (comma < 0)
+        return std::nullopt;
+    const QByteArray payload = QByteArray::fromPercentEncoding(content.sliced(comma + 1));
+    if (!content.first(comma).toLower().endsWith(";base64"))
+        return payload;
+    auto decoded = QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return std::move(decoded.decoded);
+}
+
+} // namespace PreviewPage

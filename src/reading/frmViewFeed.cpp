@@ -1,0 +1,604 @@
+#include "reading/frmViewFeed.h"
+
+#include "platform/Context.h"
+#include "platform/Icons.h"
+#include "platform/MessageBoxes.h"
+#include "platform/QtReportList.h"
+#include "reading/FeedWindowHost.h"
+#include "reading/PreviewBrowser.h"
+#include "reading/PreviewPage.h"
+#include "reading/SplitterDrag.h"
+#include "settings/mSettings.h"
+#include "shell/ErrorReport.h"
+#include "shell/mUtil.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <exception>
+#include <functional>
+
+namespace {
+
+const QString kRead = QStringLiteral("read");
+const QString kUnread = QStringLiteral("unread");
+
+// Columns of lstItems: the title, the date as shown, the item stamp as the date's sort key.
+constexpr int kTitleColumn = 0;
+constexpr int kDateColumn = 1;
+constexpr int kStampColumn = 2;
+
+constexpr int kSplitterHeight = 6;
+
+// The item list: tells the window when a key moved the current row, since a reader expects the
+// preview to follow the arrow keys as it follows clicks.
+class ItemListWidget final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<void()> onKeyboardMove;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const QTreeWidgetItem *before = currentItem();
+        QTreeWidget::keyPressEvent(event);
+        if (currentItem() && currentItem() != before && onKeyboardMove)
+            onKeyboardMove();
+    }
+};
+
+// The thin bar between list and preview. It only reports the left button and the mouse
+// position (in its own coordinates); the window decides where the bar goes.
+class SplitterBar final : public QWidget {
+public:
+    explicit SplitterBar(QWidget *parent) : QWidget(parent)
+    {
+        setCursor(Qt::SizeVerCursor);
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Window);
+    }
+    std::function<void()> onPress;
+    std::function<void(qreal y)> onMove;
+    std::function<void()> onRelease;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && onPress)
+            onPress();
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (onMove)
+            onMove(event->position().y());
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && onRelease)
+            onRelease();
+    }
+};
+
+// Counts nested LoadFeedData calls for as long as one runs.
+class BusyScope {
+public:
+    explicit BusyScope(int &depth) : m_depth(depth) { ++m_depth; }
+    ~BusyScope() { --m_depth; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    int &m_depth;
+};
+
+bool IsMinimized(const QWidget *widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget->isMinimized())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+struct frmViewFeed::Private {
+    Private(frmViewFeed &window, const platform::Context &context, FeedWindowHost &feedHost,
+            CaptionSink &caption, const QLocale &locale)
+        : q(window), ctx(context), host(feedHost), lstItems(new ItemListWidget(&window)),
+          picSplitter(new SplitterBar(&window)), ucPreview(new PreviewBrowser(&window)),
+          tmrDelay(new QTimer(&window)), list(*lstItems), reader(context, list, caption, locale)
+    {
+    }
+
+    frmViewFeed &q;
+    const platform::Context &ctx;
+    FeedWindowHost &host;
+    ItemListWidget *lstItems;
+    SplitterBar *picSplitter;
+    PreviewBrowser *ucPreview;
+    QTimer *tmrDelay;
+    platform::QtReportList list;
+    FeedReader reader;
+    SplitterDrag drag;
+    int loading = 0; // LoadFeedData calls running
+    int step = 0;    // the step of the item command running, for its error report
+
+    void setUp();
+    void layOut();
+    void dragTo(qreal y);
+    void sortByHeader(int section);
+    void rowChosen();
+    void rightButtonReleased(const QPoint &viewportPos, const QPoint &globalPos);
+    void linkClicked(const QUrl &url);
+    void navigationComplete();
+
+    [[nodiscard]] QString appFile(const QString &name) const
+    {
+        return mUtil::AddBackslash(ctx.appFolder) + name;
+    }
+    [[nodiscard]] bool selectedItem(int &row, platform::ListRow &item) const;
+
+    void ShowItemPreview(bool noNavigate);
+    void showCommand();
+    void deleteCommand();
+    void saveCommand(bool html);
+    void emailCommand();
+    void onlineCommand();
+    [[nodiscard]] bool currentItemIs(const platform::ListRow &item);
+};
+
+// ---- construction -------------------------------------------------------------------------------
+
+frmViewFeed::frmViewFeed(const platform::Context &ctx, FeedWindowHost &host, QWidget *parent,
+                         const QLocale &locale)
+    : QWidget(parent)
+{
+    CaptionSink &caption = *this; // a private base: converted here, not inside make_unique
+    d = std::make_unique<Private>(*this, ctx, host, caption, locale);
+    d->setUp();
+}
+
+frmViewFeed::~frmViewFeed()
+{
+    // The base class deletes the children after d is gone: nothing they send on the way may
+    // reach it.
+    d->lstItems->viewport()->removeEventFilter(this);
+    for (QObject *child : findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+}
+
+void frmViewFeed::Private::setUp()
+{
+    q.setObjectName(QStringLiteral("frmViewFeed"));
+    lstItems->setObjectName(QStringLiteral("lstItems"));
+    picSplitter->setObjectName(QStringLiteral("picSplitter"));
+    ucPreview->setObjectName(QStringLiteral("ucPreview"));
+    tmrDelay->setObjectName(QStringLiteral("tmrDelay"));
+
+    list.setColumns({QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")},
+                    {});
+    // The stamp is a sort key only, never shown.
+    lstItems->setColumnHidden(kStampColumn, true);
+    list.setIcons({{kRead, platform::NamedIcon(QStringLiteral("item-read"))},
+                   {kUnread, platform::NamedIcon(QStringLiteral("item-unread"))}});
+    // Newest first until the user picks another order.
+    list.setSortColumn(kStampColumn);
+    list.setSortDescending(true);
+
+    picSplitter->resize(picSplitter->width(), kSplitterHeight);
+    picSplitter->onPress = [this] { drag.press(); };
+    picSplitter->onRelease = [this] { drag.release(); };
+    picSplitter->onMove = [this](qreal y) { dragTo(y); };
+
+    lstItems->onKeyboardMove = [this] { rowChosen(); };
+    lstItems->viewport()->installEventFilter(&q);
+    QObject::connect(lstItems, &QTreeWidget::itemClicked, &q, [this] { rowChosen(); });
+    QObject::connect(lstItems->header(), &QHeaderView::sectionClicked, &q,
+                     [this](int section) { sortByHeader(section); });
+
+    QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q, [this] { navigationComplete(); });
+    QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
+                     [this] { lstItems->setFocus(); });
+    QObject::connect(ucPreview, &QTextBrowser::anchorClicked, &q,
+                     [this](const QUrl &url) { linkClicked(url); });
+
+    q.setWindowTitle(reader.FeedCaption());
+    ucPreview->navigateBlank();
+
+    tmrDelay->setSingleShot(true);
+    tmrDelay->setInterval(kFirstLoadDelayMs);
+    QObject::connect(tmrDelay, &QTimer::timeout, &q, [this] { q.LoadFeedData(true); });
+    tmrDelay->start();
+}
+
+// ---- properties ---------------------------------------------------------------------------------
+
+QString frmViewFeed::FeedID() const
+{
+    return d->reader.FeedID();
+}
+
+void frmViewFeed::setFeedID(const QString &id)
+{
+    d->reader.setFeedID(id);
+}
+
+QString frmViewFeed::FeedURL() const
+{
+    return d->reader.FeedURL();
+}
+
+void frmViewFeed::setFeedURL(const QString &url)
+{
+    d->reader.setFeedURL(url);
+}
+
+qint16 frmViewFeed::FeedType() const
+{
+    return d->reader.FeedType();
+}
+
+void frmViewFeed::setFeedType(qint16 type)
+{
+    d->reader.setFeedType(type);
+}
+
+QString frmViewFeed::FeedCaption() const
+{
+    return d->reader.FeedCaption();
+}
+
+// While a refresh runs, its stages keep showing; the new name appears with the next one.
+void frmViewFeed::setFeedCaption(const QString &caption)
+{
+    d->reader.setFeedCaption(caption);
+    if (!StillExecuting())
+        setWindowTitle(caption);
+}
+
+bool frmViewFeed::CheckForNewItems() const
+{
+    return d->reader.CheckForNewItems();
+}
+
+void frmViewFeed::setCheckForNewItems(bool check)
+{
+    d->reader.setCheckForNewItems(check);
+}
+
+bool frmViewFeed::StillExecuting() const
+{
+    return d->loading > 0 || d->reader.StillExecuting();
+}
+
+FeedReader &frmViewFeed::reader()
+{
+    return d->reader;
+}
+
+QTreeWidget &frmViewFeed::itemList() const
+{
+    return *d->lstItems;
+}
+
+QTextBrowser &frmViewFeed::preview() const
+{
+    return *d->ucPreview;
+}
+
+QString frmViewFeed::previewFilePath() const
+{
+    return d->appFile(QStringLiteral("~preview.tmp"));
+}
+
+// ---- loading --------------------------------------------------------------------------------------
+
+// A call that arrives while one runs (the main window reopening the feed during a fetch, which
+// keeps the event loop going) is dropped: the running refresh already brings the list up to date,
+// and two merges into one list and file must not interleave.
+void frmViewFeed::LoadFeedData(bool loadList)
+{
+    if (d->loading > 0)
+        return;
+    const BusyScope busy(d->loading);
+    d->reader.LoadFeedData(loadList);
+}
+
+void frmViewFeed::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+}
+
+void frmViewFeed::repaintTabs()
+{
+    d->host.repaintTabs();
+}
+
+// ---- window events --------------------------------------------------------------------------------
+
+void frmViewFeed::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (!IsMinimized(this))
+        d->layOut();
+}
+
+// The refresh runs the event loop while it waits; closing now would destroy the window under it.
+void frmViewFeed::closeEvent(QCloseEvent *event)
+{
+    if (StillExecuting()) {
+        d->ctx.messages.warning(QString(), d->host.message(QStringLiteral("MSG_BUSY")));
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool frmViewFeed::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->lstItems->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton)
+            d->rightButtonReleased(mouse->position().toPoint(), mouse->globalPosition().toPoint());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The list takes the upper half, the bar sits below it, the preview takes the rest: every resize
+// puts the bar back in the middle.
+void frmViewFeed::Private::layOut()
+{
+    const int width = q.width();
+    const int height = q.height();
+    lstItems->setGeometry(0, 0, width, height / 2);
+    lstItems->setColumnWidth(kTitleColumn, qRound(0.7 * width));
+    lstItems->setColumnWidth(kDateColumn, qRound(0.3 * width));
+    picSplitter->setGeometry(0, lstItems->height(), width, picSplitter->height());
+    if (height > 0) {
+        const int top = picSplitter->y() + picSplitter->height();
+        ucPreview->setGeometry(0, top, width, qMax(0, height - top));
+    }
+}
+
+void frmViewFeed::Private::dragTo(qreal y)
+{
+    const std::optional<int> delta = drag.move(y, picSplitter->y(), q.height());
+    if (!delta)
+        return;
+    picSplitter->move(0, picSplitter->y() - *delta);
+    lstItems->resize(lstItems->width(), lstItems->height() - *delta);
+    const int top = picSplitter->y() + picSplitter->height();
+    ucPreview->setGeometry(0, top, q.width(),
+                           qMax(0, q.height() - picSplitter->height() - lstItems->height()));
+}
+
+// "Published On" sorts by the stamp, so that dates order chronologically; each click reverses
+// the order.
+void frmViewFeed::Private::sortByHeader(int section)
+{
+    list.setSorted(false);
+    if (section == kTitleColumn)
+        list.setSortColumn(kTitleColumn);
+    else if (section == kDateColumn)
+        list.setSortColumn(kStampColumn);
+    list.setSortDescending(!list.isSortDescending());
+    list.setSorted(true);
+}
+
+void frmViewFeed::Private::rowChosen()
+{
+    if (list.count() == 0 || list.selectedRow() < 0)
+        return;
+    host.itemSelected();
+    ShowItemPreview(false);
+}
+
+void frmViewFeed::Private::rightButtonReleased(const QPoint &viewportPos, const QPoint &globalPos)
+{
+    const int row = list.selectedRow();
+    if (row >= 0 && lstItems->itemAt(viewportPos) == lstItems->topLevelItem(row))
+        host.showItemMenu(globalPos);
+}
+
+// A link of the page goes to the desktop only as a web or mail address; an anchor of the page
+// itself scrolls the preview.
+void frmViewFeed::Private::linkClicked(const QUrl &url)
+{
+    const QString address = url.toString(QUrl::FullyEncoded);
+    if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment())
+        ucPreview->scrollToAnchor(url.fragment());
+    else if (PreviewPage::IsWebAddress(address)
+             || url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0)
+        mUtil::ShellOpen(ctx, address);
+}
+
+void frmViewFeed::Private::navigationComplete()
+{
+    QFile::remove(q.previewFilePath()); // a file that is already gone is fine
+    lstItems->setFocus();
+}
+
+// ---- item commands --------------------------------------------------------------------------------
+
+void frmViewFeed::HandlePopupMenu(const QString &action)
+{
+    d->step = 0;
+    try {
+        if (action == u"show")
+            d->showCommand();
+        else if (action == u"del")
+            d->deleteCommand();
+        else if (action == u"txt")
+            d->saveCommand(false);
+        else if (action == u"html")
+            d->saveCommand(true);
+        else if (action == u"email")
+            d->emailCommand();
+        else if (action == u"online")
+            d->onlineCommand();
+    } catch (const std::exception &failure) {
+        mUtil::ReportError(d->ctx, QStringLiteral("HandlePopupMenu"), d->step,
+                           QString::fromLocal8Bit(failure.what()));
+    }
+}
+
+bool frmViewFeed::Private::selectedItem(int &row, platform::ListRow &item) const
+{
+    row = list.count() > 0 ? list.selectedRow() : -1;
+    if (row < 0)
+        return false;
+    item = list.row(row);
+    return true;
+}
+
+void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
+{
+    int row = -1;
+    platform::ListRow item;
+    if (!selectedItem(row, item))
+        return;
+
+    step = 1;
+    const QString templatePath = appFile(QStringLiteral("view.tpl"));
+    if (!mUtil::FileExists(ctx, templatePath)) {
+        ctx.messages.warning(QStringLiteral("Error!"),
+                             QStringLiteral("Required Preview object file is missing or hidden. Please "
+                                            "reinstall application to resolve this issue."));
+        return;
+    }
+    step = 2;
+    const QString pageTemplate = mUtil::ReadTextFile(ctx, templatePath);
+    if (mUtil::IsBlank(pageTemplate)) {
+        ctx.messages.warning(QStringLiteral("Invalid Preview data object!"),
+                             QStringLiteral("Invalid Item Preview object data. Either file is damaged or "
+                                            "replaced by another file. Please reinstall the Application "
+                                            "to resolve this issue."));
+        return;
+    }
+    step = 3;
+    if (!reader.ProcessItem(item.tag, QStringLiteral("getinfo"), item.bold)) {
+        ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
+                             QStringLiteral("Application failed to access details for selected Feed Item. "
+                                            "Either item is deleted or Feed Data file is not accessible "
+                                            "to application."));
+        return;
+    }
+    step = 4;
+    item.bold = false;
+    item.icon = kRead;
+    list.setRow(row, item);
+    step = 5;
+    const QString page = PreviewPage::Fill(pageTemplate, reader.CurrentItem());
+    step = 6;
+    if (!mUtil::WriteTextFile(ctx, q.previewFilePath(), page))
+        return; // the write has shown its own box
+    step = 7;
+    if (!noNavigate)
+        ucPreview->navigate(q.previewFilePath());
+}
+
+void frmViewFeed::Private::showCommand()
+{
+    ShowItemPreview(false);
+}
+
+void frmViewFeed::Private::deleteCommand()
+{
+    int row = -1;
+    platform::ListRow item;
+    if (!selectedItem(row, item))
+        return;
+    step = 1;
+    if (!reader.ProcessItem(item.tag, QStringLiteral("del"), true))
+        return;
+    step = 2;
+    list.remove(row);
+    ucPreview->navigateBlank();
+}
+
+void frmViewFeed::Private::saveCommand(bool html)
+{
+    step = 1;
+    const QString path = html ? host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("html"),
+                                                  QStringLiteral("HTML Files|*.htm;*.html"))
+                              : host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("txt"),
+                                                  QStringLiteral("Text Files|*.txt"));
+    step = 2;
+    if (mUtil::IsBlank(path))
+        return;
+    step = 3;
+    const QString body = html ? PreviewPage::BodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
+    mUtil::WriteTextFile(ctx, path, body);
+}
+
+// Every way to a row shows it first, so CurrentItem is normally the selected row's item; a row
+// chosen otherwise (the item menu opened over a row not yet shown) is looked up here.
+bool frmViewFeed::Private::currentItemIs(const platform::ListRow &item)
+{
+    if (!reader.CurrentItem().ID.isEmpty() && reader.CurrentItem().Link == item.tag)
+        return true;
+    if (reader.ProcessItem(item.tag, QStringLiteral("getinfo"), false))
+        return true;
+    ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
+                         QStringLiteral("Application failed to access details for selected Feed Item. "
+                                        "Either item is deleted or Feed Data file is not accessible to "
+                                        "application."));
+    return false;
+}
+
+void frmViewFeed::Private::emailCommand()
+{
+    int row = -1;
+    platform::ListRow item;
+    step = 1;
+    if (!selectedItem(row, item))
+        return;
+    step = 2;
+    mSettings::LoadEmailSettings(ctx);
+    step = 3;
+    if (mUtil::IsBlank(mSettings::SmtpServer)) {
+        if (ctx.messages.question(QStringLiteral("Email Server Settings not configured!"),
+                                  QStringLiteral("Email Server Settings are not properly configured. Would "
+                                                 "you like to set Email Server Settings now?")))
+            host.showEmailSettings();
+        else
+            ctx.messages.warning(QStringLiteral("Cannot Send Email!"),
+                                 QStringLiteral("Application cannot send Email. Please configure Email "
+                                                "Server from \"Email Settings\" panel and try again."));
+        return;
+    }
+    step = 4;
+    if (!mUtil::FileExists(ctx, appFile(QStringLiteral("email.tpl")))) {
+        ctx.messages.warning(QStringLiteral("Error!"),
+                             QStringLiteral("Required Email Message object file is missing or hidden. "
+                                            "Please reinstall application to resolve this issue."));
+        return;
+    }
+    step = 5;
+    if (!currentItemIs(item))
+        return;
+    const FeedItem &current = reader.CurrentItem();
+    host.showSendEmail(ItemMail{reader.FeedCaption(), current.Title, PreviewPage::ItemAddress(current),
+                                current.Description});
+}
+
+// "View Online": the item's address in the desktop's browser, for web addresses only.
+void frmViewFeed::Private::onlineCommand()
+{
+    int row = -1;
+    platform::ListRow item;
+    if (!selectedItem(row, item))
+        return;
+    step = 1;
+    if (!reader.ProcessItem(item.tag, QStringLiteral("getinfo"), false))
+        return;
+    step = 2;
+    const QString address = PreviewPage::ItemAddress(reader.CurrentItem()).trimmed();
+    if (PreviewPage::IsWebAddress(address))
+        mUtil::ShellOpen(ctx, address);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "reading/FeedRefresh.h"
+
+#include <QLocale>
+#include <QWidget>
+
+#include <memory>
+
+class FeedWindowHost;
+class QTextBrowser;
+class QTreeWidget;
+
+namespace platform {
+struct Context;
+class QtReportList;
+} // namespace platform
+
+// The window of one subscribed feed, shown as a tab of the main window: the item list lstItems
+// above, the preview ucPreview below, the splitter bar picSplitter between them. 400 ms after it
+// is created it loads its list from the item file and, when CheckForNewItems is set, refreshes
+// the feed from the network. The item commands of the main window arrive through
+// HandlePopupMenu.
+//
+// The preview is a QTextBrowser that never runs scripts and never fetches anything: remote
+// images and style sheets of an item stay unloaded, and a clicked link is opened by the desktop
+// only when it is an http, https or mailto address.
+class frmViewFeed : public QWidget, private CaptionSink {
+    Q_OBJECT
+public:
+    static constexpr int kFirstLoadDelayMs = 400;
+
+    frmViewFeed(const platform::Context &ctx, FeedWindowHost &host, QWidget *parent = nullptr,
+                const QLocale &locale = QLocale::system());
+    ~frmViewFeed() override;
+
+    // ---- properties -----------------------------------------------------------------------------
+    [[nodiscard]] QString FeedID() const;
+    void setFeedID(const QString &id);
+    [[nodiscard]] QString FeedURL() const;
+    void setFeedURL(const QString &url);
+    [[nodiscard]] qint16 FeedType() const;
+    void setFeedType(qint16 type);
+    [[nodiscard]] QString FeedCaption() const;
+    void setFeedCaption(const QString &caption);
+    [[nodiscard]] bool CheckForNewItems() const;
+    void setCheckForNewItems(bool check);
+    // True from the start to the end of every LoadFeedData (the list load, the connection
+    // question, the fetch and the merge): the window must not close meanwhile.
+    [[nodiscard]] bool StillExecuting() const;
+
+    // Loads the list from the item file when loadList is true, then refreshes from the network
+    // when CheckForNewItems is set; the caption shows each stage.
+    void LoadFeedData(bool loadList);
+    // "show", "online", "del", "txt", "html", "email" on the selected row; any other key does
+    // nothing.
+    void HandlePopupMenu(const QString &action);
+
+    // ---- for the main window and tests ------------------------------------------------------------
+    [[nodiscard]] FeedReader &reader();
+    [[nodiscard]] QTreeWidget &itemList() const;
+    [[nodiscard]] QTextBrowser &preview() const;
+    // The path of the page last shown in the preview (~preview.tmp in the app folder).
+    [[nodiscard]] QString previewFilePath() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setCaption(const QString &caption) override;
+    void repaintTabs() override;
+
+    struct Private;
+    std::unique_ptr<Private> d;
+};
