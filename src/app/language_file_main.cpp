@@ -13,12 +13,25 @@
 #include "platform/QSettingsUserSettings.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
+#include "scheduler/NewItemsAnnouncement.h"
+#include "shell/PendingDialogs.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QNetworkAccessManager>
+#include <QTemporaryDir>
 
 #include <cstdio>
+
+namespace {
+
+class NoAnnouncement final : public NewItemsAnnouncement {
+public:
+    void announce(const PopupProperties &, const QStringList &) override {}
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,13 +51,22 @@ int main(int argc, char *argv[])
     platform::QtDesktopShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, folder};
+    // The windows read feeds.fdb and the configuration from an app folder of their own, so the
+    // target folder gets nothing but the language file.
+    QTemporaryDir appFolder;
+    const platform::Context ctx{messages, userSettings, connection, shell, clock, network,
+                                appFolder.path()};
+    clsLanguages languages(folder, ProgramIdentity{});
+    PendingDialogs dialogs(messages);
+    NoAnnouncement announcement;
 
     QList<CaptionItem> captions;
-    for (const auto &window : CreateAllWindows(ctx))
+    auto windows = CreateAllWindows(MainWindowServices{ctx, languages, dialogs, announcement, {}});
+    for (const auto &window : windows)
         captions += CollectCaptions(QtTranslatableWindow(*window));
+    while (!windows.empty()) // the main window last: the others refer to it
+        windows.pop_back();
 
-    clsLanguages languages(folder, ProgramIdentity{});
     languages.RegisterDefaultMessages();
     if (!languages.makeLocalizationFile(captions)) {
         std::fprintf(stderr, "Could not write %s/Localization.txt\n", qPrintable(folder));

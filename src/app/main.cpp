@@ -1,14 +1,22 @@
-#include "app/MainWindow.h"
+#include "app/InterimAnnouncement.h"
+#include "localization/clsLanguages.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
+#include "platform/Icons.h"
 #include "platform/QSettingsUserSettings.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
+#include "shell/PendingDialogs.h"
+#include "shell/ProgramInfo.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -16,6 +24,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Marlowin"));
     QApplication::setOrganizationName(QStringLiteral("Marlowin"));
     QApplication::setApplicationVersion(QStringLiteral(MARLOWIN_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("marlowin"));
+    QApplication::setWindowIcon(platform::NamedIcon(QStringLiteral("marlowin")));
 
     const QString appFolder = platform::ResolveAppFolder();
     platform::SeedAppFolder(appFolder, platform::ShippedFilesFolder());
@@ -26,10 +36,22 @@ int main(int argc, char *argv[])
     platform::QtDesktopShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
-    platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
 
-    const auto window = CreateMainWindow(ctx);
-    messages.setOwner(window.get());
-    window->show();
+    clsLanguages languages(appFolder, ProgramInfo::Identity());
+    PendingDialogs dialogs(messages);
+    InterimAnnouncement announcement;
+
+    std::unique_ptr<frmMain> window;
+    frmSplash splash(ctx, [&] {
+        window = std::make_unique<frmMain>(
+            MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
+        messages.setOwner(window.get());
+        announcement.setOwner(window.get());
+        window->Load();
+        if (!window->wentToTray())
+            window->show();
+    });
+    splash.start();
     return app.exec();
 }

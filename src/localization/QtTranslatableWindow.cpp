@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVariant>
 #include <QWidget>
@@ -17,7 +19,7 @@
 
 // How the control kinds map onto Qt:
 //   Label          QLabel (its text)
-//   CommandButton  QPushButton (its text)
+//   CommandButton  QPushButton, or a QToolButton of a toolbar (its text)
 //   Frame          QGroupBox (its title)
 //   CheckBox       QCheckBox (its text)
 //   OptionButton   QRadioButton; the buttons of one group share the group's objectName and carry
@@ -50,6 +52,12 @@ bool IsMenuName(const QString &name)
     return name.startsWith(QStringLiteral("mnu"));
 }
 
+// Tool buttons elsewhere are Qt's own (the scroll arrows of tab bars).
+bool IsToolbarButton(const QObject &object)
+{
+    return qobject_cast<const QToolButton *>(&object) && qobject_cast<QToolBar *>(object.parent());
+}
+
 // A tab bar inside a tab widget is reported through the tab widget.
 bool IsStandaloneTabBar(const QObject &object)
 {
@@ -60,7 +68,7 @@ std::optional<ControlKind> KindOf(const QObject &object)
 {
     if (qobject_cast<const QLabel *>(&object))
         return ControlKind::Label;
-    if (qobject_cast<const QPushButton *>(&object))
+    if (qobject_cast<const QPushButton *>(&object) || IsToolbarButton(object))
         return ControlKind::CommandButton;
     if (qobject_cast<const QGroupBox *>(&object))
         return ControlKind::Frame;

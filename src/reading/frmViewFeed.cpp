@@ -184,6 +184,9 @@ void frmViewFeed::Private::setUp()
                     {});
     // The stamp is a sort key only, never shown.
     lstItems->setColumnHidden(kStampColumn, true);
+    // The two columns share the list's whole width (frame and scroll bar included), so a
+    // horizontal scroll bar would only ever scroll by those few pixels.
+    lstItems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list.setIcons({{kRead, platform::NamedIcon(QStringLiteral("item-read"))},
                    {kUnread, platform::NamedIcon(QStringLiteral("item-unread"))}});
     // Newest first until the user picks another order.

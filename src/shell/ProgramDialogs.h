@@ -1,0 +1,28 @@
+#pragma once
+
+#include "reading/ItemMail.h"
+
+#include <QString>
+
+class QWidget;
+
+// The dialogs the main window and the tray open, each owned by the given window. The program's
+// implementation builds the real dialogs; window tests record the calls.
+class ProgramDialogs {
+public:
+    virtual ~ProgramDialogs() = default;
+
+    // frmCategory: mode 0 adds a category, mode 1 edits the named one. Modal.
+    virtual void showCategory(QWidget *owner, int mode, const QString &categoryName) = 0;
+    // frmAddFeed: displayMode 0 adds a feed (category preset, may be empty), 1 edits the feed
+    // feedId with its name and URL. Modal.
+    virtual void showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
+                             const QString &category, const QString &channel,
+                             const QString &url) = 0;
+    virtual void showEmailSettings(QWidget *owner) = 0; // frmEmailSettings, modal
+    virtual void showScheduler(QWidget *owner) = 0;     // frmScheduler, modal
+    virtual void showAppSettings(QWidget *owner) = 0;   // frmAppSettings, modal
+    // frmLanguage: modal on the first run, modeless from the Languages menu.
+    virtual void showLanguage(QWidget *owner, bool modal) = 0;
+    virtual void showSendEmail(QWidget *owner, const ItemMail &mail) = 0; // frmSendEmail, modal
+};

@@ -1,0 +1,35 @@
+#include "shell/ProgramInfo.h"
+
+#include <QCoreApplication>
+#include <QVersionNumber>
+
+namespace ProgramInfo {
+
+ProgramIdentity Identity()
+{
+    ProgramIdentity identity;
+    identity.productName = QStringLiteral("Marlowin");
+    identity.companyName = QStringLiteral("the Marlowin Project");
+    identity.website = QStringLiteral("www.marlowin.org");
+    return identity;
+}
+
+QString ShortVersion()
+{
+    const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(MARLOWIN_VERSION));
+    return QStringLiteral("%1.%2").arg(version.majorVersion()).arg(version.minorVersion());
+}
+
+QString WebsiteUrl(const QString &website)
+{
+    if (website.contains(u"https://") || website.contains(u"http://"))
+        return website;
+    return QStringLiteral("http://") + website;
+}
+
+QString SupportMailto()
+{
+    return QStringLiteral("mailto:support@marlowin.org");
+}
+
+} // namespace ProgramInfo

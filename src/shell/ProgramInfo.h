@@ -1,0 +1,19 @@
+#pragma once
+
+#include "localization/clsLanguages.h"
+
+#include <QString>
+
+// The program's version record: its name, its maker and the maker's addresses.
+namespace ProgramInfo {
+
+[[nodiscard]] ProgramIdentity Identity();
+// "major.minor", as the about window shows it.
+[[nodiscard]] QString ShortVersion();
+// The maker's web address as a URL to open: "http://" is put in front of an address that has
+// no http or https scheme.
+[[nodiscard]] QString WebsiteUrl(const QString &website);
+// The support address of the tray menu's "Contact Us".
+[[nodiscard]] QString SupportMailto();
+
+} // namespace ProgramInfo

@@ -1,0 +1,61 @@
+#include "shell/frmAbout.h"
+
+#include "platform/Icons.h"
+#include "shell/ProgramInfo.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The labels show the version record, which no language file translates.
+QLabel *RecordLabel(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setProperty("untranslated", true);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+{
+    const ProgramIdentity identity = ProgramInfo::Identity();
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About ") + identity.productName);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *mark = new QLabel(this);
+    mark->setPixmap(platform::NamedIcon(QStringLiteral("marlowin")).pixmap(96, 96));
+    mark->setAlignment(Qt::AlignCenter);
+    auto *product = RecordLabel("lblProduct", identity.productName, this);
+    QFont big = product->font();
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    big.setBold(true);
+    product->setFont(big);
+    auto *version = RecordLabel("lblVersion", QStringLiteral("Version ") + ProgramInfo::ShortVersion(), this);
+    auto *maker = RecordLabel("lblCompany", QStringLiteral("by ") + identity.companyName, this);
+    auto *website = RecordLabel(
+        "lblWebsite",
+        QStringLiteral("<a href=\"%1\">%2</a>").arg(ProgramInfo::WebsiteUrl(identity.website), identity.website),
+        this);
+    website->setOpenExternalLinks(true);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(36, 24, 36, 16);
+    layout->addWidget(mark);
+    layout->addWidget(product);
+    layout->addWidget(version);
+    layout->addWidget(maker);
+    layout->addWidget(website);
+    layout->addSpacing(12);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+}

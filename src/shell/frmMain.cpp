@@ -1,0 +1,403 @@
+#include "shell/frmMain.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "platform/Clock.h"
+#include "platform/Context.h"
+#include "platform/Icons.h"
+#include "platform/UserSettings.h"
+#include "reading/frmViewFeed.h"
+#include "scheduler/ScheduleInterval.h"
+#include "scheduler/mScheduler.h"
+#include "settings/mSettings.h"
+#include "shell/ProgramDialogs.h"
+#include "shell/ProgramInfo.h"
+#include "shell/ScheduleTimer.h"
+#include "shell/frmConfirmClose.h"
+#include "shell/frmOptionBar.h"
+#include "shell/mUtil.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kReady = QStringLiteral("Status: Ready!");
+
+// "Text Files|*.txt" -> "Text Files (*.txt)"; patterns are separated by ";" on one side and by
+// blanks on the other.
+QString QtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return filter;
+    return QStringLiteral("%1 (%2)").arg(parts[0], parts[1].split(QLatin1Char(';')).join(QLatin1Char(' ')));
+}
+
+QIcon FeedIcon(qint16 type)
+{
+    static const char *const names[] = {"feed-rss", "feed-atom", "feed-podcast"};
+    return platform::NamedIcon(QString::fromLatin1(type >= 0 && type <= 2 ? names[type] : names[0]));
+}
+
+} // namespace
+
+frmMain::frmMain(MainWindowServices services, QWidget *parent)
+    : QMainWindow(parent), m_services(std::move(services)), m_ctx(m_services.ctx)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Marlowin"));
+    setWindowIcon(platform::NamedIcon(QStringLiteral("marlowin")));
+    resize(1100, 720);
+
+    m_menus = BuildMainMenus(*this);
+    m_menus.mnuToolsSendByEmail->setEnabled(false);
+    m_menus.cmdEmail->setEnabled(false);
+
+    m_workArea = new QMdiArea(this);
+    m_workArea->setObjectName(QStringLiteral("mdiWorkArea"));
+    m_workArea->setViewMode(QMdiArea::TabbedView);
+    m_workArea->setTabsClosable(true);
+    m_workArea->setTabsMovable(true);
+    m_workArea->setDocumentMode(true);
+    setCentralWidget(m_workArea);
+
+    m_schedule = new ScheduleTimer(m_ctx, this);
+    connect(m_schedule, &ScheduleTimer::tick, this, &frmMain::RunScheduleTick);
+
+    buildStatusBar();
+    connectCommands();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildStatusBar()
+{
+    for (int i = 0; i < 4; ++i) {
+        auto *panel = new QLabel(this);
+        panel->setContentsMargins(6, 0, 6, 0);
+        m_panels.append(panel);
+    }
+    statusBar()->addWidget(m_panels[3], 1);
+    for (int i = 0; i < 3; ++i)
+        statusBar()->addPermanentWidget(m_panels[i]);
+    m_panels[0]->setText(ProgramInfo::Identity().productName);
+    m_panels[3]->setText(kReady);
+    // The clock is the only thing that wakes the program while nothing happens: once a second.
+    m_clock.setInterval(1000);
+    m_clock.setTimerType(Qt::CoarseTimer);
+    connect(&m_clock, &QTimer::timeout, this, &frmMain::updateClock);
+    updateClock();
+    m_clock.start();
+}
+
+void frmMain::updateClock()
+{
+    const QDateTime now = m_ctx.clock.now();
+    m_panels[1]->setText(m_services.locale.toString(now.date(), QStringLiteral("dddd, dd MMMM yyyy")));
+    m_panels[2]->setText(m_services.locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void frmMain::setStatus(const QString &text)
+{
+    m_panels[3]->setText(text);
+}
+
+QString frmMain::statusText() const
+{
+    return m_panels[3]->text();
+}
+
+// ---- the start of a run ----------------------------------------------------------------------------
+
+void frmMain::Load()
+{
+    setWindowTitle(QStringLiteral("Marlowin"));
+    seedAppFolder();
+    CreateOptionBar();
+    m_panels[1]->setText(m_services.locale.toString(m_ctx.clock.now().date(),
+                                                    QStringLiteral("dddd, dd MMMM yyyy")));
+    if (ScheduleInterval::IsTrayCommandLine(m_services.arguments))
+        AddToSystemTray();
+    EnableSchedule(true);
+    translateAndAskLanguage();
+
+    const ProgramIdentity identity = ProgramInfo::Identity();
+    setWindowTitle(identity.productName + QStringLiteral(" by ") + identity.companyName);
+    m_menus.cmdWebsite->setText(QStringLiteral("Visit ") + identity.website);
+    if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
+        ShowHelp();
+}
+
+void frmMain::seedAppFolder()
+{
+    const QString dataFolder = mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Data/");
+    if (!mUtil::FolderExists(m_ctx, dataFolder))
+        QDir().mkpath(dataFolder);
+    const QString database = m_ctx.appFolder + QStringLiteral("/feeds.fdb");
+    if (!mUtil::FileExists(m_ctx, database))
+        QFile::copy(m_ctx.appFolder + QStringLiteral("/default.fdb"), database);
+}
+
+void frmMain::CreateOptionBar()
+{
+    if (m_optionBar)
+        return;
+    m_dock = new QDockWidget(QStringLiteral("Options"), this);
+    m_dock->setObjectName(QStringLiteral("dockOptionBar"));
+    m_dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    m_optionBar = new frmOptionBar(m_ctx, *this, m_dock);
+    m_dock->setWidget(m_optionBar);
+    m_dock->installEventFilter(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_dock);
+    resizeDocks({m_dock}, {260}, Qt::Horizontal);
+    connect(m_dock->toggleViewAction(), &QAction::toggled, this, [this](bool shown) {
+        if (!shown && !isMinimized() && isVisible())
+            paneClosed();
+    });
+    if (auto *tabs = m_workArea->findChild<QTabBar *>()) {
+        tabs->setObjectName(QStringLiteral("oTabs"));
+        tabs->setProperty("untranslated", true); // the tabs show feed names
+    }
+}
+
+void frmMain::translateAndAskLanguage()
+{
+    auto &settings = m_ctx.userSettings;
+    const bool firstRun = settings.value(kSettings, QStringLiteral("Language"), QString()).isEmpty();
+    m_services.languages.setCurrentLanguage(
+        settings.value(kSettings, QStringLiteral("Language"), QStringLiteral("English")));
+    m_services.languages.RegisterDefaultMessages();
+    QtTranslatableWindow window(*this);
+    m_services.languages.ChangeLanguageMDI(window, m_services.languages.CurrentLanguage());
+    if (firstRun) {
+        settings.setValue(kSettings, QStringLiteral("Language"), QStringLiteral("English"));
+        m_services.dialogs.showLanguage(this, true);
+    }
+}
+
+void frmMain::EnableSchedule(bool readSettings)
+{
+    m_schedule->stop();
+    if (readSettings)
+        mSettings::LoadSchedulerSettings(m_ctx, false);
+    if (mSettings::SchedulerEnabled != 1)
+        return;
+    if (ScheduleInterval::IsDebugCommandLine(m_services.arguments))
+        m_schedule->setInterval(ScheduleInterval::kDebugIntervalMs);
+    else if (const auto period = ScheduleInterval::IntervalMs(mSettings::IntervalIndex))
+        m_schedule->setInterval(*period);
+    m_schedule->start();
+}
+
+void frmMain::AddToSystemTray()
+{
+    m_wentToTray = true;
+    if (!isMinimized())
+        showMinimized();
+}
+
+// ---- closing -----------------------------------------------------------------------------------------
+
+void frmMain::RequestClose()
+{
+    m_programClose = true;
+    close();
+    m_programClose = false;
+}
+
+bool frmMain::closeMinimises() const
+{
+    mSettings::LoadAppSettings(m_ctx);
+    return mSettings::MinimizeToTray == 1 && mSettings::CloseCompletely != 1;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    bool proceed = true;
+    if (m_unloaded || QApplication::closingDown()) {
+        proceed = true;
+    } else if (mSettings::ReadConfirm(m_ctx)) {
+        if (!m_confirmClose) {
+            m_confirmClose = new frmConfirmClose(m_ctx, this);
+            QtTranslatableWindow window(*m_confirmClose);
+            m_services.languages.ChangeLanguage(window, m_services.languages.CurrentLanguage());
+            const QString title = message(QStringLiteral("CAPTION_FRMCONFIRMCLOSE"));
+            if (!title.isEmpty())
+                m_confirmClose->setWindowTitle(title);
+        }
+        proceed = m_confirmClose->ask();
+    } else if (!m_programClose) {
+        proceed = !closeMinimises();
+    }
+    if (!proceed) {
+        event->ignore();
+        AddToSystemTray();
+        return;
+    }
+    Unload();
+    event->accept();
+}
+
+void frmMain::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    mScheduler::CheckRunning = false;
+    m_schedule->stop();
+    m_clock.stop();
+}
+
+// ---- feed windows ------------------------------------------------------------------------------------
+
+QList<frmViewFeed *> frmMain::feedWindows() const
+{
+    QList<frmViewFeed *> windows;
+    for (QMdiSubWindow *sub : m_workArea->subWindowList())
+        if (auto *feed = qobject_cast<frmViewFeed *>(sub->widget()))
+            windows.append(feed);
+    return windows;
+}
+
+frmViewFeed *frmMain::activeFeedWindow() const
+{
+    QMdiSubWindow *sub = m_workArea->currentSubWindow();
+    return sub ? qobject_cast<frmViewFeed *>(sub->widget()) : nullptr;
+}
+
+bool frmMain::IsFeedWindowOpen(const QString &url, bool activate)
+{
+    for (QMdiSubWindow *sub : m_workArea->subWindowList()) {
+        auto *feed = qobject_cast<frmViewFeed *>(sub->widget());
+        if (!feed || feed->FeedURL().compare(url, Qt::CaseInsensitive) != 0)
+            continue;
+        if (activate) {
+            m_workArea->setActiveSubWindow(sub);
+            feed->setFocus();
+        }
+        return true;
+    }
+    return false;
+}
+
+void frmMain::OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+                             qint16 feedType, bool checkForNewItems)
+{
+    const bool open = IsFeedWindowOpen(url, true);
+    frmViewFeed *feed = open ? activeFeedWindow() : new frmViewFeed(m_ctx, *this, nullptr, m_services.locale);
+    feed->setFeedID(feedId);
+    feed->setFeedURL(url);
+    feed->setFeedCaption(caption);
+    feed->setFeedType(feedType);
+    feed->setCheckForNewItems(checkForNewItems);
+    if (open) {
+        feed->LoadFeedData(false);
+        return;
+    }
+    feed->setWindowTitle(caption);
+    QMdiSubWindow *sub = m_workArea->addSubWindow(feed);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(FeedIcon(feedType));
+    sub->showMaximized();
+    m_workArea->setActiveSubWindow(sub);
+}
+
+// ---- the scheduler timer -----------------------------------------------------------------------------
+
+void frmMain::RunScheduleTick()
+{
+    if (mScheduler::CheckRunning)
+        return;
+    m_schedule->stop();
+    m_menus.mnuToolsExecuteSchedule->setEnabled(false);
+    setStatus(QStringLiteral("Status: Executing Schedule"));
+    mScheduler::CheckOptions options;
+    options.locale = m_services.locale;
+    mScheduler::RunScheduledCheck(m_ctx, m_services.announcement, options);
+    if (m_unloaded)
+        return;
+    setStatus(QStringLiteral("Status: Ready."));
+    m_menus.mnuToolsExecuteSchedule->setEnabled(true);
+    // A run from the menu while the scheduler is off must not switch the timer on.
+    if (mSettings::SchedulerEnabled == 1)
+        m_schedule->start();
+}
+
+// ---- what the tree pane and the feed windows ask of the main window ---------------------------------
+
+void frmMain::nodeClicked(bool isRoot)
+{
+    m_menus.mnuCatNewFeed->setEnabled(!isRoot);
+}
+
+void frmMain::showFeedsMenu(const QPoint &globalPos)
+{
+    m_menus.mnuFeeds->setDefaultAction(m_menus.mnuFeedsCheck);
+    m_menus.mnuFeeds->popup(globalPos);
+}
+
+void frmMain::showCategoryMenu(const QPoint &globalPos)
+{
+    m_menus.mnuCat->popup(globalPos);
+}
+
+void frmMain::paneClosed()
+{
+    m_menus.mnuToolsOptionBar->setChecked(false);
+}
+
+void frmMain::itemSelected()
+{
+    m_menus.mnuToolsSendByEmail->setEnabled(true);
+    m_menus.cmdEmail->setEnabled(true);
+}
+
+void frmMain::showItemMenu(const QPoint &globalPos)
+{
+    m_menus.mnuFeedItem->setDefaultAction(m_menus.mnuFeedItemShow);
+    m_menus.mnuFeedItem->popup(globalPos);
+}
+
+void frmMain::repaintTabs()
+{
+    if (auto *tabs = m_workArea->findChild<QTabBar *>())
+        tabs->update();
+}
+
+QString frmMain::message(const QString &key) const
+{
+    return m_services.languages.getMessages(key);
+}
+
+QString frmMain::saveFileName(const QString &title, const QString &defaultSuffix, const QString &filter)
+{
+    QFileDialog dialog(this, title, QString(), QtFilter(filter));
+    dialog.setObjectName(QStringLiteral("ucCommonDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void frmMain::showEmailSettings()
+{
+    m_services.dialogs.showEmailSettings(this);
+}
+
+void frmMain::showSendEmail(const ItemMail &mail)
+{
+    m_services.dialogs.showSendEmail(this, mail);
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "localization/clsLanguages.h"
+#include "reading/FeedWindowHost.h"
+#include "shell/MainMenus.h"
+#include "shell/TreePaneHost.h"
+#include "shell/frmConfirmClose.h"
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class NewItemsAnnouncement;
+class ProgramDialogs;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class ScheduleTimer;
+class frmOptionBar;
+class frmViewFeed;
+
+namespace platform {
+struct Context;
+}
+
+// What the main window works with, made once by the program (or a test).
+struct MainWindowServices {
+    const platform::Context &ctx;
+    clsLanguages &languages;
+    ProgramDialogs &dialogs;
+    NewItemsAnnouncement &announcement;
+    QStringList arguments; // as QCoreApplication::arguments(): the program's name first
+    QLocale locale = QLocale::system();
+};
+
+// The main window: menus, toolbar, the tree pane docked at the left, one tab per open feed
+// window, the status bar and the scheduler timer. Load() prepares it as the program starts;
+// closing it asks whether to end the run or keep it minimised.
+class frmMain final : public QMainWindow, public TreePaneHost, public FeedWindowHost {
+    Q_OBJECT
+public:
+    explicit frmMain(MainWindowServices services, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start of a run: app folder, tree pane, status bar, scheduler timer, translation, the
+    // first-run language question and help, the caption.
+    void Load();
+    // Creates the docked tree pane, filled from feeds.fdb (a step of Load).
+    void CreateOptionBar();
+
+    // Stops the scheduler timer and starts it again from the scheduler settings (re-read from
+    // the configuration first when readSettings is true) when the scheduler is enabled.
+    void EnableSchedule(bool readSettings);
+    // Sends the window out of sight. Until the program has a tray icon it stays minimised on
+    // the task bar.
+    void AddToSystemTray();
+    // The close request of File > Exit (and of the tray's Close): the confirmation may still
+    // keep the program running, but the close-box setting does not apply.
+    void RequestClose();
+    // Whether Load sent the window to the tray ("-s").
+    [[nodiscard]] bool wentToTray() const { return m_wentToTray; }
+
+    // ---- feed windows -----------------------------------------------------------------------------
+    bool IsFeedWindowOpen(const QString &url, bool activate) override;
+    void OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+                        qint16 feedType, bool checkForNewItems) override;
+    // The feed window of the current tab, or nullptr.
+    [[nodiscard]] frmViewFeed *activeFeedWindow() const;
+    [[nodiscard]] QList<frmViewFeed *> feedWindows() const;
+
+    // ---- the scheduler timer's tick, also run by "Execute Schedule Now" -----------------------------
+    void RunScheduleTick();
+
+    // ---- for tests ----------------------------------------------------------------------------------
+    [[nodiscard]] const MainMenus &menus() const { return m_menus; }
+    [[nodiscard]] frmOptionBar *optionBar() const { return m_optionBar; }
+    [[nodiscard]] QMdiArea &workArea() const { return *m_workArea; }
+    [[nodiscard]] ScheduleTimer &scheduleTimer() const { return *m_schedule; }
+    [[nodiscard]] QString statusText() const;
+    [[nodiscard]] frmConfirmClose *confirmClose() const { return m_confirmClose; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // TreePaneHost
+    void nodeClicked(bool isRoot) override;
+    void showFeedsMenu(const QPoint &globalPos) override;
+    void showCategoryMenu(const QPoint &globalPos) override;
+    void paneClosed() override;
+    // FeedWindowHost
+    void itemSelected() override;
+    void showItemMenu(const QPoint &globalPos) override;
+    void repaintTabs() override;
+    [[nodiscard]] QString message(const QString &key) const override;
+    [[nodiscard]] QString saveFileName(const QString &title, const QString &defaultSuffix,
+                                       const QString &filter) override;
+    void showEmailSettings() override;
+    void showSendEmail(const ItemMail &mail) override;
+
+    void buildStatusBar();
+    void updateClock();
+    void setStatus(const QString &text);
+    void connectCommands();
+    void connectItemCommands();
+    void seedAppFolder();
+    void translateAndAskLanguage();
+    [[nodiscard]] bool closeMinimises() const;
+    void Unload();
+
+    // Commands (frmMainCommands.cpp).
+    void AddCategory();
+    void EditCategory();
+    void DeleteCategory();
+    void AddFeed();
+    void OpenSelectedFeed(bool checkForNewItems);
+    void EditFeed();
+    void DeleteFeed();
+    void ToggleOptionBar();
+    void ShowHelp();
+    void ShowAbout();
+    void VisitWebsite();
+    void RefreshTree();
+    void SendActiveItem(const QString &action);
+    void DeleteActiveItem();
+
+    MainWindowServices m_services;
+    const platform::Context &m_ctx;
+    MainMenus m_menus;
+    QMdiArea *m_workArea = nullptr;
+    QDockWidget *m_dock = nullptr;
+    frmOptionBar *m_optionBar = nullptr;
+    ScheduleTimer *m_schedule = nullptr;
+    QPointer<frmConfirmClose> m_confirmClose;
+    QList<QLabel *> m_panels;
+    QTimer m_clock;
+    bool m_wentToTray = false;
+    bool m_programClose = false;
+    bool m_unloaded = false;
+};

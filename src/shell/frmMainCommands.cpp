@@ -1,0 +1,210 @@
+// The commands of the main window's menus and toolbar.
+
+#include "shell/frmMain.h"
+
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "platform/QtTreeView.h"
+#include "platform/UserSettings.h"
+#include "reading/frmViewFeed.h"
+#include "shell/ProgramDialogs.h"
+#include "shell/ProgramInfo.h"
+#include "shell/TreePaneCommands.h"
+#include "shell/frmAbout.h"
+#include "shell/frmOptionBar.h"
+#include "shell/ErrorReport.h"
+#include "shell/mUtil.h"
+#include "subscriptions/FeedsDatabase.h"
+#include "subscriptions/mCategories.h"
+#include "subscriptions/mFeeds.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QToolButton>
+
+namespace {
+
+struct SelectedNode {
+    QString key;
+    TreePane::NodeKind kind = TreePane::NodeKind::None;
+};
+
+SelectedNode Selected(const frmOptionBar *pane)
+{
+    if (!pane)
+        return {};
+    const QString key = pane->tree().selectedKey();
+    return {key, TreePane::KindOf(key)};
+}
+
+} // namespace
+
+void frmMain::connectCommands()
+{
+    const MainMenus &m = m_menus;
+    connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::RequestClose);
+    connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::AddCategory);
+    connect(m.cmdAddCat, &QToolButton::clicked, this, &frmMain::AddCategory);
+    connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::EditCategory);
+    connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::DeleteCategory);
+    for (QAction *add : {m.mnuCatNewFeed, m.mnuFeedsAdd})
+        connect(add, &QAction::triggered, this, &frmMain::AddFeed);
+    connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::AddFeed);
+    connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::RefreshTree);
+    connect(m.mnuFeedsCheck, &QAction::triggered, this, [this] { OpenSelectedFeed(true); });
+    connect(m.mnuFeedsOpen, &QAction::triggered, this, [this] { OpenSelectedFeed(false); });
+    connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::EditFeed);
+    connect(m.mnuFeedsDel, &QAction::triggered, this, &frmMain::DeleteFeed);
+
+    connect(m.mnuToolsEmailSettings, &QAction::triggered, this,
+            [this] { m_services.dialogs.showEmailSettings(this); });
+    connect(m.mnuToolsSchedule, &QAction::triggered, this, [this] { m_services.dialogs.showScheduler(this); });
+    connect(m.cmdSchedule, &QToolButton::clicked, this, [this] { m_services.dialogs.showScheduler(this); });
+    connect(m.mnuToolsAppSettings, &QAction::triggered, this,
+            [this] { m_services.dialogs.showAppSettings(this); });
+    connect(m.cmdSettings, &QToolButton::clicked, this, [this] { m_services.dialogs.showAppSettings(this); });
+    connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &frmMain::RunScheduleTick);
+    connect(m.mnuToolsOptionBar, &QAction::triggered, this, [this] { ToggleOptionBar(); });
+    connect(m.cmdToggle, &QToolButton::clicked, this, [this] {
+        m_menus.mnuToolsOptionBar->setChecked(!m_menus.mnuToolsOptionBar->isChecked());
+        ToggleOptionBar();
+    });
+    connect(m.mnuLanguageItem, &QAction::triggered, this, [this] { m_services.dialogs.showLanguage(this, false); });
+    connect(m.mnuHelpFile, &QAction::triggered, this, &frmMain::ShowHelp);
+    connect(m.mnuAboutItem, &QAction::triggered, this, &frmMain::ShowAbout);
+    connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::VisitWebsite);
+    connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::VisitWebsite);
+    connectItemCommands();
+}
+
+void frmMain::connectItemCommands()
+{
+    const MainMenus &m = m_menus;
+    for (QAction *email : {m.mnuToolsSendByEmail, m.mnuFeedItemEmail})
+        connect(email, &QAction::triggered, this, [this] { SendActiveItem(QStringLiteral("email")); });
+    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { SendActiveItem(QStringLiteral("email")); });
+    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { SendActiveItem(QStringLiteral("show")); });
+    connect(m.mnuFeedItemOnline, &QAction::triggered, this,
+            [this] { SendActiveItem(QStringLiteral("online")); });
+    connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::DeleteActiveItem);
+    connect(m.mnuFeedItemExportHtml, &QAction::triggered, this,
+            [this] { SendActiveItem(QStringLiteral("html")); });
+    connect(m.mnuFeedItemExportTxt, &QAction::triggered, this,
+            [this] { SendActiveItem(QStringLiteral("txt")); });
+}
+
+void frmMain::AddCategory()
+{
+    m_services.dialogs.showCategory(this, 0, QString());
+}
+
+void frmMain::EditCategory()
+{
+    const SelectedNode node = Selected(m_optionBar);
+    if (node.kind != TreePane::NodeKind::Category)
+        return;
+    m_services.dialogs.showCategory(this, 1, m_optionBar->tree().node(node.key)->text);
+}
+
+void frmMain::DeleteCategory()
+{
+    const SelectedNode node = Selected(m_optionBar);
+    if (node.kind != TreePane::NodeKind::Category)
+        return;
+    const QString name = m_optionBar->tree().node(node.key)->text;
+    const QString text = message(QStringLiteral("MSG_DELETE1")) + name + message(QStringLiteral("MSG_DELETE2")) +
+                         QStringLiteral("\r\n\r\n") + message(QStringLiteral("MSG_DELETE3"));
+    if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")) + name, text))
+        return;
+    if (mCategories::DeleteCategory(m_ctx, name))
+        m_optionBar->tree().remove(node.key);
+}
+
+void frmMain::AddFeed()
+{
+    if (!m_optionBar || m_optionBar->tree().nodes().isEmpty())
+        return;
+    const SelectedNode node = Selected(m_optionBar);
+    QString category;
+    if (node.kind == TreePane::NodeKind::Category)
+        category = m_optionBar->tree().node(node.key)->text;
+    else if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
+        category = feed->Category;
+    m_services.dialogs.showAddFeed(this, 0, QString(), category, QString(), QString());
+}
+
+void frmMain::OpenSelectedFeed(bool checkForNewItems)
+{
+    const SelectedNode node = Selected(m_optionBar);
+    if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
+        OpenFeedWindow(feed->Name, feed->ID, feed->URL, feed->FeedType, checkForNewItems);
+}
+
+void frmMain::EditFeed()
+{
+    const SelectedNode node = Selected(m_optionBar);
+    if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
+        m_services.dialogs.showAddFeed(this, 1, feed->ID, feed->Category, feed->Name, feed->URL);
+}
+
+void frmMain::DeleteFeed()
+{
+    const SelectedNode node = Selected(m_optionBar);
+    const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key);
+    if (!feed)
+        return;
+    if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")), message(QStringLiteral("MSG_DELETE5"))))
+        return;
+    QString failure;
+    if (mFeeds::DeleteFeed(m_ctx, *feed, &failure))
+        m_optionBar->tree().remove(node.key);
+    else if (!failure.isEmpty())
+        mUtil::ReportError(m_ctx, QStringLiteral("DeleteFeed"), mFeeds::FeedsDatabase::kSaveStep, failure);
+}
+
+void frmMain::ToggleOptionBar()
+{
+    if (m_dock)
+        m_dock->setVisible(m_menus.mnuToolsOptionBar->isChecked());
+}
+
+void frmMain::RefreshTree()
+{
+    if (m_optionBar)
+        m_optionBar->reload();
+}
+
+void frmMain::ShowHelp()
+{
+    const QString help = m_ctx.appFolder + QStringLiteral("/Help.html");
+    if (mUtil::FileExists(m_ctx, help)) {
+        mUtil::ShellOpen(m_ctx, help);
+        m_ctx.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("0"));
+    }
+}
+
+void frmMain::ShowAbout()
+{
+    auto *about = new frmAbout(this);
+    about->show();
+}
+
+void frmMain::VisitWebsite()
+{
+    mUtil::ShellOpen(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
+}
+
+void frmMain::SendActiveItem(const QString &action)
+{
+    if (frmViewFeed *feed = activeFeedWindow())
+        feed->HandlePopupMenu(action);
+}
+
+void frmMain::DeleteActiveItem()
+{
+    frmViewFeed *feed = activeFeedWindow();
+    if (!feed)
+        return;
+    if (m_ctx.messages.question(message(QStringLiteral("MSG_DELETE3")), message(QStringLiteral("MSG_DELETE5"))))
+        feed->HandlePopupMenu(QStringLiteral("del"));
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "localization/clsLanguages.h"
+#include "scheduler/NewItemsAnnouncement.h"
+#include "shell/ProgramDialogs.h"
+#include "shell/ProgramInfo.h"
+#include "shell/frmMain.h"
+#include "support/TestContext.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace test {
+
+// Records which dialog the main window opened and with what.
+class RecordingDialogs final : public ProgramDialogs {
+public:
+    void showCategory(QWidget *, int mode, const QString &name) override
+    {
+        calls << QStringLiteral("category %1 '%2'").arg(mode).arg(name);
+    }
+    void showAddFeed(QWidget *, int mode, const QString &id, const QString &category,
+                     const QString &channel, const QString &url) override
+    {
+        calls << QStringLiteral("feed %1 '%2' '%3' '%4' '%5'").arg(mode).arg(id, category, channel, url);
+    }
+    void showEmailSettings(QWidget *) override { calls << QStringLiteral("email settings"); }
+    void showScheduler(QWidget *) override { calls << QStringLiteral("scheduler"); }
+    void showAppSettings(QWidget *) override { calls << QStringLiteral("app settings"); }
+    void showLanguage(QWidget *, bool modal) override
+    {
+        calls << QStringLiteral("language %1").arg(modal ? "modal" : "modeless");
+    }
+    void showSendEmail(QWidget *, const ItemMail &mail) override
+    {
+        calls << QStringLiteral("send '%1'").arg(mail.FeedTitle);
+    }
+    QStringList calls;
+};
+
+class RecordingAnnouncement final : public NewItemsAnnouncement {
+public:
+    void announce(const PopupProperties &, const QStringList &newRows) override { rows += newRows; }
+    QStringList rows;
+};
+
+// A main window over a temporary app folder, past its first run unless a test says otherwise.
+class MainWindowTest : public ::testing::Test {
+protected:
+    static constexpr const char *kDatabase =
+        "<?xml version=\"1.0\"?>\r\n<categories>"
+        "<category name=\"News\">"
+        "<feed name=\"World\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://127.0.0.1:9/world</feed>"
+        "</category>"
+        "<category name=\"Tech\">"
+        "<feed name=\"Talk\" type=\"2\" id=\"AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://127.0.0.1:9/talk</feed>"
+        "</category></categories>\r\n";
+
+    void SetUp() override
+    {
+        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("English"));
+        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("0"));
+        t.writeFile(QStringLiteral("feeds.fdb"), kDatabase);
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->hide();
+        window.reset();
+    }
+
+    frmMain &load(const QStringList &switches = {})
+    {
+        window = std::make_unique<frmMain>(MainWindowServices{
+            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
+            QLocale(QLocale::English, QLocale::UnitedStates)});
+        window->Load();
+        if (!window->wentToTray())
+            window->show();
+        return *window;
+    }
+
+    TestContext t;
+    clsLanguages languages{t.ctx.appFolder, ProgramInfo::Identity()};
+    RecordingDialogs dialogs;
+    RecordingAnnouncement announcement;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace test

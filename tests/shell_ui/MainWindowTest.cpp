@@ -1,0 +1,290 @@
+#include "MainWindowSupport.h"
+
+#include "platform/QtTreeView.h"
+#include "reading/frmViewFeed.h"
+#include "scheduler/mScheduler.h"
+#include "settings/mSettings.h"
+#include "shell/ScheduleTimer.h"
+#include "shell/frmOptionBar.h"
+#include "support/WaitUntil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace test {
+namespace {
+
+// Acts on the close confirmation as soon as it is shown modally.
+void WhenConfirmationShows(std::function<void(QDialog &)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            act(*dialog);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+void Click(QDialog &dialog, const char *button)
+{
+    dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
+}
+
+void SetScheduler(const platform::Context &ctx, int enabled, int intervalIndex)
+{
+    mSettings::SchedulerEnabled = static_cast<qint16>(enabled);
+    mSettings::IntervalIndex = static_cast<qint16>(intervalIndex);
+    mSettings::ScheduleList.clear();
+    mSettings::SaveSchedulerSettings(ctx, false);
+}
+
+TEST_F(MainWindowTest, OnlyTheExactSwitchStartsInTheTray)
+{
+    const struct {
+        QStringList switches;
+        bool tray;
+    } cases[] = {
+        {{QStringLiteral("-s")}, true},
+        {{QStringLiteral("-S")}, false},
+        {{QStringLiteral("-s"), QStringLiteral("-debug")}, false},
+        {{}, false},
+    };
+    for (const auto &c : cases) {
+        frmMain &main = load(c.switches);
+        EXPECT_EQ(main.wentToTray(), c.tray) << c.switches.join(u' ').toStdString();
+        EXPECT_EQ(main.isMinimized(), c.tray);
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, LoadSeedsDataAndDatabaseWithoutTouchingWhatExists)
+{
+    QFile::remove(t.path(QStringLiteral("feeds.fdb")));
+    t.writeFile(QStringLiteral("default.fdb"), "<?xml version=\"1.0\"?>\r\n<categories><category name=\"Seed\"/></categories>\r\n");
+    load();
+    EXPECT_TRUE(QFileInfo(t.path(QStringLiteral("Data"))).isDir());
+    EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), t.readFile(QStringLiteral("default.fdb")));
+    window.reset();
+
+    t.writeFile(QStringLiteral("feeds.fdb"), kDatabase);
+    t.writeFile(QStringLiteral("Data/0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9.fdb"), "kept");
+    frmMain &main = load();
+    EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), QByteArray(kDatabase));
+    EXPECT_EQ(t.readFile(QStringLiteral("Data/0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9.fdb")), "kept");
+    EXPECT_EQ(main.optionBar()->tree().node(QStringLiteral("cat_1"))->text, u"Tech");
+    EXPECT_EQ(main.windowTitle(), u"Marlowin by the Marlowin Project");
+    EXPECT_EQ(main.statusText(), u"Status: Ready!");
+}
+
+TEST_F(MainWindowTest, FirstRunAsksForALanguageAndOpensTheHelpOnce)
+{
+    t.userSettings.values.clear();
+    t.writeFile(QStringLiteral("Help.html"), "<html></html>");
+    load();
+    EXPECT_EQ(dialogs.calls, QStringList{QStringLiteral("language modal")});
+    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("Language"), {}), u"English");
+    ASSERT_EQ(t.shell.opened.size(), 1);
+    EXPECT_EQ(t.shell.opened[0].toLocalFile(), t.path(QStringLiteral("Help.html")));
+    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("showHelp"), {}), u"0");
+    window.reset();
+
+    dialogs.calls.clear();
+    load();
+    EXPECT_TRUE(dialogs.calls.isEmpty());
+    EXPECT_EQ(t.shell.opened.size(), 1);
+}
+
+TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
+{
+    SetScheduler(t.ctx, 1, 3);
+    EXPECT_EQ(load().scheduleTimer().interval(), 1800000);
+    EXPECT_TRUE(window->scheduleTimer().isActive());
+    window.reset();
+    EXPECT_EQ(load({QStringLiteral("-debug")}).scheduleTimer().interval(), 60000);
+    window.reset();
+
+    SetScheduler(t.ctx, 0, 3);
+    EXPECT_FALSE(load({QStringLiteral("-debug")}).scheduleTimer().isActive());
+
+    const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
+    EXPECT_TRUE(log.contains(u" --- Interval = 30 min) *****")) << log.toStdString();
+    EXPECT_TRUE(log.contains(u" --- Interval = 1 min) *****"));
+}
+
+TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsOn)
+{
+    SetScheduler(t.ctx, 0, 0);
+    frmMain &main = load();
+    main.menus().mnuToolsExecuteSchedule->trigger();
+    EXPECT_FALSE(main.scheduleTimer().isActive());
+    EXPECT_TRUE(main.menus().mnuToolsExecuteSchedule->isEnabled());
+    EXPECT_EQ(main.statusText(), u"Status: Ready.");
+    EXPECT_TRUE(t.readFile(QStringLiteral("schedule.log")).contains("No Feed Sources found Configured"));
+    window.reset();
+
+    SetScheduler(t.ctx, 1, 0);
+    load().menus().mnuToolsExecuteSchedule->trigger();
+    EXPECT_TRUE(window->scheduleTimer().isActive());
+    EXPECT_EQ(window->scheduleTimer().interval(), 300000);
+    const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
+    const qsizetype stopped = log.lastIndexOf(u"***** Scheduler Timer Paused/Stopped (");
+    EXPECT_GT(stopped, 0);
+    EXPECT_GT(log.lastIndexOf(u" --- Interval = 5 min) *****"), stopped);
+}
+
+TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAskingAgain)
+{
+    frmMain &main = load();
+    WhenConfirmationShows([](QDialog &dialog) { Click(dialog, "cmdKeepRunning"); });
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(main.isMinimized());
+    EXPECT_TRUE(mSettings::ReadConfirm(t.ctx));
+
+    WhenConfirmationShows([](QDialog &dialog) {
+        dialog.findChild<QCheckBox *>(QStringLiteral("chkDontShow"))->setChecked(true);
+        Click(dialog, "cmdCloseNow");
+    });
+    EXPECT_TRUE(main.close());
+    EXPECT_FALSE(mSettings::ReadConfirm(t.ctx));
+    window.reset();
+
+    frmMain &again = load();
+    again.RequestClose();
+    EXPECT_FALSE(again.isVisible());
+    EXPECT_EQ(again.confirmClose(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
+{
+    frmMain &main = load();
+    WhenConfirmationShows([](QDialog &dialog) { dialog.close(); });
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(main.isMinimized());
+    EXPECT_FALSE(QFile::exists(t.path(QStringLiteral("AppCfg.cfg"))));
+}
+
+TEST_F(MainWindowTest, TheConfirmationKeepsItsChoicesForTheRun)
+{
+    frmMain &main = load();
+    WhenConfirmationShows([](QDialog &dialog) {
+        dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->setChecked(true);
+        Click(dialog, "cmdKeepRunning");
+    });
+    main.close();
+    bool ticked = false;
+    WhenConfirmationShows([&ticked](QDialog &dialog) {
+        ticked = dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->isChecked();
+        Click(dialog, "cmdKeepRunning");
+    });
+    main.close();
+    EXPECT_TRUE(ticked);
+    mSettings::LoadAppSettings(t.ctx);
+    EXPECT_EQ(mSettings::CloseCompletely, 1);
+    EXPECT_EQ(mSettings::MinimizeToTray, 0);
+}
+
+TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButExitEnds)
+{
+    mSettings::WriteConfirm(t.ctx, false);
+    mSettings::CloseCompletely = 0;
+    mSettings::MinimizeToTray = 1;
+    mSettings::SaveAppSettings(t.ctx, false);
+    frmMain &main = load();
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(main.isMinimized());
+    main.menus().mnuFileItem->trigger();
+    EXPECT_FALSE(main.isVisible());
+
+    mSettings::CloseCompletely = 1;
+    mSettings::MinimizeToTray = 0;
+    mSettings::SaveAppSettings(t.ctx, false);
+    window.reset();
+    EXPECT_TRUE(load().close());
+}
+
+TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
+{
+    frmMain &main = load();
+    main.OpenFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                        QStringLiteral("http://127.0.0.1:9/World"), 0, false);
+    main.OpenFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
+                        QStringLiteral("http://127.0.0.1:9/talk"), 2, false);
+    main.OpenFeedWindow(QStringLiteral("World again"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                        QStringLiteral("HTTP://127.0.0.1:9/WORLD"), 0, false);
+    ASSERT_EQ(main.feedWindows().size(), 2);
+    EXPECT_EQ(main.activeFeedWindow(), main.feedWindows().constFirst());
+    EXPECT_EQ(main.activeFeedWindow()->FeedCaption(), u"World again");
+    EXPECT_TRUE(main.IsFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/TALK"), false));
+    EXPECT_FALSE(main.IsFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/other"), false));
+}
+
+TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
+{
+    frmMain &main = load();
+    platform::QtTreeView &tree = main.optionBar()->tree();
+    const MainMenus &m = main.menus();
+
+    tree.select(QStringLiteral("main"));
+    m.mnuCatEdit->trigger();
+    m.mnuCatDel->trigger();
+    m.mnuFeedsEdit->trigger();
+    m.mnuCatNewFeed->trigger();
+    tree.select(QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"));
+    m.mnuFeedsAdd->trigger();
+    m.mnuFeedsEdit->trigger();
+    m.mnuCatEdit->trigger();
+    tree.select(QStringLiteral("cat_0"));
+    m.cmdAddFeed->click();
+    m.mnuCatEdit->trigger();
+    m.mnuCatNew->trigger();
+
+    EXPECT_EQ(dialogs.calls,
+              (QStringList{QStringLiteral("feed 0 '' '' '' ''"),
+                           QStringLiteral("feed 0 '' 'Tech' '' ''"),
+                           QStringLiteral("feed 1 'AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE' 'Tech' 'Talk' "
+                                          "'http://127.0.0.1:9/talk'"),
+                           QStringLiteral("feed 0 '' 'News' '' ''"), QStringLiteral("category 1 'News'"),
+                           QStringLiteral("category 0 ''")}));
+    EXPECT_TRUE(t.messages.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, DeletingACategoryAsksFirst)
+{
+    frmMain &main = load();
+    main.optionBar()->tree().select(QStringLiteral("cat_0"));
+    t.messages.answers = {platform::MessageAnswer::No};
+    main.menus().mnuCatDel->trigger();
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].title, languages.getMessages(QStringLiteral("MSG_DELETE4")) + QStringLiteral("News"));
+    EXPECT_TRUE(t.messages.shown[0].text.contains(u"News"));
+    EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), QByteArray(kDatabase));
+
+    t.messages.answers = {platform::MessageAnswer::Yes};
+    main.menus().mnuCatDel->trigger();
+    EXPECT_FALSE(main.optionBar()->tree().node(QStringLiteral("cat_0")));
+    EXPECT_FALSE(t.readFile(QStringLiteral("feeds.fdb")).contains("News"));
+}
+
+TEST_F(MainWindowTest, TheOptionBarTickFollowsThePane)
+{
+    frmMain &main = load();
+    main.menus().cmdToggle->click();
+    EXPECT_FALSE(main.menus().mnuToolsOptionBar->isChecked());
+    EXPECT_FALSE(main.optionBar()->isVisible());
+    main.menus().mnuToolsOptionBar->trigger();
+    EXPECT_TRUE(main.menus().mnuToolsOptionBar->isChecked());
+    EXPECT_TRUE(WaitUntil([&] { return main.optionBar()->isVisible(); }));
+}
+
+} // namespace
+} // namespace test
