@@ -27,7 +27,8 @@
 //   TabStrip       QTabWidget, or a QTabBar of its own; tabs numbered from 1
 //   ListView       QTreeWidget used as a report list; header columns numbered from 1
 //   Menu           QAction whose objectName starts with "mnu" (its text), or a QMenu so named
-//                  (its title); "controlIndex" gives its position in an indexed group, if any
+//                  (its title)
+// Any of them may carry "controlIndex", its position in an indexed group.
 // Never reported: objects without an objectName or with one of Qt's own "qt_" names, objects
 // whose dynamic property "untranslated" is true (the skinned OK/Cancel buttons of the dialogs),
 // and every other widget, text fields and combo boxes included. Skinned labels have no Qt widget.
@@ -92,8 +93,13 @@ int PartCount(const QObject &object)
         return tabs->count();
     if (const auto *bar = qobject_cast<const QTabBar *>(&object))
         return bar->count();
-    if (const auto *list = qobject_cast<const QTreeWidget *>(&object))
-        return list->columnCount();
+    if (const auto *list = qobject_cast<const QTreeWidget *>(&object)) {
+        // Report lists keep spare columns past their headers, hidden and untitled.
+        int count = list->columnCount();
+        while (count > 0 && list->isColumnHidden(count - 1) && list->headerItem()->text(count - 1).isEmpty())
+            --count;
+        return count;
+    }
     return 0;
 }
 
@@ -191,8 +197,7 @@ void QtTranslatableWindow::walk() const
         TranslatableControl control;
         control.kind = *kind;
         control.name = object->objectName();
-        if (*kind == ControlKind::OptionButton || *kind == ControlKind::Menu)
-            control.index = ControlIndex(*object);
+        control.index = ControlIndex(*object);
         control.partCount = PartCount(*object);
         m_entries.append({object, control});
     }

@@ -31,7 +31,9 @@ QList<CaptionSlot> CaptionSlots(const QString &windowName, const QList<Translata
         const TranslatableControl &control = controls.at(i);
         const QString base = windowName + QLatin1Char('_') + control.name;
         if (HasSingleCaption(control.kind)) {
-            result.append({i, 0, base});
+            // A member of an indexed group (the frames of a step-by-step dialog) has a key of
+            // its own, as option buttons do; else every member would show the first's caption.
+            result.append({i, 0, control.index ? base + QString::number(*control.index) : base});
         } else if (control.kind == ControlKind::TabStrip) {
             AppendNumberedParts(result, i, base + QStringLiteral("_TABS"), control.partCount);
         } else if (control.kind == ControlKind::ListView) {

@@ -39,7 +39,7 @@ struct CaptionSlot {
 };
 
 // The keys of every caption of the controls, in control order: window_control for single
-// captions, window_control_TABSi and window_control_COLi per tab and column (i from 1),
+// captions (followed by the index for a member of an indexed group), window_control_TABSi and window_control_COLi per tab and column (i from 1),
 // window_control followed by the index for option buttons (one without an index has no key)
 // and window_menu followed by the index, or "0" when the menu is not an indexed member.
 [[nodiscard]] QList<CaptionSlot> CaptionSlots(const QString &windowName,

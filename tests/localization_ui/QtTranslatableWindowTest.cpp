@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -214,6 +216,44 @@ TEST_F(QtWindowTranslation, ControlsAddedAfterAWalkAreFoundByTheNextOne)
     ASSERT_NE(found, after.end());
     translatable.setCaption(int(found - after.begin()), 0, QStringLiteral("Later"));
     EXPECT_EQ(late->text(), QStringLiteral("Later"));
+}
+
+} // namespace
+
+namespace {
+
+// Indexed frames get a key each, toolbar buttons count as command buttons (Qt's own tool buttons
+// do not), and a report list's spare hidden columns have no captions.
+TEST(QtWindowTranslationKinds, IndexedFramesToolbarButtonsAndSpareColumns)
+{
+    QMainWindow window;
+    window.setObjectName(QStringLiteral("frmScheduler"));
+    auto *central = new QWidget(&window);
+    window.setCentralWidget(central);
+    for (int i = 0; i < 2; ++i) {
+        auto *frame = Named(new QGroupBox(QStringLiteral("Step %1").arg(i + 2), central), "fmContainer");
+        frame->setProperty("controlIndex", i);
+    }
+    auto *toolbar = window.addToolBar(QStringLiteral("Tools"));
+    auto *button = Named(new QToolButton(toolbar), "cmdAdd");
+    button->setText(QStringLiteral("Add"));
+    toolbar->addWidget(button);
+    auto *list = Named(new QTreeWidget(central), "lstSources");
+    list->setHeaderLabels({QStringLiteral("Feed Source"), QString(), QString()});
+    list->setColumnHidden(1, true);
+    list->setColumnHidden(2, true);
+    auto *tabs = Named(new QTabWidget(central), "tabView"); // its scroll buttons are Qt's
+    tabs->addTab(new QWidget, QStringLiteral("One"));
+
+    QStringList keys;
+    for (const CaptionItem &item : CollectCaptions(QtTranslatableWindow(window)))
+        keys << item.key + u'=' + item.text;
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("FRMSCHEDULER_FMCONTAINER0=Step 2"),
+                                 QStringLiteral("FRMSCHEDULER_FMCONTAINER1=Step 3"),
+                                 QStringLiteral("FRMSCHEDULER_LSTSOURCES_COL1=Feed Source"),
+                                 QStringLiteral("FRMSCHEDULER_TABVIEW_TABS1=One"),
+                                 QStringLiteral("FRMSCHEDULER_CMDADD=Add"),
+                                 QStringLiteral("FRMSCHEDULER_CAPTION=")}));
 }
 
 } // namespace
