@@ -95,6 +95,14 @@ private:
     int &m_depth;
 };
 
+void WarnItemNotFound(const platform::Context &ctx)
+{
+    ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
+                         QStringLiteral("Application failed to access details for selected Feed Item. "
+                                        "Either item is deleted or Feed Data file is not accessible to "
+                                        "application."));
+}
+
 bool IsMinimized(const QWidget *widget)
 {
     for (; widget; widget = widget->parentWidget()) {
@@ -485,10 +493,7 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
     }
     step = 3;
     if (!reader.ProcessItem(item.tag, QStringLiteral("getinfo"), item.bold)) {
-        ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
-                             QStringLiteral("Application failed to access details for selected Feed Item. "
-                                            "Either item is deleted or Feed Data file is not accessible "
-                                            "to application."));
+        WarnItemNotFound(ctx);
         return;
     }
     step = 4;
@@ -547,10 +552,7 @@ bool frmViewFeed::Private::currentItemIs(const platform::ListRow &item)
         return true;
     if (reader.ProcessItem(item.tag, QStringLiteral("getinfo"), false))
         return true;
-    ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
-                         QStringLiteral("Application failed to access details for selected Feed Item. "
-                                        "Either item is deleted or Feed Data file is not accessible to "
-                                        "application."));
+    WarnItemNotFound(ctx);
     return false;
 }
 
