@@ -1,17 +1,33 @@
 #include "app/WindowCatalog.h"
 
+#include "localization/frmLanguage.h"
+#include "platform/QtTreeView.h"
 #include "reading/frmViewFeed.h"
+#include "scheduler/frmScheduler.h"
+#include "settings/Autostart.h"
+#include "settings/frmAppSettings.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmMain.h"
+#include "shell/frmOptionBar.h"
+#include "subscriptions/frmAddFeed.h"
+#include "subscriptions/frmCategory.h"
 
 std::vector<std::unique_ptr<QWidget>> CreateAllWindows(const MainWindowServices &services)
 {
-    std::vector<std::unique_ptr<QWidget>> windows;
+    const platform::Context &ctx = services.ctx;
+    clsLanguages &languages = services.languages;
     auto main = std::make_unique<frmMain>(services);
     main->CreateOptionBar();
     FeedWindowHost &host = *main;
-    windows.push_back(std::make_unique<frmConfirmClose>(services.ctx));
-    windows.push_back(std::make_unique<frmViewFeed>(services.ctx, host));
+
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.push_back(std::make_unique<frmConfirmClose>(ctx));
+    windows.push_back(std::make_unique<frmViewFeed>(ctx, host));
+    windows.push_back(std::make_unique<frmAddFeed>(ctx, languages, [] {}));
+    windows.push_back(std::make_unique<frmCategory>(ctx, languages, [] {}));
+    windows.push_back(std::make_unique<frmAppSettings>(ctx, languages, Autostart::Locations{}, QString()));
+    windows.push_back(std::make_unique<frmScheduler>(ctx, languages, main->optionBar()->tree(), [] {}));
+    windows.push_back(std::make_unique<frmLanguage>(ctx, languages, QString(), [](const QString &) {}));
     windows.insert(windows.begin(), std::move(main));
     return windows;
 }

@@ -10,6 +10,7 @@
 #include "platform/QtMessageBoxes.h"
 #include "shell/PendingDialogs.h"
 #include "shell/ProgramInfo.h"
+#include "shell/QtProgramDialogs.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -39,13 +40,15 @@ int main(int argc, char *argv[])
     const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
 
     clsLanguages languages(appFolder, ProgramInfo::Identity());
-    PendingDialogs dialogs(messages);
+    PendingDialogs pending(messages);
+    QtProgramDialogs dialogs(ctx, languages, pending);
     InterimAnnouncement announcement;
 
     std::unique_ptr<frmMain> window;
     frmSplash splash(ctx, [&] {
         window = std::make_unique<frmMain>(
             MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
+        dialogs.setMainWindow(window.get());
         messages.setOwner(window.get());
         announcement.setOwner(window.get());
         window->Load();

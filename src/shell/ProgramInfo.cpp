@@ -27,6 +27,11 @@ QString WebsiteUrl(const QString &website)
     return QStringLiteral("http://") + website;
 }
 
+QString LanguagesFolderUrl()
+{
+    return QStringLiteral("https://www.marlowin.org/languages/");
+}
+
 QString SupportMailto()
 {
     return QStringLiteral("mailto:support@marlowin.org");

@@ -13,6 +13,9 @@ namespace ProgramInfo {
 // The maker's web address as a URL to open: "http://" is put in front of an address that has
 // no http or https scheme.
 [[nodiscard]] QString WebsiteUrl(const QString &website);
+// The folder on the maker's site that holds the language files ("0/Localization.txt" is the
+// newest), with its trailing "/".
+[[nodiscard]] QString LanguagesFolderUrl();
 // The support address of the tray menu's "Contact Us".
 [[nodiscard]] QString SupportMailto();
 

@@ -132,12 +132,23 @@ void frmMain::Load()
         AddToSystemTray();
     EnableSchedule(true);
     translateAndAskLanguage();
+    showIdentity();
+    if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
+        ShowHelp();
+}
 
+void frmMain::showIdentity()
+{
     const ProgramIdentity identity = ProgramInfo::Identity();
     setWindowTitle(identity.productName + QStringLiteral(" by ") + identity.companyName);
     m_menus.cmdWebsite->setText(QStringLiteral("Visit ") + identity.website);
-    if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
-        ShowHelp();
+}
+
+void frmMain::ApplyLanguage(const QString &language)
+{
+    QtTranslatableWindow window(*this);
+    m_services.languages.ChangeLanguageMDI(window, language);
+    showIdentity();
 }
 
 void frmMain::seedAppFolder()

@@ -60,6 +60,11 @@ public:
     // The close request of File > Exit (and of the tray's Close): the confirmation may still
     // keep the program running, but the close-box setting does not apply.
     void RequestClose();
+    // Translates the window into the language and puts back what the translation must not
+    // change (the caption with the maker's name, the web-site button).
+    void ApplyLanguage(const QString &language);
+    // Rebuilds the category tree from feeds.fdb (Refresh, and after a dialog changed it).
+    void RefreshTree();
     // Whether Load sent the window to the tray ("-s").
     [[nodiscard]] bool wentToTray() const { return m_wentToTray; }
 
@@ -108,6 +113,7 @@ private:
     void connectItemCommands();
     void seedAppFolder();
     void translateAndAskLanguage();
+    void showIdentity();
     [[nodiscard]] bool closeMinimises() const;
     void Unload();
 
@@ -123,7 +129,6 @@ private:
     void ShowHelp();
     void ShowAbout();
     void VisitWebsite();
-    void RefreshTree();
     void SendActiveItem(const QString &action);
     void DeleteActiveItem();
 

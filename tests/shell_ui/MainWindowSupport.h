@@ -7,13 +7,32 @@
 #include "shell/frmMain.h"
 #include "support/TestContext.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QStringList>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace test {
+
+// Acts on the next modal dialog as soon as it is shown (the caller then runs the code that
+// opens it and waits in its exec()).
+inline void WhenModalShows(std::function<void(QDialog &)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            act(*dialog);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
 
 // Records which dialog the main window opened and with what.
 class RecordingDialogs final : public ProgramDialogs {

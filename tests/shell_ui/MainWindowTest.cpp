@@ -15,25 +15,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <functional>
 
 namespace test {
 namespace {
-
-// Acts on the close confirmation as soon as it is shown modally.
-void WhenConfirmationShows(std::function<void(QDialog &)> act)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            act(*dialog);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
 
 void Click(QDialog &dialog, const char *button)
 {
@@ -145,12 +132,12 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
 TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAskingAgain)
 {
     frmMain &main = load();
-    WhenConfirmationShows([](QDialog &dialog) { Click(dialog, "cmdKeepRunning"); });
+    WhenModalShows([](QDialog &dialog) { Click(dialog, "cmdKeepRunning"); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     EXPECT_TRUE(mSettings::ReadConfirm(t.ctx));
 
-    WhenConfirmationShows([](QDialog &dialog) {
+    WhenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkDontShow"))->setChecked(true);
         Click(dialog, "cmdCloseNow");
     });
@@ -167,7 +154,7 @@ TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAsk
 TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 {
     frmMain &main = load();
-    WhenConfirmationShows([](QDialog &dialog) { dialog.close(); });
+    WhenModalShows([](QDialog &dialog) { dialog.close(); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     EXPECT_FALSE(QFile::exists(t.path(QStringLiteral("AppCfg.cfg"))));
@@ -176,13 +163,13 @@ TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 TEST_F(MainWindowTest, TheConfirmationKeepsItsChoicesForTheRun)
 {
     frmMain &main = load();
-    WhenConfirmationShows([](QDialog &dialog) {
+    WhenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->setChecked(true);
         Click(dialog, "cmdKeepRunning");
     });
     main.close();
     bool ticked = false;
-    WhenConfirmationShows([&ticked](QDialog &dialog) {
+    WhenModalShows([&ticked](QDialog &dialog) {
         ticked = dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->isChecked();
         Click(dialog, "cmdKeepRunning");
     });
@@ -284,6 +271,28 @@ TEST_F(MainWindowTest, TheOptionBarTickFollowsThePane)
     main.menus().mnuToolsOptionBar->trigger();
     EXPECT_TRUE(main.menus().mnuToolsOptionBar->isChecked());
     EXPECT_TRUE(WaitUntil([&] { return main.optionBar()->isVisible(); }));
+}
+
+} // namespace
+} // namespace test
+
+namespace test {
+namespace {
+
+// The menu shortcuts work from the tree, where the focus usually is.
+TEST_F(MainWindowTest, ShortcutsReachTheirCommandsFromTheTree)
+{
+    frmMain &main = load();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTreeWidget &tree = main.optionBar()->treeWidget();
+    main.optionBar()->tree().select(QStringLiteral("cat_0"));
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(&tree, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(&tree, Qt::Key_F4, Qt::ControlModifier);
+    QTest::keyClick(&tree, Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.calls, (QStringList{QStringLiteral("category 0 ''"), QStringLiteral("feed 0 '' 'News' '' ''"),
+                                          QStringLiteral("scheduler"), QStringLiteral("email settings")}));
 }
 
 } // namespace

@@ -1,0 +1,60 @@
+#include "scheduler/ScheduleRows.h"
+
+#include "platform/TreeView.h"
+
+namespace ScheduleRows
+{
+namespace
+{
+
+// The tree shows a feed with the image 3 + its type code (0 RSS, 1 Atom, 2 podcast).
+constexpr int kFeedImageBase = 3;
+
+} // namespace
+
+QList<platform::ListRow> FeedRows(const platform::TreeView &tree)
+{
+    QList<platform::ListRow> rows;
+    for (const platform::TreeNode &node : tree.nodes()) {
+        if (!node.key.contains(QLatin1Char('-')))
+            continue;
+        platform::ListRow row;
+        row.text = node.text;
+        row.key = node.key;
+        row.tag = node.tag;
+        row.icon = QString::number(node.image);
+        rows.append(row);
+    }
+    return rows;
+}
+
+platform::ListRow RowOf(const FeedRecord &entry)
+{
+    platform::ListRow row;
+    row.text = entry.Name;
+    row.key = entry.ID;
+    row.tag = entry.URL;
+    row.icon = QString::number(entry.FeedType + kFeedImageBase);
+    return row;
+}
+
+FeedRecord EntryOf(const platform::ListRow &row)
+{
+    FeedRecord entry;
+    entry.Name = row.text;
+    entry.ID = row.key;
+    entry.URL = row.tag;
+    entry.FeedType = static_cast<qint16>(row.icon.toInt() - kFeedImageBase);
+    return entry;
+}
+
+int FindKey(const platform::ReportList &list, const QString &key)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.row(i).key == key)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace ScheduleRows

@@ -1,0 +1,317 @@
+#include "scheduler/frmScheduler.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+#include "platform/Context.h"
+#include "platform/Icons.h"
+#include "platform/MessageBoxes.h"
+#include "platform/QtReportList.h"
+#include "scheduler/ScheduleInterval.h"
+#include "scheduler/ScheduleRows.h"
+#include "settings/mSettings.h"
+#include "shell/mUtil.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace
+{
+
+QGroupBox *Frame(const char *name, const QString &title, QWidget *parent)
+{
+    auto *frame = new QGroupBox(title, parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    return frame;
+}
+
+// The three frames below step 1 form one indexed group, as the language file addresses them.
+QGroupBox *Container(int index, const QString &title, QWidget *parent)
+{
+    QGroupBox *frame = Frame("fmContainer", title, parent);
+    frame->setProperty("controlIndex", index);
+    return frame;
+}
+
+QCheckBox *CheckBox(const char *name, const QString &text, QWidget *parent)
+{
+    auto *box = new QCheckBox(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QLabel *Label(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setWordWrap(true);
+    return label;
+}
+
+// OK and Cancel keep their standard texts whatever the language file holds.
+QPushButton *Button(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setProperty("untranslated", true);
+    return button;
+}
+
+QTreeWidget *FeedList(const char *name, QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setIconSize(QSize(16, 16));
+    // The one column always fills the list, so there is nothing to scroll sideways to.
+    list->header()->setStretchLastSection(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setMinimumSize(200, 180);
+    return list;
+}
+
+// The feed icons under the image numbers of the category tree: 3 RSS, 4 Atom, 5 podcast.
+QHash<QString, QIcon> FeedIcons()
+{
+    return { { QStringLiteral("3"), platform::NamedIcon(QStringLiteral("feed-rss")) },
+        { QStringLiteral("4"), platform::NamedIcon(QStringLiteral("feed-atom")) },
+        { QStringLiteral("5"), platform::NamedIcon(QStringLiteral("feed-podcast")) } };
+}
+
+std::unique_ptr<platform::QtReportList> FeedReportList(QTreeWidget &list)
+{
+    auto binding = std::make_unique<platform::QtReportList>(list);
+    binding->setColumns({ QStringLiteral("Feed Source") }, {});
+    binding->setIcons(FeedIcons());
+    return binding;
+}
+
+qint16 Flag(const QCheckBox &box)
+{
+    return box.isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+frmScheduler::frmScheduler(const platform::Context &ctx, clsLanguages &languages,
+    const platform::TreeView &categoryTree, std::function<void()> enableSchedule, QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
+    , m_categoryTree(categoryTree)
+    , m_enableSchedule(std::move(enableSchedule))
+{
+    setObjectName(QStringLiteral("frmScheduler"));
+    setWindowTitle(QStringLiteral("Scheduler"));
+    buildControls();
+    layOutControls();
+    updateEnableState();
+}
+
+frmScheduler::~frmScheduler() = default;
+
+void frmScheduler::buildControls()
+{
+    m_fmScheduleOpt = Frame("fmScheduleOpt", QStringLiteral("Step 1: Enable Scheduler ... "), this);
+    m_chkEnableScheduler = CheckBox("chkEnableScheduler",
+        QStringLiteral("Enable Scheduled Check of selected Feed Sources."), m_fmScheduleOpt);
+
+    m_sourcesFrame = Container(0, QStringLiteral("Step 2: Select Feed Sources ... "), this);
+    m_lstSources = FeedList("lstSources", m_sourcesFrame);
+    m_lstSchedule = FeedList("lstSchedule", m_sourcesFrame);
+    m_sources = FeedReportList(*m_lstSources);
+    m_schedule = FeedReportList(*m_lstSchedule);
+
+    m_settingsFrame = Container(1, QStringLiteral("Step 3: Configure Scheduler ... "), this);
+    m_cmbInterval = new QComboBox(m_settingsFrame);
+    m_cmbInterval->setObjectName(QStringLiteral("cmbInterval"));
+    m_cmbInterval->addItems(ScheduleInterval::IntervalCaptions());
+    m_cmbInterval->setCurrentIndex(-1);
+    m_chkNotify
+        = CheckBox("chkNotify", QStringLiteral("Show Notification Popup."), m_settingsFrame);
+    m_chkSound = CheckBox("chkSound", QStringLiteral("Play Sound File."), m_settingsFrame);
+
+    m_buttonsFrame = Container(2, QString(), this);
+    m_buttonsFrame->setFlat(true); // a rule above the buttons rather than a box around them
+
+    connect(m_chkEnableScheduler, &QCheckBox::toggled, this, &frmScheduler::updateEnableState);
+    connect(m_chkNotify, &QCheckBox::toggled, this, &frmScheduler::updateEnableState);
+    connect(m_lstSources, &QTreeWidget::itemDoubleClicked, this,
+        [this](QTreeWidgetItem *item) { addSource(m_lstSources->indexOfTopLevelItem(item)); });
+    connect(m_lstSchedule, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
+        removeScheduled(m_lstSchedule->indexOfTopLevelItem(item));
+    });
+}
+
+void frmScheduler::layOutControls()
+{
+    auto *step1 = new QVBoxLayout(m_fmScheduleOpt);
+    step1->addWidget(m_chkEnableScheduler);
+
+    auto *sourcesColumn = new QVBoxLayout;
+    sourcesColumn->addWidget(m_lstSources, 1);
+    sourcesColumn->addWidget(Label("lblAddSource",
+        QStringLiteral("Double-click to Add to list of Scheduled Sources."), m_sourcesFrame));
+    auto *scheduleColumn = new QVBoxLayout;
+    scheduleColumn->addWidget(m_lstSchedule, 1);
+    scheduleColumn->addWidget(Label("lblRemoveSource",
+        QStringLiteral("Double-click to Remove from list of Scheduled Sources."), m_sourcesFrame));
+    auto *step2 = new QHBoxLayout(m_sourcesFrame);
+    step2->addLayout(sourcesColumn, 1);
+    step2->addLayout(scheduleColumn, 1);
+
+    QLabel *intervalLabel
+        = Label("lblInterval", QStringLiteral("Schedule Interval:"), m_settingsFrame);
+    QLabel *newItemsLabel
+        = Label("lblNewItems", QStringLiteral("When New Items Found ... "), m_settingsFrame);
+    // Short captions in front of their controls: they keep one line and set the column's width.
+    intervalLabel->setWordWrap(false);
+    newItemsLabel->setWordWrap(false);
+    intervalLabel->setBuddy(m_cmbInterval);
+    auto *step3 = new QGridLayout(m_settingsFrame);
+    step3->addWidget(intervalLabel, 0, 0);
+    step3->addWidget(m_cmbInterval, 0, 1, Qt::AlignLeft);
+    step3->addWidget(newItemsLabel, 1, 0);
+    step3->addWidget(m_chkNotify, 1, 1);
+    step3->addWidget(m_chkSound, 2, 1);
+    step3->setColumnStretch(1, 1);
+
+    QPushButton *ok = Button("btnOK", QStringLiteral("OK"), m_buttonsFrame);
+    QPushButton *cancel = Button("btnCancel", QStringLiteral("Cancel"), m_buttonsFrame);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &frmScheduler::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout(m_buttonsFrame);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_fmScheduleOpt);
+    layout->addWidget(m_sourcesFrame, 1);
+    layout->addWidget(m_settingsFrame);
+    layout->addWidget(m_buttonsFrame);
+    setMinimumWidth(560);
+}
+
+void frmScheduler::prepare()
+{
+    translate();
+    fillSources();
+    fillSchedule();
+}
+
+void frmScheduler::translate()
+{
+    QtTranslatableWindow window(*this);
+    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    // A message table without the key would give an empty title; the design title stays then.
+    const QString title = m_languages.getMessages(QStringLiteral("CAPTION_FRMSCHEDULER"));
+    if (!title.isEmpty())
+        setWindowTitle(title);
+}
+
+void frmScheduler::fillSources()
+{
+    m_sources->clear();
+    for (const platform::ListRow &row : ScheduleRows::FeedRows(m_categoryTree))
+        m_sources->add(row);
+}
+
+void frmScheduler::fillSchedule()
+{
+    // A load that stopped early (no schdl section yet, or a damaged entry, reported in its own
+    // box) leaves the controls as designed; the list still shows the entries read before. The
+    // boxes' toggled signals bring the enable state up to date.
+    if (mSettings::LoadSchedulerSettings(m_ctx, true)) {
+        m_chkEnableScheduler->setChecked(mSettings::SchedulerEnabled == 1);
+        const int interval = mSettings::IntervalIndex;
+        m_cmbInterval->setCurrentIndex(
+            interval >= 0 && interval < m_cmbInterval->count() ? interval : -1);
+        m_chkNotify->setChecked(mSettings::ShowPopup == 1);
+        m_chkSound->setChecked(mSettings::PlayPopupSound == 1);
+    }
+    m_schedule->clear();
+    for (const FeedRecord &entry : mSettings::ScheduleList)
+        m_schedule->add(ScheduleRows::RowOf(entry));
+}
+
+void frmScheduler::updateEnableState()
+{
+    const bool enabled = m_chkEnableScheduler->isChecked();
+    m_sourcesFrame->setEnabled(enabled);
+    m_settingsFrame->setEnabled(enabled);
+    m_chkSound->setEnabled(m_chkNotify->isChecked());
+}
+
+void frmScheduler::addSource(int position)
+{
+    if (position < 0 || position >= m_sources->count())
+        return;
+    const platform::ListRow source = m_sources->row(position);
+    if (ScheduleRows::FindKey(*m_schedule, source.key) >= 0) {
+        m_ctx.messages.warning(QStringLiteral("Source already in Schedule List!"),
+            QStringLiteral("Selected Source is already added to the Schedule List."));
+        return;
+    }
+    m_schedule->add(source);
+}
+
+void frmScheduler::removeScheduled(int position)
+{
+    if (position < 0 || position >= m_schedule->count())
+        return;
+    const QString name = m_schedule->row(position).text;
+    if (m_ctx.messages.question(QStringLiteral("Remove from Schedule List?"),
+            QStringLiteral("Are you sure you want to Remove \"") + name
+                + QStringLiteral("\" from Schedule List?")))
+        m_schedule->remove(position);
+}
+
+void frmScheduler::confirm()
+{
+    if (!validToSave())
+        return;
+    save();
+    accept();
+}
+
+bool frmScheduler::validToSave()
+{
+    if (!m_chkEnableScheduler->isChecked())
+        return m_ctx.messages.question(QStringLiteral("Disable Scheduler?"),
+            QStringLiteral("You've selected to Disable Scheduler. Continue?"));
+    if (m_schedule->count() == 0) {
+        m_ctx.messages.warning(QStringLiteral("No Sources Selected!"),
+            QStringLiteral("You've enabled Scheduler, but no Feed Sources are configured for "
+                           "Scheduled check."));
+        return false;
+    }
+    if (m_cmbInterval->currentIndex() < 0) {
+        m_ctx.messages.warning(QStringLiteral("Execution Frequency?"),
+            QStringLiteral("Please set Schedule Execution Interval."));
+        m_cmbInterval->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void frmScheduler::save()
+{
+    mSettings::ScheduleList.clear();
+    mSettings::SchedulerEnabled = Flag(*m_chkEnableScheduler);
+    mSettings::IntervalIndex = static_cast<qint16>(m_cmbInterval->currentIndex());
+    mSettings::ShowPopup = Flag(*m_chkNotify);
+    mSettings::PlayPopupSound = Flag(*m_chkSound);
+    // The dialog offers no choice of sound: it is always the one shipped in the app folder.
+    mSettings::SoundFile = mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("notify.wav");
+    for (int i = 0; i < m_schedule->count(); ++i)
+        mSettings::ScheduleList.append(ScheduleRows::EntryOf(m_schedule->row(i)));
+    mSettings::SaveSchedulerSettings(m_ctx, true, m_enableSchedule);
+}

@@ -1,0 +1,167 @@
+#include "settings/frmAppSettings.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "settings/mSettings.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+// Named, so that the language file can rename it.
+QLabel *Heading(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+QVBoxLayout *IndentedSection(QVBoxLayout *parent)
+{
+    auto *section = new QVBoxLayout;
+    section->setContentsMargins(16, 0, 0, 0);
+    parent->addLayout(section);
+    return section;
+}
+
+// The language file leaves the OK and Cancel buttons alone.
+void NameButton(QPushButton *button, const char *name, const QString &text)
+{
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(text);
+    button->setProperty("untranslated", true);
+}
+
+} // namespace
+
+frmAppSettings::frmAppSettings(const platform::Context &ctx, clsLanguages &languages,
+                               Autostart::Locations locations, QString executablePath,
+                               QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
+    , m_locations(std::move(locations))
+    , m_executablePath(std::move(executablePath))
+{
+    setObjectName(QStringLiteral("frmAppSettings"));
+    setWindowTitle(QStringLiteral("Application Settings"));
+    buildControls();
+}
+
+void frmAppSettings::buildControls()
+{
+    auto *layout = new QVBoxLayout(this);
+
+    layout->addWidget(Heading("lblStartup", QStringLiteral("Application Startup:"), this));
+    QVBoxLayout *startup = IndentedSection(layout);
+    m_startup = new QCheckBox(QStringLiteral("Start Application on Windows Startup."), this);
+    m_startup->setObjectName(QStringLiteral("chkStartup"));
+    startup->addWidget(m_startup);
+    m_startupState = new QLabel(QStringLiteral("(Disabled)"), this);
+    m_startupState->setObjectName(QStringLiteral("lblRunAtStart"));
+    m_startupState->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Under the check box's text rather than its indicator: the state belongs to that line.
+    const int textOffset = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                           style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    m_startupState->setContentsMargins(textOffset, 0, 0, 0);
+    startup->addWidget(m_startupState);
+
+    layout->addSpacing(8);
+    layout->addWidget(Heading("lblClosing", QStringLiteral("Application Closing:"), this));
+    QVBoxLayout *closing = IndentedSection(layout);
+    m_closeGroup = new QButtonGroup(this);
+    const std::array<QString, 2> texts{QStringLiteral("Close Completely."),
+                                       QStringLiteral("Minimize to System Tray.")};
+    for (int index = 0; index < 2; ++index) {
+        auto *option = new QRadioButton(texts.at(index), this);
+        option->setObjectName(QStringLiteral("optClose"));
+        option->setProperty("controlIndex", index);
+        m_closeGroup->addButton(option, index);
+        closing->addWidget(option);
+        m_optClose.at(index) = option;
+    }
+
+    layout->addStretch();
+    layout->addSpacing(8);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    NameButton(buttons->button(QDialogButtonBox::Ok), "btnOK", QStringLiteral("OK"));
+    NameButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel", QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmAppSettings::saveAndClose);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    setMinimumWidth(360);
+}
+
+void frmAppSettings::prepare()
+{
+    QtTranslatableWindow window(*this);
+    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMAPPSETTINGS"));
+    if (!caption.isEmpty())
+        setWindowTitle(caption);
+
+    mSettings::LoadAppSettings(m_ctx);
+    m_startup->setChecked(mSettings::StartWithWindows == 1);
+    showOptions(mSettings::CloseCompletely == 1, mSettings::MinimizeToTray == 1);
+    showStartupState();
+}
+
+// A hand-edited file may ask for both or neither; both shows the tray choice, neither leaves
+// the group empty until the user picks one.
+void frmAppSettings::showOptions(bool closeCompletely, bool minimizeToTray)
+{
+    m_closeGroup->setExclusive(false);
+    m_optClose.at(0)->setChecked(closeCompletely && !minimizeToTray);
+    m_optClose.at(1)->setChecked(minimizeToTray);
+    m_closeGroup->setExclusive(true);
+}
+
+void frmAppSettings::showStartupState()
+{
+    m_startupState->setText(
+        Autostart::StateText(m_locations, QFileInfo(m_executablePath).fileName()));
+}
+
+void frmAppSettings::saveAndClose()
+{
+    mSettings::StartWithWindows = m_startup->isChecked() ? 1 : 0;
+    mSettings::CloseCompletely = m_optClose.at(0)->isChecked() ? 1 : 0;
+    mSettings::MinimizeToTray = m_optClose.at(1)->isChecked() ? 1 : 0;
+    mSettings::SaveAppSettings(m_ctx, true);
+    applyStartup();
+    showStartupState();
+    accept();
+}
+
+// The check box promises a start with the session, so it has to leave an entry behind that
+// does so, and say when it could not.
+void frmAppSettings::applyStartup()
+{
+    const QString path = QDir::toNativeSeparators(m_locations.thisUser);
+    if (m_startup->isChecked()) {
+        if (!Autostart::WriteUserEntry(m_locations, m_executablePath))
+            m_ctx.messages.warning(
+                windowTitle(),
+                QStringLiteral("The autostart entry could not be written:\n\n%1").arg(path));
+    } else if (!Autostart::RemoveUserEntry(m_locations, QFileInfo(m_executablePath).fileName())) {
+        m_ctx.messages.warning(
+            windowTitle(),
+            QStringLiteral("The autostart entry could not be removed:\n\n%1").arg(path));
+    }
+}

@@ -1,0 +1,88 @@
+#include "shell/QtProgramDialogs.h"
+
+#include "localization/frmLanguage.h"
+#include "platform/QtTreeView.h"
+#include "scheduler/frmScheduler.h"
+#include "settings/Autostart.h"
+#include "settings/frmAppSettings.h"
+#include "shell/ProgramInfo.h"
+#include "shell/frmMain.h"
+#include "shell/frmOptionBar.h"
+#include "subscriptions/frmAddFeed.h"
+#include "subscriptions/frmCategory.h"
+
+#include <QCoreApplication>
+
+QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages,
+                                   ProgramDialogs &later)
+    : m_ctx(ctx), m_languages(languages), m_later(later)
+{
+}
+
+void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &categoryName)
+{
+    frmCategory dialog(m_ctx, m_languages, [this] { m_main->RefreshTree(); }, owner);
+    dialog.setMode(static_cast<qint16>(mode));
+    dialog.setCategoryName(categoryName);
+    dialog.prepare();
+    dialog.exec();
+}
+
+void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
+                                   const QString &category, const QString &channel, const QString &url)
+{
+    frmAddFeed dialog(m_ctx, m_languages, [this] { m_main->RefreshTree(); }, owner);
+    dialog.setDisplayMode(static_cast<qint16>(displayMode));
+    dialog.setFeedID(feedId);
+    dialog.setCategory(category);
+    dialog.setChannel(channel);
+    dialog.setURL(url);
+    dialog.prepare();
+    dialog.exec();
+}
+
+void QtProgramDialogs::showEmailSettings(QWidget *owner)
+{
+    m_later.showEmailSettings(owner);
+}
+
+void QtProgramDialogs::showScheduler(QWidget *owner)
+{
+    frmScheduler dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
+                        [this] { m_main->EnableSchedule(false); }, owner);
+    dialog.prepare();
+    dialog.exec();
+}
+
+void QtProgramDialogs::showAppSettings(QWidget *owner)
+{
+    frmAppSettings dialog(m_ctx, m_languages, Autostart::DefaultLocations(),
+                          QCoreApplication::applicationFilePath(), owner);
+    dialog.prepare();
+    dialog.exec();
+}
+
+void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
+{
+    if (m_language) {
+        m_language->raise();
+        m_language->activateWindow();
+        return;
+    }
+    auto *dialog = new frmLanguage(m_ctx, m_languages, ProgramInfo::LanguagesFolderUrl(),
+                                   [this](const QString &language) { m_main->ApplyLanguage(language); },
+                                   owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->prepare();
+    if (modal) {
+        dialog->exec();
+        return;
+    }
+    m_language = dialog;
+    dialog->show();
+}
+
+void QtProgramDialogs::showSendEmail(QWidget *owner, const ItemMail &mail)
+{
+    m_later.showSendEmail(owner, mail);
+}

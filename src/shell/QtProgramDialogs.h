@@ -1,0 +1,41 @@
+#pragma once
+
+#include "shell/ProgramDialogs.h"
+
+#include <QPointer>
+#include <QString>
+
+class clsLanguages;
+class frmLanguage;
+class frmMain;
+
+namespace platform {
+struct Context;
+}
+
+// The program's dialogs, each created when it is opened and gone when it closes, so every
+// opening starts afresh. The e-mail dialogs are still handed to `later`.
+class QtProgramDialogs final : public ProgramDialogs {
+public:
+    QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages, ProgramDialogs &later);
+
+    // The main window whose tree, timer and captions the dialogs change. Set before any
+    // dialog opens.
+    void setMainWindow(frmMain *main) { m_main = main; }
+
+    void showCategory(QWidget *owner, int mode, const QString &categoryName) override;
+    void showAddFeed(QWidget *owner, int displayMode, const QString &feedId, const QString &category,
+                     const QString &channel, const QString &url) override;
+    void showEmailSettings(QWidget *owner) override;
+    void showScheduler(QWidget *owner) override;
+    void showAppSettings(QWidget *owner) override;
+    void showLanguage(QWidget *owner, bool modal) override;
+    void showSendEmail(QWidget *owner, const ItemMail &mail) override;
+
+private:
+    const platform::Context &m_ctx;
+    clsLanguages &m_languages;
+    ProgramDialogs &m_later;
+    frmMain *m_main = nullptr;
+    QPointer<frmLanguage> m_language; // the modeless one, while it is open
+};

@@ -1,0 +1,82 @@
+#include "subscriptions/frmCategory.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+#include "subscriptions/SubscriptionEdits.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The language file leaves these buttons alone: btnOK's caption tells the mode.
+QPushButton *DialogButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setProperty("untranslated", true);
+    return button;
+}
+
+} // namespace
+
+frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
+                         std::function<void()> reloadTree, QWidget *parent)
+    : QDialog(parent), m_ctx(ctx), m_languages(languages), m_reloadTree(std::move(reloadTree))
+{
+    setObjectName(QStringLiteral("frmCategory"));
+
+    auto *label = new QLabel(QStringLiteral("Name of Category:"), this);
+    label->setObjectName(QStringLiteral("lblInfo"));
+    m_txtCategoryName = new QLineEdit(this);
+    m_txtCategoryName->setObjectName(QStringLiteral("txtCategoryName"));
+    label->setBuddy(m_txtCategoryName);
+
+    // Enter in the name field clicks btnOK, the default button.
+    m_btnOK = DialogButton("btnOK", QStringLiteral("Add Category"), this);
+    m_btnOK->setDefault(true);
+    auto *btnCancel = DialogButton("btnCancel", QStringLiteral("Cancel"), this);
+    connect(m_btnOK, &QPushButton::clicked, this, &frmCategory::confirm);
+    connect(btnCancel, &QPushButton::clicked, this, &frmCategory::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_btnOK);
+    buttons->addWidget(btnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_txtCategoryName);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    setMinimumWidth(360);
+}
+
+void frmCategory::prepare()
+{
+    const QString title = m_languages.getMessages(QStringLiteral("CAPTION_") + objectName().toUpper());
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Add/Edit Category") : title);
+    QtTranslatableWindow window(*this);
+    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+
+    m_nameBeforeEditing = editing() ? m_categoryName : QString();
+    m_txtCategoryName->setText(m_nameBeforeEditing);
+    m_btnOK->setText(editing() ? QStringLiteral("Save Details") : QStringLiteral("Add Category"));
+}
+
+void frmCategory::confirm()
+{
+    const QString name = m_txtCategoryName->text();
+    const bool stored = editing() ? SubscriptionEdits::RenameCategory(m_ctx, m_nameBeforeEditing, name)
+                                  : SubscriptionEdits::AddCategory(m_ctx, name);
+    if (!stored) {
+        m_txtCategoryName->setFocus();
+        return;
+    }
+    if (m_reloadTree)
+        m_reloadTree();
+    accept();
+}

@@ -1,0 +1,91 @@
+// The main window's entry points open the real dialogs, and what the dialogs change reaches the
+// main window: its tree and its scheduler timer.
+
+#include "MainWindowSupport.h"
+
+#include "platform/QtTreeView.h"
+#include "settings/mSettings.h"
+#include "shell/PendingDialogs.h"
+#include "shell/QtProgramDialogs.h"
+#include "shell/ScheduleTimer.h"
+#include "shell/frmOptionBar.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace test {
+namespace {
+
+class ProgramDialogsTest : public MainWindowTest {
+protected:
+    frmMain &loadWithRealDialogs()
+    {
+        window = std::make_unique<frmMain>(MainWindowServices{
+            t.ctx, languages, real, announcement, QStringList{QStringLiteral("marlowin")},
+            QLocale(QLocale::English, QLocale::UnitedStates)});
+        real.setMainWindow(window.get());
+        window->Load();
+        window->show();
+        return *window;
+    }
+
+    PendingDialogs pending{t.messages};
+    QtProgramDialogs real{t.ctx, languages, pending};
+};
+
+TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
+{
+    frmMain &main = loadWithRealDialogs();
+    QString title;
+    WhenModalShows([&title](QDialog &dialog) {
+        title = dialog.objectName();
+        dialog.findChild<QLineEdit *>(QStringLiteral("txtCategoryName"))->setText(QStringLiteral("Science"));
+        dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    });
+    main.menus().mnuCatNew->trigger();
+    EXPECT_EQ(title, u"frmCategory");
+    bool listed = false;
+    for (const auto &node : main.optionBar()->tree().nodes())
+        listed = listed || node.text == u"Science";
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("name=\"Science\""));
+}
+
+TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
+{
+    mSettings::SchedulerEnabled = 1;
+    mSettings::IntervalIndex = 0;
+    mSettings::ScheduleList = {FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), 0,
+                                          QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                                          QStringLiteral("World")}};
+    mSettings::SaveSchedulerSettings(t.ctx, false);
+    frmMain &main = loadWithRealDialogs();
+    ASSERT_TRUE(main.scheduleTimer().isActive());
+
+    t.messages.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Ok};
+    WhenModalShows([](QDialog &dialog) {
+        dialog.findChild<QCheckBox *>(QStringLiteral("chkEnableScheduler"))->setChecked(false);
+        dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    });
+    main.menus().cmdSchedule->click();
+
+    ASSERT_GE(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].title, u"Disable Scheduler?");
+    EXPECT_FALSE(main.scheduleTimer().isActive());
+    mSettings::LoadSchedulerSettings(t.ctx, true);
+    EXPECT_EQ(mSettings::SchedulerEnabled, 0);
+    EXPECT_EQ(mSettings::ScheduleList.size(), 1);
+}
+
+TEST_F(ProgramDialogsTest, EmailDialogsStillSayTheyAreNotAvailable)
+{
+    loadWithRealDialogs().menus().mnuToolsEmailSettings->trigger();
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_TRUE(t.messages.shown[0].text.contains(u"not available yet"));
+}
+
+} // namespace
+} // namespace test
