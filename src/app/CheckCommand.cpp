@@ -16,6 +16,7 @@
 #include "scheduler/mScheduler.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedProbe.h"
+#include "subscriptions/Opml.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -27,6 +28,7 @@
 #include <QNetworkAccessManager>
 
 #include <algorithm>
+#include <functional>
 
 namespace CheckCommand {
 namespace {
@@ -69,10 +71,12 @@ QString UsageText()
     return QStringLiteral(
         "Usage: marlowin-check [--check]\n"
         "       marlowin-check --parse FILE\n"
+        "       marlowin-check --import-opml FILE\n"
+        "       marlowin-check --export-opml FILE\n"
         "       marlowin-check --help\n"
         "\n"
-        "Marlowin without windows: reads feed files as Marlowin reads fetched feeds, and runs\n"
-        "the scheduled check of the app folder.\n"
+        "Marlowin without windows: reads feed files as Marlowin reads fetched feeds, runs the\n"
+        "scheduled check of the app folder, and moves its subscriptions in and out as OPML.\n"
         "\n"
         "  --parse FILE  Reads FILE as a refresh reads a fetched feed: decodes its charset,\n"
         "                recognises RSS, podcast (RSS with itunes:summary) or Atom, parses its\n"
@@ -90,6 +94,17 @@ QString UsageText()
         "                line as it is written, then one line per feed with new items\n"
         "                (\"Name -- N New Items\") when the settings ask for the popup.\n"
         "                Feeds that fail are logged; the exit status is 0.\n"
+        "  --import-opml FILE\n"
+        "                Adds the feeds of the OPML subscription list FILE to the app folder's\n"
+        "                feeds.fdb: each under its top-level folder (a category, matched\n"
+        "                without regard to case and created when missing), feeds outside any\n"
+        "                folder under \"Imported\". A feed whose URL its category holds already\n"
+        "                is skipped. Nothing is fetched. Takes the whole list or, when FILE is no\n"
+        "                subscription list or anything fails, changes nothing. Prints what was\n"
+        "                imported; exit status 1, with the reason on standard error, on failure.\n"
+        "  --export-opml FILE\n"
+        "                Writes every category and feed of feeds.fdb to FILE as OPML 2.0, which\n"
+        "                other feed readers import. Exit status 1 when it cannot be written.\n"
         "  -h, --help    Shows this text.\n");
 }
 
@@ -144,6 +159,26 @@ qsizetype CharacterCount(const QString &text)
                                        [](QChar c) { return c.isLowSurrogate(); });
 }
 
+// Runs the command on the app folder platform::ResolveAppFolder() names, with the services of
+// a program without windows; creates the folder and its Data/ when they are missing.
+int InAppFolder(QIODevice &err, const std::function<int(const platform::Context &)> &command)
+{
+    const QString appFolder = QDir::cleanPath(platform::ResolveAppFolder());
+    if (!QDir().mkpath(appFolder + QStringLiteral("/Data"))) {
+        Write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
+                       .arg(QLatin1String(kProgram), appFolder));
+        return kExitFailed;
+    }
+    ConsoleMessageBoxes messages(err);
+    platform::QSettingsUserSettings userSettings;
+    platform::NetworkInformationState connection;
+    NoDesktopShell shell;
+    platform::SystemClock clock;
+    QNetworkAccessManager network;
+    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+    return command(ctx);
+}
+
 } // namespace
 
 int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &locale)
@@ -161,20 +196,32 @@ int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &
 
 int RunScheduledCheck(QIODevice &out, QIODevice &err, const QLocale &locale)
 {
-    const QString appFolder = QDir::cleanPath(platform::ResolveAppFolder());
-    if (!QDir().mkpath(appFolder + QStringLiteral("/Data"))) {
-        Write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
-                       .arg(QLatin1String(kProgram), appFolder));
-        return kExitFailed;
-    }
-    ConsoleMessageBoxes messages(err);
-    platform::QSettingsUserSettings userSettings;
-    platform::NetworkInformationState connection;
-    NoDesktopShell shell;
-    platform::SystemClock clock;
-    QNetworkAccessManager network;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
-    return CheckAppFolder(ctx, out, locale);
+    return InAppFolder(err, [&](const platform::Context &ctx) {
+        return CheckAppFolder(ctx, out, locale);
+    });
+}
+
+int ImportOpml(const QString &path, QIODevice &out, QIODevice &err)
+{
+    return InAppFolder(err, [&](const platform::Context &ctx) {
+        const Opml::ImportResult result = Opml::Import(ctx, path);
+        Write(result.ok ? out : err, Opml::ImportMessage(result) + QLatin1Char('\n'));
+        return result.ok ? kExitOk : kExitFailed;
+    });
+}
+
+int ExportOpml(const QString &path, QIODevice &out, QIODevice &err)
+{
+    return InAppFolder(err, [&](const platform::Context &ctx) {
+        QString error;
+        Opml::ExportSummary summary;
+        if (!Opml::Export(ctx, path, &error, &summary)) {
+            Write(err, error + QLatin1Char('\n'));
+            return kExitFailed;
+        }
+        Write(out, Opml::ExportMessage(summary, path) + QLatin1Char('\n'));
+        return kExitOk;
+    });
 }
 
 QByteArray ItemJson(const FeedItem &item, const QLocale &locale)
@@ -236,9 +283,13 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
     const QCommandLineOption parseOption(QStringLiteral("parse"), QString(),
                                          QStringLiteral("FILE"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QString());
+    const QCommandLineOption importOption(QStringLiteral("import-opml"), QString(),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption exportOption(QStringLiteral("export-opml"), QString(),
+                                          QStringLiteral("FILE"));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     QCommandLineParser parser;
-    parser.addOptions({parseOption, checkOption, helpOption});
+    parser.addOptions({parseOption, checkOption, importOption, exportOption, helpOption});
 
     if (!parser.parse(arguments))
         return UsageError(err, parser.errorText());
@@ -249,15 +300,26 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
     if (!parser.positionalArguments().isEmpty())
         return UsageError(err, QStringLiteral("unexpected argument \"%1\"")
                                    .arg(parser.positionalArguments().constFirst()));
-    const bool parse = parser.isSet(parseOption);
-    if (parse && parser.isSet(checkOption))
-        return UsageError(err, QStringLiteral("--parse and --check cannot be combined"));
-    if (parse) {
-        const QStringList files = parser.values(parseOption);
-        if (files.size() != 1)
-            return UsageError(err, QStringLiteral("--parse takes exactly one file"));
-        return ParseFile(files.constFirst(), out, err, locale);
+
+    QStringList modes;
+    for (const QCommandLineOption *mode : {&parseOption, &checkOption, &importOption, &exportOption}) {
+        if (parser.isSet(*mode))
+            modes.append(QStringLiteral("--") + mode->names().constFirst());
     }
+    if (modes.size() > 1)
+        return UsageError(err, QStringLiteral("%1 and %2 cannot be combined").arg(modes[0], modes[1]));
+    for (const QCommandLineOption *fileMode : {&parseOption, &importOption, &exportOption}) {
+        if (parser.isSet(*fileMode) && parser.values(*fileMode).size() != 1)
+            return UsageError(err, QStringLiteral("--%1 takes exactly one file")
+                                       .arg(fileMode->names().constFirst()));
+    }
+
+    if (parser.isSet(parseOption))
+        return ParseFile(parser.value(parseOption), out, err, locale);
+    if (parser.isSet(importOption))
+        return ImportOpml(parser.value(importOption), out, err);
+    if (parser.isSet(exportOption))
+        return ExportOpml(parser.value(exportOption), out, err);
     return RunScheduledCheck(out, err, locale);
 }
 

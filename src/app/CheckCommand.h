@@ -15,7 +15,9 @@ struct Context;
 // marlowin-check: Marlowin without windows. It reads feed files the way a refresh reads a
 // fetched feed (--parse FILE), so that a shell, a script or a test can see exactly which items
 // the program takes from a document; the scheduled check of the app folder (--check, or no
-// arguments) is its second mode. Everything it prints is UTF-8.
+// arguments) is its second mode, and the OPML import and export of the app folder's
+// subscriptions (--import-opml FILE, --export-opml FILE) the last two. Everything it prints is
+// UTF-8.
 namespace CheckCommand {
 
 inline constexpr int kExitOk = 0;
@@ -44,6 +46,15 @@ inline constexpr int kExitUsage = 2;
 // the folder and its Data/ when they are missing. See CheckAppFolder.
 [[nodiscard]] int RunScheduledCheck(QIODevice &out, QIODevice &err,
                                     const QLocale &locale = QLocale::system());
+
+// --import-opml: adds the subscriptions of the OPML file to the feeds database of the app folder
+// platform::ResolveAppFolder() names (see Opml::Import). The result's line goes to out, or on
+// failure to err with kExitFailed; then feeds.fdb is as it was.
+[[nodiscard]] int ImportOpml(const QString &path, QIODevice &out, QIODevice &err);
+
+// --export-opml: writes the app folder's subscriptions to the file as OPML (see Opml::Export).
+// The result's line goes to out, or on failure to err with kExitFailed.
+[[nodiscard]] int ExportOpml(const QString &path, QIODevice &out, QIODevice &err);
 
 // One scheduled check of ctx's app folder, as the main window runs it: the schedule of its
 // AppCfg.cfg, new items into its item files, its schedule.log. Each text written to the log is

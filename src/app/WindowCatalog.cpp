@@ -1,8 +1,11 @@
 #include "app/WindowCatalog.h"
 
+#include "email/frmEmailSettings.h"
+#include "email/frmSendEmail.h"
 #include "localization/frmLanguage.h"
 #include "platform/QtTreeView.h"
 #include "reading/frmViewFeed.h"
+#include "scheduler/frmNotification.h"
 #include "scheduler/frmScheduler.h"
 #include "settings/Autostart.h"
 #include "settings/frmAppSettings.h"
@@ -28,6 +31,9 @@ std::vector<std::unique_ptr<QWidget>> CreateAllWindows(const MainWindowServices 
     windows.push_back(std::make_unique<frmAppSettings>(ctx, languages, Autostart::Locations{}, QString()));
     windows.push_back(std::make_unique<frmScheduler>(ctx, languages, main->optionBar()->tree(), [] {}));
     windows.push_back(std::make_unique<frmLanguage>(ctx, languages, QString(), [](const QString &) {}));
+    windows.push_back(std::make_unique<frmEmailSettings>(ctx, languages));
+    windows.push_back(std::make_unique<frmSendEmail>(ctx, languages));
+    windows.push_back(std::make_unique<frmNotification>(languages));
     windows.insert(windows.begin(), std::move(main));
     return windows;
 }

@@ -1,12 +1,14 @@
 // marlowin-language-file FOLDER: writes FOLDER/Localization.txt with the English group, from the
-// captions every window of the program shows when it opens and from the default messages. Run
-// it when windows change, to regenerate the shipped resources/Localization.txt:
+// captions every window of the program shows when it opens and from the default messages,
+// followed by the translated groups kept in FOLDER/translations/*.txt. Run it when windows or
+// translations change, to regenerate the shipped resources/Localization.txt:
 //
 //   build/src/app/marlowin-language-file resources
 
 #include "app/WindowCatalog.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/clsLanguages.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
@@ -14,11 +16,12 @@
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
 #include "scheduler/NewItemsAnnouncement.h"
-#include "shell/PendingDialogs.h"
+#include "shell/QtProgramDialogs.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 
@@ -31,6 +34,20 @@ public:
     void announce(const PopupProperties &, const QStringList &) override {}
 };
 
+// The other languages' groups, one file each (translations/*.txt), in file name order. They are
+// kept by hand beside the English group, which is generated.
+QStringList TranslatedGroups(const QString &folder)
+{
+    QStringList groups;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            groups << QString::fromUtf8(file.readAll());
+    }
+    return groups;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -40,7 +57,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: marlowin-language-file FOLDER\n"
-                             "Writes FOLDER/Localization.txt with the English captions and messages.\n");
+                             "Writes FOLDER/Localization.txt: the English captions and messages, then the groups of\nFOLDER/translations/*.txt.\n");
         return 2;
     }
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -57,7 +74,7 @@ int main(int argc, char *argv[])
     const platform::Context ctx{messages, userSettings, connection, shell, clock, network,
                                 appFolder.path()};
     clsLanguages languages(folder, ProgramIdentity{});
-    PendingDialogs dialogs(messages);
+    QtProgramDialogs dialogs(ctx, languages); // never opened here
     NoAnnouncement announcement;
 
     QList<CaptionItem> captions;
@@ -68,11 +85,16 @@ int main(int argc, char *argv[])
         windows.pop_back();
 
     languages.RegisterDefaultMessages();
-    if (!languages.makeLocalizationFile(captions)) {
-        std::fprintf(stderr, "Could not write %s/Localization.txt\n", qPrintable(folder));
+    QByteArray file = languages.LocalizationFileBytes(captions);
+    const QStringList groups = TranslatedGroups(folder + QStringLiteral("/translations"));
+    file.insert(file.lastIndexOf("</XML_DIZ_INFO>"), groups.join(QString()).toUtf8());
+    const QString target = folder + QStringLiteral("/Localization.txt");
+    if (!platform::WriteFileAtomically(target, file).ok) {
+        std::fprintf(stderr, "Could not write %s\n", qPrintable(target));
         return 1;
     }
-    std::printf("%s/Localization.txt: %lld window captions and the default messages\n",
-                qPrintable(folder), static_cast<long long>(captions.size()));
+    std::printf("%s: %lld window captions, the default messages and %lld translations\n",
+                qPrintable(target), static_cast<long long>(captions.size()),
+                static_cast<long long>(groups.size()));
     return 0;
 }

@@ -1,4 +1,3 @@
-#include "app/InterimAnnouncement.h"
 #include "localization/clsLanguages.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
@@ -8,7 +7,7 @@
 #include "platform/QSettingsUserSettings.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
-#include "shell/PendingDialogs.h"
+#include "scheduler/NotificationAnnouncement.h"
 #include "shell/ProgramInfo.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/frmMain.h"
@@ -40,9 +39,8 @@ int main(int argc, char *argv[])
     const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
 
     clsLanguages languages(appFolder, ProgramInfo::Identity());
-    PendingDialogs pending(messages);
-    QtProgramDialogs dialogs(ctx, languages, pending);
-    InterimAnnouncement announcement;
+    QtProgramDialogs dialogs(ctx, languages);
+    NotificationAnnouncement announcement(languages);
 
     std::unique_ptr<frmMain> window;
     frmSplash splash(ctx, [&] {
@@ -50,7 +48,6 @@ int main(int argc, char *argv[])
             MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
         dialogs.setMainWindow(window.get());
         messages.setOwner(window.get());
-        announcement.setOwner(window.get());
         window->Load();
         if (!window->wentToTray())
             window->show();

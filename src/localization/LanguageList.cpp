@@ -6,6 +6,7 @@
 #include "shell/mUtil.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace LanguageList
 {
@@ -28,6 +29,25 @@ QString NameOfGroup(const QString &group)
     return end < 0 ? QString() : group.mid(start, end - start);
 }
 
+// The text of every language group, from its "<LANGUAGE_GROUP" (any case) to its closing tag
+// or the end of the text.
+QStringList GroupTexts(const QString &fileText)
+{
+    QStringList groups;
+    qsizetype pos = 0;
+    while (true) {
+        const qsizetype start = fileText.indexOf(kGroupOpen, pos, Qt::CaseInsensitive);
+        if (start < 0)
+            break;
+        const qsizetype end = fileText.indexOf(kGroupClose, start);
+        groups.append(end < 0 ? fileText.mid(start) : fileText.mid(start, end - start));
+        if (end < 0)
+            break;
+        pos = end + kGroupClose.size();
+    }
+    return groups;
+}
+
 bool IsSuccess(int status)
 {
     return status >= 200 && status < 300;
@@ -38,26 +58,35 @@ bool IsSuccess(int status)
 QStringList GroupNames(const QString &fileText)
 {
     QStringList names;
-    qsizetype pos = 0;
-    while (true) {
-        const qsizetype start = fileText.indexOf(kGroupOpen, pos, Qt::CaseInsensitive);
-        if (start < 0)
-            break;
-        const qsizetype end = fileText.indexOf(kGroupClose, start);
-        const QString name
-            = NameOfGroup(end < 0 ? fileText.mid(start) : fileText.mid(start, end - start));
+    for (const QString &group : GroupTexts(fileText)) {
+        const QString name = NameOfGroup(group);
         if (!name.isEmpty())
             names.append(name);
-        if (end < 0)
-            break;
-        pos = end + kGroupClose.size();
     }
     return names;
+}
+
+QString GroupLanguageCode(const QString &fileText, const QString &name)
+{
+    static const QRegularExpression code(QStringLiteral("^<LANGUAGE_GROUP[^>]*xml:lang\\s*=\\s*\"([^\"]*)\""),
+                                         QRegularExpression::CaseInsensitiveOption);
+    for (const QString &group : GroupTexts(fileText))
+        if (NameOfGroup(group).compare(name, Qt::CaseInsensitive) == 0)
+            return code.match(group).captured(1).trimmed();
+    return {};
 }
 
 QString LanguageFilePath(const platform::Context &ctx)
 {
     return ctx.appFolder + QStringLiteral("/Localization.txt");
+}
+
+QString InstalledLanguageCode(const platform::Context &ctx, const QString &name)
+{
+    QFile file(LanguageFilePath(ctx));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return GroupLanguageCode(QString::fromUtf8(file.readAll()), name);
 }
 
 // Read as clsLanguages reads it, so that every name listed is one it can load.

@@ -23,6 +23,14 @@ inline constexpr int kDownloadTimeoutMs = 15000;
 // without a name, or with an empty one, offers nothing: clsLanguages could not load it by name.
 [[nodiscard]] QStringList GroupNames(const QString &fileText);
 
+// The xml:lang code of the first group named name (any case), e.g. "de"; empty when the group
+// or its code is missing.
+[[nodiscard]] QString GroupLanguageCode(const QString &fileText, const QString &name);
+
+// The code of the language named name in the app folder's Localization.txt; empty when the file,
+// the group or its code is missing.
+[[nodiscard]] QString InstalledLanguageCode(const platform::Context &ctx, const QString &name);
+
 // Where the language file lives: Localization.txt in the app folder.
 [[nodiscard]] QString LanguageFilePath(const platform::Context &ctx);
 

@@ -56,6 +56,9 @@ void BuildFileAndCategoryMenus(MainMenus &m, QMainWindow &window)
                             QKeySequence(Qt::CTRL | Qt::Key_N));
     m.mnuCat->addSeparator();
     m.mnuCatRefresh = Entry(m.mnuCat, "mnuCatRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
+    m.mnuCat->addSeparator();
+    m.mnuCatImportOpml = Entry(m.mnuCat, "mnuCatImportOpml", QStringLiteral("Import Subscriptions (OPML)..."));
+    m.mnuCatExportOpml = Entry(m.mnuCat, "mnuCatExportOpml", QStringLiteral("Export Subscriptions (OPML)..."));
 
     m.mnuFeeds = NamedMenu("mnuFeeds", QStringLiteral("Feeds"), &window);
     m.mnuFeedsCheck = Entry(m.mnuFeeds, "mnuFeedsCheck", QStringLiteral("Check for New Feed Items..."));
@@ -115,6 +118,31 @@ void BuildItemMenu(MainMenus &m, QMainWindow &window)
     m.mnuFeedItemEmail = Entry(m.mnuFeedItem, "mnuFeedItemEmail", QStringLiteral("Send as Email"));
 }
 
+// The tray icon's menu; each entry's "trayKey" is the command key it sends.
+void BuildTrayMenu(MainMenus &m, QMainWindow &window)
+{
+    m.mnuSysTray = NamedMenu("mnuSysTray", QStringLiteral("SysTryMenu"), &window);
+    const auto entry = [&m](const char *name, const QString &text, const char *key) {
+        QAction *action = Entry(m.mnuSysTray, name, text);
+        action->setProperty("trayKey", QString::fromLatin1(key));
+        return action;
+    };
+    m.mnuSysTrayShow = entry("mnuSysTrayShow", QStringLiteral("Show"), "show");
+    m.mnuSysTray->addSeparator();
+    m.mnuSysTrayAddFeed = entry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), "add_feed");
+    m.mnuSysTray->addSeparator();
+    m.mnuSysTrayEmailSettings = entry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), "email_settings");
+    m.mnuSysTraySchedule = entry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), "scheduler_settings");
+    m.mnuSysTrayAppSettings = entry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), "app_settings");
+    m.mnuSysTray->addSeparator();
+    m.mnuSysTrayHelpFile = entry("mnuSysTrayHelpFile", QStringLiteral("Help File"), "help_file");
+    m.mnuSysTrayContactUs = entry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), "help_email");
+    m.mnuSysTrayWebsite = entry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), "help_website");
+    m.mnuSysTray->addSeparator();
+    m.mnuSysTrayExit = entry("mnuSysTrayExit", QStringLiteral("Close"), "close");
+    m.mnuSysTray->setDefaultAction(m.mnuSysTrayShow);
+}
+
 void BuildToolbar(MainMenus &m, QMainWindow &window)
 {
     m.toolbar = window.addToolBar(QStringLiteral("Toolbar"));
@@ -142,6 +170,7 @@ MainMenus BuildMainMenus(QMainWindow &window)
     BuildFileAndCategoryMenus(m, window);
     BuildToolsAndHelpMenus(m, window);
     BuildItemMenu(m, window);
+    BuildTrayMenu(m, window);
     for (QMenu *menu : {m.mnuFile, m.mnuCat, m.mnuTools, m.mnuLanguages, m.mnuHelp, m.mnuAbout})
         window.menuBar()->addMenu(menu);
     // The hidden menus still need their shortcuts to work from the window.

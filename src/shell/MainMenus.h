@@ -18,6 +18,8 @@ struct MainMenus {
     QAction *mnuCatDel = nullptr;
     QAction *mnuCatNewFeed = nullptr;
     QAction *mnuCatRefresh = nullptr;
+    QAction *mnuCatImportOpml = nullptr;
+    QAction *mnuCatExportOpml = nullptr;
 
     QMenu *mnuFeeds = nullptr;
     QAction *mnuFeedsCheck = nullptr;
@@ -51,6 +53,17 @@ struct MainMenus {
     QAction *mnuFeedItemExportHtml = nullptr; // mnuFeedItemExport(0)
     QAction *mnuFeedItemExportTxt = nullptr;  // mnuFeedItemExport(1)
     QAction *mnuFeedItemEmail = nullptr;
+
+    QMenu *mnuSysTray = nullptr;
+    QAction *mnuSysTrayShow = nullptr;
+    QAction *mnuSysTrayAddFeed = nullptr;
+    QAction *mnuSysTrayEmailSettings = nullptr;
+    QAction *mnuSysTraySchedule = nullptr;
+    QAction *mnuSysTrayAppSettings = nullptr;
+    QAction *mnuSysTrayHelpFile = nullptr;
+    QAction *mnuSysTrayContactUs = nullptr;
+    QAction *mnuSysTrayWebsite = nullptr;
+    QAction *mnuSysTrayExit = nullptr;
 
     QToolBar *toolbar = nullptr;
     QToolButton *cmdAddFeed = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/QtProgramDialogs.h"
 
+#include "email/frmEmailSettings.h"
+#include "email/frmSendEmail.h"
 #include "localization/frmLanguage.h"
 #include "platform/QtTreeView.h"
 #include "scheduler/frmScheduler.h"
@@ -13,9 +15,8 @@
 
 #include <QCoreApplication>
 
-QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages,
-                                   ProgramDialogs &later)
-    : m_ctx(ctx), m_languages(languages), m_later(later)
+QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages)
+    : m_ctx(ctx), m_languages(languages)
 {
 }
 
@@ -43,7 +44,9 @@ void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QStrin
 
 void QtProgramDialogs::showEmailSettings(QWidget *owner)
 {
-    m_later.showEmailSettings(owner);
+    frmEmailSettings dialog(m_ctx, m_languages, owner);
+    dialog.prepare();
+    dialog.exec();
 }
 
 void QtProgramDialogs::showScheduler(QWidget *owner)
@@ -84,5 +87,11 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
 
 void QtProgramDialogs::showSendEmail(QWidget *owner, const ItemMail &mail)
 {
-    m_later.showSendEmail(owner, mail);
+    frmSendEmail dialog(m_ctx, m_languages, owner);
+    dialog.setChannelName(mail.ChannelName);
+    dialog.setFeedTitle(mail.FeedTitle);
+    dialog.setItemLink(mail.ItemLink);
+    dialog.setItemDescription(mail.ItemDescription);
+    dialog.prepare();
+    dialog.exec();
 }

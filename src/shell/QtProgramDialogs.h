@@ -14,10 +14,10 @@ struct Context;
 }
 
 // The program's dialogs, each created when it is opened and gone when it closes, so every
-// opening starts afresh. The e-mail dialogs are still handed to `later`.
+// opening starts afresh.
 class QtProgramDialogs final : public ProgramDialogs {
 public:
-    QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages, ProgramDialogs &later);
+    QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages);
 
     // The main window whose tree, timer and captions the dialogs change. Set before any
     // dialog opens.
@@ -35,7 +35,6 @@ public:
 private:
     const platform::Context &m_ctx;
     clsLanguages &m_languages;
-    ProgramDialogs &m_later;
     frmMain *m_main = nullptr;
     QPointer<frmLanguage> m_language; // the modeless one, while it is open
 };

@@ -1,9 +1,11 @@
 #include "shell/frmMain.h"
 
+#include "localization/LanguageList.h"
 #include "localization/QtTranslatableWindow.h"
 #include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
+#include "platform/TrayIcon.h"
 #include "platform/UserSettings.h"
 #include "reading/frmViewFeed.h"
 #include "scheduler/ScheduleInterval.h"
@@ -128,11 +130,12 @@ void frmMain::Load()
     CreateOptionBar();
     m_panels[1]->setText(m_services.locale.toString(m_ctx.clock.now().date(),
                                                     QStringLiteral("dddd, dd MMMM yyyy")));
-    if (ScheduleInterval::IsTrayCommandLine(m_services.arguments))
-        AddToSystemTray();
     EnableSchedule(true);
     translateAndAskLanguage();
     showIdentity();
+    // After the translation service is ready: the tray balloon takes its texts from it.
+    if (ScheduleInterval::IsTrayCommandLine(m_services.arguments))
+        AddToSystemTray();
     if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
         ShowHelp();
 }
@@ -146,9 +149,16 @@ void frmMain::showIdentity()
 
 void frmMain::ApplyLanguage(const QString &language)
 {
+    translate(language);
+    showIdentity();
+}
+
+// The window's captions from the language file, and Qt's own buttons in the same language.
+void frmMain::translate(const QString &language)
+{
     QtTranslatableWindow window(*this);
     m_services.languages.ChangeLanguageMDI(window, language);
-    showIdentity();
+    m_qtTexts.apply(LanguageList::InstalledLanguageCode(m_ctx, m_services.languages.CurrentLanguage()));
 }
 
 void frmMain::seedAppFolder()
@@ -190,8 +200,7 @@ void frmMain::translateAndAskLanguage()
     m_services.languages.setCurrentLanguage(
         settings.value(kSettings, QStringLiteral("Language"), QStringLiteral("English")));
     m_services.languages.RegisterDefaultMessages();
-    QtTranslatableWindow window(*this);
-    m_services.languages.ChangeLanguageMDI(window, m_services.languages.CurrentLanguage());
+    translate(m_services.languages.CurrentLanguage());
     if (firstRun) {
         settings.setValue(kSettings, QStringLiteral("Language"), QStringLiteral("English"));
         m_services.dialogs.showLanguage(this, true);
@@ -210,13 +219,6 @@ void frmMain::EnableSchedule(bool readSettings)
     else if (const auto period = ScheduleInterval::IntervalMs(mSettings::IntervalIndex))
         m_schedule->setInterval(*period);
     m_schedule->start();
-}
-
-void frmMain::AddToSystemTray()
-{
-    m_wentToTray = true;
-    if (!isMinimized())
-        showMinimized();
 }
 
 // ---- closing -----------------------------------------------------------------------------------------
@@ -269,6 +271,10 @@ void frmMain::Unload()
     mScheduler::CheckRunning = false;
     m_schedule->stop();
     m_clock.stop();
+    if (m_tray) {
+        m_tray->hide();
+        m_tray.reset();
+    }
 }
 
 // ---- feed windows ------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "localization/QtStandardTranslation.h"
 #include "localization/clsLanguages.h"
 #include "reading/FeedWindowHost.h"
 #include "shell/MainMenus.h"
@@ -11,6 +12,9 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 class NewItemsAnnouncement;
 class ProgramDialogs;
@@ -24,7 +28,8 @@ class frmViewFeed;
 
 namespace platform {
 struct Context;
-}
+class TrayIcon;
+} // namespace platform
 
 // What the main window works with, made once by the program (or a test).
 struct MainWindowServices {
@@ -34,6 +39,8 @@ struct MainWindowServices {
     NewItemsAnnouncement &announcement;
     QStringList arguments; // as QCoreApplication::arguments(): the program's name first
     QLocale locale = QLocale::system();
+    // Makes the tray icon at the first trip to the tray; the desktop's own when not given.
+    std::function<std::unique_ptr<platform::TrayIcon>()> createTray = nullptr;
 };
 
 // The main window: menus, toolbar, the tree pane docked at the left, one tab per open feed
@@ -54,15 +61,23 @@ public:
     // Stops the scheduler timer and starts it again from the scheduler settings (re-read from
     // the configuration first when readSettings is true) when the scheduler is enabled.
     void EnableSchedule(bool readSettings);
-    // Sends the window out of sight. Until the program has a tray icon it stays minimised on
-    // the task bar.
+    // Hides the window behind its icon in the notification area, creating the icon (with a
+    // balloon saying so) at the first trip of the run. A desktop without a notification area
+    // keeps the window minimised on the task bar instead: hiding it would leave no way back.
     void AddToSystemTray();
+    // The tray menu's commands: "show", "add_feed", "email_settings", "scheduler_settings",
+    // "app_settings", "help_file", "help_email", "help_website", "close"; others do nothing.
+    void HandleSystrayMenu(const QString &key);
     // The close request of File > Exit (and of the tray's Close): the confirmation may still
     // keep the program running, but the close-box setting does not apply.
     void RequestClose();
     // Translates the window into the language and puts back what the translation must not
     // change (the caption with the maker's name, the web-site button).
     void ApplyLanguage(const QString &language);
+    // Subscriptions to and from an OPML file; the outcome is told in a box. The menu entries ask
+    // for the file first.
+    void ImportOpml(const QString &path);
+    void ExportOpml(const QString &path);
     // Rebuilds the category tree from feeds.fdb (Refresh, and after a dialog changed it).
     void RefreshTree();
     // Whether Load sent the window to the tray ("-s").
@@ -86,9 +101,11 @@ public:
     [[nodiscard]] ScheduleTimer &scheduleTimer() const { return *m_schedule; }
     [[nodiscard]] QString statusText() const;
     [[nodiscard]] frmConfirmClose *confirmClose() const { return m_confirmClose; }
+    [[nodiscard]] platform::TrayIcon *trayIcon() const { return m_tray.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // TreePaneHost
@@ -114,8 +131,12 @@ private:
     void seedAppFolder();
     void translateAndAskLanguage();
     void showIdentity();
+    void translate(const QString &language);
     [[nodiscard]] bool closeMinimises() const;
     void Unload();
+    void createTrayIcon();
+    void prepareTrayMenu();
+    void UnloadAllForms();
 
     // Commands (frmMainCommands.cpp).
     void AddCategory();
@@ -140,6 +161,8 @@ private:
     frmOptionBar *m_optionBar = nullptr;
     ScheduleTimer *m_schedule = nullptr;
     QPointer<frmConfirmClose> m_confirmClose;
+    std::unique_ptr<platform::TrayIcon> m_tray; // oSysTray
+    QtStandardTranslation m_qtTexts;
     QList<QLabel *> m_panels;
     QTimer m_clock;
     bool m_wentToTray = false;

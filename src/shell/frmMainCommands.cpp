@@ -15,11 +15,14 @@
 #include "shell/ErrorReport.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
+#include "subscriptions/Opml.h"
 #include "subscriptions/mCategories.h"
 #include "subscriptions/mFeeds.h"
 
 #include <QAction>
 #include <QDockWidget>
+#include <QFileDialog>
+#include <QMenu>
 #include <QToolButton>
 
 namespace {
@@ -51,6 +54,18 @@ void frmMain::connectCommands()
         connect(add, &QAction::triggered, this, &frmMain::AddFeed);
     connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::AddFeed);
     connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::RefreshTree);
+    connect(m.mnuCatImportOpml, &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import Subscriptions"), QString(),
+                                                          QStringLiteral("OPML Files (*.opml *.xml);;All Files (*)"));
+        if (!path.isEmpty())
+            ImportOpml(path);
+    });
+    connect(m.mnuCatExportOpml, &QAction::triggered, this, [this] {
+        const QString path = saveFileName(QStringLiteral("Export Subscriptions"), QStringLiteral("opml"),
+                                          QStringLiteral("OPML Files|*.opml"));
+        if (!path.isEmpty())
+            ExportOpml(path);
+    });
     connect(m.mnuFeedsCheck, &QAction::triggered, this, [this] { OpenSelectedFeed(true); });
     connect(m.mnuFeedsOpen, &QAction::triggered, this, [this] { OpenSelectedFeed(false); });
     connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::EditFeed);
@@ -75,6 +90,8 @@ void frmMain::connectCommands()
     connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::VisitWebsite);
     connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::VisitWebsite);
     connectItemCommands();
+    connect(m.mnuSysTray, &QMenu::triggered, this,
+            [this](QAction *action) { HandleSystrayMenu(action->property("trayKey").toString()); });
 }
 
 void frmMain::connectItemCommands()
@@ -160,6 +177,29 @@ void frmMain::DeleteFeed()
         m_optionBar->tree().remove(node.key);
     else if (!failure.isEmpty())
         mUtil::ReportError(m_ctx, QStringLiteral("DeleteFeed"), mFeeds::FeedsDatabase::kSaveStep, failure);
+}
+
+void frmMain::ImportOpml(const QString &path)
+{
+    const Opml::ImportResult result = Opml::Import(m_ctx, path);
+    const QString title = QStringLiteral("Import Subscriptions");
+    if (!result.ok) {
+        m_ctx.messages.warning(title, Opml::ImportMessage(result));
+        return;
+    }
+    RefreshTree();
+    m_ctx.messages.information(title, Opml::ImportMessage(result));
+}
+
+void frmMain::ExportOpml(const QString &path)
+{
+    QString error;
+    Opml::ExportSummary summary;
+    const QString title = QStringLiteral("Export Subscriptions");
+    if (Opml::Export(m_ctx, path, &error, &summary))
+        m_ctx.messages.information(title, Opml::ExportMessage(summary, path));
+    else
+        m_ctx.messages.warning(title, error);
 }
 
 void frmMain::ToggleOptionBar()

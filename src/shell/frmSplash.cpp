@@ -61,6 +61,7 @@ void frmSplash::onTick()
     if (!last)
         return;
     m_timer.stop();
-    m_ready();
+    // Out of the way first: loading may ask the first-run language question.
     hide();
+    m_ready();
 }

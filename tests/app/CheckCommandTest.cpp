@@ -205,6 +205,17 @@ TEST_F(CheckCommandTest, ArgumentsChooseTheModeOrExplainTheUsage)
          QStringLiteral("cannot be combined")},
         {"two files", {QStringLiteral("--parse"), feed, QStringLiteral("--parse"), feed},
          kExitUsage, {}, QStringLiteral("exactly one file")},
+        {"help describes the OPML options", {QStringLiteral("--help")}, kExitOk,
+         QStringLiteral("marlowin-check --import-opml FILE\n       marlowin-check --export-opml FILE"),
+         {}},
+        {"import without its file", {QStringLiteral("--import-opml")}, kExitUsage, {},
+         QStringLiteral("'--import-opml'")},
+        {"import and export", {QStringLiteral("--import-opml"), feed, QStringLiteral("--export-opml"), feed},
+         kExitUsage, {}, QStringLiteral("--import-opml and --export-opml cannot be combined")},
+        {"export and check", {QStringLiteral("--check"), QStringLiteral("--export-opml"), feed},
+         kExitUsage, {}, QStringLiteral("--check and --export-opml cannot be combined")},
+        {"two exports", {QStringLiteral("--export-opml"), feed, QStringLiteral("--export-opml"), feed},
+         kExitUsage, {}, QStringLiteral("--export-opml takes exactly one file")},
     };
     for (const RunCase &c : cases) {
         SCOPED_TRACE(c.what);
@@ -266,6 +277,60 @@ TEST_F(CheckCommandTest, CheckRunsOnAFreshAppFolderWithOrWithoutTheOption)
         EXPECT_EQ(QString::fromLatin1(log.readAll()),
                   QString(out).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
     }
+}
+
+TEST_F(CheckCommandTest, OpmlExportAndImportMoveTheSubscriptionsBetweenAppFolders)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString from = m_dir.filePath(QStringLiteral("from"));
+    const QString to = m_dir.filePath(QStringLiteral("to"));
+    const QString list = m_dir.filePath(QStringLiteral("subscriptions.opml"));
+    ASSERT_TRUE(QDir().mkpath(from));
+    QFile database(from + QStringLiteral("/feeds.fdb"));
+    ASSERT_TRUE(database.open(QIODevice::WriteOnly));
+    database.write("<categories><category name=\"News\">"
+                   "<feed name=\"World\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/world</feed>"
+                   "<feed name=\"Talk\" type=\"2\" id=\"11111111-2222-3333-4444-555555555555\">http://example.org/talk</feed>"
+                   "</category></categories>");
+    database.close();
+
+    Output result;
+    {
+        const ScopedAppFolder folder(from);
+        result = run({QStringLiteral("--export-opml"), list});
+    }
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(QString::fromUtf8(result.out),
+              QStringLiteral("Exported 2 feeds in 1 category to \"%1\".\n").arg(list));
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+
+    const ScopedAppFolder folder(to); // a fresh app folder: created, with an empty database
+    result = run({QStringLiteral("--import-opml"), list});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.out, "Imported 2 feeds in 1 new category.\n");
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+    QFile imported(to + QStringLiteral("/feeds.fdb"));
+    ASSERT_TRUE(imported.open(QIODevice::ReadOnly));
+    const QByteArray after = imported.readAll();
+    EXPECT_TRUE(after.contains("<feed name=\"Talk\" type=\"2\" id=\"")) << after.toStdString();
+    EXPECT_TRUE(QDir(to + QStringLiteral("/Data")).exists());
+
+    result = run({QStringLiteral("--import-opml"), list});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.out, "Imported 0 feeds (2 already subscribed were skipped).\n");
+
+    result = run({QStringLiteral("--import-opml"), write(kRss)});
+    EXPECT_EQ(result.status, kExitFailed);
+    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    EXPECT_EQ(result.err, "The file is not an OPML subscription list: its root element is <rss>, "
+                          "not <opml>.\n");
+    imported.seek(0);
+    EXPECT_EQ(imported.readAll(), after);
+
+    result = run({QStringLiteral("--export-opml"), m_dir.filePath(QStringLiteral("none/x.opml"))});
+    EXPECT_EQ(result.status, kExitFailed);
+    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    EXPECT_TRUE(result.err.startsWith("The subscriptions could not be written to ")) << result.err.toStdString();
 }
 
 TEST(CheckAppFolderTest, PrintsTheLogAsItIsWrittenAndThenThePopupRows)

@@ -297,3 +297,28 @@ TEST_F(MainWindowTest, ShortcutsReachTheirCommandsFromTheTree)
 
 } // namespace
 } // namespace test
+
+namespace test {
+namespace {
+
+TEST_F(MainWindowTest, OpmlExportAndImportGoThroughTheDatabaseAndTheTree)
+{
+    frmMain &main = load();
+    const QString opml = t.path(QStringLiteral("subscriptions.opml"));
+    main.ExportOpml(opml);
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_TRUE(t.messages.shown[0].text.startsWith(u"Exported 2 feeds in 2 categories")) << t.messages.shown[0].text.toStdString();
+
+    t.writeFile(QStringLiteral("feeds.fdb"), "<?xml version=\"1.0\"?>\r\n<categories/>\r\n");
+    main.ImportOpml(opml);
+    ASSERT_EQ(t.messages.shown.size(), 2);
+    EXPECT_EQ(t.messages.shown[1].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(main.optionBar()->tree().nodes().size(), 5); // root, two categories, two feeds
+
+    main.ImportOpml(t.path(QStringLiteral("feeds.fdb")));
+    ASSERT_EQ(t.messages.shown.size(), 3);
+    EXPECT_EQ(t.messages.shown[2].icon, platform::MessageIcon::Warning);
+}
+
+} // namespace
+} // namespace test

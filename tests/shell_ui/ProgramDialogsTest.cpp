@@ -5,7 +5,6 @@
 
 #include "platform/QtTreeView.h"
 #include "settings/mSettings.h"
-#include "shell/PendingDialogs.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/ScheduleTimer.h"
 #include "shell/frmOptionBar.h"
@@ -32,8 +31,7 @@ protected:
         return *window;
     }
 
-    PendingDialogs pending{t.messages};
-    QtProgramDialogs real{t.ctx, languages, pending};
+    QtProgramDialogs real{t.ctx, languages};
 };
 
 TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
@@ -80,11 +78,25 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
     EXPECT_EQ(mSettings::ScheduleList.size(), 1);
 }
 
-TEST_F(ProgramDialogsTest, EmailDialogsStillSayTheyAreNotAvailable)
+TEST_F(ProgramDialogsTest, EveryOtherEntryPointOpensItsDialog)
 {
-    loadWithRealDialogs().menus().mnuToolsEmailSettings->trigger();
-    ASSERT_EQ(t.messages.shown.size(), 1);
-    EXPECT_TRUE(t.messages.shown[0].text.contains(u"not available yet"));
+    frmMain &main = loadWithRealDialogs();
+    main.optionBar()->tree().select(QStringLiteral("cat_0"));
+    QStringList opened;
+    const auto open = [&opened](QAction *entry) {
+        WhenModalShows([&opened](QDialog &dialog) {
+            opened << dialog.objectName();
+            dialog.reject();
+        });
+        entry->trigger();
+    };
+    open(main.menus().mnuToolsEmailSettings);
+    open(main.menus().mnuToolsAppSettings);
+    open(main.menus().mnuCatNewFeed);
+    open(main.menus().mnuCatEdit);
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("frmEmailSettings"), QStringLiteral("frmAppSettings"),
+                                   QStringLiteral("frmAddFeed"), QStringLiteral("frmCategory")}));
+    EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 } // namespace

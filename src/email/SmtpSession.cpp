@@ -1,0 +1,292 @@
+#include "email/SmtpSession.h"
+
+#include "email/MailMessage.h"
+
+#include <QMetaObject>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int DefaultPort = 25;
+constexpr int ImplicitTlsPort = 465;
+
+// libcurl's global set-up is not meant to race with transfers, so it runs once, on the thread
+// that creates the first session, before any worker starts.
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+QString HostForUrl(const QString &typed)
+{
+    QString host = MailFormat::HeaderText(typed);
+    host.removeIf([](QChar c) { return c.isSpace(); });
+    if (host.count(QLatin1Char(':')) > 1 && !host.startsWith(QLatin1Char('[')))
+        host = QLatin1Char('[') + host + QLatin1Char(']'); // an IPv6 literal
+    return host;
+}
+
+// A server reply that refuses something: three digits starting with 4 or 5.
+bool IsRefusal(const QString &line)
+{
+    return line.size() >= 3 && (line[0] == QLatin1Char('4') || line[0] == QLatin1Char('5')) &&
+           line[1].isDigit() && line[2].isDigit();
+}
+
+std::string Envelope(const QString &address)
+{
+    return ('<' + MailFormat::Address(address) + '>').toStdString();
+}
+
+} // namespace
+
+// Everything the worker needs, copied out of the session before the thread starts, so that the
+// worker never reads the session's members.
+struct SmtpSession::Job {
+    std::string url;
+    QString hostLabel;
+    std::string mailFrom;
+    std::vector<std::string> recipients;
+    QByteArray payload;
+    bool authenticate = false;
+    std::string username;
+    std::string password;
+    long connectTimeoutMs = 0;
+    long timeoutMs = 0;
+};
+
+// One libcurl transfer on the worker thread. It talks back to the session only by posting to
+// it, which Qt drops when the session is gone.
+class SmtpSession::Transfer {
+public:
+    Transfer(SmtpSession &session, std::unique_ptr<Job> job)
+        : m_session(&session), m_abort(session.m_abort), m_job(std::move(job))
+    {
+    }
+
+    void run()
+    {
+        CURL *curl = curl_easy_init();
+        if (!curl) {
+            postFailure(QStringLiteral("The mail transfer could not be started."));
+            return;
+        }
+        char errors[CURL_ERROR_SIZE] = {};
+        curl_slist *recipients = nullptr;
+        for (const std::string &recipient : m_job->recipients)
+            recipients = curl_slist_append(recipients, recipient.c_str());
+        configure(curl, recipients, errors);
+
+        postStatus(QStringLiteral("Connecting to %1 ...").arg(m_job->hostLabel));
+        const CURLcode result = curl_easy_perform(curl);
+        // Cleaning up says QUIT to the server; done before the final signal, so that the
+        // session's owner may destroy it as soon as that signal arrives.
+        curl_easy_cleanup(curl);
+        curl_slist_free_all(recipients);
+
+        if (result == CURLE_OK) {
+            postStatus(QStringLiteral("Message sent."));
+            post([](SmtpSession &s) { Q_EMIT s.SendSuccesful(); });
+        } else {
+            postFailure(explanation(result, errors));
+        }
+    }
+
+private:
+    void configure(CURL *curl, curl_slist *recipients, char *errors)
+    {
+        curl_easy_setopt(curl, CURLOPT_URL, m_job->url.c_str());
+        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, m_job->mailFrom.c_str());
+        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+        if (m_job->authenticate) {
+            curl_easy_setopt(curl, CURLOPT_USERNAME, m_job->username.c_str());
+            curl_easy_setopt(curl, CURLOPT_PASSWORD, m_job->password.c_str());
+        }
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, &Transfer::read);
+        curl_easy_setopt(curl, CURLOPT_READDATA, this);
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
+                         static_cast<curl_off_t>(m_job->payload.size()));
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, m_job->connectTimeoutMs);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, m_job->timeoutMs);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // signals and threads do not mix
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errors);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+        // The protocol lines feed the status texts and the failure explanation; the debug
+        // function keeps libcurl from printing them.
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Transfer::protocolLine);
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+    }
+
+    static size_t read(char *buffer, size_t size, size_t count, void *self)
+    {
+        auto &transfer = *static_cast<Transfer *>(self);
+        if (transfer.m_abort)
+            return CURL_READFUNC_ABORT;
+        const QByteArray &payload = transfer.m_job->payload;
+        const size_t left = static_cast<size_t>(payload.size()) - transfer.m_offset;
+        const size_t chunk = std::min(left, size * count);
+        std::copy_n(payload.constData() + transfer.m_offset, chunk, buffer);
+        transfer.m_offset += chunk;
+        return chunk;
+    }
+
+    static int progress(void *self, curl_off_t, curl_off_t, curl_off_t total, curl_off_t sent)
+    {
+        auto &transfer = *static_cast<Transfer *>(self);
+        if (transfer.m_abort)
+            return 1;
+        if (total > 0 && sent > 0) {
+            const int percent = static_cast<int>(std::min<curl_off_t>(100, sent * 100 / total));
+            if (percent != transfer.m_percent) {
+                transfer.m_percent = percent;
+                transfer.post([percent](SmtpSession &s) { Q_EMIT s.Progress(percent); });
+            }
+        }
+        return 0;
+    }
+
+    static int protocolLine(CURL *, curl_infotype type, char *data, size_t size, void *self)
+    {
+        auto &transfer = *static_cast<Transfer *>(self);
+        const QString line = QString::fromUtf8(data, static_cast<qsizetype>(size)).trimmed();
+        if (type == CURLINFO_HEADER_IN)
+            transfer.serverSaid(line);
+        else if (type == CURLINFO_HEADER_OUT)
+            transfer.clientSaid(line);
+        return 0;
+    }
+
+    void serverSaid(const QString &line)
+    {
+        if (!m_greeted) {
+            m_greeted = true;
+            postStatus(QStringLiteral("Connected to %1.").arg(m_job->hostLabel));
+        }
+        if (IsRefusal(line))
+            m_refusal = line;
+    }
+
+    // Only the command word is looked at: the AUTH line carries the credentials.
+    void clientSaid(const QString &line)
+    {
+        if (line.startsWith(QLatin1String("STARTTLS"), Qt::CaseInsensitive))
+            postStatus(QStringLiteral("Starting a secure connection ..."));
+        else if (line.startsWith(QLatin1String("AUTH "), Qt::CaseInsensitive))
+            postStatus(QStringLiteral("Logging in ..."));
+        else if (line.startsWith(QLatin1String("MAIL FROM"), Qt::CaseInsensitive))
+            postStatus(QStringLiteral("Sending message ..."));
+    }
+
+    QString explanation(CURLcode result, const char *errors) const
+    {
+        QString text = QString::fromUtf8(errors).trimmed();
+        if (text.isEmpty())
+            text = QString::fromUtf8(curl_easy_strerror(result));
+        if (!m_refusal.isEmpty() && !text.contains(m_refusal))
+            text += QStringLiteral("\r\nThe server answered: ") + m_refusal;
+        return text;
+    }
+
+    template <typename Emit>
+    void post(Emit emit)
+    {
+        SmtpSession *session = m_session;
+        QMetaObject::invokeMethod(session, [session, emit] { emit(*session); }, Qt::QueuedConnection);
+    }
+    void postStatus(const QString &text)
+    {
+        post([text](SmtpSession &s) { Q_EMIT s.Status(text); });
+    }
+    void postFailure(const QString &text)
+    {
+        post([text](SmtpSession &s) { Q_EMIT s.SendFailed(text); });
+    }
+
+    SmtpSession *m_session;
+    std::atomic<bool> &m_abort;
+    std::unique_ptr<Job> m_job;
+    size_t m_offset = 0;
+    int m_percent = -1;
+    bool m_greeted = false;
+    QString m_refusal; // the last reply that refused something
+};
+
+SmtpSession::SmtpSession(QObject *parent) : QObject(parent)
+{
+    InitCurlOnce();
+}
+
+SmtpSession::~SmtpSession()
+{
+    m_abort = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void SmtpSession::send()
+{
+    if (m_started)
+        return;
+    m_started = true;
+
+    std::unique_ptr<Job> job = makeJob();
+    if (job->url.empty())
+        return fail(QStringLiteral("No SMTP server is set."));
+    if (job->recipients.empty())
+        return fail(QStringLiteral("No recipient address is given."));
+    m_worker = std::thread([this, job = std::move(job)]() mutable {
+        Transfer(*this, std::move(job)).run();
+    });
+}
+
+std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
+{
+    auto job = std::make_unique<Job>();
+    const QString host = HostForUrl(m_host);
+    const int port = m_port > 0 ? m_port : DefaultPort;
+    if (!host.isEmpty()) {
+        const QString scheme = port == ImplicitTlsPort ? QStringLiteral("smtps")
+                                                       : QStringLiteral("smtp");
+        job->url = QStringLiteral("%1://%2:%3").arg(scheme, host).arg(port).toStdString();
+    }
+    job->hostLabel = QStringLiteral("%1:%2").arg(host).arg(port);
+    job->mailFrom = Envelope(m_from);
+    const QStringList recipients = MailFormat::Recipients(m_recipients, m_separator);
+    for (const QString &recipient : recipients)
+        job->recipients.push_back(Envelope(recipient));
+
+    MailMessage message;
+    message.fromAddress = m_from;
+    message.fromName = m_fromName;
+    message.recipients = recipients;
+    message.subject = m_subject;
+    message.body = m_message;
+    message.html = m_asHtml;
+    message.date = m_date;
+    job->payload = MailFormat::Compose(message);
+
+    job->authenticate = m_useAuthentication;
+    job->username = m_username.toStdString();
+    job->password = m_password.toStdString();
+    job->connectTimeoutMs = static_cast<long>(m_connectTimeout) * 1000;
+    job->timeoutMs = static_cast<long>(m_timeout) * 1000;
+    return job;
+}
+
+void SmtpSession::fail(const QString &explanation)
+{
+    QMetaObject::invokeMethod(
+        this, [this, explanation] { Q_EMIT SendFailed(explanation); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+// The SMTP component: one instance sends one message. Set the properties, call send(), and
+// the session delivers on its own thread's behalf, through queued signals in the thread that
+// owns it: Progress and Status while the transfer runs, then exactly one of SendSuccesful or
+// SendFailed. send() never blocks on the network.
+//
+// The transfer is libcurl's SMTP client: STARTTLS whenever the server offers it, TLS from the
+// first byte on port 465, AUTH with the user name and password when UseAuthentication is set.
+// Destroying the session stops a transfer still running and waits for its thread (at most
+// about a second); after the final signal it is always safe to destroy.
+class SmtpSession final : public QObject {
+    Q_OBJECT
+public:
+    explicit SmtpSession(QObject *parent = nullptr);
+    ~SmtpSession() override;
+    SmtpSession(const SmtpSession &) = delete;
+    SmtpSession &operator=(const SmtpSession &) = delete;
+
+    void setAsHTML(bool html) { m_asHtml = html; }
+    void setRecipientSeparator(const QString &separator) { m_separator = separator; }
+    void setSMTPHost(const QString &host) { m_host = host; }
+    void setSMTPPort(int port) { m_port = port; } // 0 or less: 25
+    void setUseAuthentication(bool use) { m_useAuthentication = use; }
+    void setUsername(const QString &user) { m_username = user; }
+    void setPassword(const QString &password) { m_password = password; }
+    // The recipients as typed, split at RecipientSeparator; blank parts are dropped.
+    void setRecipient(const QString &recipients) { m_recipients = recipients; }
+    void setFrom(const QString &address) { m_from = address; }
+    void setFromDisplayName(const QString &name) { m_fromName = name; }
+    void setSubject(const QString &subject) { m_subject = subject; }
+    void setMessage(const QString &body) { m_message = body; }
+    // The Date header; the current time when not set.
+    void setDate(const QDateTime &date) { m_date = date; }
+    // Limits in seconds: connecting (default 15) and the whole transfer (default 60).
+    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
+    void setTimeout(int seconds) { m_timeout = seconds; }
+
+    // Starts the transfer. A session sends once: later calls are ignored.
+    void send();
+
+Q_SIGNALS:
+    void Progress(int percent);
+    void Status(const QString &text);
+    void SendSuccesful();
+    void SendFailed(const QString &explanation);
+
+private:
+    struct Job;
+    class Transfer;
+
+    [[nodiscard]] std::unique_ptr<Job> makeJob() const;
+    void fail(const QString &explanation);
+
+    bool m_asHtml = true;
+    QString m_separator = QStringLiteral(";");
+    QString m_host;
+    int m_port = 25;
+    bool m_useAuthentication = false;
+    QString m_username;
+    QString m_password;
+    QString m_recipients;
+    QString m_from;
+    QString m_fromName;
+    QString m_subject;
+    QString m_message;
+    QDateTime m_date;
+    int m_connectTimeout = 15;
+    int m_timeout = 60;
+
+    bool m_started = false;
+    std::atomic<bool> m_abort{false};
+    std::thread m_worker;
+};

@@ -1,0 +1,213 @@
+#include "email/frmEmailSettings.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "settings/mSettings.h"
+#include "shell/mUtil.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+// Keeps the digits 0 to 9 of whatever reaches the port field and drops every other character,
+// whether it was typed, pasted or dropped, so the field never holds more than a port number.
+class DigitsOnly final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &pos) const override
+    {
+        QString digits;
+        digits.reserve(input.size());
+        int cursor = pos;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                digits += c;
+            else if (i < pos)
+                --cursor;
+        }
+        input = digits;
+        pos = cursor;
+        return Acceptable;
+    }
+};
+
+// The language file leaves the OK and Cancel buttons alone.
+void NameButton(QPushButton *button, const char *name, const QString &text)
+{
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(text);
+    button->setProperty("untranslated", true);
+}
+
+} // namespace
+
+frmEmailSettings::frmEmailSettings(const platform::Context &ctx, clsLanguages &languages,
+                                   QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
+{
+    setObjectName(QStringLiteral("frmEmailSettings"));
+    setWindowTitle(QStringLiteral("Email Server Settings ... "));
+    buildControls();
+
+    m_required = {{
+        {m_txtFromEmail,
+         QStringLiteral("Please specify \"From Email\". Recipients will send Reply to this Email "
+                        "address. Make sure that Email address you specify here is allowed to pass "
+                        "through specified SMTP Server."),
+         false},
+        {m_txtFromName,
+         QStringLiteral("Please specify \"From Name\". This will appear in Recipients' Inbox as "
+                        "\"Email Sender's Name\"."),
+         false},
+        {m_txtPassword,
+         QStringLiteral("Please specify Password to Authenticate your SMTP Email account. This is "
+                        "the same Password that you use to check your Email Inbox online."),
+         true},
+        {m_txtUsername,
+         QStringLiteral("Please specify User Name to Authenticate your SMTP Email account. This is "
+                        "the same User name that you use to check your Email Inbox online."),
+         true},
+        {m_txtPort, QStringLiteral("Please specify SMTP Port Number. (Default = 25)."), false},
+        {m_txtSMTP, QStringLiteral("Please specify SMTP Email Server Name."), false},
+    }};
+    for (const RequiredField &required : m_required)
+        required.field->setToolTip(required.hint);
+}
+
+void frmEmailSettings::buildControls()
+{
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+
+    m_txtSMTP = addField(form, "lblSMTP", QStringLiteral("SMTP Server:"), "txtSMTP");
+
+    // A port number needs a third of the width; the rest of the row stays empty.
+    m_txtPort = new QLineEdit(this);
+    m_txtPort->setObjectName(QStringLiteral("txtPort"));
+    m_txtPort->setValidator(new DigitsOnly(m_txtPort));
+    m_txtPort->setInputMethodHints(Qt::ImhDigitsOnly);
+    auto *lblPort = new QLabel(QStringLiteral("Port:"), this);
+    lblPort->setObjectName(QStringLiteral("lblPort"));
+    lblPort->setBuddy(m_txtPort);
+    auto *portRow = new QHBoxLayout;
+    portRow->addWidget(m_txtPort, 1);
+    portRow->addStretch(2);
+    form->addRow(lblPort, portRow);
+
+    m_chkAuth = new QCheckBox(QStringLiteral("My Server Requires Authentication."), this);
+    m_chkAuth->setObjectName(QStringLiteral("chkAuth"));
+    form->addRow(QString(), m_chkAuth);
+    connect(m_chkAuth, &QCheckBox::toggled, this, &frmEmailSettings::showAuthentication);
+
+    m_txtUsername =
+        addField(form, "lblUsername", QStringLiteral("User Name:"), "txtUsername", &m_lblUsername);
+    m_txtPassword =
+        addField(form, "lblPassword", QStringLiteral("Password:"), "txtPassword", &m_lblPassword);
+    m_txtPassword->setEchoMode(QLineEdit::Password);
+    m_txtFromName = addField(form, "lblFromName", QStringLiteral("From-Name:"), "txtFromName");
+    m_txtFromEmail = addField(form, "lblFromEmail", QStringLiteral("From-Email:"), "txtFromEmail");
+    m_txtFromEmail->setInputMethodHints(Qt::ImhEmailCharactersOnly);
+    showAuthentication(false);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    NameButton(buttons->button(QDialogButtonBox::Ok), "btnOK", QStringLiteral("OK"));
+    NameButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel", QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmEmailSettings::saveAndClose);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addStretch();
+    layout->addSpacing(8);
+    layout->addWidget(buttons);
+    setMinimumWidth(420);
+}
+
+QLineEdit *frmEmailSettings::addField(QFormLayout *form, const char *labelName,
+                                      const QString &caption, const char *fieldName,
+                                      QLabel **label)
+{
+    auto *field = new QLineEdit(this);
+    field->setObjectName(QString::fromLatin1(fieldName));
+    auto *fieldLabel = new QLabel(caption, this);
+    fieldLabel->setObjectName(QString::fromLatin1(labelName));
+    fieldLabel->setBuddy(field);
+    form->addRow(fieldLabel, field);
+    if (label)
+        *label = fieldLabel;
+    return field;
+}
+
+void frmEmailSettings::prepare()
+{
+    QtTranslatableWindow window(*this);
+    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMEMAILSETTINGS"));
+    if (!caption.isEmpty())
+        setWindowTitle(caption);
+
+    mSettings::LoadEmailSettings(m_ctx);
+    m_txtSMTP->setText(mSettings::SmtpServer);
+    m_txtPort->setText(mSettings::SmtpPort);
+    m_chkAuth->setChecked(mSettings::SmtpAuth == 1);
+    m_txtUsername->setText(mSettings::SmtpUser);
+    m_txtPassword->setText(mSettings::SmtpPassword);
+    m_txtFromName->setText(mSettings::FromName);
+    m_txtFromEmail->setText(mSettings::FromEmail);
+    // The box may keep the state it had, and then no toggle reaches the fields.
+    showAuthentication(m_chkAuth->isChecked());
+}
+
+void frmEmailSettings::showAuthentication(bool required)
+{
+    m_lblUsername->setEnabled(required);
+    m_txtUsername->setEnabled(required);
+    m_lblPassword->setEnabled(required);
+    m_txtPassword->setEnabled(required);
+}
+
+const frmEmailSettings::RequiredField *frmEmailSettings::firstMissingField() const
+{
+    const bool authenticating = m_chkAuth->isChecked();
+    for (const RequiredField &required : m_required) {
+        if (required.onlyWithAuthentication && !authenticating)
+            continue;
+        if (mUtil::IsBlank(required.field->text()))
+            return &required;
+    }
+    return nullptr;
+}
+
+void frmEmailSettings::saveAndClose()
+{
+    if (const RequiredField *missing = firstMissingField()) {
+        m_ctx.messages.warning(QStringLiteral("Required Field is Empty!"), missing->hint);
+        missing->field->setFocus();
+        return;
+    }
+    mSettings::SmtpServer = m_txtSMTP->text();
+    mSettings::SmtpPort = m_txtPort->text();
+    mSettings::SmtpAuth = m_chkAuth->isChecked() ? 1 : 0;
+    mSettings::SmtpUser = m_txtUsername->text();
+    mSettings::SmtpPassword = m_txtPassword->text();
+    mSettings::FromName = m_txtFromName->text();
+    mSettings::FromEmail = m_txtFromEmail->text();
+    mSettings::SaveEmailSettings(m_ctx, true);
+    accept();
+}

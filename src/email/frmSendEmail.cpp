@@ -1,0 +1,258 @@
+#include "email/frmSendEmail.h"
+
+#include "email/EmailBody.h"
+#include "email/SmtpSession.h"
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+#include "platform/Clock.h"
+#include "platform/Context.h"
+#include "platform/MessageBoxes.h"
+#include "settings/mSettings.h"
+#include "shell/mUtil.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString IdleText = QStringLiteral("Idle.");
+
+QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+// A quieter line under or beside a field.
+QLabel *Note(const char *name, const QString &text, QWidget *parent)
+{
+    QLabel *label = NamedLabel(name, text, parent);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+// The language file leaves the OK and Cancel buttons alone.
+void NameButton(QPushButton *button, const char *name, const QString &text)
+{
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(text);
+    button->setProperty("untranslated", true);
+}
+
+} // namespace
+
+frmSendEmail::frmSendEmail(const platform::Context &ctx, clsLanguages &languages, QWidget *parent)
+    : QDialog(parent), m_ctx(ctx), m_languages(languages)
+{
+    setObjectName(QStringLiteral("frmSendEmail"));
+    setWindowTitle(QStringLiteral("Send Email ... "));
+    buildControls();
+}
+
+frmSendEmail::~frmSendEmail() = default;
+
+void frmSendEmail::buildControls()
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto *content = new QVBoxLayout;
+    const int margin = std::max(12, style()->pixelMetric(QStyle::PM_LayoutLeftMargin));
+    content->setContentsMargins(margin, margin, margin, margin / 2);
+    outer->addLayout(content);
+
+    auto *form = new QFormLayout;
+    m_txtTo = new QLineEdit(this);
+    m_txtTo->setObjectName(QStringLiteral("txtTo"));
+    form->addRow(NamedLabel("lblTo", QStringLiteral("To:"), this), m_txtTo);
+    form->addRow(QString(), Note("lblToNote",
+                                 QStringLiteral("Seperate Multiple Recipients by semi-colon (;) "
+                                                "character."),
+                                 this));
+    m_txtSubject = new QLineEdit(this);
+    m_txtSubject->setObjectName(QStringLiteral("txtSubject"));
+    form->addRow(NamedLabel("lblSubject", QStringLiteral("Subject:"), this), m_txtSubject);
+    content->addLayout(form);
+
+    content->addSpacing(6);
+    auto *messageHeading = new QHBoxLayout;
+    messageHeading->setSpacing(6);
+    messageHeading->addWidget(NamedLabel("lblMessage", QStringLiteral("Personal Message:"), this));
+    messageHeading->addWidget(Note("lblOptional", QStringLiteral("(Optional)"), this));
+    messageHeading->addStretch();
+    content->addLayout(messageHeading);
+    m_txtMessage = new QPlainTextEdit(this);
+    m_txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    m_txtMessage->setPlainText(QStringLiteral(
+        "Hello,\n\nI have found an interesting article that you may want to look at, which is "
+        "attached below.\n"));
+    m_txtMessage->setTabChangesFocus(true);
+    // Room for the greeting and a few lines of the user's own.
+    m_txtMessage->setMinimumHeight(m_txtMessage->fontMetrics().lineSpacing() * 7);
+    content->addWidget(m_txtMessage, 1);
+
+    auto *group = new QButtonGroup(this);
+    const std::array<QString, 2> texts{QStringLiteral("Send Complete Item Description."),
+                                       QStringLiteral("Just Send Item Link.")};
+    for (int index = 0; index < 2; ++index) {
+        auto *option = new QRadioButton(texts.at(index), this);
+        option->setObjectName(QStringLiteral("optSend"));
+        option->setProperty("controlIndex", index);
+        group->addButton(option, index);
+        content->addWidget(option);
+        m_optSend.at(index) = option;
+    }
+    m_optSend.at(1)->setChecked(true);
+
+    content->addSpacing(6);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_btnOK = buttons->button(QDialogButtonBox::Ok);
+    m_btnCancel = buttons->button(QDialogButtonBox::Cancel);
+    NameButton(m_btnOK, "btnOK", QStringLiteral("OK"));
+    NameButton(m_btnCancel, "btnCancel", QStringLiteral("Cancel"));
+    m_btnOK->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmSendEmail::sendClicked);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    content->addWidget(buttons);
+
+    m_ucStatus = new QStatusBar(this);
+    m_ucStatus->setObjectName(QStringLiteral("ucStatus"));
+    outer->addWidget(m_ucStatus);
+    setStatus(IdleText);
+
+    setMinimumWidth(460);
+}
+
+void frmSendEmail::prepare()
+{
+    QtTranslatableWindow window(*this);
+    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMSENDEMAIL"));
+    if (!caption.isEmpty())
+        setWindowTitle(caption);
+    m_txtSubject->setText(QStringLiteral("An Article from \"") + m_channelName +
+                          QLatin1Char('"'));
+}
+
+void frmSendEmail::done(int result)
+{
+    if (m_isSending)
+        return;
+    QDialog::done(result);
+}
+
+void frmSendEmail::sendClicked()
+{
+    if (!mUtil::IsConnected(m_ctx)) {
+        m_ctx.messages.warning(
+            QStringLiteral("Working Offline?"),
+            QStringLiteral("Application faled to access Internet connection on this machine. "
+                           "Please make sure you're connected to Internet and try again ..."));
+        return;
+    }
+    m_btnOK->setEnabled(false);
+    m_btnCancel->setEnabled(false);
+    SendItemEmail();
+    m_btnOK->setEnabled(true);
+    m_btnCancel->setEnabled(true);
+}
+
+void frmSendEmail::SendItemEmail()
+{
+    mSettings::LoadEmailSettings(m_ctx);
+    m_oSMTP = std::make_unique<SmtpSession>();
+    SmtpSession &smtp = *m_oSMTP;
+    connectSession(smtp);
+    smtp.setAsHTML(true);
+    smtp.setRecipientSeparator(QStringLiteral(";"));
+    smtp.setSMTPHost(mSettings::SmtpServer);
+    smtp.setSMTPPort(mSettings::SmtpPort.trimmed().toInt());
+    smtp.setUseAuthentication(mSettings::SmtpAuth != 0);
+    if (mSettings::SmtpAuth != 0) {
+        smtp.setUsername(mSettings::SmtpUser);
+        smtp.setPassword(mSettings::SmtpPassword);
+    }
+    smtp.setRecipient(m_txtTo->text());
+    smtp.setFrom(mSettings::FromEmail);
+    smtp.setFromDisplayName(mSettings::FromName);
+    smtp.setSubject(m_txtSubject->text());
+    smtp.setDate(m_ctx.clock.now());
+    smtp.setMessage(composeBody());
+
+    // The session answers through queued signals; the loop sleeps until one of the two final
+    // ones has been handled, while the rest of the program keeps running.
+    QEventLoop wait;
+    connect(&smtp, &SmtpSession::SendSuccesful, &wait, &QEventLoop::quit);
+    connect(&smtp, &SmtpSession::SendFailed, &wait, &QEventLoop::quit);
+    m_isSending = true;
+    smtp.send();
+    while (m_isSending)
+        wait.exec();
+    m_oSMTP.reset();
+}
+
+QString frmSendEmail::composeBody() const
+{
+    const QString tpl = mUtil::ReadTextFile(m_ctx, m_ctx.appFolder + QStringLiteral("/email.tpl"));
+    EmailBody::Parts parts;
+    parts.fromName = mSettings::FromName;
+    parts.personalMessage = m_txtMessage->toPlainText();
+    parts.title = m_feedTitle;
+    parts.description = m_itemDescription;
+    parts.link = m_itemLink;
+    parts.completeDescription = m_optSend.at(0)->isChecked();
+    return EmailBody::Compose(tpl, parts);
+}
+
+void frmSendEmail::connectSession(SmtpSession &session)
+{
+    connect(&session, &SmtpSession::Progress, this, &frmSendEmail::onProgress);
+    connect(&session, &SmtpSession::Status, this, &frmSendEmail::setStatus);
+    connect(&session, &SmtpSession::SendSuccesful, this, &frmSendEmail::onSendSuccesful);
+    connect(&session, &SmtpSession::SendFailed, this, &frmSendEmail::onSendFailed);
+}
+
+void frmSendEmail::setStatus(const QString &text)
+{
+    m_ucStatus->showMessage(text);
+}
+
+void frmSendEmail::onProgress(int percent)
+{
+    setStatus(QStringLiteral("Sending ... (%1%)").arg(percent));
+}
+
+void frmSendEmail::onSendSuccesful()
+{
+    m_ctx.messages.information(QStringLiteral("Done!"), QStringLiteral("Email Successfully Sent!"));
+    m_isSending = false;
+    setStatus(IdleText);
+    m_txtTo->selectAll();
+    m_txtTo->setFocus();
+}
+
+// The failure box has no title of its own and only an OK button; the message service has no
+// icon-less box, so it carries the information icon.
+void frmSendEmail::onSendFailed(const QString &explanation)
+{
+    m_ctx.messages.show(platform::MessageIcon::Information, QString(),
+                        QStringLiteral("Failed to Send Email due to following error: \r\n\r\n") +
+                            explanation,
+                        platform::MessageButtons::Ok);
+    m_isSending = false;
+    setStatus(QStringLiteral("Error: Failed to send Email!"));
+}

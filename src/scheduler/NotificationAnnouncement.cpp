@@ -1,0 +1,29 @@
+#include "scheduler/NotificationAnnouncement.h"
+
+#include "scheduler/frmNotification.h"
+
+#include <QListWidget>
+
+NotificationAnnouncement::NotificationAnnouncement(clsLanguages &languages)
+    : m_languages(languages)
+{
+}
+
+NotificationAnnouncement::~NotificationAnnouncement()
+{
+    // The popups are top-level windows without a parent to delete them.
+    for (const QPointer<frmNotification> &popup : std::as_const(m_popups))
+        delete popup.data();
+}
+
+void NotificationAnnouncement::announce(const PopupProperties &properties, const QStringList &rows)
+{
+    m_popups.removeAll(nullptr);
+    auto *popup = new frmNotification(m_languages);
+    popup->setProperties(properties);
+    popup->lstResult().clear();
+    for (const QString &row : rows)
+        popup->addRow(row);
+    popup->show();
+    m_popups.append(popup);
+}

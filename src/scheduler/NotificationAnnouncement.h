@@ -1,0 +1,30 @@
+#pragma once
+
+#include "scheduler/NewItemsAnnouncement.h"
+
+#include <QList>
+#include <QPointer>
+
+class clsLanguages;
+class frmNotification;
+
+// Announces new items in the sliding popup: every announcement opens a popup of its own, shown
+// without waiting for it, on top of any earlier ones that are still open.
+class NotificationAnnouncement final : public NewItemsAnnouncement
+{
+public:
+    // The language service translates each popup as it opens and must outlive this object.
+    explicit NotificationAnnouncement(clsLanguages &languages);
+    // Popups still open are closed at once: they must not outlive the language service.
+    ~NotificationAnnouncement() override;
+
+    NotificationAnnouncement(const NotificationAnnouncement &) = delete;
+    NotificationAnnouncement &operator=(const NotificationAnnouncement &) = delete;
+
+    void announce(const PopupProperties &properties, const QStringList &rows) override;
+
+private:
+    clsLanguages &m_languages;
+    // The popups delete themselves when they have closed; these pointers then turn null.
+    QList<QPointer<frmNotification>> m_popups;
+};

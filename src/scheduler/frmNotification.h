@@ -1,0 +1,105 @@
+#pragma once
+
+#include "scheduler/PopupGeometry.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QTimer;
+class QToolButton;
+struct PopupProperties;
+class clsLanguages;
+
+// The popup that announces new feed items: a small frameless window that stays on top, slides
+// up out of the bottom-right corner of the work area, lists one row per feed, and slides back
+// down and deletes itself when "Close Window" (or its close picture) is clicked or, with
+// AutoClose, TimeToLive ms after it has fully opened.
+//
+// The creator sets the properties and fills lstResult before show(); showing starts everything
+// (translation, transparency, sound, animation). The window is never modal and, while
+// CanGainFocus is false, never takes the keyboard focus from the window that had it. Several
+// popups may be open at once; each is independent and they share one position.
+class frmNotification final : public QWidget
+{
+    Q_OBJECT
+public:
+    // The language service must outlive the showing of the popup (it translates it then).
+    explicit frmNotification(clsLanguages &languages, QWidget *parent = nullptr);
+    ~frmNotification() override;
+
+    // Percentage of transparency applied when MakeTransparent is set (0 opaque .. 100 clear).
+    [[nodiscard]] qint16 TransparencyPercentage() const { return m_transparencyPercentage; }
+    void setTransparencyPercentage(qint16 percentage) { m_transparencyPercentage = percentage; }
+    // Played once when the popup opens, when PlaySound is set and the file exists.
+    [[nodiscard]] QString SoundFilePath() const { return m_soundFilePath; }
+    void setSoundFilePath(const QString &path) { m_soundFilePath = path; }
+    [[nodiscard]] bool PlaySound() const { return m_playSound; }
+    void setPlaySound(bool play) { m_playSound = play; }
+    // Close by itself TimeToLive ms after fully opening; without it "Close Window" is shown.
+    [[nodiscard]] bool AutoClose() const { return m_autoClose; }
+    void setAutoClose(bool autoClose) { m_autoClose = autoClose; }
+    [[nodiscard]] qint32 TimeToLive() const { return m_timeToLive; }
+    void setTimeToLive(qint32 milliseconds) { m_timeToLive = milliseconds; }
+    [[nodiscard]] bool MakeTransparent() const { return m_makeTransparent; }
+    void setMakeTransparent(bool transparent) { m_makeTransparent = transparent; }
+    // False: the popup neither takes the focus nor becomes the active window.
+    [[nodiscard]] bool CanGainFocus() const { return m_canGainFocus; }
+    void setCanGainFocus(bool canGainFocus);
+
+    // All seven properties at once.
+    void setProperties(const PopupProperties &properties);
+
+    // The list of announced feeds, filled by the creator before show().
+    [[nodiscard]] QListWidget &lstResult() const { return *m_lstResult; }
+    void addRow(const QString &row);
+
+    // Starts sliding down, from the current height; the popup deletes itself at the end. This is
+    // what "Close Window" and the close picture do.
+    void CloseWindow();
+
+    // The current and the design height in twips, and whether the popup is sliding down.
+    [[nodiscard]] int heightTwips() const { return m_slide.heightTwips(); }
+    [[nodiscard]] int designHeightTwips() const { return m_slide.designHeightTwips(); }
+    [[nodiscard]] bool isClosing() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void load();
+    void translate();
+    void fitContents();
+    void place();
+    void playSound();
+    void animate();
+    void startClosing();
+
+    clsLanguages &m_languages;
+
+    qint16 m_transparencyPercentage = 0;
+    QString m_soundFilePath;
+    bool m_playSound = false;
+    bool m_autoClose = false;
+    qint32 m_timeToLive = 0;
+    bool m_makeTransparent = false;
+    bool m_canGainFocus = false;
+
+    bool m_loaded = false;
+    QPointer<QWidget> m_previousWindow;
+    QRect m_workArea;
+    PopupGeometry::PopupSlide m_slide;
+
+    QWidget *m_contents = nullptr;
+    QListWidget *m_lstResult = nullptr;
+    QLabel *m_lblClose = nullptr;
+    QToolButton *m_picClose = nullptr;
+    QTimer *m_tmrAnimate = nullptr;
+    QTimer *m_tmrWait = nullptr;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// The subscriptions of an OPML file as plain values, in the order the file lists them, for
+// reading (OpmlReader) and writing (OpmlWriter) without the feeds database.
+namespace Opml {
+
+// Feed type codes as feeds.fdb stores them.
+inline constexpr qint16 kRss = 0;
+inline constexpr qint16 kAtom = 1;
+inline constexpr qint16 kPodcast = 2;
+
+// Where a list's feeds that stand outside any folder are filed.
+inline const QString kLooseFeedsFolder = QStringLiteral("Imported");
+
+struct ListedFeed {
+    QString name;
+    QString url;
+    qint16 type = kRss;
+};
+
+struct ListedFolder {
+    QString name;
+    std::vector<ListedFeed> feeds;
+};
+
+struct ReadResult {
+    bool ok = false;
+    QString reason; // why the bytes are no subscription list, as the end of a sentence
+    std::vector<ListedFolder> folders;
+};
+
+// Reads an OPML document: one folder per top-level outline of its body, in document order.
+// A folder outline (one without an xmlUrl) holds every feed below it, however deep, and is
+// named by its text, else its title. A feed outline at the top, and an unnamed folder, become a
+// folder named "Imported" with the feeds they hold. Folder names are not merged here: two
+// folders may carry the same name.
+//
+// The charset is the one the bytes declare; a DOCTYPE is skipped unread, so no entity is
+// expanded and nothing outside the bytes is read. Attribute names compare without regard to
+// case, since readers write "xmlUrl", "xmlurl" and "xmlURL" alike.
+[[nodiscard]] ReadResult ReadOpml(const QByteArray &bytes);
+
+} // namespace Opml

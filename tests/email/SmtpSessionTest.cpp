@@ -1,0 +1,278 @@
+#include "email/SmtpSession.h"
+
+#include "support/LocalSmtpServer.h"
+#include "support/QtPrinters.h"
+#include "support/WaitUntil.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using test::LocalSmtpServer;
+using test::ReceivedMail;
+
+const QString kRefused = QStringLiteral("refused@example.org");
+
+// What a session reported, in order.
+struct Outcome {
+    QList<int> progress;
+    QStringList statuses;
+    int successes = 0;
+    QStringList failures;
+    [[nodiscard]] int finals() const { return successes + int(failures.size()); }
+};
+
+QString Normalized(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+class SmtpSessionTest : public ::testing::Test {
+protected:
+    // Each server starts on first use: a Python process costs a few tenths of a second.
+    static LocalSmtpServer &Plain()
+    {
+        static const std::unique_ptr<LocalSmtpServer> server = Started({{}, {}, {kRefused}});
+        return *server;
+    }
+    static LocalSmtpServer &WithAuth()
+    {
+        static const std::unique_ptr<LocalSmtpServer> server =
+            Started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
+        return *server;
+    }
+    static std::unique_ptr<LocalSmtpServer> Started(const LocalSmtpServer::Options &options)
+    {
+        auto server = std::make_unique<LocalSmtpServer>();
+        EXPECT_TRUE(server->start(options)) << "the test SMTP server did not start";
+        return server;
+    }
+
+    // A session that sends the usual message to the port; tests change what they look at.
+    static std::unique_ptr<SmtpSession> Session(int port)
+    {
+        auto session = std::make_unique<SmtpSession>();
+        session->setAsHTML(true);
+        session->setRecipientSeparator(QStringLiteral(";"));
+        session->setSMTPHost(QStringLiteral("127.0.0.1"));
+        session->setSMTPPort(port);
+        session->setRecipient(QStringLiteral("ann@example.org"));
+        session->setFrom(QStringLiteral("me@example.com"));
+        session->setFromDisplayName(QStringLiteral("Marlowin Reader"));
+        session->setSubject(QStringLiteral("An Article from \"Tech News\""));
+        session->setMessage(QStringLiteral("<p>Hello</p>"));
+        session->setDate(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53), QTimeZone(3600)));
+        return session;
+    }
+
+    // Sends and waits for the final signal, then a little longer for any signal after it.
+    static Outcome Run(SmtpSession &session)
+    {
+        Outcome outcome;
+        QObject::connect(&session, &SmtpSession::Progress, [&](int p) { outcome.progress << p; });
+        QObject::connect(&session, &SmtpSession::Status, [&](const QString &s) { outcome.statuses << s; });
+        QObject::connect(&session, &SmtpSession::SendSuccesful, [&] { ++outcome.successes; });
+        QObject::connect(&session, &SmtpSession::SendFailed,
+                         [&](const QString &e) { outcome.failures << e; });
+        session.send();
+        EXPECT_EQ(outcome.finals(), 0) << "signals arrive through the event loop only";
+        EXPECT_TRUE(test::WaitUntil([&] { return outcome.finals() > 0; }, 20000));
+        QTest::qWait(50);
+        EXPECT_EQ(outcome.finals(), 1);
+        return outcome;
+    }
+
+    // The messages that reached the server during the test.
+    static QList<ReceivedMail> Arrived(const LocalSmtpServer &server, qsizetype before)
+    {
+        return server.messages().mid(before);
+    }
+};
+
+TEST_F(SmtpSessionTest, DeliversOneMessageToEveryListedRecipient)
+{
+    const qsizetype before = Plain().messages().size();
+    auto session = Session(Plain().port());
+    session->setRecipient(QStringLiteral(" ann@example.org ;Bob <bob@example.net>; ;"));
+
+    const Outcome outcome = Run(*session);
+
+    ASSERT_EQ(outcome.failures, QStringList());
+    EXPECT_EQ(outcome.progress.last(), 100);
+    EXPECT_EQ(outcome.statuses.first(), QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(Plain().port()));
+    EXPECT_TRUE(outcome.statuses.contains(QStringLiteral("Sending message ...")));
+    EXPECT_EQ(outcome.statuses.last(), QStringLiteral("Message sent."));
+
+    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    ASSERT_EQ(mails.size(), 1);
+    const ReceivedMail &mail = mails.first();
+    EXPECT_EQ(mail.mailFrom, "me@example.com");
+    EXPECT_EQ(mail.recipients, QStringList({"ann@example.org", "bob@example.net"}));
+    EXPECT_EQ(mail.header("To"), QStringList({"ann@example.org, bob@example.net"}));
+    EXPECT_EQ(mail.from, "Marlowin Reader <me@example.com>");
+    EXPECT_EQ(mail.subject, "An Article from \"Tech News\"");
+    EXPECT_EQ(mail.header("Date"), QStringList({"Sat, 14 Mar 2026 09:26:53 +0100"}));
+    EXPECT_TRUE(mail.header("Message-ID").value(0).endsWith("@example.com>"));
+    EXPECT_EQ(mail.header("Content-Type"), QStringList({"text/html; charset=\"UTF-8\""}));
+    EXPECT_EQ(Normalized(mail.body), "<p>Hello</p>\n");
+}
+
+// Feed text reaches the subject and the sender name; neither can add a header or a recipient.
+TEST_F(SmtpSessionTest, LineBreaksInHeaderValuesAddNoHeaderAndNoRecipient)
+{
+    const qsizetype before = Plain().messages().size();
+    auto session = Session(Plain().port());
+    session->setSubject(QStringLiteral("An Article from \"News\r\nBcc: eve@example.org\""));
+    session->setFromDisplayName(QStringLiteral("Me\nBcc: mallory@example.org\r\nX-Evil: 1"));
+
+    ASSERT_EQ(Run(*session).successes, 1);
+
+    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_EQ(mails[0].recipients, QStringList({"ann@example.org"}));
+    EXPECT_EQ(mails[0].header("Bcc"), QStringList());
+    EXPECT_EQ(mails[0].header("X-Evil"), QStringList());
+    EXPECT_EQ(mails[0].subject, "An Article from \"News Bcc: eve@example.org\"");
+    EXPECT_EQ(mails[0].from, "\"Me Bcc: mallory@example.org X-Evil: 1\" <me@example.com>");
+}
+
+// Encoded headers, quoted-printable lines and dot-stuffing together must give back the text.
+TEST_F(SmtpSessionTest, NonAsciiTextAndLeadingDotsArriveIntact)
+{
+    const qsizetype before = Plain().messages().size();
+    const QString subject = QStringLiteral(
+        "An Article from \"Ünïcödé Nëws — 日本語のニュース、とても長い題名です 😀\"");
+    const QString body = QStringLiteral("<p>Café “quoted” — 😀</p>\r\n.\r\n..leading dots\r\n") +
+                         QString(200, QChar(0x00E9)) + QStringLiteral("\r\n=3D is not encoded\r\n");
+    auto session = Session(Plain().port());
+    session->setSubject(subject);
+    session->setFromDisplayName(QStringLiteral("Zoë Ångström"));
+    session->setMessage(body);
+
+    ASSERT_EQ(Run(*session).successes, 1);
+
+    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_EQ(mails[0].subject, subject);
+    EXPECT_EQ(mails[0].from, "Zoë Ångström <me@example.com>");
+    EXPECT_EQ(Normalized(mails[0].body), Normalized(body));
+    for (const QByteArray &line : mails[0].raw.split('\n'))
+        EXPECT_LE(line.size(), 77) << line.toStdString(); // 76 and the CR
+}
+
+TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
+{
+    const struct {
+        bool useAuthentication;
+        QString password;
+        const char *failure; // part of the explanation; null for success
+    } cases[] = {
+        {true, QStringLiteral("s3cret"), nullptr},
+        {true, QStringLiteral("wrong"), "Login denied"},
+        {false, QString(), "530"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.password.toStdString());
+        const qsizetype before = WithAuth().messages().size();
+        auto session = Session(WithAuth().port());
+        session->setUseAuthentication(c.useAuthentication);
+        session->setUsername(QStringLiteral("reader"));
+        session->setPassword(c.password);
+
+        const Outcome outcome = Run(*session);
+
+        const QList<ReceivedMail> mails = Arrived(WithAuth(), before);
+        if (!c.failure) {
+            EXPECT_EQ(outcome.successes, 1);
+            EXPECT_TRUE(outcome.statuses.contains(QStringLiteral("Logging in ...")));
+            ASSERT_EQ(mails.size(), 1);
+            EXPECT_TRUE(mails[0].authenticated);
+        } else {
+            ASSERT_EQ(outcome.failures.size(), 1);
+            EXPECT_TRUE(outcome.failures[0].contains(QLatin1String(c.failure))) << outcome.failures[0].toStdString();
+            EXPECT_TRUE(mails.isEmpty());
+        }
+    }
+}
+
+// The explanation says what went wrong in words a user can pass on: libcurl's message and,
+// when the server refused something, the server's own reply.
+TEST_F(SmtpSessionTest, FailuresExplainThemselves)
+{
+    const struct {
+        const char *name;
+        QString host;
+        int port;
+        QString recipients;
+        QStringList explanationParts;
+    } cases[] = {
+        {"refused recipient", "127.0.0.1", Plain().port(), "ann@example.org;" + kRefused,
+         {"RCPT failed: 550", "The server answered: 550 5.1.1 <refused@example.org>: Recipient address rejected"}},
+        {"closed port", "127.0.0.1", LocalSmtpServer::ClosedPort(), "ann@example.org",
+         {"Failed to connect to 127.0.0.1 port"}},
+        {"no server", " ", Plain().port(), "ann@example.org", {"No SMTP server is set."}},
+        {"no recipient", "127.0.0.1", Plain().port(), " ; ; ", {"No recipient address is given."}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const qsizetype before = Plain().messages().size();
+        auto session = Session(c.port);
+        session->setSMTPHost(c.host);
+        session->setRecipient(c.recipients);
+
+        const Outcome outcome = Run(*session);
+
+        ASSERT_EQ(outcome.failures.size(), 1);
+        for (const QString &part : c.explanationParts)
+            EXPECT_TRUE(outcome.failures[0].contains(part)) << outcome.failures[0].toStdString();
+        EXPECT_TRUE(Arrived(Plain(), before).isEmpty());
+    }
+}
+
+// A server that accepts the connection and never greets.
+class SilentServer {
+public:
+    SilentServer() { EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost)); }
+    [[nodiscard]] int port() const { return m_server.serverPort(); }
+
+private:
+    QTcpServer m_server;
+};
+
+TEST_F(SmtpSessionTest, GivesUpOnASilentServerAfterTheTimeout)
+{
+    SilentServer silent;
+    auto session = Session(silent.port());
+    session->setTimeout(1);
+
+    const Outcome outcome = Run(*session);
+
+    ASSERT_EQ(outcome.failures.size(), 1);
+    EXPECT_TRUE(outcome.failures[0].contains(QLatin1String("timed out"), Qt::CaseInsensitive))
+        << outcome.failures[0].toStdString();
+}
+
+// With limits far beyond the test's own, only the stop request can end the transfer in time.
+TEST_F(SmtpSessionTest, DestroyingTheSessionStopsATransferInProgress)
+{
+    SilentServer silent;
+    auto session = Session(silent.port());
+    session->setConnectTimeout(600);
+    session->setTimeout(600);
+    QStringList statuses;
+    QObject::connect(session.get(), &SmtpSession::Status, [&](const QString &s) { statuses << s; });
+    session->send();
+    ASSERT_TRUE(test::WaitUntil([&] { return !statuses.isEmpty(); }));
+
+    session.reset();
+    QTest::qWait(20);
+    EXPECT_EQ(statuses.size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include "MainWindowSupport.h"
+
+#include "platform/QtTreeView.h"
+#include "platform/TrayIcon.h"
+#include "shell/frmOptionBar.h"
+#include "support/WaitUntil.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+namespace test {
+namespace {
+
+// Records what the main window does with its tray icon.
+class FakeTray final : public platform::TrayIcon {
+public:
+    explicit FakeTray(bool isAvailable) : available(isAvailable) {}
+    bool isAvailable() const override { return available; }
+    void setToolTip(const QString &text) override { toolTip = text; }
+    void setIcon(const QIcon &) override {}
+    void setContextMenu(QMenu *contextMenu) override { menu = contextMenu; }
+    void show() override { shown = true; }
+    void hide() override { shown = false; }
+    void showMessage(const QString &title, const QString &text, int ms) override
+    {
+        balloons << QStringLiteral("%1|%2|%3").arg(title, text).arg(ms);
+    }
+    bool available;
+    bool shown = false;
+    QString toolTip;
+    QMenu *menu = nullptr;
+    QStringList balloons;
+};
+
+class TrayTest : public MainWindowTest {
+protected:
+    frmMain &loadWithTray(bool available = true, const QStringList &switches = {})
+    {
+        window = std::make_unique<frmMain>(MainWindowServices{
+            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
+            QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
+                auto fake = std::make_unique<FakeTray>(available);
+                tray = fake.get();
+                return fake;
+            }});
+        window->Load();
+        if (!window->wentToTray())
+            window->show();
+        return *window;
+    }
+
+    FakeTray *tray = nullptr;
+};
+
+TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
+{
+    frmMain &main = loadWithTray();
+    main.showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return !main.isVisible(); }));
+    ASSERT_NE(tray, nullptr);
+    EXPECT_TRUE(tray->shown);
+    EXPECT_EQ(tray->toolTip, u"Marlowin");
+    EXPECT_EQ(tray->balloons, QStringList{QStringLiteral("Marlowin %1|%2|5000")
+                                              .arg(languages.getMessages(QStringLiteral("MSG_MINIMIZED")),
+                                                   languages.getMessages(QStringLiteral("MSG_TRAY")))});
+
+    main.HandleSystrayMenu(QStringLiteral("show"));
+    EXPECT_TRUE(main.isVisible());
+    main.AddToSystemTray();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(tray->balloons.size(), 1);
+    EXPECT_EQ(main.menus().mnuSysTrayShow->text(), u"Show");
+}
+
+TEST_F(TrayTest, DoubleClickShowsThenHides)
+{
+    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    ASSERT_FALSE(main.isVisible());
+    tray->doubleClicked();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(main.menus().mnuSysTrayShow->text(), u"Hide");
+    tray->doubleClicked();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(main.menus().mnuSysTrayShow->text(), u"Show");
+}
+
+TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
+{
+    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    ASSERT_EQ(tray->menu, main.menus().mnuSysTray);
+    Q_EMIT tray->menu->aboutToShow();
+    EXPECT_FALSE(main.menus().mnuSysTrayAddFeed->isEnabled());
+    EXPECT_EQ(tray->menu->defaultAction(), main.menus().mnuSysTrayShow);
+
+    main.optionBar()->tree().select(QStringLiteral("cat_1"));
+    Q_EMIT tray->menu->aboutToShow();
+    EXPECT_TRUE(main.menus().mnuSysTrayAddFeed->isEnabled());
+    main.menus().mnuSysTrayAddFeed->trigger();
+    main.menus().mnuSysTraySchedule->trigger();
+    main.menus().mnuSysTrayContactUs->trigger();
+    EXPECT_EQ(dialogs.calls, (QStringList{QStringLiteral("feed 0 '' 'Tech' '' ''"), QStringLiteral("scheduler")}));
+    ASSERT_EQ(t.shell.opened.size(), 1);
+    EXPECT_EQ(t.shell.opened[0].scheme(), u"mailto");
+}
+
+TEST_F(TrayTest, CloseAsksAndKeepRunningStaysInTheTray)
+{
+    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    WhenModalShows([](QDialog &dialog) {
+        dialog.findChild<QPushButton *>(QStringLiteral("cmdKeepRunning"))->click();
+    });
+    main.menus().mnuSysTrayExit->trigger();
+    ASSERT_NE(main.confirmClose(), nullptr);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(tray->shown);
+    EXPECT_EQ(main.trayIcon(), tray);
+}
+
+TEST_F(TrayTest, WithoutATrayTheWindowStaysMinimisedOnTheTaskBar)
+{
+    frmMain &main = loadWithTray(false);
+    main.showMinimized();
+    QTest::qWait(20);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.isMinimized());
+    EXPECT_FALSE(tray->shown);
+    EXPECT_TRUE(tray->balloons.isEmpty());
+    EXPECT_TRUE(main.statusText().contains(u"No system tray"));
+}
+
+} // namespace
+} // namespace test
