@@ -1,6 +1,6 @@
 #include "email/frmEmailSettings.h"
 
-#include "localization/QtTranslatableWindow.h"
+#include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
@@ -42,14 +42,6 @@ public:
         return Acceptable;
     }
 };
-
-// The language file leaves the OK and Cancel buttons alone.
-void NameButton(QPushButton *button, const char *name, const QString &text)
-{
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setProperty("untranslated", true);
-}
 
 } // namespace
 
@@ -125,8 +117,8 @@ void frmEmailSettings::buildControls()
     showAuthentication(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    NameButton(buttons->button(QDialogButtonBox::Ok), "btnOK", QStringLiteral("OK"));
-    NameButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel", QStringLiteral("Cancel"));
+    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
+    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmEmailSettings::saveAndClose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -156,11 +148,7 @@ QLineEdit *frmEmailSettings::addField(QFormLayout *form, const char *labelName,
 
 void frmEmailSettings::prepare()
 {
-    QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
-    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMEMAILSETTINGS"));
-    if (!caption.isEmpty())
-        setWindowTitle(caption);
+    DialogLanguage::Translate(*this, m_languages);
 
     mSettings::LoadEmailSettings(m_ctx);
     m_txtSMTP->setText(mSettings::SmtpServer);

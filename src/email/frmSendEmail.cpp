@@ -2,7 +2,7 @@
 
 #include "email/EmailBody.h"
 #include "email/SmtpSession.h"
-#include "localization/QtTranslatableWindow.h"
+#include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Clock.h"
 #include "platform/Context.h"
@@ -43,14 +43,6 @@ QLabel *Note(const char *name, const QString &text, QWidget *parent)
     QLabel *label = NamedLabel(name, text, parent);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
-}
-
-// The language file leaves the OK and Cancel buttons alone.
-void NameButton(QPushButton *button, const char *name, const QString &text)
-{
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setProperty("untranslated", true);
 }
 
 } // namespace
@@ -122,8 +114,8 @@ void frmSendEmail::buildControls()
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_btnOK = buttons->button(QDialogButtonBox::Ok);
     m_btnCancel = buttons->button(QDialogButtonBox::Cancel);
-    NameButton(m_btnOK, "btnOK", QStringLiteral("OK"));
-    NameButton(m_btnCancel, "btnCancel", QStringLiteral("Cancel"));
+    DialogLanguage::NameStandardButton(m_btnOK, "btnOK");
+    DialogLanguage::NameStandardButton(m_btnCancel, "btnCancel");
     m_btnOK->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmSendEmail::sendClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -139,11 +131,7 @@ void frmSendEmail::buildControls()
 
 void frmSendEmail::prepare()
 {
-    QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
-    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMSENDEMAIL"));
-    if (!caption.isEmpty())
-        setWindowTitle(caption);
+    DialogLanguage::Translate(*this, m_languages);
     m_txtSubject->setText(QStringLiteral("An Article from \"") + m_channelName +
                           QLatin1Char('"'));
 }

@@ -1,6 +1,6 @@
 #include "scheduler/frmScheduler.h"
 
-#include "localization/QtTranslatableWindow.h"
+#include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
@@ -53,15 +53,6 @@ QLabel *Label(const char *name, const QString &text, QWidget *parent)
     label->setObjectName(QString::fromLatin1(name));
     label->setWordWrap(true);
     return label;
-}
-
-// OK and Cancel keep their standard texts whatever the language file holds.
-QPushButton *Button(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setProperty("untranslated", true);
-    return button;
 }
 
 QTreeWidget *FeedList(const char *name, QWidget *parent)
@@ -182,8 +173,8 @@ void frmScheduler::layOutControls()
     step3->addWidget(m_chkSound, 2, 1);
     step3->setColumnStretch(1, 1);
 
-    QPushButton *ok = Button("btnOK", QStringLiteral("OK"), m_buttonsFrame);
-    QPushButton *cancel = Button("btnCancel", QStringLiteral("Cancel"), m_buttonsFrame);
+    QPushButton *ok = DialogLanguage::StandardButton(QDialogButtonBox::Ok, "btnOK", m_buttonsFrame);
+    QPushButton *cancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", m_buttonsFrame);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &frmScheduler::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -209,12 +200,7 @@ void frmScheduler::prepare()
 
 void frmScheduler::translate()
 {
-    QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
-    // A message table without the key would give an empty title; the design title stays then.
-    const QString title = m_languages.getMessages(QStringLiteral("CAPTION_FRMSCHEDULER"));
-    if (!title.isEmpty())
-        setWindowTitle(title);
+    DialogLanguage::Translate(*this, m_languages);
 }
 
 void frmScheduler::fillSources()

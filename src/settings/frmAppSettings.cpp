@@ -1,6 +1,6 @@
 #include "settings/frmAppSettings.h"
 
-#include "localization/QtTranslatableWindow.h"
+#include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
@@ -36,14 +36,6 @@ QVBoxLayout *IndentedSection(QVBoxLayout *parent)
     section->setContentsMargins(16, 0, 0, 0);
     parent->addLayout(section);
     return section;
-}
-
-// The language file leaves the OK and Cancel buttons alone.
-void NameButton(QPushButton *button, const char *name, const QString &text)
-{
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setProperty("untranslated", true);
 }
 
 } // namespace
@@ -98,8 +90,8 @@ void frmAppSettings::buildControls()
     layout->addStretch();
     layout->addSpacing(8);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    NameButton(buttons->button(QDialogButtonBox::Ok), "btnOK", QStringLiteral("OK"));
-    NameButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel", QStringLiteral("Cancel"));
+    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
+    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmAppSettings::saveAndClose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -110,11 +102,7 @@ void frmAppSettings::buildControls()
 
 void frmAppSettings::prepare()
 {
-    QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
-    const QString caption = m_languages.getMessages(QStringLiteral("CAPTION_FRMAPPSETTINGS"));
-    if (!caption.isEmpty())
-        setWindowTitle(caption);
+    DialogLanguage::Translate(*this, m_languages);
 
     mSettings::LoadAppSettings(m_ctx);
     m_startup->setChecked(mSettings::StartWithWindows == 1);

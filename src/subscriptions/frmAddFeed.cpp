@@ -1,5 +1,6 @@
 #include "subscriptions/frmAddFeed.h"
 
+#include "localization/DialogLanguage.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
@@ -33,15 +34,6 @@ QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     return label;
-}
-
-// The language file leaves these buttons alone: their captions tell the dialog's phase.
-QPushButton *PhaseButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setProperty("untranslated", true);
-    return button;
 }
 
 // The character code that type-ahead completion takes for a key, or 0 for a key it must not
@@ -90,10 +82,11 @@ frmAddFeed::frmAddFeed(const platform::Context &ctx, clsLanguages &languages,
     m_form->addRow(NamedLabel("lblInfo1", QStringLiteral("Channel Name:"), this), m_txtChannel);
     m_form->addRow(NamedLabel("lblInfo0", QStringLiteral("Category:"), this), m_cmbCategories);
 
-    m_btnOK = PhaseButton("btnOK", QStringLiteral("Proceed ..."), this);
+    // Its caption tells the phase, so the language file leaves it alone.
+    m_btnOK = DialogLanguage::UntranslatedButton("btnOK", QStringLiteral("Proceed ..."), this);
     m_btnOK->setProperty(kTag, kProceedTag);
     m_btnOK->setDefault(true);
-    m_btnCancel = PhaseButton("btnCancel", QStringLiteral("Cancel"), this);
+    m_btnCancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", this);
     connect(m_btnOK, &QPushButton::clicked, this, &frmAddFeed::confirm);
     connect(m_btnCancel, &QPushButton::clicked, this, &frmAddFeed::reject);
 

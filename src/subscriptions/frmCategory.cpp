@@ -1,6 +1,6 @@
 #include "subscriptions/frmCategory.h"
 
-#include "localization/QtTranslatableWindow.h"
+#include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "subscriptions/SubscriptionEdits.h"
 
@@ -9,19 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The language file leaves these buttons alone: btnOK's caption tells the mode.
-QPushButton *DialogButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setProperty("untranslated", true);
-    return button;
-}
-
-} // namespace
 
 frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
                          std::function<void()> reloadTree, QWidget *parent)
@@ -36,9 +23,10 @@ frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
     label->setBuddy(m_txtCategoryName);
 
     // Enter in the name field clicks btnOK, the default button.
-    m_btnOK = DialogButton("btnOK", QStringLiteral("Add Category"), this);
+    // Its caption tells the mode, so the language file leaves it alone.
+    m_btnOK = DialogLanguage::UntranslatedButton("btnOK", QStringLiteral("Add Category"), this);
     m_btnOK->setDefault(true);
-    auto *btnCancel = DialogButton("btnCancel", QStringLiteral("Cancel"), this);
+    auto *btnCancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", this);
     connect(m_btnOK, &QPushButton::clicked, this, &frmCategory::confirm);
     connect(btnCancel, &QPushButton::clicked, this, &frmCategory::reject);
 
@@ -57,10 +45,8 @@ frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
 
 void frmCategory::prepare()
 {
-    const QString title = m_languages.getMessages(QStringLiteral("CAPTION_") + objectName().toUpper());
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Add/Edit Category") : title);
-    QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    setWindowTitle(QStringLiteral("Add/Edit Category"));
+    DialogLanguage::Translate(*this, m_languages);
 
     m_nameBeforeEditing = editing() ? m_categoryName : QString();
     m_txtCategoryName->setText(m_nameBeforeEditing);

@@ -55,30 +55,38 @@ mkdir -p "$home" "$scratch/bin"
 printf '#!/bin/sh\nexit 0\n' >"$scratch/bin/xdg-open"
 chmod +x "$scratch/bin/xdg-open"
 app="$home/.local/share/Marlowin"
-# The first run asks for the language ("Change Language") before the main window
-# ("Marlowin by ...") appears; either one means the program is up.
+# The first run asks for the language ("Change Language"); once it is answered, the main window
+# ("Marlowin by ...") shows the tree of default.fdb. A picture of it is kept in the build tree.
+shot="$build/Testing/installed-first-run.xwd"
+mkdir -p "$build/Testing"
 env -u MARLOWIN_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$home" PATH="$scratch/bin:$PATH" \
   xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$0" >"$1/program.log" 2>&1 &
     pid=$!
-    for _ in $(seq 1 300); do
-      if xwininfo -root -tree | grep -qE "\"(Change Language|Marlowin by [^\"]*)\":" &&
-         [ -s "$2/feeds.fdb" ]; then
-        kill "$pid"
-        wait "$pid" || true
-        exit 0
-      fi
-      kill -0 "$pid" 2>/dev/null || { echo "the program ended early" >&2; cat "$1/program.log" >&2; exit 1; }
-      sleep 0.1
-    done
-    kill "$pid" || true
-    echo "no window after 30 s" >&2
-    cat "$1/program.log" >&2
-    exit 1
-  ' "$prefix/bin/$program_name" "$scratch" "$app" || fail "the installed program did not start"
+    wait_for() {
+      for _ in $(seq 1 300); do
+        xwininfo -root -tree | grep -qE "\"$1\":" && return 0
+        kill -0 "$pid" 2>/dev/null || { echo "the program ended early" >&2; return 1; }
+        sleep 0.1
+      done
+      echo "no window \"$1\" after 30 s" >&2
+      return 1
+    }
+    finish() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; cat "$1/program.log" >&2; }
+    wait_for "Change Language" || { finish "$1"; exit 1; }
+    sleep 0.5
+    xdotool search --name "^Change Language$" windowfocus --sync key --clearmodifiers Return || true
+    wait_for "Marlowin by [^\"]*" || { finish "$1"; exit 1; }
+    sleep 1
+    xwd -root -silent >"$2" || exit 1
+    kill "$pid"
+    wait "$pid" || true
+  ' "$prefix/bin/$program_name" "$scratch" "$shot" || fail "the installed program did not start as on a first run"
+[ -s "$app/feeds.fdb" ] || fail "no feeds.fdb in the app folder"
+grep -q "Language=English" "$home/.config/Marlowin/Marlowin.conf" || fail "the first run stored no language"
 
 for name in "${shipped[@]}"; do
   cmp -s "$prefix/share/marlowin/$name" "$app/$name" || fail "app folder not seeded with $name"
 done
 cmp -s "$app/default.fdb" "$app/feeds.fdb" || fail "feeds.fdb is not a copy of default.fdb"
-echo "installed layout complete; the installed program started and seeded the app folder"
+echo "installed layout complete; the installed program asked for the language, seeded the app folder and showed its main window ($shot)"

@@ -1,0 +1,42 @@
+#include "localization/DialogLanguage.h"
+
+#include "localization/QtTranslatableWindow.h"
+#include "localization/clsLanguages.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+namespace DialogLanguage {
+
+void NameStandardButton(QPushButton *button, const char *name)
+{
+    button->setObjectName(QString::fromLatin1(name));
+    button->setProperty("untranslated", true);
+}
+
+QPushButton *StandardButton(QDialogButtonBox::StandardButton which, const char *name, QWidget *parent)
+{
+    // The texts Qt gives the buttons of a QDialogButtonBox, from the same translation context.
+    const char *text = which == QDialogButtonBox::Cancel ? "Cancel" : "OK";
+    auto *button = new QPushButton(QCoreApplication::translate("QPlatformTheme", text), parent);
+    NameStandardButton(button, name);
+    return button;
+}
+
+QPushButton *UntranslatedButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    NameStandardButton(button, name);
+    return button;
+}
+
+void Translate(QWidget &dialog, clsLanguages &languages)
+{
+    QtTranslatableWindow window(dialog);
+    languages.ChangeLanguage(window, languages.CurrentLanguage());
+    const QString title = languages.getMessages(QStringLiteral("CAPTION_") + dialog.objectName().toUpper());
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
+}
+
+} // namespace DialogLanguage
