@@ -3,7 +3,7 @@
 #include <QDir>
 
 BenchContext::BenchContext()
-    : ctx{messages, settings, connection, shell, clock, network, dir.path()}
+    : ctx{messages, settings, connection, shell, clock, network, responseBudget, dir.path()}
 {
     QDir(dir.path()).mkdir(QStringLiteral("Data"));
 }

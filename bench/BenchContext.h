@@ -5,6 +5,7 @@
 #include "platform/Context.h"
 #include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ResponseBudget.h"
 #include "platform/UserSettings.h"
 
 #include <QNetworkAccessManager>
@@ -46,5 +47,6 @@ public:
     NoShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
+    platform::ResponseBudget responseBudget;
     platform::Context ctx;
 };

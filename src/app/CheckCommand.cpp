@@ -7,6 +7,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QSettingsUserSettings.h"
+#include "platform/ResponseBudget.h"
 #include "platform/TextCodec.h"
 #include "platform/XmlDocument.h"
 #include "reading/FeedItem.h"
@@ -175,7 +176,9 @@ int InAppFolder(QIODevice &err, const std::function<int(const platform::Context 
     NoDesktopShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+    platform::ResponseBudget responseBudget;
+    const platform::Context ctx{messages,   userSettings, connection,     shell,
+                                clock,      network,      responseBudget, appFolder};
     return command(ctx);
 }
 

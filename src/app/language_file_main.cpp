@@ -13,6 +13,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/QSettingsUserSettings.h"
+#include "platform/ResponseBudget.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
 #include "scheduler/NewItemsAnnouncement.h"
@@ -68,10 +69,11 @@ int main(int argc, char *argv[])
     platform::QtDesktopShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
+    platform::ResponseBudget responseBudget;
     // The windows read feeds.fdb and the configuration from an app folder of their own, so the
     // target folder gets nothing but the language file.
     QTemporaryDir appFolder;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network,
+    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, responseBudget,
                                 appFolder.path()};
     clsLanguages languages(folder, ProgramIdentity{});
     QtProgramDialogs dialogs(ctx, languages); // never opened here

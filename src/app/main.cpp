@@ -5,6 +5,7 @@
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/QSettingsUserSettings.h"
+#include "platform/ResponseBudget.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
 #include "scheduler/NotificationAnnouncement.h"
@@ -36,7 +37,9 @@ int main(int argc, char *argv[])
     platform::QtDesktopShell shell;
     platform::SystemClock clock;
     QNetworkAccessManager network;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, appFolder};
+    platform::ResponseBudget responseBudget;
+    const platform::Context ctx{messages,   userSettings, connection,     shell,
+                                clock,      network,      responseBudget, appFolder};
 
     clsLanguages languages(appFolder, ProgramInfo::Identity());
     QtProgramDialogs dialogs(ctx, languages);

@@ -4,12 +4,14 @@
 
 class QNetworkAccessManager;
 
-namespace platform {
+namespace platform
+{
 
 class Clock;
 class ConnectionState;
 class DesktopShell;
 class MessageBoxes;
+class ResponseBudget;
 class UserSettings;
 
 // The services that logic reaches the world through. The program builds one in src/app with
@@ -21,6 +23,7 @@ struct Context {
     DesktopShell &shell;
     Clock &clock;
     QNetworkAccessManager &network;
+    ResponseBudget &responseBudget; // shared by every response in flight
     QString appFolder; // absolute path of the app folder, without a trailing "/"
 };
 

@@ -15,5 +15,11 @@ struct FeedItem {
     QString Time;
     QString Description;
     QString Media;
-    QString ID; // clsMD5::GetMD5(Link)
+    QString ID; // the item identifier: see ItemIdentity
+    // What the publisher names the item by: the RSS guid or the Atom id, trimmed. Decides the
+    // identifier; not stored.
+    QString Guid;
+    // The publication time in UTC as "yyyyMMddHHmmss", the time zone applied; empty when the
+    // item has no date. Orders items chronologically whatever zone or language they came in.
+    QString Utc;
 };

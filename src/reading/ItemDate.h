@@ -9,6 +9,9 @@ struct ItemDate {
     QString Month; // a month name: the English abbreviation for RSS, the locale's for Atom
     QString Year;  // four digits
     QString Time;  // hh:mm:ss, no zone
+    // The same moment in UTC as "yyyyMMddHHmmss", the zone that was written applied (none
+    // written: UTC); empty when the other fields are.
+    QString Utc;
 };
 
 namespace ItemDates {

@@ -232,7 +232,8 @@ TEST_F(FeedProbeTest, RetryAfterTheConnectionReturnsGoesOnToFetch)
 {
     t.connection.connected = false;
     ReconnectingBoxes boxes(t.connection);
-    const platform::Context ctx{boxes, t.userSettings, t.connection, t.shell, t.clock, t.network, t.ctx.appFolder};
+    const platform::Context ctx{boxes, t.userSettings, t.connection, t.shell, t.clock, t.network, t.responseBudget,
+                                t.ctx.appFolder};
     QString title = kOldName;
 
     EXPECT_EQ(FeedProbe::CheckFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs), 0);

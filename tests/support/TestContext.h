@@ -4,6 +4,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/DesktopShell.h"
+#include "platform/ResponseBudget.h"
 #include "platform/UserSettings.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingMessageBoxes.h"
@@ -14,12 +15,17 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-namespace test {
+#include <memory>
+#include <vector>
 
-class MemoryUserSettings final : public platform::UserSettings {
+namespace test
+{
+
+class MemoryUserSettings final : public platform::UserSettings
+{
 public:
-    QString value(const QString &section, const QString &key,
-                  const QString &defaultValue) const override
+    QString value(
+        const QString &section, const QString &key, const QString &defaultValue) const override
     {
         return values.value(section + QLatin1Char('/') + key, defaultValue);
     }
@@ -30,13 +36,15 @@ public:
     QHash<QString, QString> values;
 };
 
-class FakeConnection final : public platform::ConnectionState {
+class FakeConnection final : public platform::ConnectionState
+{
 public:
     bool isConnected() const override { return connected; }
     bool connected = true;
 };
 
-class RecordingShell final : public platform::DesktopShell {
+class RecordingShell final : public platform::DesktopShell
+{
 public:
     bool openUrl(const QUrl &url) override
     {
@@ -46,16 +54,32 @@ public:
     QList<QUrl> opened;
 };
 
-class FakeClock final : public platform::Clock {
+// Time that moves only when a test moves it. Its timers fire inside advance(), in the order of
+// their due times, so a test of a time limit never sleeps.
+class FakeClock final : public platform::Clock
+{
 public:
     QDateTime now() const override { return current; }
     qint64 tickCount() const override { return ticks; }
-    QDateTime current{QDate(2026, 3, 14), QTime(9, 26, 53)};
+    std::unique_ptr<platform::ClockTimer> createTimer() override;
+
+    // Moves both clocks on by the milliseconds and fires every timer that falls due meanwhile.
+    void advance(qint64 milliseconds);
+    // Timers started and not yet fired or stopped.
+    [[nodiscard]] int activeTimers() const;
+
+    QDateTime current { QDate(2026, 3, 14), QTime(9, 26, 53) };
     qint64 ticks = 0;
+
+private:
+    class Timer;
+    friend class Timer;
+    std::vector<Timer *> m_timers;
 };
 
 // Fakes for the desktop seams, a real network stack and a fresh temporary app folder.
-class TestContext {
+class TestContext
+{
 public:
     TestContext();
 
@@ -70,6 +94,7 @@ public:
     RecordingShell shell;
     FakeClock clock;
     QNetworkAccessManager network;
+    platform::ResponseBudget responseBudget;
     platform::Context ctx;
 };
 
