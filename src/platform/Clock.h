@@ -5,13 +5,11 @@
 #include <functional>
 #include <memory>
 
-namespace platform
-{
+namespace platform {
 
 // A one-shot timer made by a Clock. Its callback runs on the event loop of the thread that
 // started it, never from inside start(). Destroying the timer stops it.
-class ClockTimer
-{
+class ClockTimer {
 public:
     virtual ~ClockTimer() = default;
     // Calls onTimeout once, milliseconds from now; a running timer starts over.
@@ -23,8 +21,7 @@ public:
 // Wall-clock time for dates the user sees, a monotonic tick count in milliseconds for measuring
 // waits, and the timers that logic's time limits run on, so that tests move time instead of
 // sleeping.
-class Clock
-{
+class Clock {
 public:
     virtual ~Clock() = default;
     [[nodiscard]] virtual QDateTime now() const = 0;
@@ -32,8 +29,7 @@ public:
     [[nodiscard]] virtual std::unique_ptr<ClockTimer> createTimer() = 0;
 };
 
-class SystemClock final : public Clock
-{
+class SystemClock final : public Clock {
 public:
     QDateTime now() const override;
     qint64 tickCount() const override;

@@ -4,8 +4,7 @@
 
 class QNetworkAccessManager;
 
-namespace platform
-{
+namespace platform {
 
 class Clock;
 class ConnectionState;

@@ -6,11 +6,9 @@
 
 #include <gtest/gtest.h>
 
-namespace test
-{
+namespace test {
 
-class FakeClock::Timer final : public platform::ClockTimer
-{
+class FakeClock::Timer final : public platform::ClockTimer {
 public:
     explicit Timer(FakeClock &clock)
         : m_clock(clock)
@@ -71,12 +69,12 @@ void FakeClock::advance(qint64 milliseconds)
 
 int FakeClock::activeTimers() const
 {
-    return int(std::count_if(
-        m_timers.begin(), m_timers.end(), [](const Timer *timer) { return timer->active; }));
+    return int(std::count_if(m_timers.begin(), m_timers.end(),
+                             [](const Timer *timer) { return timer->active; }));
 }
 
 TestContext::TestContext()
-    : ctx { messages, userSettings, connection, shell, clock, network, responseBudget, dir.path() }
+    : ctx {messages, userSettings, connection, shell, clock, network, responseBudget, dir.path()}
 {
     EXPECT_TRUE(dir.isValid());
 }

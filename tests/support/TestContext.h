@@ -18,14 +18,12 @@
 #include <memory>
 #include <vector>
 
-namespace test
-{
+namespace test {
 
-class MemoryUserSettings final : public platform::UserSettings
-{
+class MemoryUserSettings final : public platform::UserSettings {
 public:
-    QString value(
-        const QString &section, const QString &key, const QString &defaultValue) const override
+    QString value(const QString &section, const QString &key,
+                  const QString &defaultValue) const override
     {
         return values.value(section + QLatin1Char('/') + key, defaultValue);
     }
@@ -36,15 +34,13 @@ public:
     QHash<QString, QString> values;
 };
 
-class FakeConnection final : public platform::ConnectionState
-{
+class FakeConnection final : public platform::ConnectionState {
 public:
     bool isConnected() const override { return connected; }
     bool connected = true;
 };
 
-class RecordingShell final : public platform::DesktopShell
-{
+class RecordingShell final : public platform::DesktopShell {
 public:
     bool openUrl(const QUrl &url) override
     {
@@ -56,8 +52,7 @@ public:
 
 // Time that moves only when a test moves it. Its timers fire inside advance(), in the order of
 // their due times, so a test of a time limit never sleeps.
-class FakeClock final : public platform::Clock
-{
+class FakeClock final : public platform::Clock {
 public:
     QDateTime now() const override { return current; }
     qint64 tickCount() const override { return ticks; }
@@ -68,7 +63,7 @@ public:
     // Timers started and not yet fired or stopped.
     [[nodiscard]] int activeTimers() const;
 
-    QDateTime current { QDate(2026, 3, 14), QTime(9, 26, 53) };
+    QDateTime current{QDate(2026, 3, 14), QTime(9, 26, 53)};
     qint64 ticks = 0;
 
 private:
@@ -78,8 +73,7 @@ private:
 };
 
 // Fakes for the desktop seams, a real network stack and a fresh temporary app folder.
-class TestContext
-{
+class TestContext {
 public:
     TestContext();
 
