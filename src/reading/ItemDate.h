@@ -10,8 +10,9 @@ struct ItemDate {
     QString Year;  // four digits
     QString Time;  // hh:mm:ss, no zone
     // The same moment in UTC as "yyyyMMddHHmmss", the zone that was written applied (none
-    // written: UTC); empty when the other fields are.
-    QString Utc;
+    // written: UTC); empty when the other fields are. Initialised so that code that spells out
+    // the four fields alone stays free of missing-initialiser warnings.
+    QString Utc{};
 };
 
 namespace ItemDates {
@@ -23,13 +24,17 @@ namespace ItemDates {
 // tolerant parser reads the common forms (ISO 8601, full month names, missing comma or weekday,
 // numeric zones, two-digit years, times without seconds or with am/pm, surrounding blanks):
 // Month becomes the English abbreviation, Time hh:mm:ss (midnight for a date without a time).
-// The zone is dropped, never converted. What no common form matches leaves every field empty.
+// The four fields keep the time as written; Utc has the zone applied: "Z", GMT, UT, UTC, the US
+// zones, numeric offsets and a few common names (kNamedZones in ItemDate.cpp); none, or one not
+// understood, is UTC. What no common form matches leaves every field empty.
 [[nodiscard]] ItemDate SplitPubDate(const QString &text);
 
 // An Atom published date ("2006-05-01T12:34:56Z"): Month is the locale's abbreviated name of
-// the month number, Day the two digits, Time hh:mm:ss (a fraction of a second is dropped, since a
-// stamp with a "." is no number). Other forms (numeric zone, no zone, date only) go through the
-// same tolerant parser; otherwise every field stays empty.
-[[nodiscard]] ItemDate SplitPublished(const QString &text, const QLocale &locale = QLocale::system());
+// the month number, Day the two digits, Time hh:mm:ss as written (a fraction of a second is
+// dropped, since a stamp with a "." is no number), Utc with the zone applied. Other forms
+// (numeric zone "+hh:mm" or "+hhmm", no zone = UTC, date only = midnight UTC) go through the same
+// tolerant parser; otherwise every field stays empty.
+[[nodiscard]] ItemDate SplitPublished(const QString &text,
+                                      const QLocale &locale = QLocale::system());
 
 } // namespace ItemDates

@@ -1,30 +1,142 @@
 #include "reading/ItemStamp.h"
 
 #include "reading/FeedItem.h"
+#include "reading/ItemDate.h"
+#include "reading/MonthNames.h"
 #include "shell/mUtil.h"
 
-namespace ItemStamp {
+#include <QStringView>
 
-QString StampOf(const FeedItem &item, const QLocale &locale)
+#include <algorithm>
+
+namespace ItemStamp {
+namespace {
+
+// Only ASCII digits: QChar::isDigit also takes the digits of other scripts.
+bool AllDigits(QStringView text)
 {
-    QString stamp = item.Year + mUtil::MonthNumber(item.Month, locale) + item.Day + item.Time;
-    return stamp.remove(QLatin1Char(':'));
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            return false;
+    }
+    return true;
 }
 
-bool IsNewerItem(QString &latest, const QString &stamp)
+// Value of a run of at most four digits; callers check the form first.
+int DigitsValue(QStringView digits)
 {
-    if (mUtil::IsBlank(latest)) {
-        latest = stamp;
-        return true;
-    }
-    bool stampIsNumber = false;
-    bool latestIsNumber = false;
-    const double stampValue = stamp.trimmed().toDouble(&stampIsNumber);
-    const double latestValue = latest.trimmed().toDouble(&latestIsNumber);
-    if (stampIsNumber && latestIsNumber && stampValue <= latestValue)
+    int value = 0;
+    for (const QChar c : digits)
+        value = value * 10 + (c.unicode() - u'0');
+    return value;
+}
+
+struct Moment {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// The key of a moment whose fields are in range; empty text otherwise.
+QString KeyOf(const Moment &m)
+{
+    if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > 31 || m.hour > 23 || m.minute > 59
+        || m.second > 59)
+        return {};
+    QString key(14, u'0');
+    const auto put = [&key](qsizetype at, qsizetype digits, int value) {
+        for (qsizetype i = at + digits - 1; i >= at; --i, value /= 10)
+            key[i] = QChar(u'0' + value % 10);
+    };
+    put(0, 4, m.year);
+    put(4, 2, m.month);
+    put(6, 2, m.day);
+    put(8, 2, m.hour);
+    put(10, 2, m.minute);
+    put(12, 2, m.second);
+    return key;
+}
+
+// "h:mm", "hh:mm", "h:mm:ss" or "hh:mm:ss" into the moment; false for anything else.
+bool ReadTime(QStringView time, Moment &m)
+{
+    const qsizetype colon = time.indexOf(u':');
+    if (colon < 1 || colon > 2)
         return false;
-    latest = stamp;
+    const QStringView hour = time.first(colon);
+    const QStringView rest = time.sliced(colon + 1);
+    const QStringView minute = rest.first(std::min<qsizetype>(rest.size(), 2));
+    if (!AllDigits(hour) || minute.size() != 2 || !AllDigits(minute))
+        return false;
+    if (rest.size() == 2) {
+        m.second = 0;
+    } else if (rest.size() == 5 && rest[2] == u':' && AllDigits(rest.sliced(3))) {
+        m.second = DigitsValue(rest.sliced(3));
+    } else {
+        return false;
+    }
+    m.hour = DigitsValue(hour);
+    m.minute = DigitsValue(minute);
     return true;
+}
+
+QString KeyOfFields(QStringView day, QStringView month, QStringView year, QStringView time)
+{
+    day = day.trimmed();
+    year = year.trimmed();
+    if (year.size() != 4 || !AllDigits(year) || day.size() > 2 || !AllDigits(day))
+        return {};
+    Moment m;
+    m.year = DigitsValue(year);
+    m.day = DigitsValue(day);
+    m.month = MonthNames::AnyLanguage(month);
+    if (!ReadTime(time.trimmed(), m))
+        return {};
+    return KeyOf(m);
+}
+
+} // namespace
+
+QString ChronologicalKey(const FeedItem &item)
+{
+    return KeyOfFields(item.Day, item.Month, item.Year, item.Time);
+}
+
+QString ChronologicalKey(const ItemDate &date)
+{
+    return KeyOfFields(date.Day, date.Month, date.Year, date.Time);
+}
+
+QString KeyOfStamp(const QString &stamp)
+{
+    const QStringView digits = QStringView(stamp).trimmed();
+    if (digits.size() < 11 || digits.size() > 14 || !AllDigits(digits))
+        return {};
+    // The day has one digit in 11 and 13 digits; the time has seconds in 13 and 14.
+    const qsizetype dayDigits = digits.size() % 2 == 0 ? 2 : 1;
+    const bool withSeconds = digits.size() >= 13;
+    const QStringView time = digits.sliced(6 + dayDigits);
+    Moment m;
+    m.year = DigitsValue(digits.first(4));
+    m.month = DigitsValue(digits.sliced(4, 2));
+    m.day = DigitsValue(digits.sliced(6, dayDigits));
+    m.hour = DigitsValue(time.first(2));
+    m.minute = DigitsValue(time.sliced(2, 2));
+    m.second = withSeconds ? DigitsValue(time.sliced(4, 2)) : 0;
+    return KeyOf(m);
+}
+
+QString SortKey(const FeedItem &item)
+{
+    if (!item.Utc.isEmpty())
+        return item.Utc;
+    QString key = ChronologicalKey(item);
+    return key.isEmpty() ? QStringLiteral("0") : key;
 }
 
 } // namespace ItemStamp

@@ -71,7 +71,8 @@ TEST(SplitPubDate, ReadsTheCommonFormsThePositionalRulesCannotTakeApart)
         {"Sun, 20 Apr 2014 12:19 pm CEST", "20", "Apr", "2014", "12:19:00"},
         {"May 1, 2006 1:34 PM", "1", "May", "2006", "13:34:00"},
         {"Mon May  1 12:34:56 2006", "1", "May", "2006", "12:34:56"},
-        {"Mon May 01 2006 12:34:56 GMT+0200 (Central European Summer Time)", "01", "May", "2006", "12:34:56"},
+        {"Mon May 01 2006 12:34:56 GMT+0200 (Central European Summer Time)", "01", "May", "2006",
+         "12:34:56"},
         {"01 May 2006", "01", "May", "2006", "00:00:00"},
     };
     for (const auto &c : cases)
@@ -133,26 +134,90 @@ TEST(SplitPublished, NamesTheMonthInTheLocalesAbbreviation)
             {"", "|||"},
         };
         for (const auto &c : cases) {
-            EXPECT_EQ(Fields(ItemDates::SplitPublished(QString::fromUtf8(c.text), locale)), c.fields)
+            EXPECT_EQ(Fields(ItemDates::SplitPublished(QString::fromUtf8(c.text), locale)),
+                      c.fields)
                 << c.text << " in " << locale.name().toStdString();
         }
     }
 }
 
+// The fields keep the time as written; Utc is the moment with the written zone applied, on the
+// positional path and the tolerant one alike.
+TEST(ItemDates, ApplyTheWrittenZoneToUtc)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const struct {
+        bool atom; // SplitPublished, else SplitPubDate
+        const char *text;
+        const char *utc;
+    } cases[] = {
+        {false, "Mon, 01 May 2006 12:34:56 GMT", "20060501123456"},
+        {false, "Mon, 01 May 2006 23:30:00 -0500", "20060502043000"},
+        {false, "Mon, 01 May 2006 12:34:56 +05:30", "20060501070456"},
+        {false, "Mon, 01 May 2006 12:34:56 +0530", "20060501070456"},
+        {false, "Mon, 01 May 2006 12:34:56 EST", "20060501173456"},
+        {false, "Mon, 01 May 2006 12:34:56 pdt", "20060501193456"},
+        {false, "Mon, 01 May 2006 12:34 CEST", "20060501103400"},
+        {false, "Mon, 01 May 2006 12:34:56 JST", "20060501033456"},
+        {false, "Mon, 01 May 2006 12:34:56 AEDT", "20060501013456"},
+        {false, "Mon, 1 May 2006 12:34:56 +0200", "20060501103456"},
+        // Across midnight, the end of a month and of a year, both ways; February by leap years.
+        {false, "Sat, 31 Dec 2005 23:00:00 -0200", "20060101010000"},
+        {false, "Sun, 1 Jan 2006 00:30:00 +0100", "20051231233000"},
+        {false, "Wed, 01 Mar 2006 01:00:00 +0200", "20060228230000"},
+        {false, "Mon, 01 Mar 2004 01:00:00 +0200", "20040229230000"},
+        // No zone, or one that is not understood, is UTC.
+        {false, "Mon, 01 May 2006 12:34:56", "20060501123456"},
+        {false, "Mon, 01 May 2006 12:34:56 XYZ", "20060501123456"},
+        {false, "Mon, 01 May 2006 12:34:56 +9900", "20060501123456"},
+        {false, "01 May 2006", "20060501000000"},
+        // The tolerant reader: zones after "PM", with a name in brackets, against "GMT".
+        {false, "Mon, 01 May 2006 12:34:56 +0200 (CEST)", "20060501103456"},
+        {false, "Mon, 21 Jan 2008 8:56 pm PST", "20080122045600"},
+        {false, "Mon May 01 2006 12:34:56 GMT+0200 (Central European Summer Time)",
+         "20060501103456"},
+        {false, "2006-05-01 12:34:56 -0800", "20060501203456"},
+        {false, "garbage", ""},
+        {true, "2006-05-01T12:34:56Z", "20060501123456"},
+        {true, "2006-05-01T12:34:56+02:00", "20060501103456"},
+        {true, "2006-05-01T12:34:56.789-0700", "20060501193456"},
+        {true, "2006-05-01T22:00:00-03:00", "20060502010000"},
+        {true, "2006-05-01T12:34:56", "20060501123456"},
+        {true, "2006-05-01", "20060501000000"},
+        {true, "", ""},
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const ItemDate date
+            = c.atom ? ItemDates::SplitPublished(text, english) : ItemDates::SplitPubDate(text);
+        EXPECT_EQ(date.Utc, QString::fromUtf8(c.utc)) << c.text;
+    }
+}
+
 // Every cut of a date, and every date with one character replaced, gives all four fields in
-// the forms the item stamp needs, or none: never a half-filled date.
+// the forms the item stamp needs and a Utc of fourteen digits, or nothing: never a half-filled
+// date.
 TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
 {
     static const QRegularExpression year(QStringLiteral("^\\d{4}$"));
     static const QRegularExpression day(QStringLiteral("^\\d{1,2}$"));
     static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d(:\\d\\d)?$"));
+    static const QRegularExpression utc(QStringLiteral("^[0-9]{14}$"));
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const auto check = [&](const ItemDate &date, const QString &text) {
-        if (date.Day.isEmpty() && date.Month.isEmpty() && date.Year.isEmpty() && date.Time.isEmpty())
+        if (date.Day.isEmpty() && date.Month.isEmpty() && date.Year.isEmpty()
+            && date.Time.isEmpty()) {
+            EXPECT_TRUE(date.Utc.isEmpty())
+                << text.toStdString() << " -> " << date.Utc.toStdString();
             return;
-        EXPECT_TRUE(year.match(date.Year).hasMatch()) << text.toStdString() << " -> " << Fields(date);
+        }
+        EXPECT_TRUE(utc.match(date.Utc).hasMatch())
+            << text.toStdString() << " -> " << date.Utc.toStdString();
+        EXPECT_TRUE(year.match(date.Year).hasMatch())
+            << text.toStdString() << " -> " << Fields(date);
         EXPECT_TRUE(day.match(date.Day).hasMatch()) << text.toStdString() << " -> " << Fields(date);
-        EXPECT_TRUE(time.match(date.Time).hasMatch()) << text.toStdString() << " -> " << Fields(date);
+        EXPECT_TRUE(time.match(date.Time).hasMatch())
+            << text.toStdString() << " -> " << Fields(date);
         EXPECT_FALSE(mUtil::MonthNumber(date.Month, english).isEmpty())
             << text.toStdString() << " -> " << Fields(date);
     };
@@ -161,6 +226,7 @@ TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
         QStringLiteral("Monday, 01-May-06 1:34 pm +0200"),
         QStringLiteral("2006-05-01T12:34:56.123+02:00"),
         QStringLiteral("Mon May  1 12:34:56 2006"),
+        QStringLiteral("Sat, 31 Dec 2005 23:00:00 -02:00"),
     };
     const QString replacements = QStringLiteral(" :-T,0a\t");
     for (const QString &sample : samples) {

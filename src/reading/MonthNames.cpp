@@ -1,0 +1,105 @@
+#include "reading/MonthNames.h"
+
+#include <QHash>
+#include <QLocale>
+#include <QString>
+
+#include <array>
+#include <string_view>
+
+namespace MonthNames {
+namespace {
+
+constexpr std::array<std::string_view, 12> kFullNames
+    = {"january", "february", "march",     "april",   "may",      "june",
+       "july",    "august",   "september", "october", "november", "december"};
+
+// ASCII letters only, so that nothing beyond what a plain lower-casing compare accepts matches.
+bool EqualsIgnoringAsciiCase(QStringView text, std::string_view lowerName)
+{
+    if (static_cast<size_t>(text.size()) != lowerName.size())
+        return false;
+    for (size_t i = 0; i < lowerName.size(); ++i) {
+        const char16_t c = text[static_cast<qsizetype>(i)].unicode();
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        if (!letter || (c | 0x20) != static_cast<char16_t>(lowerName[i]))
+            return false;
+    }
+    return true;
+}
+
+// The form names are compared in: case folded, without a trailing ".".
+QString Folded(QStringView name)
+{
+    name = name.trimmed();
+    if (name.endsWith(u'.'))
+        name.chop(1);
+    return name.toString().toCaseFolded();
+}
+
+using NameTable = QHash<QString, int>;
+
+// Adds the month names of the locales to the table; a name already there keeps its month.
+void AddNames(NameTable &table, const QList<QLocale> &locales)
+{
+    for (const QLocale &locale : locales) {
+        for (int month = 1; month <= 12; ++month) {
+            for (const QLocale::FormatType format : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                for (const QString &name :
+                     {locale.monthName(month, format), locale.standaloneMonthName(month, format)}) {
+                    const QString key = Folded(name);
+                    if (!key.isEmpty() && !table.contains(key))
+                        table.insert(key, month);
+                }
+            }
+        }
+    }
+}
+
+NameTable TableOf(const QList<QLocale> &locales)
+{
+    NameTable table;
+    AddNames(table, locales);
+    return table;
+}
+
+} // namespace
+
+int English(QStringView name)
+{
+    for (size_t i = 0; i < kFullNames.size(); ++i) {
+        const std::string_view full = kFullNames[i];
+        if (EqualsIgnoringAsciiCase(name, full) || EqualsIgnoringAsciiCase(name, full.substr(0, 3)))
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+int LooseEnglish(QStringView name)
+{
+    if (name.endsWith(u'.'))
+        name.chop(1);
+    if (EqualsIgnoringAsciiCase(name, "sept"))
+        return 9;
+    return English(name);
+}
+
+int AnyLanguage(QStringView name)
+{
+    if (const int month = LooseEnglish(name.trimmed()))
+        return month;
+    const QString key = Folded(name);
+    if (key.isEmpty())
+        return 0;
+    // The system locale is looked at before the rest so that, say, a Czech desktop reads the
+    // Czech "listopad" (November) rather than the Croatian one (October). Building the table of
+    // all languages takes a moment, so it waits for the first name neither of these knows.
+    static const NameTable system = TableOf({QLocale::system()});
+    if (const auto found = system.constFind(key); found != system.cend())
+        return *found;
+    static const NameTable all = TableOf(
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory));
+    return all.value(key);
+}
+
+} // namespace MonthNames
