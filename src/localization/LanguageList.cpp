@@ -110,7 +110,7 @@ std::optional<QString> LanguageFileFromDownload(const QString &body)
 
 DownloadResult DownloadLanguageFile(const platform::Context &ctx, const QString &url, int timeoutMs)
 {
-    platform::HttpRequest request(ctx.network);
+    platform::HttpRequest request(ctx.network, &ctx.responseBudget);
     if (!request.open(QStringLiteral("GET"), url))
         return DownloadResult::NotALanguageFile;
     request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));

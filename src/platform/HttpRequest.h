@@ -13,29 +13,51 @@ class QNetworkReply;
 
 namespace platform {
 
-// A response body larger than this is refused: the fetch fails as if its time limit had passed.
+class ResponseBudget;
+
+// A response body larger than this is refused: the fetch fails with FetchFailure::TooLarge.
 inline constexpr qint64 kDefaultResponseCap = 64 * 1024 * 1024;
 
-// Redirects followed for one request before it ends as a network failure.
+// Redirects followed for one request before it ends with FetchFailure::TooManyRedirects.
 inline constexpr int kMaxRedirects = 10;
+
+// Why a fetch did not bring a usable answer; callers tell the user with failureText() and may
+// match on the kind. Every failure but HttpStatus leaves no body.
+enum class FetchFailure {
+    None,              // a complete response with a 2xx status
+    HttpStatus,        // a complete response with any other final status; its body is kept
+    Tls,               // the TLS handshake failed or the certificate was refused
+    TooManyRedirects,  // more than kMaxRedirects redirects
+    RefusedRedirect,   // redirected to an address that is not followed (https to http, file:, ftp:)
+    ConnectionReset,   // the server closed the connection before the answer was complete
+    HostNotFound,      // the host name did not resolve
+    ConnectionRefused, // nothing listens on the server's port
+    TooLarge,          // the body grew beyond the request's cap
+    OverBudget,        // the bodies in flight together outgrew the shared ResponseBudget
+    Network,           // any other network, proxy or protocol failure
+};
 
 // One HTTP GET of a feed document over the program's shared QNetworkAccessManager.
 //
-// Life of a request: open() -> setRequestHeader() -> send() -> poll readyState() between
-// DoEvents() turns until it is Done -> read responseText(). Nothing blocks: the body arrives
-// while the caller's wait loop runs the event loop. The object may be used again: open() (or
-// abort()) discards everything of the previous request.
+// Life of a request: open() -> setRequestHeader() -> send() -> finished() -> read failure() and
+// responseText(). Nothing blocks: the body arrives while the event loop runs. A modal caller may
+// instead poll readyState() between DoEvents() turns (WaitForResponse() does). The object may be
+// used again: open() (or abort()) discards everything of the previous request.
 //
 // Done means "a response is complete", not "it succeeded". Error statuses (404, 500) are Done
 // with their body; network failures (connection refused, host not found, a connection closed
-// mid-body, too many redirects, TLS errors) are Done with an empty body. status() and
-// errorString() tell them apart for diagnostics.
+// mid-body, too many redirects, TLS errors) are Done with an empty body. failure() tells them
+// apart.
 //
-// failed(): the request gave up on its own while running, because the body grew beyond the
-// cap given at construction. It then never becomes Done and its body is discarded. A caller
-// treats failed() exactly like its own time limit passing (abort, time-out report), so a wait
-// loop must stop on readyState() == Done, on failed() or on its time limit; WaitForResponse()
-// does so.
+// failed(): the request gave up on its own while running, because its body grew beyond the cap
+// given at construction (TooLarge) or the shared budget had no room left for it (OverBudget). It
+// then never becomes Done and its body is discarded. A polling wait loop must stop on
+// readyState() == Done, on failed() or on its time limit; WaitForResponse() does so.
+//
+// Memory: the bytes of the body buffer (its capacity, not only its size) are taken from the
+// budget given at construction while the body arrives, and all of them are given back when the
+// request ends in any way: Done, failed, aborted, reopened or destroyed. A Done body stays
+// readable but no longer counts against the budget.
 //
 // Destroying a running request aborts it; the reply never outlives the object.
 class HttpRequest : public QObject {
@@ -50,8 +72,10 @@ public:
         Done = 4,            // the response is complete (whatever its status) or the network failed
     };
 
-    explicit HttpRequest(QNetworkAccessManager &network, qint64 responseCap = kDefaultResponseCap,
-                         QObject *parent = nullptr);
+    // budget: shared by the requests in flight, or null for none; it must outlive the request.
+    // responseCap: the most body bytes one response may have.
+    explicit HttpRequest(QNetworkAccessManager &network, ResponseBudget *budget = nullptr,
+                         qint64 responseCap = kDefaultResponseCap, QObject *parent = nullptr);
     ~HttpRequest() override;
 
     // Starts a new request, abandoning any previous one. Only asynchronous "GET" (any case) of
@@ -70,7 +94,7 @@ public:
     void send();
 
     // Cancels a running request and returns the object to Unsent with no body; harmless on an
-    // idle or completed object. An aborted request never becomes Done.
+    // idle or completed object. An aborted request never becomes Done and never emits finished().
     void abort();
 
     [[nodiscard]] int readyState() const { return m_state; }
@@ -85,12 +109,26 @@ public:
     // The same text as responseText() in UTF-8; a UTF-8 body comes back as it is, uncopied.
     [[nodiscard]] QByteArray responseUtf8() const;
 
-    // The HTTP status of the final response, or 0 when none arrived. For diagnostics only.
+    // The HTTP status of the final response, or 0 when none arrived.
     [[nodiscard]] int status() const { return m_status; }
 
-    // Why the request was refused, failed or reached Done without a successful response;
-    // empty otherwise. For diagnostics only.
+    // How the request ended, valid from finished() on: None for a complete 2xx response, else the
+    // kind of failure. None as well while the request is unsent, running or aborted.
+    [[nodiscard]] FetchFailure failure() const { return m_failure; }
+    // failure() as one English sentence for a message box or a log line: "Server answered 404
+    // Not Found", "Server refused the connection!" ... Empty for None. Never holds a control
+    // character (CR, LF, tab ...), whatever the server sent.
+    [[nodiscard]] QString failureText() const;
+
+    // Why the request was refused, failed or reached Done without a successful response, in
+    // Qt's words; empty otherwise. For diagnostics only: it may carry what the server sent.
     [[nodiscard]] QString errorString() const { return m_errorString; }
+
+Q_SIGNALS:
+    // Emitted once per sent request, on the event loop, when it becomes Done or fails on its own
+    // (failed()); never from inside send(), never after abort() or destruction. A receiver may
+    // reopen, abort or destroy the request.
+    void finished();
 
 private:
     void reset();
@@ -99,9 +137,13 @@ private:
     void onReadyRead();
     void onFinished();
     [[nodiscard]] bool takeAvailableBytes();
-    void failOverCap();
+    [[nodiscard]] bool makeRoom(qint64 needed);
+    [[nodiscard]] bool holdInBudget(qint64 bytes);
+    void releaseBudget();
+    void failOnItsOwn(FetchFailure failure);
 
     QNetworkAccessManager &m_network;
+    ResponseBudget *const m_budget;
     const qint64 m_responseCap;
     QPointer<QNetworkReply> m_reply;
     QUrl m_url;
@@ -109,6 +151,10 @@ private:
     QByteArray m_body;
     QByteArray m_contentType;
     QString m_errorString;
+    QString m_reasonPhrase; // as the server sent it, for HttpStatus
+    QString m_host;         // of the last address requested, for HostNotFound
+    qint64 m_budgetTaken = 0;
+    FetchFailure m_failure = FetchFailure::None;
     int m_state = Unsent;
     int m_status = 0;
     bool m_sent = false;

@@ -2,16 +2,14 @@
 
 #include <QtGlobal>
 
-namespace platform
-{
+namespace platform {
 
 // Bytes that the responses in flight may hold together, shared by every request of the program
 // so that many large or endless answers at once cannot exhaust memory. A request takes bytes as
 // its body grows and gives them all back when it ends, however it ends. Single-threaded.
-class ResponseBudget
-{
+class ResponseBudget {
 public:
-    static constexpr qint64 kDefaultBytes = 128 * 1024 * 1024;
+    static constexpr qint64 kDefaultBytes = 96 * 1024 * 1024;
 
     explicit ResponseBudget(qint64 bytes = kDefaultBytes)
         : m_total(bytes)

@@ -107,7 +107,7 @@ qint16 DetectFeedType(const platform::XmlDocument &doc, QString *title)
 
 qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
 {
-    platform::HttpRequest request(ctx.network);
+    platform::HttpRequest request(ctx.network, &ctx.responseBudget);
     if (!WaitForConnection(ctx))
         return kFailed;
 
