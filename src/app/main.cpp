@@ -1,3 +1,4 @@
+#include "app/BringForward.h"
 #include "localization/clsLanguages.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
@@ -5,10 +6,12 @@
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/QSettingsUserSettings.h"
-#include "platform/ResponseBudget.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/ResponseBudget.h"
+#include "platform/SingleInstance.h"
 #include "scheduler/NotificationAnnouncement.h"
+#include "scheduler/ScheduleInterval.h"
 #include "shell/ProgramInfo.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/frmMain.h"
@@ -17,6 +20,7 @@
 #include <QApplication>
 #include <QNetworkAccessManager>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -31,6 +35,22 @@ int main(int argc, char *argv[])
     const QString appFolder = platform::ResolveAppFolder();
     platform::SeedAppFolder(appFolder, platform::ShippedFilesFolder());
 
+    // One run per app folder: two would each run the scheduler and store every item twice. A
+    // later start hands its wish to the running one (show the window, or with -s leave it be) and
+    // ends. When the running one cannot be reached the start still ends; only when that run has
+    // ended meanwhile does this one take over.
+    platform::SingleInstance instance(appFolder);
+    if (!instance.claim()) {
+        const bool raise = !ScheduleInterval::IsTrayCommandLine(QApplication::arguments());
+        if (instance.tellFirst(raise))
+            return 0;
+        const QString why = instance.errorString();
+        if (!instance.claim()) {
+            std::fprintf(stderr, "marlowin: %s\n", qPrintable(why));
+            return 0;
+        }
+    }
+
     platform::QtMessageBoxes messages;
     platform::QSettingsUserSettings userSettings;
     platform::NetworkInformationState connection;
@@ -38,14 +58,23 @@ int main(int argc, char *argv[])
     platform::SystemClock clock;
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;
-    const platform::Context ctx{messages,   userSettings, connection,     shell,
-                                clock,      network,      responseBudget, appFolder};
+    const platform::Context ctx{messages, userSettings, connection,     shell,
+                                clock,    network,      responseBudget, appFolder};
 
     clsLanguages languages(appFolder, ProgramInfo::Identity());
     QtProgramDialogs dialogs(ctx, languages);
     NotificationAnnouncement announcement(languages);
 
     std::unique_ptr<frmMain> window;
+    // A later start may ask for the window while this one is still preparing it.
+    bool windowReady = false;
+    bool raisePending = false;
+    QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &app, [&] {
+        if (windowReady)
+            BringForward(*window);
+        else
+            raisePending = true;
+    });
     frmSplash splash(ctx, [&] {
         window = std::make_unique<frmMain>(
             MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
@@ -54,6 +83,9 @@ int main(int argc, char *argv[])
         window->Load();
         if (!window->wentToTray())
             window->show();
+        windowReady = true;
+        if (raisePending)
+            BringForward(*window);
     });
     splash.start();
     return app.exec();

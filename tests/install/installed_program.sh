@@ -50,7 +50,8 @@ unexpected=$(find "$prefix/bin" -type f ! -name "$program_name" ! -name marlowin
 echo '<!-- installed copy -->' >>"$prefix/share/marlowin/Help.html"
 
 home="$scratch/home"
-mkdir -p "$home" "$scratch/bin"
+mkdir -p "$home" "$scratch/bin" "$scratch/run"
+chmod 700 "$scratch/run"
 # The first run opens the help with the desktop's handler; here that must start nothing.
 printf '#!/bin/sh\nexit 0\n' >"$scratch/bin/xdg-open"
 chmod +x "$scratch/bin/xdg-open"
@@ -59,8 +60,9 @@ app="$home/.local/share/Marlowin"
 # ("Marlowin by ...") shows the tree of default.fdb. A picture of it is kept in the build tree.
 shot="$build/Testing/installed-first-run.xwd"
 mkdir -p "$build/Testing"
+# The session's runtime folder is a scratch one: the killed program leaves its socket there.
 env -u MARLOWIN_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$home" PATH="$scratch/bin:$PATH" \
-  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  XDG_RUNTIME_DIR="$scratch/run" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$0" >"$1/program.log" 2>&1 &
     pid=$!
     wait_for() {

@@ -5,12 +5,14 @@ set -euo pipefail
 program="$1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/home/.config/Marlowin"
+mkdir -p "$scratch/home/.config/Marlowin" "$scratch/run"
+chmod 700 "$scratch/run"
 # Past the first run: the language question and the help would come before the window.
 printf '[Settings]\nLanguage=English\nshowHelp=0\n' > "$scratch/home/.config/Marlowin/Marlowin.conf"
 
+# The program is killed, so the socket it answers later starts on stays behind: in $scratch/run.
 HOME="$scratch/home" MARLOWIN_HOME="$scratch/app" XDG_CONFIG_HOME="$scratch/home/.config" \
-  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  XDG_RUNTIME_DIR="$scratch/run" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$0" &
     pid=$!
     for _ in $(seq 1 100); do

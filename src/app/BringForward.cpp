@@ -1,0 +1,18 @@
+#include "app/BringForward.h"
+
+#include "shell/frmMain.h"
+
+void BringForward(frmMain &window)
+{
+    // Only a hidden window is in the tray; given a window on screen, the tray's Show (a toggle)
+    // would hide it.
+    if (!window.isVisible())
+        window.HandleSystrayMenu(QStringLiteral("show"));
+    // Should the toggle have been out of step, the window is shown all the same.
+    if (!window.isVisible())
+        window.show();
+    if (window.isMinimized())
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.raise();
+    window.activateWindow();
+}

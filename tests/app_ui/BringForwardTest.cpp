@@ -1,0 +1,108 @@
+#include "app/BringForward.h"
+
+#include "platform/TrayIcon.h"
+#include "shell_ui/MainWindowSupport.h"
+
+#include <QAction>
+
+namespace test {
+namespace {
+
+class FakeTray final : public platform::TrayIcon {
+public:
+    explicit FakeTray(bool isAvailable)
+        : available(isAvailable)
+    {
+    }
+    bool isAvailable() const override { return available; }
+    void setToolTip(const QString &) override { }
+    void setIcon(const QIcon &) override { }
+    void setContextMenu(QMenu *) override { }
+    void show() override { }
+    void hide() override { }
+    void showMessage(const QString &, const QString &, int) override { }
+    bool available;
+};
+
+class BringForwardTest : public MainWindowTest {
+protected:
+    frmMain &loadWithTray(bool available, const QStringList &switches = {})
+    {
+        window = std::make_unique<frmMain>(
+            MainWindowServices{t.ctx, languages, dialogs, announcement,
+                               QStringList{QStringLiteral("marlowin")} + switches,
+                               QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
+                                   auto fake = std::make_unique<FakeTray>(available);
+                                   tray = fake.get();
+                                   return fake;
+                               }});
+        window->Load();
+        if (!window->wentToTray())
+            window->show();
+        return *window;
+    }
+
+    FakeTray *tray = nullptr;
+};
+
+TEST_F(BringForwardTest, FromTheTrayAsTheTraysShowBringsIt)
+{
+    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    ASSERT_FALSE(main.isVisible());
+
+    BringForward(main);
+
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(main.isMinimized());
+    // The tray's Show/Hide entry follows, so its next use sends the window back.
+    ASSERT_NE(tray, nullptr);
+    tray->doubleClicked();
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(BringForwardTest, AWindowOnScreenStaysOnScreen)
+{
+    // Shown at the start, and back from the tray through the tray itself (its entry then reads
+    // Hide: used blindly, it would hide the window).
+    for (const bool viaTray : {false, true}) {
+        SCOPED_TRACE(viaTray ? "back from the tray" : "shown at the start");
+        frmMain &main
+            = loadWithTray(true, viaTray ? QStringList{QStringLiteral("-s")} : QStringList{});
+        if (viaTray)
+            main.HandleSystrayMenu(QStringLiteral("show"));
+        ASSERT_TRUE(main.isVisible());
+
+        BringForward(main);
+
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_FALSE(main.isMinimized());
+        if (viaTray) {
+            tray->doubleClicked();
+            EXPECT_FALSE(main.isVisible()) << "the tray's Show/Hide entry is out of step";
+        }
+        window.reset();
+    }
+}
+
+TEST_F(BringForwardTest, OutOfMinimisedKeepingMaximised)
+{
+    // Without a tray a minimised window stays on the task bar.
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "maximised" : "normal");
+        frmMain &main = loadWithTray(false);
+        if (maximised)
+            main.showMaximized();
+        main.showMinimized();
+        ASSERT_TRUE(main.isMinimized());
+
+        BringForward(main);
+
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_FALSE(main.isMinimized());
+        EXPECT_EQ(main.isMaximized(), maximised);
+        window.reset();
+    }
+}
+
+} // namespace
+} // namespace test
