@@ -14,7 +14,7 @@
 #include "reading/FeedParser.h"
 #include "reading/ItemStamp.h"
 #include "scheduler/NewItemsAnnouncement.h"
-#include "scheduler/mScheduler.h"
+#include "scheduler/ScheduledCheck.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedProbe.h"
 #include "subscriptions/Opml.h"
@@ -23,6 +23,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -82,9 +83,10 @@ QString UsageText()
         "  --parse FILE  Reads FILE as a refresh reads a fetched feed: decodes its charset,\n"
         "                recognises RSS, podcast (RSS with itunes:summary) or Atom, parses its\n"
         "                items and prints one JSON object per item and line, in document order:\n"
-        "                title, link, day, month, year, time, stamp (the date key that decides\n"
-        "                which items are new), media, id (MD5 of the link) and\n"
-        "                descriptionLength (in characters). Output is UTF-8.\n"
+        "                title, link, day, month, year, time, stamp (the date as written,\n"
+        "                yyyyMMddHHmmss), utc (the date in UTC), media, id (the identifier the\n"
+        "                item is stored under), guid and descriptionLength (in characters).\n"
+        "                Output is UTF-8.\n"
         "                Exit status 0 when the feed was read, also when it has no items; 1 when\n"
         "                the file cannot be read or holds no feed Marlowin reads, with the\n"
         "                reason on standard error.\n"
@@ -187,13 +189,17 @@ int InAppFolder(QIODevice &err, const std::function<int(const platform::Context 
 int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &locale)
 {
     PrintedAnnouncement announcement(out);
-    mScheduler::CheckOptions options;
+    CheckOptions options;
     options.locale = locale;
+    // Each line goes out at once, also into a pipe: a reader sees every feed as soon as it is
+    // logged.
     options.logObserver = [&out](const QString &written) {
         Write(out, QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                        + QLatin1Char('\n'));
+        if (auto *file = qobject_cast<QFileDevice *>(&out))
+            file->flush();
     };
-    mScheduler::RunScheduledCheck(ctx, announcement, options);
+    RunScheduledCheck(ctx, announcement, options);
     return kExitOk;
 }
 
@@ -227,7 +233,7 @@ int ExportOpml(const QString &path, QIODevice &out, QIODevice &err)
     });
 }
 
-QByteArray ItemJson(const FeedItem &item, const QLocale &locale)
+QByteArray ItemJson(const FeedItem &item)
 {
     const QJsonObject object{
         {QStringLiteral("title"), item.Title},
@@ -236,9 +242,11 @@ QByteArray ItemJson(const FeedItem &item, const QLocale &locale)
         {QStringLiteral("month"), item.Month},
         {QStringLiteral("year"), item.Year},
         {QStringLiteral("time"), item.Time},
-        {QStringLiteral("stamp"), ItemStamp::StampOf(item, locale)},
+        {QStringLiteral("stamp"), ItemStamp::ChronologicalKey(item)},
+        {QStringLiteral("utc"), item.Utc},
         {QStringLiteral("media"), item.Media},
         {QStringLiteral("id"), item.ID},
+        {QStringLiteral("guid"), item.Guid},
         {QStringLiteral("descriptionLength"), CharacterCount(item.Description)},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -252,30 +260,18 @@ int ParseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale
                        .arg(QLatin1String(kProgram), path, file.errorString()));
         return kExitFailed;
     }
-    const QString text = platform::DecodeDocument(file.readAll());
-
-    platform::XmlDocument document;
-    if (!document.loadXML(text)) {
-        const auto status = mUtil::IsBlank(text) ? FeedParser::ParseStatus::EmptyStream
-                                                 : FeedParser::ParseStatus::InvalidXml;
-        Report(err, ParserFailure(status, false));
-        return kExitFailed;
-    }
-    const qint16 type = FeedProbe::DetectFeedType(document, nullptr);
-    if (type < 0) {
+    const QByteArray utf8 = platform::DecodeDocumentToUtf8(file.readAll());
+    const FeedParser::FeedContent content = FeedParser::ParseFeed(QByteArrayView(utf8), locale);
+    if (content.status == FeedParser::ParseStatus::WrongFeedType && content.type < 0) {
         Report(err, kNotSupported);
         return kExitFailed;
     }
-
-    const bool atom = type == kAtom;
-    const FeedParser::ParseResult result =
-        atom ? FeedParser::ParseAtom(text, locale) : FeedParser::ParseRss(text);
-    if (result.status != FeedParser::ParseStatus::Ok) {
-        Report(err, ParserFailure(result.status, atom));
+    if (content.status != FeedParser::ParseStatus::Ok) {
+        Report(err, ParserFailure(content.status, content.type == FeedParser::kAtomType));
         return kExitFailed;
     }
-    for (const FeedItem &item : result.items) {
-        out.write(ItemJson(item, locale));
+    for (const FeedItem &item : content.items) {
+        out.write(ItemJson(item));
         out.write("\n", 1);
     }
     return kExitOk;

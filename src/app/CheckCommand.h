@@ -65,8 +65,9 @@ inline constexpr int kExitUsage = 2;
                                  const QLocale &locale = QLocale::system());
 
 // One item as a compact JSON object without line end: title, link, day, month, year, time,
-// stamp (the item stamp under locale), media, id, and descriptionLength (the description's
-// length in Unicode characters).
-[[nodiscard]] QByteArray ItemJson(const FeedItem &item, const QLocale &locale);
+// stamp (the date as written, yyyyMMddHHmmss), utc (the date in UTC, yyyyMMddHHmmss), media,
+// id (the identifier the item is stored under), guid, and descriptionLength (the
+// description's length in Unicode characters).
+[[nodiscard]] QByteArray ItemJson(const FeedItem &item);
 
 } // namespace CheckCommand

@@ -390,6 +390,12 @@ void XmlNode::setAttribute(const QString &name, const QString &value)
     attribute.set_value(utf8Value.constData(), static_cast<size_t>(utf8Value.size()));
 }
 
+void XmlNode::removeAttribute(const QString &name)
+{
+    if (isElement())
+        m_node.remove_attribute(name.toUtf8().constData());
+}
+
 XmlNode XmlNode::appendChild(XmlNode node)
 {
     if (!isElement() || !node)

@@ -62,6 +62,8 @@ public:
     // An existing attribute keeps its position and takes the value; a new one goes last.
     // Ignored on anything but an element, or for a name that cannot be written as XML.
     void setAttribute(const QString &name, const QString &value);
+    // The attributes after it move up one place.
+    void removeAttribute(const QString &name);
 
     // Makes the node this element's last child and returns it. A node of the same document is
     // moved (from its parent, or from where createElement() left it), never copied; a node of

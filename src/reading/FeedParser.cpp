@@ -2,7 +2,8 @@
 
 #include "platform/XmlDocument.h"
 #include "reading/ItemDate.h"
-#include "reading/clsMD5.h"
+#include "reading/ItemIdentifier.h"
+#include "subscriptions/FeedProbe.h"
 
 #include <QLatin1StringView>
 
@@ -63,6 +64,7 @@ void SetDate(FeedItem &item, ItemDate date)
     item.Month = std::move(date.Month);
     item.Year = std::move(date.Year);
     item.Time = std::move(date.Time);
+    item.Utc = std::move(date.Utc);
 }
 
 // Calls read(item element, record) for each direct child named itemName, up to kMaxItems.
@@ -80,6 +82,7 @@ QList<FeedItem> ReadItems(const platform::XmlNode &container, QLatin1StringView 
         if (items.size() < kMaxItems && name == itemName)
             read(node, items.emplaceBack());
     });
+    ItemIdentifier::AssignAll(items);
     return items;
 }
 
@@ -96,8 +99,9 @@ void ReadRssItem(const platform::XmlNode &element, FeedItem &item)
             SetDate(item, ItemDates::SplitPubDate(child.text()));
         else if (name == QLatin1StringView("enclosure"))
             item.Media = child.attributeValue(0);
+        else if (name == QLatin1StringView("guid"))
+            item.Guid = child.text().trimmed();
     });
-    item.ID = clsMD5::GetMD5(item.Link);
 }
 
 // The href of the first link that points at the entry itself (rel "alternate" or none), else of
@@ -141,33 +145,26 @@ void ReadAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLoca
             link.consider(child);
         else if (name == QLatin1StringView("published"))
             SetDate(item, ItemDates::SplitPublished(child.text(), locale));
+        else if (name == QLatin1StringView("id"))
+            item.Guid = child.text().trimmed();
     });
     item.Link = link.chosen();
-    item.ID = clsMD5::GetMD5(item.Link);
 }
 
 } // namespace
 
 namespace {
 
-template <typename Text>
-ParseResult ReadRss(const Text &text)
+ParseResult ReadRssDocument(const platform::XmlDocument &document)
 {
-    platform::XmlDocument document;
-    if (const auto failure = Load(text, document))
-        return {*failure, {}};
     const platform::XmlNode channel = document.selectSingleNode(QStringLiteral(".//rss/channel"));
     if (!channel)
         return {ParseStatus::WrongFeedType, {}};
     return {ParseStatus::Ok, ReadItems(channel, QLatin1StringView("item"), ReadRssItem)};
 }
 
-template <typename Text>
-ParseResult ReadAtom(const Text &text, const QLocale &locale)
+ParseResult ReadAtomDocument(const platform::XmlDocument &document, const QLocale &locale)
 {
-    platform::XmlDocument document;
-    if (const auto failure = Load(text, document))
-        return {*failure, {}};
     const platform::XmlNode feed = document.selectSingleNode(QStringLiteral(".//feed"));
     if (!feed)
         return {ParseStatus::WrongFeedType, {}};
@@ -176,6 +173,24 @@ ParseResult ReadAtom(const Text &text, const QLocale &locale)
                       [&locale](const platform::XmlNode &entry, FeedItem &item) {
                           ReadAtomEntry(entry, item, locale);
                       })};
+}
+
+template <typename Text>
+ParseResult ReadRss(const Text &text)
+{
+    platform::XmlDocument document;
+    if (const auto failure = Load(text, document))
+        return {*failure, {}};
+    return ReadRssDocument(document);
+}
+
+template <typename Text>
+ParseResult ReadAtom(const Text &text, const QLocale &locale)
+{
+    platform::XmlDocument document;
+    if (const auto failure = Load(text, document))
+        return {*failure, {}};
+    return ReadAtomDocument(document, locale);
 }
 
 } // namespace
@@ -217,6 +232,18 @@ ParseResult ParseAtom(const QString &text, const QLocale &locale)
 ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale)
 {
     return ReadAtom(utf8, locale);
+}
+
+FeedContent ParseFeed(QByteArrayView utf8, const QLocale &locale)
+{
+    platform::XmlDocument document;
+    if (const auto failure = Load(utf8, document))
+        return {*failure, kUnknownType, {}};
+    const qint16 type = FeedProbe::DetectFeedType(document, nullptr);
+    if (type == kUnknownType)
+        return {ParseStatus::WrongFeedType, kUnknownType, {}};
+    ParseResult result = type == kAtomType ? ReadAtomDocument(document, locale) : ReadRssDocument(document);
+    return {result.status, type, std::move(result.items)};
 }
 
 } // namespace FeedParser

@@ -35,18 +35,35 @@ struct FailureMessage {
 };
 [[nodiscard]] FailureMessage MessageFor(ParseStatus status, bool atom);
 
-// The direct item children of the first rss/channel: title, description, link (and its digest),
-// pubDate split into the date fields, and the first attribute of enclosure as Media. A child that
-// occurs twice overwrites the earlier value.
+// The direct item children of the first rss/channel: title, description, link, guid, pubDate
+// split into the date fields, and the first attribute of enclosure as Media; each item gets its
+// identifier (ItemIdentifier::AssignAll). A child that occurs twice overwrites the earlier value.
 [[nodiscard]] ParseResult ParseRss(const QString &text);
 // The same for a document kept as UTF-8 text, without decoding it first.
 [[nodiscard]] ParseResult ParseRss(QByteArrayView utf8);
 
 // The entry children of the first feed element: title, content as Description, the link (href of
 // the first link whose rel is "alternate" or absent, else of the first link; empty when no link
-// has an href) and its digest, published split into the date fields with the locale's month
-// abbreviation. Media stays empty.
+// has an href), id as Guid, published split into the date fields with the locale's month
+// abbreviation; each entry gets its identifier. Media stays empty.
 [[nodiscard]] ParseResult ParseAtom(const QString &text, const QLocale &locale = QLocale::system());
 [[nodiscard]] ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale = QLocale::system());
+
+// Feed type codes, as the feeds database stores them.
+inline constexpr qint16 kUnknownType = -1;
+inline constexpr qint16 kRssType = 0;
+inline constexpr qint16 kAtomType = 1;
+inline constexpr qint16 kPodcastType = 2;
+
+struct FeedContent {
+    ParseStatus status = ParseStatus::Ok;
+    qint16 type = kUnknownType; // what the document is: RSS, Atom or podcast; unknown on failure
+    QList<FeedItem> items;      // in document order
+};
+
+// A fetched document read as what it is, whatever type its subscription names: an rss element
+// makes it RSS (a podcast when its channel has itunes:summary) and a feed element Atom, as the
+// feed probe decides; WrongFeedType when it has neither.
+[[nodiscard]] FeedContent ParseFeed(QByteArrayView utf8, const QLocale &locale = QLocale::system());
 
 } // namespace FeedParser

@@ -1,21 +1,21 @@
 #include "reading/FeedRefresh.h"
 
+#include "platform/Clock.h"
 #include "platform/Context.h"
-#include "platform/EventPump.h"
-#include "platform/HttpRequest.h"
+#include "platform/FileLock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ReportList.h"
 #include "platform/XmlDocument.h"
 #include "reading/FeedParser.h"
 #include "reading/ItemFile.h"
 #include "reading/ItemStamp.h"
-#include "reading/clsMD5.h"
+#include "reading/ItemStore.h"
 #include "shell/ErrorReport.h"
 #include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTime>
 
 #include <optional>
@@ -28,11 +28,10 @@ const QString kRead = QStringLiteral("read");
 const QString kNoDate = QStringLiteral("No Date Info Provided");
 const QString kInvalidFormat = QStringLiteral("Invalid File format!");
 const QString kLoadFailed = QStringLiteral("Failed to load the Feed Data file details.");
-const QString kNoRecords = QStringLiteral("Application failed to access Records in Feed Data file!");
+const QString kNoRecords
+    = QStringLiteral("Application failed to access Records in Feed Data file!");
 
 // Steps named in the error report when a save fails.
-constexpr int kAddItemSaveStep = 6;
-constexpr int kSaveLatestSaveStep = 4;
 constexpr int kProcessItemSaveStep = 7;
 constexpr int kMergeSaveStep = 4;
 constexpr int kFetchOpenStep = 2;
@@ -80,28 +79,19 @@ bool IsReadStatus(const QString &status)
     return isNumber && value != 0;
 }
 
-void CopyStoredItem(const platform::XmlNode &item, const QString &id, FeedItem &into)
+// A stored item as the list shows it: title, link and date by position, as every list reader
+// takes them.
+FeedItem ListedItem(const platform::XmlNode &item)
 {
-    into = FeedItem{};
-    into.ID = id;
-    for (const platform::XmlNode &child : item.children()) {
-        const QString name = child.name();
-        if (name == u"title") {
-            into.Title = child.text();
-        } else if (name == u"link") {
-            into.Link = child.text();
-        } else if (name == u"desc") {
-            into.Description = child.text();
-        } else if (name == u"media") {
-            into.Media = child.text();
-        } else if (name == u"date") {
-            const ItemDate date = SplitItemDate(child.text());
-            into.Year = date.Year;
-            into.Month = date.Month;
-            into.Day = date.Day;
-            into.Time = date.Time;
-        }
-    }
+    FeedItem listed = ItemFile::storedItem(item);
+    listed.Title = item.child(0).text();
+    listed.Link = item.child(1).text();
+    const ItemDate date = SplitItemDate(item.child(2).text());
+    listed.Year = date.Year;
+    listed.Month = date.Month;
+    listed.Day = date.Day;
+    listed.Time = date.Time;
+    return listed;
 }
 
 } // namespace
@@ -139,11 +129,17 @@ std::optional<QString> FormatItemTime(const QString &time, const QLocale &locale
 }
 
 FeedReader::FeedReader(const platform::Context &ctx, platform::ReportList &lstItems,
-                       CaptionSink &caption, QLocale locale)
-    : m_ctx(ctx), m_list(lstItems), m_caption(caption), m_locale(std::move(locale)),
-      m_timeFormat(LongTimeFormat(m_locale))
+                       CaptionSink &caption, QLocale locale, QObject *parent)
+    : QObject(parent)
+    , m_ctx(ctx)
+    , m_list(lstItems)
+    , m_caption(caption)
+    , m_locale(std::move(locale))
+    , m_timeFormat(LongTimeFormat(m_locale))
 {
 }
+
+FeedReader::~FeedReader() = default;
 
 QString FeedReader::itemFilePath() const
 {
@@ -158,193 +154,187 @@ void FeedReader::showCaption(const QString &caption)
     m_caption.repaintTabs();
 }
 
-void FeedReader::showSuffix(const QString &suffix)
-{
-    showCaption(m_feedCaption + suffix);
-    platform::DoEvents();
-}
-
 bool FeedReader::waitForConnection()
 {
     return mUtil::WaitForConnection(
         m_ctx, platform::MessageIcon::Warning, QStringLiteral("Working Offline?"),
-        QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet "
-                       "on this machine. Please make sure you're connected to Internet and Firewall "
-                       "application (if any) is configured properly to grant Internet access for "
-                       "Marlowin"));
+        QStringLiteral(
+            "Cannot check Feed URL for new Items, Application failed to access Internet "
+            "on this machine. Please make sure you're connected to Internet and Firewall "
+            "application (if any) is configured properly to grant Internet access for "
+            "Marlowin"));
 }
 
 void FeedReader::LoadFeedData(bool loadList)
 {
+    if (m_refreshing)
+        return;
+    m_refreshing = true;
     if (loadList) {
-        showSuffix(QStringLiteral(" (loading ...)"));
+        showCaption(m_feedCaption + QStringLiteral(" (loading ...)"));
         LoadItemList();
     }
     if (!m_checkForNewItems || !waitForConnection()) {
-        showCaption(m_feedCaption);
-        platform::DoEvents();
+        finishRefresh();
         return;
     }
-
-    showSuffix(QStringLiteral(" (checking ...)"));
-    // A fetch that was given up leaves FeedData as it was: the parse below reports on that.
-    (void)FetchFeedData();
-    while (m_stillExecuting)
-        platform::DoEvents();
-
-    showSuffix(QStringLiteral(" (parsing ...)"));
-    qint16 count = 0;
-    if (m_feedType == 1)
-        count = ParseAtom(QString());
-    else if (m_feedType == 0 || m_feedType == 2)
-        count = ParseRss(QString(), m_feedType == 2);
-
-    showSuffix(QStringLiteral(" (updating ...)"));
-    if (count > 0)
-        MergeNewItems();
-
-    showCaption(m_hasNewItems ? m_feedCaption + QStringLiteral(" [new]") : m_feedCaption);
-    platform::DoEvents();
+    startUpdate();
 }
 
-bool FeedReader::FetchFeedData()
+void FeedReader::startUpdate()
 {
-    mUtil::ClearUrlCache(m_ctx, m_feedUrl);
-    platform::HttpRequest request(m_ctx.network);
-    for (;;) {
-        request.abort();
-        if (!request.open(QStringLiteral("GET"), m_feedUrl, true)) {
-            m_stillExecuting = false;
-            mUtil::ReportError(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep,
-                               request.errorString());
-            return false;
-        }
-        request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
-        request.send();
+    showCaption(m_feedCaption + QStringLiteral(" (checking ...)"));
+    FeedUpdateRequest request;
+    request.feedId = m_feedId;
+    request.url = m_feedUrl;
+    request.storedType = m_feedType;
+    request.locale = m_locale;
+    request.timeoutMs = m_fetchTimeoutMs;
+    request.keepDebugCopy = true;
+    m_update = new FeedUpdate(m_ctx, request, this);
+    connect(m_update, &FeedUpdate::stageChanged, this, [this](FeedUpdate::Stage stage) {
+        showCaption(m_feedCaption
+                    + (stage == FeedUpdate::Stage::Parsing ? QStringLiteral(" (parsing ...)")
+                                                           : QStringLiteral(" (updating ...)")));
+    });
+    connect(m_update, &FeedUpdate::finished, this, &FeedReader::updateFinished);
+    m_update->start();
+}
 
-        m_stillExecuting = true;
-        const platform::WaitResult result = platform::WaitForResponse(request, m_fetchTimeoutMs);
-        m_stillExecuting = false;
-
-        if (result == platform::WaitResult::Complete) {
-            const QByteArray text = request.responseUtf8();
-            // A failed write has shown its own box; the refresh goes on with the text.
-            mUtil::WriteTextFile(m_ctx, mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
-                                 text);
-            m_feedData = text;
-            return true;
-        }
-        request.abort();
-        // Lets the aborted reply wind down before the modal box opens.
-        platform::DoEvents();
-        const bool retry = m_ctx.messages.retry(
-            platform::MessageIcon::Warning, QStringLiteral("Server Timeout!"),
-            QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"));
-        if (!retry)
-            return false;
+void FeedReader::cancelRefresh()
+{
+    if (m_update) {
+        m_update->cancel();
+        m_update->deleteLater();
+        m_update = nullptr;
     }
+    m_refreshing = false;
 }
 
-qint16 FeedReader::ParseRss(const QString &xml, bool podcast)
+void FeedReader::updateFinished(const FeedUpdateResult &result)
 {
-    Q_UNUSED(podcast) // a podcast is read as any RSS feed
-    m_items = {}; // clear() would keep the old storage while the new items are read
-    FeedParser::ParseResult result = mUtil::IsBlank(xml) ? FeedParser::ParseRss(QByteArrayView(m_feedData))
-                                                         : FeedParser::ParseRss(xml);
-    return adoptParse(result.status, std::move(result.items), false);
+    // The update is done with; the boxes below may run the event loop.
+    m_update->deleteLater();
+    m_update = nullptr;
+    using Outcome = FeedUpdateResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::TimedOut:
+        if (m_ctx.messages.retry(
+                platform::MessageIcon::Warning, QStringLiteral("Server Timeout!"),
+                QStringLiteral("Server did not respond in timely manner. Application "
+                               "failed to fetch Feed Data!"))) {
+            startUpdate();
+            return;
+        }
+        break;
+    case Outcome::Offline:
+        if (waitForConnection()) {
+            startUpdate();
+            return;
+        }
+        break;
+    case Outcome::Refused:
+        mUtil::ReportError(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep,
+                           result.errorText);
+        break;
+    case Outcome::FetchFailed:
+        m_ctx.messages.warning(QStringLiteral("Failed to fetch Feed Data!"), result.errorText);
+        break;
+    case Outcome::ParseFailed:
+    case Outcome::SaveFailed:
+    case Outcome::Stored:
+        m_feedData = result.document;
+        showResult(result);
+        break;
+    }
+    finishRefresh();
 }
 
-qint16 FeedReader::ParseAtom(const QString &xml)
+void FeedReader::showResult(const FeedUpdateResult &result)
 {
-    m_items = {}; // clear() would keep the old storage while the new items are read
-    FeedParser::ParseResult result = mUtil::IsBlank(xml)
-                                         ? FeedParser::ParseAtom(QByteArrayView(m_feedData), m_locale)
-                                         : FeedParser::ParseAtom(xml, m_locale);
-    return adoptParse(result.status, std::move(result.items), true);
-}
-
-qint16 FeedReader::adoptParse(FeedParser::ParseStatus status, QList<FeedItem> items, bool atom)
-{
-    if (status != FeedParser::ParseStatus::Ok) {
-        const FeedParser::FailureMessage message = FeedParser::MessageFor(status, atom);
+    if (result.correctedType >= 0 && result.correctedType != m_feedType) {
+        m_feedType = result.correctedType;
+        Q_EMIT feedTypeCorrected(m_feedType);
+    }
+    if (!result.setAsidePath.isEmpty()) {
+        m_ctx.messages.warning(
+            QStringLiteral("Feed Data file replaced!"),
+            QStringLiteral(
+                "The Feed Data file could not be read. It was set aside as \"%1\", and a new "
+                "file keeps the Items the Feed still offers.")
+                .arg(QFileInfo(result.setAsidePath).fileName()));
+        m_list.clear();
+    }
+    if (result.outcome == FeedUpdateResult::Outcome::ParseFailed) {
+        const FeedParser::FailureMessage message
+            = FeedParser::MessageFor(result.parseStatus, result.readAsAtom());
         m_ctx.messages.warning(message.title, message.text);
-        return -1;
+    } else if (result.outcome == FeedUpdateResult::Outcome::SaveFailed) {
+        mUtil::ReportError(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep,
+                           result.errorText);
+    } else if (result.documentItems > 0) {
+        showStoredItems(result);
     }
-    m_items = std::move(items);
-    return static_cast<qint16>(qMin<qsizetype>(m_items.size(), FeedParser::kMaxItems));
 }
 
-bool FeedReader::IsNewerItem(const QString &stamp)
+// New rows go to the top in bold, changed ones are rewritten where they stand, and the list is
+// sorted by date, newest first, as a refresh always leaves it.
+void FeedReader::showStoredItems(const FeedUpdateResult &result)
 {
-    return ItemStamp::IsNewerItem(m_latestStamp, stamp);
-}
-
-void FeedReader::MergeNewItems()
-{
-    m_hasNewItems = false;
-    if (m_items.isEmpty())
-        return;
+    m_hasNewItems = !result.added.isEmpty();
     m_list.setSorted(false);
-
-    // The file is read only once an item needs it: a refresh that finds nothing new in a dated
-    // feed never touches it.
-    std::optional<ItemFile> file;
-    QSet<QString> stored; // identifiers in the file and those added in this pass
-    const auto openFile = [&]() -> ItemFile & {
-        if (!file) {
-            file.emplace(itemFilePath());
-            file->loadOrStart(ItemFile::kNewItemsDocument);
-            stored = file->identifiers();
+    for (const FeedItem &item : result.added)
+        m_list.add(rowOf(item, false, RowSource::Fetched), 0);
+    for (const FeedItem &item : result.updated) {
+        for (int row = 0; row < m_list.count(); ++row) {
+            platform::ListRow shown = m_list.row(row);
+            if (shown.key != item.ID)
+                continue;
+            const platform::ListRow fresh = rowOf(item, !shown.bold, RowSource::Fetched);
+            shown.text = fresh.text;
+            shown.tag = fresh.tag;
+            shown.subItem1 = fresh.subItem1;
+            shown.subItem2 = fresh.subItem2;
+            m_list.setRow(row, shown);
+            break;
         }
-        return *file;
-    };
-    bool changed = false;
-    int added = 0;
-    for (qsizetype i = m_items.size() - 1; i >= 0; --i) {
-        const FeedItem &item = m_items.at(i);
-        const QString stamp = ItemStamp::StampOf(item, m_locale);
-        // An undated item cannot be told from its earlier copy by its stamp, only by its
-        // identifier.
-        if (mUtil::IsBlank(stamp) && (openFile(), stored.contains(item.ID)))
-            continue;
-        if (!IsNewerItem(stamp))
-            continue;
-        if (openFile().appendItem(item)) {
-            stored.insert(item.ID);
-            changed = true;
-        }
-        m_list.add(mergedRow(item, stamp), 0);
-        ++added;
-    }
-
-    if (added > 0) {
-        m_hasNewItems = true;
-        changed = openFile().setLatest(m_latestStamp) || changed;
-        QString error;
-        if (changed && !file->save(&error))
-            mUtil::ReportError(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep, error);
     }
     m_list.setSortColumn(2);
     m_list.setSortDescending(true);
     m_list.setSorted(true);
 }
 
-platform::ListRow FeedReader::mergedRow(const FeedItem &item, const QString &stamp) const
+void FeedReader::finishRefresh()
+{
+    showCaption(m_hasNewItems ? m_feedCaption + QStringLiteral(" [new]") : m_feedCaption);
+    m_refreshing = false;
+    Q_EMIT refreshFinished();
+}
+
+// Title; the date as shown, with its sort key; the identifier as key and the link as tag. A
+// fetched item whose date cannot be shown says so and sorts as the oldest; a stored one shows
+// nothing there.
+platform::ListRow FeedReader::rowOf(const FeedItem &item, bool read, RowSource source) const
 {
     platform::ListRow row;
     row.text = item.Title;
-    row.icon = kUnread;
-    row.bold = true;
+    row.key = item.ID;
     row.tag = item.Link;
-    row.subItem1 = kNoDate;
-    row.subItem2 = QStringLiteral("0");
+    row.icon = read ? kRead : kUnread;
+    row.bold = !read;
+    if (source == RowSource::Fetched) {
+        row.subItem1 = kNoDate;
+        row.subItem2 = QStringLiteral("0");
+    }
     const bool dated = !mUtil::IsBlank(item.Year) && !mUtil::IsBlank(item.Day)
-                       && !mUtil::IsBlank(item.Month) && !mUtil::IsBlank(item.Time);
+        && !mUtil::IsBlank(item.Month) && !mUtil::IsBlank(item.Time);
     if (!dated)
         return row;
     if (const auto time = FormatTime(item.Time, m_locale, m_timeFormat)) {
-        row.subItem1 = item.Day + u' ' + item.Month + u' ' + item.Year + QStringLiteral("; ") + *time;
-        row.subItem2 = stamp;
+        const QString separator
+            = source == RowSource::Fetched ? QStringLiteral("; ") : QStringLiteral(" ; ");
+        row.subItem1 = item.Day + u' ' + item.Month + u' ' + item.Year + separator + *time;
+        row.subItem2 = ItemStamp::SortKey(item);
     }
     return row;
 }
@@ -353,117 +343,83 @@ platform::ListRow FeedReader::mergedRow(const FeedItem &item, const QString &sta
 
 void FeedReader::LoadItemList()
 {
-    m_stillExecuting = true;
+    m_loadingList = true;
     m_list.clear();
     m_list.setSorted(false);
 
     ItemFile file(itemFilePath());
     const ItemFile::State state = file.load();
     if (state == ItemFile::State::Missing) {
-        m_stillExecuting = false;
+        m_loadingList = false;
         return;
     }
     if (state == ItemFile::State::NotXml) {
         m_ctx.messages.warning(kInvalidFormat, kLoadFailed);
-        m_stillExecuting = false;
+        m_loadingList = false;
         return;
     }
     if (const platform::XmlNode latest = file.latestNode())
         m_latestStamp = latest.text();
     if (state == ItemFile::State::NoItems) {
         m_ctx.messages.warning(kInvalidFormat, kNoRecords);
-        m_stillExecuting = false;
+        m_loadingList = false;
         return;
     }
 
     for (const platform::XmlNode &item : file.items().children()) {
         if (item.name() == u"item")
-            m_list.add(storedRow(item));
+            m_list.add(
+                rowOf(ListedItem(item), IsReadStatus(item.attributeValue(1)), RowSource::Stored));
     }
     if (m_list.count() > 0)
         m_list.scrollIntoView(0);
-    m_stillExecuting = false;
+    m_loadingList = false;
     m_list.setSorted(true);
 }
 
-// Children and attributes by position: title, link, date; id, status.
-platform::ListRow FeedReader::storedRow(const platform::XmlNode &item) const
+bool FeedReader::ProcessItem(const QString &id, const QString &action, bool markRead)
 {
-    platform::ListRow row;
-    row.text = item.child(0).text();
-    row.tag = item.child(1).text();
-    const ItemDate date = SplitItemDate(item.child(2).text());
-    if (const auto time = FormatTime(date.Time, m_locale, m_timeFormat)) {
-        row.subItem1 = date.Day + u' ' + date.Month + u' ' + date.Year + QStringLiteral(" ; ") + *time;
-        FeedItem dated;
-        dated.Year = date.Year;
-        dated.Month = date.Month;
-        dated.Day = date.Day;
-        dated.Time = date.Time;
-        row.subItem2 = ItemStamp::StampOf(dated, m_locale);
+    const Action what = ActionOf(action);
+    const bool changes = what == Action::Delete || what == Action::Read || what == Action::Unread
+        || (what == Action::GetInfo && markRead);
+    const QString path = itemFilePath();
+    // A change is made to the file as it is on disk now, under its lock: a merge of a check or
+    // another program meanwhile is kept.
+    platform::FileLock lock(path);
+    if (changes && !path.isEmpty() && !lock.acquire(ItemStore::kLockWaitMs)) {
+        mUtil::ReportError(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep,
+                           lock.errorText());
+        return false;
     }
-    const bool read = IsReadStatus(item.attributeValue(1));
-    row.icon = read ? kRead : kUnread;
-    row.bold = !read;
-    return row;
-}
 
-void FeedReader::AddItemToFile(const FeedItem &item)
-{
-    ItemFile file(itemFilePath());
-    if (file.loadOrStart(ItemFile::kNewItemsDocument) != ItemFile::State::Loaded)
-        return;
-    file.appendItem(item);
-    QString error;
-    if (!file.save(&error))
-        mUtil::ReportError(m_ctx, QStringLiteral("AddItemToFile"), kAddItemSaveStep, error);
-}
-
-void FeedReader::SaveLatest()
-{
-    ItemFile file(itemFilePath());
-    const ItemFile::State state = file.loadOrStart(ItemFile::kNewLatestDocument);
-    if (state == ItemFile::State::Missing || state == ItemFile::State::NotXml)
-        return;
-    if (!file.setLatest(m_latestStamp))
-        return;
-    QString error;
-    if (!file.save(&error))
-        mUtil::ReportError(m_ctx, QStringLiteral("SaveLatest"), kSaveLatestSaveStep, error);
-}
-
-bool FeedReader::ProcessItem(const QString &link, const QString &action, bool markRead)
-{
-    ItemFile file(itemFilePath());
+    ItemFile file(path);
     const ItemFile::State state = file.load();
     if (state == ItemFile::State::Missing) {
         m_ctx.messages.warning(
             QStringLiteral("Feed Data file is missing!"),
-            QStringLiteral("Application failed to access Feed Data file. Item details cannot be fetched."));
+            QStringLiteral(
+                "Application failed to access Feed Data file. Item details cannot be fetched."));
         return false;
     }
     if (state == ItemFile::State::NotXml) {
         m_ctx.messages.warning(kInvalidFormat, kLoadFailed);
-        m_stillExecuting = false;
         return false;
     }
     if (const platform::XmlNode latest = file.latestNode())
         m_latestStamp = latest.text();
     if (state == ItemFile::State::NoItems) {
         m_ctx.messages.warning(kInvalidFormat, kNoRecords);
-        m_stillExecuting = false;
         return false;
     }
 
-    const QString id = clsMD5::GetMD5(link);
     platform::XmlNode item = file.findItem(id);
     if (!item)
         return false;
 
-    bool changed = true;
-    switch (ActionOf(action)) {
+    switch (what) {
     case Action::Delete:
         item.parent().removeChild(item);
+        file.recordDeleted(id, m_ctx.clock.now().date());
         break;
     case Action::Read:
         item.setAttribute(QStringLiteral("status"), QStringLiteral("1"));
@@ -472,18 +428,16 @@ bool FeedReader::ProcessItem(const QString &link, const QString &action, bool ma
         item.setAttribute(QStringLiteral("status"), QStringLiteral("0"));
         break;
     case Action::GetInfo:
-        CopyStoredItem(item, id, m_currentItem);
+        m_currentItem = ItemFile::storedItem(item);
         if (markRead)
             item.setAttribute(QStringLiteral("status"), QStringLiteral("1"));
-        changed = markRead;
         break;
     case Action::Check:
     case Action::Other:
-        changed = false;
         break;
     }
     QString error;
-    if (changed && !file.save(&error)) {
+    if (changes && !file.save(&error)) {
         mUtil::ReportError(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep, error);
         return false;
     }

@@ -28,4 +28,6 @@ public:
     virtual void showEmailSettings() = 0;
     // The send dialog for one item, modal.
     virtual void showSendEmail(const ItemMail &mail) = 0;
+    // A refresh found the feed to be of another type and stored it: the main window shows it.
+    virtual void feedTypeCorrected(const QString &feedId, qint16 type) = 0;
 };

@@ -1,6 +1,7 @@
 #include "reading/ItemFile.h"
 
 #include "reading/FeedItem.h"
+#include "reading/ItemStamp.h"
 
 #include <QFileInfo>
 
@@ -13,6 +14,12 @@ const QString kData = QStringLiteral(".//data");
 const QString kItems = QStringLiteral(".//data/items");
 const QString kItem = QStringLiteral("item");
 const QString kLatest = QStringLiteral("latest");
+const QString kDeleted = QStringLiteral("deleted");
+const QString kUtc = QStringLiteral("utc");
+const QString kServedFormat = QStringLiteral("yyyy-MM-dd");
+
+// Positions of an item's children, as every reader takes them.
+enum Child { Title, Link, Date, Desc, Media };
 
 // Text made of blanks, tabs and line feeds alone is dropped when a document is parsed (a
 // carriage return is written as a reference and survives). Storing such text as empty makes a
@@ -23,6 +30,13 @@ QString StorableText(const QString &text)
         return c == u' ' || c == u'\t' || c == u'\n';
     });
     return dropped ? QString() : text;
+}
+
+// Whether the date text alone, read back, would not give the item's UTC time: the zone was
+// other than UTC.
+bool NeedsUtc(const FeedItem &item)
+{
+    return !item.Utc.isEmpty() && item.Utc != ItemStamp::ChronologicalKey(item);
 }
 
 void AppendTextChild(platform::XmlDocument &doc, platform::XmlNode parent, const QString &name,
@@ -76,6 +90,18 @@ platform::XmlNode ItemFile::data() const
     return m_doc.selectSingleNode(kData);
 }
 
+void ItemFile::addItemsElement()
+{
+    platform::XmlNode parent = data();
+    if (!parent || m_items)
+        return;
+    const std::vector<platform::XmlNode> others = parent.children();
+    m_items = parent.appendChild(m_doc.createElement(QStringLiteral("items")));
+    for (const platform::XmlNode &other : others)
+        parent.appendChild(other);
+    m_state = State::Loaded;
+}
+
 platform::XmlNode ItemFile::latestNode() const
 {
     return m_doc.selectSingleNode(QStringLiteral(".//data/latest"));
@@ -89,6 +115,9 @@ bool ItemFile::setLatest(const QString &stamp)
         if (!parent)
             return false;
         latest = parent.appendChild(m_doc.createElement(kLatest));
+        // The record of deleted items stays after latest.
+        if (platform::XmlNode record = m_doc.selectSingleNode(QStringLiteral(".//data/deleted")))
+            parent.appendChild(record);
     }
     latest.setText(stamp);
     return true;
@@ -106,8 +135,117 @@ bool ItemFile::appendItem(const FeedItem &item)
     AppendTextChild(m_doc, element, QStringLiteral("date"), ItemDateText(item));
     AppendTextChild(m_doc, element, QStringLiteral("desc"), item.Description);
     AppendTextChild(m_doc, element, QStringLiteral("media"), item.Media);
+    if (NeedsUtc(item))
+        element.setAttribute(kUtc, item.Utc);
     m_items.appendChild(element);
     return true;
+}
+
+QString ItemFile::storableText(const QString &text)
+{
+    return StorableText(text);
+}
+
+FeedItem ItemFile::storedItem(const platform::XmlNode &item)
+{
+    FeedItem stored;
+    stored.ID = item.attributeValue(0);
+    stored.Utc = item.attribute(kUtc);
+    for (const platform::XmlNode &child : item.children()) {
+        const QString name = child.name();
+        if (name == u"title") {
+            stored.Title = child.text();
+        } else if (name == u"link") {
+            stored.Link = child.text();
+        } else if (name == u"desc") {
+            stored.Description = child.text();
+        } else if (name == u"media") {
+            stored.Media = child.text();
+        } else if (name == u"date") {
+            const ItemDate date = SplitItemDate(child.text());
+            stored.Year = date.Year;
+            stored.Month = date.Month;
+            stored.Day = date.Day;
+            stored.Time = date.Time;
+        }
+    }
+    return stored;
+}
+
+void ItemFile::setIdentifier(platform::XmlNode item, const QString &id)
+{
+    item.setAttribute(item.attributeName(0), id);
+}
+
+bool ItemFile::updateItem(platform::XmlNode item, const FeedItem &stored, const FeedItem &from)
+{
+    bool changed = false;
+    const auto update = [&](Child position, const QString &text) {
+        platform::XmlNode child = item.child(position);
+        const QString storable = StorableText(text);
+        if (child && child.text() != storable) {
+            child.setText(storable);
+            changed = true;
+        }
+    };
+    update(Title, from.Title);
+    update(Link, from.Link);
+    if (ItemStamp::SortKey(stored) != ItemStamp::SortKey(from)) {
+        update(Date, ItemDateText(from));
+        if (NeedsUtc(from))
+            item.setAttribute(kUtc, from.Utc);
+        else
+            item.removeAttribute(kUtc);
+        changed = true;
+    }
+    update(Desc, from.Description);
+    update(Media, from.Media);
+    return changed;
+}
+
+std::optional<ItemFile::DeletionRecord> ItemFile::deletionRecord() const
+{
+    const platform::XmlNode element = m_doc.selectSingleNode(QStringLiteral(".//data/deleted"));
+    if (!element)
+        return std::nullopt;
+    DeletionRecord record;
+    record.complete = element.attribute(QStringLiteral("legacy")).isEmpty();
+    for (const platform::XmlNode &entry : element.children()) {
+        if (entry.isElement())
+            record.items.append({entry.text(),
+                                 QDate::fromString(entry.attribute(QStringLiteral("served")), kServedFormat)});
+    }
+    return record;
+}
+
+bool ItemFile::setDeletionRecord(const DeletionRecord &record)
+{
+    platform::XmlNode parent = data();
+    if (!parent)
+        return false;
+    if (platform::XmlNode old = m_doc.selectSingleNode(QStringLiteral(".//data/deleted")))
+        old.parent().removeChild(old);
+    platform::XmlNode element = parent.appendChild(m_doc.createElement(kDeleted));
+    if (!record.complete)
+        element.setAttribute(QStringLiteral("legacy"), QStringLiteral("1"));
+    for (const DeletedItem &item : record.items) {
+        platform::XmlNode entry = element.appendChild(m_doc.createElement(QStringLiteral("id")));
+        entry.setAttribute(QStringLiteral("served"), item.served.toString(kServedFormat));
+        entry.setText(item.id);
+    }
+    return true;
+}
+
+bool ItemFile::recordDeleted(const QString &id, const QDate &served)
+{
+    DeletionRecord record = deletionRecord().value_or(DeletionRecord{false, {}});
+    const auto known = std::find_if(record.items.begin(), record.items.end(),
+                                    [&id](const DeletedItem &item) { return item.id == id; });
+    if (known != record.items.end())
+        known->served = served;
+    else
+        record.items.append({id, served});
+    return setDeletionRecord(record);
 }
 
 platform::XmlNode ItemFile::findItem(const QString &id) const

@@ -3,9 +3,13 @@
 #include "platform/XmlDocument.h"
 #include "reading/ItemDate.h"
 
+#include <QDate>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 struct FeedItem;
 
@@ -13,15 +17,20 @@ struct FeedItem;
 //
 //   <data>
 //     <items>
-//       <item id="<MD5 of the link>" status="0|1">
+//       <item id="<identifier>" status="0|1" utc="yyyyMMddHHmmss">
 //         <title/><link/><date/><desc/><media/>
 //       </item> ... (the earliest added first)
 //     </items>
-//     <latest>stamp of the newest item ever merged</latest>
+//     <latest>yyyyMMddHHmmss of the newest item stored</latest>
+//     <deleted>
+//       <id served="yyyy-MM-dd">identifier</id> ...
+//     </deleted>
 //   </data>
 //
 // Readers take the item's children and attributes by position (title, link, date; id, status),
-// so the writers here always put them in exactly that order.
+// so the writers here always put them in exactly that order; what earlier versions did not
+// write comes after: the utc attribute (only where the date text alone does not give the
+// item's time in UTC: a zone other than UTC) and the record of deleted items.
 //
 // An ItemFile with an empty path (a feed identifier that is not of the 36-character form) never
 // reads or writes anything: it is always Missing and every save fails.
@@ -34,10 +43,8 @@ public:
         NoItems, // parsed, but without a data/items element
     };
 
-    // The starting points of a file that does not exist yet: a file for new items, or just a
-    // data element to hold the newest stamp.
+    // The starting point of a file that does not exist yet.
     static constexpr QStringView kNewItemsDocument = u"<data><items/></data>";
-    static constexpr QStringView kNewLatestDocument = u"<data/>";
 
     explicit ItemFile(QString path);
 
@@ -56,15 +63,60 @@ public:
     [[nodiscard]] platform::XmlNode data() const;
     [[nodiscard]] platform::XmlNode items() const { return m_items; }
 
+    // Gives a data element without items an empty items element, as its first child.
+    void addItemsElement();
+
     // The latest element under data; null when there is none.
     [[nodiscard]] platform::XmlNode latestNode() const;
-    // Writes the stamp as the text of latest, creating the element as the last child of data
-    // when it is missing. False when the document has no data element.
+    // Writes the stamp as the text of latest, creating the element after items when it is
+    // missing (before the record of deleted items). False when the document has no data
+    // element.
     bool setLatest(const QString &stamp);
 
     // Appends an item element (id, status "0"; title, link, date, desc, media) as the last child
     // of items. False when the document has no items element.
     bool appendItem(const FeedItem &item);
+
+    // The text as a save and a load give it back: text of blanks, tabs and line feeds alone is
+    // dropped when a document is parsed, so it is stored as empty.
+    [[nodiscard]] static QString storableText(const QString &text);
+
+    // A stored item element as a FeedItem: its identifier, each child by its name (title, link,
+    // date split, desc, media; others are passed over), and its UTC time (the utc attribute, or
+    // empty when it has none).
+    [[nodiscard]] static FeedItem storedItem(const platform::XmlNode &item);
+    // Gives a stored item another identifier; its place among the attributes stays.
+    static void setIdentifier(platform::XmlNode item, const QString &id);
+    // Rewrites a stored item's title, link, date, desc and media (and utc) from a newer copy
+    // of the item; its identifier and status stay. stored is storedItem(item). False when nothing
+    // differed. Dates compare by the time they name, so a month written in another language does
+    // not count as a change.
+    static bool updateItem(platform::XmlNode item, const FeedItem &stored, const FeedItem &from);
+
+    // The record of deleted items: the identifiers of items the user deleted, each with the day
+    // its feed last served it, so that a deleted item never comes back while its feed serves it
+    // and the record can forget it some time after the feed stopped.
+    //
+    // A file that an earlier version wrote has no record; there, items the file does not hold
+    // and whose date is at or before latest count as deleted too, until the first merge writes
+    // them into a complete record. A delete before that first merge starts a record that is not
+    // complete yet (legacy="1"), so that the rule for the earlier file still holds.
+    struct DeletedItem {
+        QString id;
+        QDate served;
+    };
+    struct DeletionRecord {
+        bool complete = true;
+        QList<DeletedItem> items; // in the order they were recorded
+    };
+    // nullopt when the file has no record.
+    [[nodiscard]] std::optional<DeletionRecord> deletionRecord() const;
+    // Writes the record after latest, replacing the one the file holds. False when the document
+    // has no data element.
+    bool setDeletionRecord(const DeletionRecord &record);
+    // Adds the identifier to the record (starting one that is not complete when the file has
+    // none), or updates its day when it is there already.
+    bool recordDeleted(const QString &id, const QDate &served);
 
     // The first item element under items whose FIRST attribute equals the identifier, whatever
     // that attribute's name; null when none does. Children of other names are passed over.

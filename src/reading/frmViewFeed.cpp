@@ -12,6 +12,7 @@
 #include "shell/ErrorReport.h"
 #include "shell/mUtil.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -83,18 +84,6 @@ protected:
     }
 };
 
-// Counts nested LoadFeedData calls for as long as one runs.
-class BusyScope {
-public:
-    explicit BusyScope(int &depth) : m_depth(depth) { ++m_depth; }
-    ~BusyScope() { --m_depth; }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-
-private:
-    int &m_depth;
-};
-
 void WarnItemNotFound(const platform::Context &ctx)
 {
     ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
@@ -133,8 +122,7 @@ struct frmViewFeed::Private {
     platform::QtReportList list;
     FeedReader reader;
     SplitterDrag drag;
-    int loading = 0; // LoadFeedData calls running
-    int step = 0;    // the step of the item command running, for its error report
+    int step = 0; // the step of the item command running, for its error report
 
     void setUp();
     void layOut();
@@ -212,6 +200,8 @@ void frmViewFeed::Private::setUp()
     QObject::connect(lstItems->header(), &QHeaderView::sectionClicked, &q,
                      [this](int section) { sortByHeader(section); });
 
+    QObject::connect(&reader, &FeedReader::feedTypeCorrected, &q,
+                     [this](qint16 type) { host.feedTypeCorrected(reader.FeedID(), type); });
     QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q, [this] { navigationComplete(); });
     QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
                      [this] { lstItems->setFocus(); });
@@ -284,7 +274,7 @@ void frmViewFeed::setCheckForNewItems(bool check)
 
 bool frmViewFeed::StillExecuting() const
 {
-    return d->loading > 0 || d->reader.StillExecuting();
+    return d->reader.StillExecuting();
 }
 
 FeedReader &frmViewFeed::reader()
@@ -309,14 +299,8 @@ QString frmViewFeed::previewFilePath() const
 
 // ---- loading --------------------------------------------------------------------------------------
 
-// A call that arrives while one runs (the main window reopening the feed during a fetch, which
-// keeps the event loop going) is dropped: the running refresh already brings the list up to date,
-// and two merges into one list and file must not interleave.
 void frmViewFeed::LoadFeedData(bool loadList)
 {
-    if (d->loading > 0)
-        return;
-    const BusyScope busy(d->loading);
     d->reader.LoadFeedData(loadList);
 }
 
@@ -339,14 +323,16 @@ void frmViewFeed::resizeEvent(QResizeEvent *event)
         d->layOut();
 }
 
-// The refresh runs the event loop while it waits; closing now would destroy the window under it.
+// Closing abandons a refresh that waits for its server. Only while the window asks the user
+// something about it (a box that waits in its own loop) does it stay.
 void frmViewFeed::closeEvent(QCloseEvent *event)
 {
-    if (StillExecuting()) {
+    if (QApplication::activeModalWidget() && StillExecuting()) {
         d->ctx.messages.warning(QString(), d->host.message(QStringLiteral("MSG_BUSY")));
         event->ignore();
         return;
     }
+    d->reader.cancelRefresh();
     event->accept();
 }
 
@@ -492,7 +478,7 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
         return;
     }
     step = 3;
-    if (!reader.ProcessItem(item.tag, QStringLiteral("getinfo"), item.bold)) {
+    if (!reader.ProcessItem(item.key, QStringLiteral("getinfo"), item.bold)) {
         WarnItemNotFound(ctx);
         return;
     }
@@ -522,7 +508,7 @@ void frmViewFeed::Private::deleteCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.ProcessItem(item.tag, QStringLiteral("del"), true))
+    if (!reader.ProcessItem(item.key, QStringLiteral("del"), true))
         return;
     step = 2;
     list.remove(row);
@@ -548,9 +534,9 @@ void frmViewFeed::Private::saveCommand(bool html)
 // chosen otherwise (the item menu opened over a row not yet shown) is looked up here.
 bool frmViewFeed::Private::currentItemIs(const platform::ListRow &item)
 {
-    if (!reader.CurrentItem().ID.isEmpty() && reader.CurrentItem().Link == item.tag)
+    if (!reader.CurrentItem().ID.isEmpty() && reader.CurrentItem().ID == item.key)
         return true;
-    if (reader.ProcessItem(item.tag, QStringLiteral("getinfo"), false))
+    if (reader.ProcessItem(item.key, QStringLiteral("getinfo"), false))
         return true;
     WarnItemNotFound(ctx);
     return false;
@@ -600,7 +586,7 @@ void frmViewFeed::Private::onlineCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.ProcessItem(item.tag, QStringLiteral("getinfo"), false))
+    if (!reader.ProcessItem(item.key, QStringLiteral("getinfo"), false))
         return;
     step = 2;
     const QString address = PreviewPage::ItemAddress(reader.CurrentItem()).trimmed();

@@ -66,6 +66,17 @@ void ScheduleLog::write(const QString &text, bool isStart, bool isFinish) const
         m_observer(written);
 }
 
+void ScheduleLog::writeLines(const QStringList &lines) const
+{
+    if (lines.isEmpty())
+        return;
+    AppendToFile(ScheduleLogPath(m_ctx), platform::ToWindows1252(lines.join(kLineEnd) + kLineEnd));
+    if (m_observer) {
+        for (const QString &line : lines)
+            m_observer(line);
+    }
+}
+
 void WriteScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
                       bool isFinish)
 {

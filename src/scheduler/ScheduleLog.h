@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -44,6 +45,8 @@ public:
     // CR LF). Otherwise with isFinish: the footer ("Scheduled Check Finished (<date>)", CR LF).
     // Otherwise the text. Each followed by CR LF. text is ignored for a header or footer.
     void write(const QString &text, bool isStart = false, bool isFinish = false) const;
+    // Several lines in one append, each seen by the observer as a write of its own.
+    void writeLines(const QStringList &lines) const;
 
 private:
     const platform::Context &m_ctx;

@@ -243,6 +243,45 @@ bool LoadScheduleList(const platform::Context &ctx, const QSet<QString> &keys)
 
 } // namespace
 
+ScheduledCheckSettings ReadScheduledCheckSettings(const platform::Context &ctx)
+{
+    OpenConfig(ctx);
+    ScheduledCheckSettings settings;
+    settings.showPopup = ReadInteger(kSchedule, QStringLiteral("alr"), QStringLiteral("1")) == 1;
+    settings.playPopupSound = ReadInteger(kSchedule, QStringLiteral("snd"), QStringLiteral("0")) == 1;
+    settings.soundFile = mINI::ReadIniValue(kSchedule, QStringLiteral("sfl"),
+                                            mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("notify.wav"));
+    const QSet<QString> keys = SectionKeys(kSchedule);
+    for (qsizetype number = 1; keys.contains(KeyIdentity(EntryKey(number))); ++number) {
+        ScheduleEntry entry;
+        entry.key = EntryKey(number);
+        entry.feed = ParseEntry(entry.key, mINI::ReadIniValue(kSchedule, entry.key, QString()), entry.problem);
+        settings.schedule.append(entry);
+    }
+    return settings;
+}
+
+bool CorrectScheduledFeedType(const platform::Context &ctx, const QString &feedId, qint16 type)
+{
+    OpenConfig(ctx);
+    const QSet<QString> keys = SectionKeys(kSchedule);
+    bool corrected = false;
+    for (qsizetype number = 1; keys.contains(KeyIdentity(EntryKey(number))); ++number) {
+        const QString key = EntryKey(number);
+        const QString text = mINI::ReadIniValue(kSchedule, key, QString());
+        QString problem;
+        std::optional<FeedRecord> feed = ParseEntry(key, text, problem);
+        if (!feed || feed->ID != feedId || feed->FeedType == type)
+            continue;
+        // Only the type field changes: the rest of the entry is written back as it was read.
+        QStringList fields = text.split(kFieldSeparator);
+        fields[0] = QString::number(type);
+        mINI::WriteIniValue(kSchedule, key, fields.join(kFieldSeparator));
+        corrected = true;
+    }
+    return corrected;
+}
+
 void SaveSchedulerSettings(const platform::Context &ctx, bool showMessage,
                            const std::function<void()> &enableSchedule)
 {

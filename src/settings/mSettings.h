@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace platform {
 struct Context;
@@ -89,6 +90,30 @@ void SaveSchedulerSettings(const platform::Context &ctx, bool showMessage,
 // it. A dialog then leaves its controls as they were; after a true result the scheduler dialog
 // fills its controls from the variables.
 bool LoadSchedulerSettings(const platform::Context &ctx, bool loadList);
+
+// One entry of the schedule (s_1, s_2, ...) as a scheduled check reads it: the feed, or why the
+// entry cannot be read.
+struct ScheduleEntry {
+    QString key;
+    std::optional<FeedRecord> feed;
+    QString problem; // when there is no feed
+};
+
+// What a scheduled check needs of the schdl section, read afresh as one value; the program-wide
+// variables are left alone. An entry that cannot be read is kept in its place with its problem,
+// so that the check reports it and goes on with the entries after it.
+struct ScheduledCheckSettings {
+    bool showPopup = true;       // alr
+    bool playPopupSound = false; // snd
+    QString soundFile;           // sfl
+    QList<ScheduleEntry> schedule;
+};
+[[nodiscard]] ScheduledCheckSettings ReadScheduledCheckSettings(const platform::Context &ctx);
+
+// Writes the feed type into every schedule entry of the feed (matched by identifier) that
+// holds another type, key by key; the other keys and entries stay as they are. True when an
+// entry was changed.
+bool CorrectScheduledFeedType(const platform::Context &ctx, const QString &feedId, qint16 type);
 
 // Whether closing the main window exits the program (missing: true); also stored in
 // CloseOnRequest. CloseCompletely, whose missing value is 0, is left alone.

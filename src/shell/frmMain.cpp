@@ -9,7 +9,7 @@
 #include "platform/UserSettings.h"
 #include "reading/frmViewFeed.h"
 #include "scheduler/ScheduleInterval.h"
-#include "scheduler/mScheduler.h"
+#include "scheduler/ScheduledCheck.h"
 #include "settings/mSettings.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
@@ -268,7 +268,8 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    mScheduler::CheckRunning = false;
+    if (m_check)
+        m_check->cancel();
     m_schedule->stop();
     m_clock.stop();
     if (m_tray) {
@@ -335,14 +336,22 @@ void frmMain::OpenFeedWindow(const QString &caption, const QString &feedId, cons
 
 void frmMain::RunScheduleTick()
 {
-    if (mScheduler::CheckRunning)
+    if (m_check)
         return;
     m_schedule->stop();
     m_menus.mnuToolsExecuteSchedule->setEnabled(false);
     setStatus(QStringLiteral("Status: Executing Schedule"));
-    mScheduler::CheckOptions options;
+    CheckOptions options;
     options.locale = m_services.locale;
-    mScheduler::RunScheduledCheck(m_ctx, m_services.announcement, options);
+    m_check = new ScheduledCheck(m_ctx, m_services.announcement, options, this);
+    connect(m_check, &ScheduledCheck::finished, this, &frmMain::scheduledCheckFinished);
+    m_check->start();
+}
+
+void frmMain::scheduledCheckFinished()
+{
+    m_check->deleteLater();
+    m_check = nullptr;
     if (m_unloaded)
         return;
     setStatus(QStringLiteral("Status: Ready."));
@@ -417,4 +426,14 @@ void frmMain::showEmailSettings()
 void frmMain::showSendEmail(const ItemMail &mail)
 {
     m_services.dialogs.showSendEmail(this, mail);
+}
+
+void frmMain::feedTypeCorrected(const QString &feedId, qint16 type)
+{
+    for (QMdiSubWindow *sub : m_workArea->subWindowList()) {
+        const auto *feed = qobject_cast<frmViewFeed *>(sub->widget());
+        if (feed && feed->FeedID() == feedId)
+            sub->setWindowIcon(FeedIcon(type));
+    }
+    RefreshTree(); // the tree shows each feed's type
 }

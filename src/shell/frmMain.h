@@ -23,6 +23,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class ScheduleTimer;
+class ScheduledCheck;
 class frmOptionBar;
 class frmViewFeed;
 
@@ -92,7 +93,10 @@ public:
     [[nodiscard]] QList<frmViewFeed *> feedWindows() const;
 
     // ---- the scheduler timer's tick, also run by "Execute Schedule Now" -----------------------------
+    // Starts a scheduled check unless one is running; the timer and "Execute Schedule Now" wait
+    // for its end.
     void RunScheduleTick();
+    [[nodiscard]] bool isCheckRunning() const { return m_check != nullptr; }
 
     // ---- for tests ----------------------------------------------------------------------------------
     [[nodiscard]] const MainMenus &menus() const { return m_menus; }
@@ -122,6 +126,7 @@ private:
                                        const QString &filter) override;
     void showEmailSettings() override;
     void showSendEmail(const ItemMail &mail) override;
+    void feedTypeCorrected(const QString &feedId, qint16 type) override;
 
     void buildStatusBar();
     void updateClock();
@@ -137,6 +142,7 @@ private:
     void createTrayIcon();
     void prepareTrayMenu();
     void UnloadAllForms();
+    void scheduledCheckFinished();
 
     // Commands (frmMainCommands.cpp).
     void AddCategory();
@@ -160,6 +166,7 @@ private:
     QDockWidget *m_dock = nullptr;
     frmOptionBar *m_optionBar = nullptr;
     ScheduleTimer *m_schedule = nullptr;
+    ScheduledCheck *m_check = nullptr; // the running check, a child
     QPointer<frmConfirmClose> m_confirmClose;
     std::unique_ptr<platform::TrayIcon> m_tray; // oSysTray
     QtStandardTranslation m_qtTexts;

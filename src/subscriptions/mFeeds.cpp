@@ -2,6 +2,7 @@
 
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
+#include "platform/FileLock.h"
 #include "shell/ErrorReport.h"
 
 #include <QFile>
@@ -10,6 +11,10 @@ using platform::XmlNode;
 
 namespace mFeeds {
 namespace {
+
+// How long a change waits for another part of the program, or another program, to finish its
+// change of the database.
+constexpr int kDatabaseLockWaitMs = 5000;
 
 // The first feed of the category with exactly that identifier. A child without an identifier
 // attribute on the way is a damaged database: *failure says so and nothing is found.
@@ -130,6 +135,38 @@ void DeleteFeedData(const platform::Context &ctx, const QString &id)
     const QString path = FeedDataPath(ctx, id);
     if (!path.isEmpty())
         QFile::remove(path);
+}
+
+bool CorrectFeedType(const platform::Context &ctx, const QString &feedId, qint16 type, QString *failure)
+{
+    const QString path = FeedsDatabasePath(ctx);
+    platform::FileLock lock(path);
+    if (!lock.acquire(kDatabaseLockWaitMs)) {
+        if (failure)
+            *failure = lock.errorText();
+        return false;
+    }
+    platform::XmlDocument document;
+    if (!document.load(path)) {
+        if (failure)
+            *failure = QStringLiteral("The feeds database cannot be read.");
+        return false;
+    }
+    const XmlNode categories = document.selectSingleNode(QStringLiteral(".//categories"));
+    if (!categories)
+        return false;
+    const QString typeText = QString::number(type);
+    for (const XmlNode &category : categories.children()) {
+        for (XmlNode feed : category.children()) {
+            if (!feed.isElement() || feed.attributeValue(2) != feedId)
+                continue;
+            if (feed.attributeValue(1) == typeText)
+                return false;
+            feed.setAttribute(feed.attributeName(1), typeText);
+            return document.save(path, failure);
+        }
+    }
+    return false;
 }
 
 } // namespace mFeeds

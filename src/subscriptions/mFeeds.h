@@ -29,6 +29,13 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
 // failure to save is not reported here: it is handed to the caller in *failure.
 bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure = nullptr);
 
+// Sets the type of the feed with this identifier, in whatever category it stands, when it holds
+// another: under the database's lock, without any box, so that a check without windows may call
+// it. True when the database was changed; false when the feed is not there, already has the
+// type, or the database cannot be read or written (*failure then says why).
+bool CorrectFeedType(const platform::Context &ctx, const QString &feedId, qint16 type,
+                     QString *failure = nullptr);
+
 // Deletes the feed's item file when there is one; does nothing for anything but a feed
 // identifier. Failures are ignored.
 void DeleteFeedData(const platform::Context &ctx, const QString &id);

@@ -6,11 +6,13 @@
 #include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
+#include "support/WaitUntil.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,14 +38,17 @@ const QByteArray kRss =
     "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate></item>"
     "</channel></rss>";
 
+// The first item's identifier takes its enclosure along with its link; the second's is the digest
+// of its link, as earlier versions made it.
 const QByteArray kRssLines[] = {
-    "{\"day\":\"01\",\"descriptionLength\":5,\"id\":\"3e27a17e84f5f8486fbc14488e12e6ff\","
+    "{\"day\":\"01\",\"descriptionLength\":5,\"guid\":\"\",\"id\":\"cbe9656fcc0390a6f8edf0d1d947b698\","
     "\"link\":\"http://example.com/a\",\"media\":\"http://example.com/a.mp3\",\"month\":\"May\","
     "\"stamp\":\"20060501123456\",\"time\":\"12:34:56\",\"title\":\"Caf\xc3\xa9 one\","
-    "\"year\":\"2006\"}",
-    "{\"day\":\"02\",\"descriptionLength\":0,\"id\":\"4e800d900cc5dc5011993dc880f82233\","
+    "\"utc\":\"20060501123456\",\"year\":\"2006\"}",
+    "{\"day\":\"02\",\"descriptionLength\":0,\"guid\":\"\",\"id\":\"4e800d900cc5dc5011993dc880f82233\","
     "\"link\":\"http://example.com/b\",\"media\":\"\",\"month\":\"May\","
-    "\"stamp\":\"20060502080000\",\"time\":\"08:00:00\",\"title\":\"Two\",\"year\":\"2006\"}",
+    "\"stamp\":\"20060502080000\",\"time\":\"08:00:00\",\"title\":\"Two\",\"utc\":\"20060502080000\","
+    "\"year\":\"2006\"}",
 };
 
 // A podcast is read as RSS. Its undated item has an empty stamp; the musical symbol outside the
@@ -55,9 +60,9 @@ const QByteArray kPodcast =
     "<description>\xf0\x9d\x84\x9ex</description></item></channel></rss>";
 
 const QByteArray kPodcastLine =
-    "{\"day\":\"\",\"descriptionLength\":2,\"id\":\"4e800d900cc5dc5011993dc880f82233\","
+    "{\"day\":\"\",\"descriptionLength\":2,\"guid\":\"\",\"id\":\"4e800d900cc5dc5011993dc880f82233\","
     "\"link\":\"http://example.com/b\",\"media\":\"\",\"month\":\"\",\"stamp\":\"\",\"time\":\"\","
-    "\"title\":\"Episode\",\"year\":\"\"}";
+    "\"title\":\"Episode\",\"utc\":\"\",\"year\":\"\"}";
 
 const QByteArray kAtom =
     "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Site</title>"
@@ -66,9 +71,10 @@ const QByteArray kAtom =
     "<published>2006-05-01T12:34:56Z</published><content>Body</content></entry></feed>";
 
 const QByteArray kAtomLine =
-    "{\"day\":\"01\",\"descriptionLength\":4,\"id\":\"d0db2160c2e36f7a624cd612926ea689\","
+    "{\"day\":\"01\",\"descriptionLength\":4,\"guid\":\"\",\"id\":\"d0db2160c2e36f7a624cd612926ea689\","
     "\"link\":\"http://example.com/e\",\"media\":\"\",\"month\":\"May\","
-    "\"stamp\":\"20060501123456\",\"time\":\"12:34:56\",\"title\":\"Entry\",\"year\":\"2006\"}";
+    "\"stamp\":\"20060501123456\",\"time\":\"12:34:56\",\"title\":\"Entry\",\"utc\":\"20060501123456\","
+    "\"year\":\"2006\"}";
 
 const QString kInvalidRss = QStringLiteral(
     "Invalid Feed XML!: Server returned invalid Feed XML! Either Feed Type is not RSS or Feed XML "
@@ -372,6 +378,56 @@ TEST(CheckAppFolderTest, PrintsTheLogAsItIsWrittenAndThenThePopupRows)
                   "Scheduled Check Finished (" + now + ")\n\n"
                   "News -- 2 New Items\n");
     EXPECT_TRUE(t.messages.shown.isEmpty());
+}
+
+// marlowin-check into a pipe, as cron or a script reads it: each feed's lines arrive once they
+// are in schedule order, while a later feed still waits for its server.
+TEST(CheckProgramTest, WritesEachFeedsLinesIntoAPipeAsSoonAsTheyAreInOrder)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    test::LocalHttpServer server;
+    server.routes().Get("/quick", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<rss><channel><item><title>A</title><link>http://example.org/a</link></item>"
+                        "</channel></rss>",
+                        "application/rss+xml");
+    });
+    server.routes().Get("/held", [&server](const httplib::Request &, httplib::Response &res) {
+        server.holdRequest();
+        res.set_content("<rss><channel/></rss>", "application/rss+xml");
+    });
+    ASSERT_TRUE(server.start());
+    QFile config(home.filePath(QStringLiteral("AppCfg.cfg")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(("[schdl]\r\nalr=0\r\n"
+                  "s_1=0\x05" "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\x05" + server.url(QStringLiteral("/quick")).toUtf8()
+                  + "\x05Quick\r\n"
+                    "s_2=0\x05" "11111111-2222-3333-4444-555555555555\x05" + server.url(QStringLiteral("/held")).toUtf8()
+                  + "\x05Held\r\n"));
+    config.close();
+
+    QProcess check;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MARLOWIN_HOME"), home.path());
+    check.setProcessEnvironment(environment);
+    check.start(QStringLiteral(MARLOWIN_CHECK_PROGRAM), {QStringLiteral("--check")});
+    ASSERT_TRUE(check.waitForStarted());
+
+    QByteArray seen;
+    const bool quickArrived = test::WaitUntil([&] {
+        seen += check.readAllStandardOutput();
+        return seen.contains("    1 New Items found!\n    Done!\n");
+    }, 10000);
+    EXPECT_TRUE(quickArrived) << seen.toStdString();
+    EXPECT_EQ(server.heldRequests(), 1) << "Held still waits for its server";
+    EXPECT_FALSE(seen.contains("Checking Held"));
+
+    server.openGate();
+    ASSERT_TRUE(check.waitForFinished(10000));
+    seen += check.readAllStandardOutput();
+    EXPECT_EQ(check.exitCode(), kExitOk);
+    EXPECT_TRUE(seen.contains("Checking Held\n")) << seen.toStdString();
+    EXPECT_TRUE(seen.contains("Scheduled Check Finished ("));
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 
 #include "platform/TextCodec.h"
 #include "platform/XmlDocument.h"
-#include "reading/clsMD5.h"
+#include "reading/ItemIdentifier.h"
+#include "reading/ItemStamp.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ QString Q(const char *utf8)
 std::string Describe(const FeedItem &item)
 {
     return QStringList{item.Title, item.Link, item.Day + u' ' + item.Month + u' ' + item.Year + u' ' + item.Time,
-                       item.Description, item.Media, item.ID}
+                       item.Description, item.Media, item.Guid}
         .join(QStringLiteral(" | "))
         .toStdString();
 }
@@ -49,7 +50,7 @@ struct Expected {
     const char *date; // "Day Month Year Time"
     const char *description;
     const char *media;
-    const char *id;   // nullptr: the digest of the link
+    const char *guid; // nullptr: none
 };
 
 std::vector<std::string> Describe(const std::vector<Expected> &items)
@@ -66,7 +67,7 @@ std::vector<std::string> Describe(const std::vector<Expected> &items)
         item.Time = date.value(3);
         item.Description = Q(e.description);
         item.Media = Q(e.media);
-        item.ID = e.id ? Q(e.id) : clsMD5::GetMD5(item.Link);
+        item.Guid = e.guid ? Q(e.guid) : QString();
         lines.push_back(Describe(item));
     }
     return lines;
@@ -102,41 +103,41 @@ TEST(ParseRss, ReadsTheItemsOfTheChannelInDocumentOrder)
          {{"One", "http://example.org/1", "01 May 2006 12:34:56", "First", "http://example.org/1.mp3", nullptr},
           {"Two", "http://example.org/2", "2 May 2006 08:00:00", "Second", "http://example.org/2.mp3", nullptr},
           {"Three", "http://example.org/3", "03 May 2006 09:10:11", "Third", "http://example.org/3.mp3", nullptr}}},
-        {"two links: the second and its digest",
+        {"two links: the second",
          "<rss><channel><item><link>http://example.org/a</link><link>http://example.org/b</link></item></channel></rss>",
-         {{"", "http://example.org/b", "", "", "", "cbc58b97d6d28af8ff424432f65437ae"}}},
+         {{"", "http://example.org/b", "", "", "", nullptr}}},
         {"a repeated child overwrites, an empty enclosure too",
          "<rss><channel><item><title>old</title><enclosure url=\"u\"/><title>new</title><enclosure/></item></channel></rss>",
-         {{"new", "", "", "", "", kDigestOfNothing}}},
+         {{"new", "", "", "", "", nullptr}}},
         {"enclosure whose first attribute is its length",
          R"(<rss><channel><item><link>http://example.org/c</link><enclosure length="1234" url="http://example.org/c.mp3"/></item></channel></rss>)",
-         {{"", "http://example.org/c", "", "", "1234", "af2bd39672f4caa275739c758c602050"}}},
-        {"no link: empty link, the digest of nothing",
-         "<rss><channel><item><title>Untitled</title><guid>http://example.org/g</guid></item></channel></rss>",
-         {{"Untitled", "", "", "", "", kDigestOfNothing}}},
+         {{"", "http://example.org/c", "", "", "1234", nullptr}}},
+        {"no link: empty link, the guid trimmed",
+         "<rss><channel><item><title>Untitled</title><guid> http://example.org/g\n</guid></item></channel></rss>",
+         {{"Untitled", "", "", "", "", "http://example.org/g"}}},
         {"texts as written: CDATA, entities, untrimmed, markup in a description",
          "<rss><channel><item><title><![CDATA[Fish & <Chips>]]></title>"
          "<description>&lt;p&gt;Caf&#233; &amp; bar&lt;/p&gt;</description></item>"
          "<item><title>\n  spaced  \n</title><description><![CDATA[<b>bold</b>]]> and <i>element</i> text</description></item>"
          "</channel></rss>",
-         {{"Fish & <Chips>", "", "", "<p>Café & bar</p>", "", kDigestOfNothing},
-          {"\n  spaced  \n", "", "", "<b>bold</b> and element text", "", kDigestOfNothing}}},
+         {{"Fish & <Chips>", "", "", "<p>Café & bar</p>", "", nullptr},
+          {"\n  spaced  \n", "", "", "<b>bold</b> and element text", "", nullptr}}},
         {"leading blank lines, comments and a declaration",
          "\r\n\n  <?xml version=\"1.0\"?>\n<!-- feed -->\n<rss><channel><item><title>T</title></item></channel></rss>\n",
-         {{"T", "", "", "", "", kDigestOfNothing}}},
+         {{"T", "", "", "", "", nullptr}}},
         {"only direct item children of the first channel, other children ignored",
          "<rss><channel><image><item><title>in image</title></item></image>"
          "<item><title>A</title><category>x</category><comments>y</comments></item>"
          "<entry><title>not an item</title></entry><Item><title>wrong case</title></Item></channel>"
          "<channel><item><title>second channel</title></item></channel></rss>",
-         {{"A", "", "", "", "", kDigestOfNothing}}},
+         {{"A", "", "", "", "", nullptr}}},
         {"a channel of an rss anywhere in the document",
          "<wrapper><rss><channel><item><title>deep</title></item></channel></rss></wrapper>",
-         {{"deep", "", "", "", "", kDigestOfNothing}}},
+         {{"deep", "", "", "", "", nullptr}}},
         {"a channel without items", "<rss><channel><title>Empty</title></channel></rss>", {}},
         {"an undated item and an unreadable date",
          "<rss><channel><item><title>a</title><pubDate>soon</pubDate></item></channel></rss>",
-         {{"a", "", "", "", "", kDigestOfNothing}}},
+         {{"a", "", "", "", "", nullptr}}},
     };
     for (const auto &c : cases) {
         const auto result = FeedParser::ParseRss(Q(c.document));
@@ -158,11 +159,11 @@ TEST(ParseAtom, ReadsTheEntriesOfTheFeedWithTheLinkThatPointsAtThem)
 <entry><title type="text">Two</title><link href="http://example.org/2"/>
   <published>2006-05-02T08:00:00+02:00</published><content>Second</content></entry>
 </feed>)",
-         {{"One", "http://example.org/1", "01 May 2006 12:34:56", "<p>First</p>", "", nullptr},
+         {{"One", "http://example.org/1", "01 May 2006 12:34:56", "<p>First</p>", "", "urn:1"},
           {"Two", "http://example.org/2", "02 May 2006 08:00:00", "Second", "", nullptr}}},
         {"href taken by name, not by position",
          R"(<feed><entry><link href="http://example.org/a" rel="alternate" type="text/html"/></entry></feed>)",
-         {{"", "http://example.org/a", "", "", "", "6209df8e22630794e94481e14df5d213"}}},
+         {{"", "http://example.org/a", "", "", "", nullptr}}},
         {"a replies link after the alternate one",
          R"(<feed><entry><link rel="alternate" type="text/html" href="http://example.org/a"/><link rel="replies" type="application/atom+xml" href="http://example.org/r"/></entry></feed>)",
          {{"", "http://example.org/a", "", "", "", nullptr}}},
@@ -177,10 +178,10 @@ TEST(ParseAtom, ReadsTheEntriesOfTheFeedWithTheLinkThatPointsAtThem)
          {{"", "http://example.org/s", "", "", "", nullptr}}},
         {"no link with an href",
          R"(<feed><entry><title>T</title><link rel="alternate" type="text/html"/></entry></feed>)",
-         {{"T", "", "", "", "", kDigestOfNothing}}},
+         {{"T", "", "", "", "", nullptr}}},
         {"only direct entry children, a prefixed entry is another name",
          R"(<feed xmlns:a="http://www.w3.org/2005/Atom"><source><entry><title>nested</title></entry></source><a:entry><title>prefixed</title></a:entry><entry><title>direct</title></entry></feed>)",
-         {{"direct", "", "", "", "", kDigestOfNothing}}},
+         {{"direct", "", "", "", "", nullptr}}},
         {"a feed without entries", "<feed><title>Empty</title></feed>", {}},
     };
     for (const auto &c : cases) {
@@ -248,8 +249,8 @@ TEST(FeedParsers, ReadDocumentsDecodedFromOtherCharsets)
     const auto rss = FeedParser::ParseRss(platform::DecodeDocument(latin1));
     ASSERT_EQ(rss.status, ParseStatus::Ok);
     EXPECT_EQ(Describe(rss.items),
-              Describe(std::vector<Expected>{{"Café crème", "http://example.org/café", "", "", "",
-                                              "f863d51bb39d54628325b3a021ac75c3"}}));
+              Describe(std::vector<Expected>{{"Café crème", "http://example.org/café", "", "", "", nullptr}}));
+    EXPECT_EQ(rss.items[0].ID, QStringLiteral("f863d51bb39d54628325b3a021ac75c3"));
 
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     const QByteArray utf16Bytes = utf16.encode(
@@ -258,8 +259,8 @@ TEST(FeedParsers, ReadDocumentsDecodedFromOtherCharsets)
     const auto atom = FeedParser::ParseAtom(platform::DecodeDocument(utf16Bytes));
     ASSERT_EQ(atom.status, ParseStatus::Ok);
     EXPECT_EQ(Describe(atom.items),
-              Describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "",
-                                              "d0d92cdc9b30c1300fbc3c7ebd304be0"}}));
+              Describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "", nullptr}}));
+    EXPECT_EQ(atom.items[0].ID, QStringLiteral("d0d92cdc9b30c1300fbc3c7ebd304be0"));
 }
 
 TEST(FeedParsers, StopAtTheSixteenBitLimits)
@@ -297,23 +298,24 @@ TEST(FeedParsers, StopAtTheSixteenBitLimits)
     }
 }
 
-TEST(GetMD5, DigestsTheLinkInTheWindows1252CodePage)
+TEST(ItemIdentifierDigest, DigestsWindows1252TextAsEarlierVersionsAndOtherTextAsUtf8)
 {
     const struct {
         const char *text;
-        const char *digest; // md5sum of the code-page bytes
+        const char *digest; // md5sum of the bytes
     } cases[] = {
         {"http://example.org/", "d0d92cdc9b30c1300fbc3c7ebd304be0"},
         {"", kDigestOfNothing},
-        {"http://example.org/café", "f863d51bb39d54628325b3a021ac75c3"},   // é as the byte 0xE9
-        {"http://example.org/Ω", "736d8b5e83bdb2d803adecabe99fb06d"},      // no Ω in the code page: "?"
+        {"http://example.org/café", "f863d51bb39d54628325b3a021ac75c3"}, // é as the byte 0xE9
+        {"http://example.org/Ω", "93a9d258f9d6f3e0b5bcbfeba373368a"},     // no Ω in the code page: UTF-8
     };
     for (const auto &c : cases)
-        EXPECT_EQ(clsMD5::GetMD5(Q(c.text)), Q(c.digest)) << c.text;
+        EXPECT_EQ(ItemIdentifier::Digest(Q(c.text)), Q(c.digest)) << c.text;
 }
 
-// Real feeds from many sources: nothing crashes, every identifier is the digest of its link,
-// and an item has all four date fields or none.
+// Real feeds from many sources: nothing crashes, items that differ (by guid, else by link,
+// enclosure, title or date) never share an identifier, and an item has all four date fields or
+// none.
 TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
 {
     const QDir feeds(QStringLiteral(MARLOWIN_CORPUS_DIR "/feeds"));
@@ -336,13 +338,20 @@ TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
             }
             EXPECT_TRUE(result.status == ParseStatus::Ok || result.status == ParseStatus::WrongFeedType);
             feedsWithItems += !result.items.isEmpty();
+            QSet<QString> ids;
+            QSet<QString> distinct;
             for (const FeedItem &item : result.items) {
-                EXPECT_EQ(item.ID, clsMD5::GetMD5(item.Link));
+                ids.insert(item.ID);
+                distinct.insert(item.Guid.isEmpty() ? QStringList{item.Link, item.Media, item.Title,
+                                                                  ItemStamp::ChronologicalKey(item)}
+                                                          .join(u'\n')
+                                                    : QStringLiteral("guid\n") + item.Guid);
                 EXPECT_TRUE(digest.match(item.ID).hasMatch());
                 const int dateFields = !item.Day.isEmpty() + !item.Month.isEmpty() + !item.Year.isEmpty()
                     + !item.Time.isEmpty();
                 EXPECT_TRUE(dateFields == 0 || dateFields == 4) << Describe(item);
             }
+            EXPECT_EQ(ids.size(), distinct.size());
         }
     }
     EXPECT_GT(feedsWithItems, 50);

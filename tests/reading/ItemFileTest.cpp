@@ -1,6 +1,6 @@
 #include "reading/FeedRefresh.h"
 #include "reading/ItemFile.h"
-#include "reading/clsMD5.h"
+#include "reading/ItemIdentifier.h"
 
 #include "support/MemoryReportList.h"
 #include "support/TestContext.h"
@@ -34,7 +34,7 @@ QByteArray StoredItem(const QByteArray &link, const QByteArray &status, const QB
         return text.isEmpty() ? "<" + QByteArray(name) + "/>"
                               : "<" + QByteArray(name) + ">" + text + "</" + name + ">";
     };
-    return "<item id=\"" + clsMD5::GetMD5(QString::fromUtf8(link)).toLatin1() + "\" status=\"" + status
+    return "<item id=\"" + ItemIdentifier::Digest(QString::fromUtf8(link)).toLatin1() + "\" status=\"" + status
            + "\">" + child("title", title) + child("link", link) + child("date", date)
            + child("desc", desc) + child("media", media) + "</item>";
 }
@@ -156,7 +156,7 @@ TEST_F(ItemFileTest, FindItemComparesTheFirstAttributeOfItemsOnly)
     EXPECT_EQ(file.identifiers(), (QSet<QString>{QStringLiteral("1"), QStringLiteral("abc")}));
 }
 
-TEST_F(ItemFileTest, AddItemToFileAndSaveLatestWriteTheDocumentedShape)
+TEST_F(ItemFileTest, AppendItemAndSetLatestWriteTheDocumentedShape)
 {
     FeedItem dated;
     dated.Title = QStringLiteral("First & foremost");
@@ -165,72 +165,63 @@ TEST_F(ItemFileTest, AddItemToFileAndSaveLatestWriteTheDocumentedShape)
     dated.Month = QStringLiteral("May");
     dated.Year = QStringLiteral("2006");
     dated.Time = QStringLiteral("12:34:56");
+    dated.Utc = QStringLiteral("20060501123456");
     dated.Description = QStringLiteral("<p>one</p>");
     dated.Media = QStringLiteral("http://example.org/1.mp3");
     dated.ID = QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987");
+    FeedItem zoned = dated;
+    zoned.Utc = QStringLiteral("20060501103456"); // written at +02:00
     FeedItem undated;
     undated.ID = QStringLiteral("d41d8cd98f00b204e9800998ecf8427e");
 
-    reader.AddItemToFile(dated);
-    reader.AddItemToFile(undated);
-    const QByteArray items =
-        "<items><item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"0\"><title>First &amp; foremost</title>"
-        "<link>http://example.org/1</link><date>2006-May-01T12:34:56</date>"
-        "<desc>&lt;p&gt;one&lt;/p&gt;</desc><media>http://example.org/1.mp3</media></item>"
-        "<item id=\"d41d8cd98f00b204e9800998ecf8427e\" status=\"0\"><title/><link/><date>--T</date>"
-        "<desc/><media/></item></items>";
+    ItemFile file(t.path(fileName()));
+    ASSERT_EQ(file.loadOrStart(ItemFile::kNewItemsDocument), ItemFile::State::Loaded);
+    ASSERT_TRUE(file.appendItem(dated));
+    ASSERT_TRUE(file.appendItem(zoned));
+    ASSERT_TRUE(file.appendItem(undated));
+    ASSERT_TRUE(file.save());
+    const QByteArray first = "<item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"0\"><title>First &amp; foremost</title>"
+                             "<link>http://example.org/1</link><date>2006-May-01T12:34:56</date>"
+                             "<desc>&lt;p&gt;one&lt;/p&gt;</desc><media>http://example.org/1.mp3</media></item>";
+    // The utc attribute only where the date text does not give the time in UTC.
+    const QByteArray items = "<items>" + first
+                             + QByteArray(first).replace("status=\"0\">", "status=\"0\" utc=\"20060501103456\">")
+                             + "<item id=\"d41d8cd98f00b204e9800998ecf8427e\" status=\"0\"><title/><link/><date>--T</date>"
+                               "<desc/><media/></item></items>";
     EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items + "</data>");
 
-    ASSERT_TRUE(reader.IsNewerItem(QStringLiteral("20060501123456")));
-    reader.SaveLatest();
-    EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items + "<latest>20060501123456</latest></data>");
-
-    ASSERT_TRUE(reader.IsNewerItem(QStringLiteral("20060502000000")));
-    reader.SaveLatest();
-    EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items + "<latest>20060502000000</latest></data>");
+    ASSERT_EQ(file.load(), ItemFile::State::Loaded);
+    ASSERT_TRUE(file.setDeletionRecord({true, {{QStringLiteral("abc"), QDate(2026, 12, 10)}}}));
+    ASSERT_TRUE(file.setLatest(QStringLiteral("20060501123456")));
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items
+                              + "<latest>20060501123456</latest>"
+                                "<deleted><id served=\"2026-12-10\">abc</id></deleted></data>");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
-TEST_F(ItemFileTest, SaveLatestStartsAMissingFileWithoutItems)
-{
-    ASSERT_TRUE(reader.IsNewerItem(QStringLiteral("20060501123456")));
-    reader.SaveLatest();
-    const QByteArray expected = kDeclaration + "<data><latest>20060501123456</latest></data>";
-    EXPECT_EQ(itemFile(), expected);
-
-    // Such a file has no place for items: appending leaves it as it is.
-    reader.AddItemToFile(FeedItem{});
-    EXPECT_EQ(itemFile(), expected);
-    EXPECT_TRUE(t.messages.shown.isEmpty());
-}
-
-TEST_F(ItemFileTest, WritersLeaveFilesTheyCannotUseAsTheyAre)
+TEST_F(ItemFileTest, WritersLeaveDocumentsTheyCannotUseAsTheyAre)
 {
     struct Case {
         const char *what;
         QByteArray content;
-        bool saveLatest; // else AddItemToFile
+        bool latest; // else appendItem
     };
     const Case cases[] = {
-        {"append to a file that is not XML", "<data><items>", false},
         {"append to a file without items", "<data><latest>1</latest></data>", false},
-        {"latest into a file that is not XML", "<data>", true},
         {"latest into a file without data", "<other><items/></other>", true},
     };
-    ASSERT_TRUE(reader.IsNewerItem(QStringLiteral("20060501123456")));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         writeItemFile(c.content);
-        if (c.saveLatest)
-            reader.SaveLatest();
-        else
-            reader.AddItemToFile(FeedItem{});
+        ItemFile file(t.path(fileName()));
+        ASSERT_NE(file.load(), ItemFile::State::NotXml);
+        EXPECT_FALSE(c.latest ? file.setLatest(QStringLiteral("20060501123456")) : file.appendItem(FeedItem{}));
         EXPECT_EQ(itemFile(), c.content);
     }
-    EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
-TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheLinksDigest)
+TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
 {
     const QByteArray first = StoredItem("http://example.org/1", "0", "One", "2006-May-01T12:34:56",
                                         "first text", "http://example.org/1.mp3");
@@ -260,7 +251,13 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheLinksDigest)
         {"http://example.org/2", "getinfo", false, true, original, QStringLiteral("Two")},
         {"http://example.org/1", "getinfo", true, true,
          SavedFile(with(first, "1") + second + duplicate, "20060503090000"), QStringLiteral("One")},
-        {"http://example.org/1", "del", true, true, SavedFile(second + duplicate, "20060503090000"), {}},
+        // A file without a record of deleted items starts one that is not complete yet.
+        {"http://example.org/1", "del", true, true,
+         SavedFile(second + duplicate, "20060503090000")
+             .replace("</data>", "<deleted legacy=\"1\"><id served=\"2026-03-14\">"
+                                     + ItemIdentifier::Digest(QStringLiteral("http://example.org/1")).toLatin1()
+                                     + "</id></deleted></data>"),
+         {}},
         {"http://example.org/9", "read", false, false, original, {}},
         {"http://example.org/9", "getinfo", true, false, original, {}},
         {"http://example.org/1", "online", false, true, original, {}},
@@ -270,7 +267,8 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheLinksDigest)
         writeItemFile(original);
         const FeedItem before = reader.CurrentItem();
 
-        EXPECT_EQ(reader.ProcessItem(QString::fromLatin1(c.link), QString::fromLatin1(c.action), c.markRead),
+        EXPECT_EQ(reader.ProcessItem(ItemIdentifier::Digest(QString::fromLatin1(c.link)),
+                                     QString::fromLatin1(c.action), c.markRead),
                   c.found);
 
         EXPECT_EQ(itemFile(), c.after);
@@ -282,16 +280,17 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheLinksDigest)
 
 TEST_F(ItemFileTest, GetInfoCopiesEveryFieldOfTheStoredItem)
 {
-    writeItemFile(SavedFile("<item id=\"" + clsMD5::GetMD5(QStringLiteral("http://example.org/2")).toLatin1()
+    writeItemFile(SavedFile("<item id=\"" + ItemIdentifier::Digest(QStringLiteral("http://example.org/2")).toLatin1()
                                 + "\" status=\"0\"><extra>ignored</extra><media>http://example.org/2.ogg</media>"
                                   "<date>2006-Jun-5T08:00:00</date><desc>&lt;b&gt;two&lt;/b&gt;</desc>"
                                   "<link>http://example.org/2</link><title>Two</title></item>",
                             "1"));
 
-    ASSERT_TRUE(reader.ProcessItem(QStringLiteral("http://example.org/2"), QStringLiteral("getinfo"), false));
+    ASSERT_TRUE(reader.ProcessItem(ItemIdentifier::Digest(QStringLiteral("http://example.org/2")),
+                                   QStringLiteral("getinfo"), false));
 
     const FeedItem &item = reader.CurrentItem();
-    EXPECT_EQ(item.ID, clsMD5::GetMD5(QStringLiteral("http://example.org/2")));
+    EXPECT_EQ(item.ID, ItemIdentifier::Digest(QStringLiteral("http://example.org/2")));
     EXPECT_EQ(item.Title, QStringLiteral("Two"));
     EXPECT_EQ(item.Link, QStringLiteral("http://example.org/2"));
     EXPECT_EQ(item.Description, QStringLiteral("<b>two</b>"));
@@ -341,15 +340,13 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
         FeedReader fresh(t.ctx, list, caption, QLocale::c());
         fresh.setFeedID(c.feedId);
 
-        fresh.setStillExecuting(true);
-        EXPECT_FALSE(fresh.ProcessItem(QStringLiteral("http://example.org/1"), QStringLiteral("read"), true));
+        EXPECT_FALSE(fresh.ProcessItem(ItemIdentifier::Digest(QStringLiteral("http://example.org/1")),
+                                       QStringLiteral("read"), true));
         ASSERT_EQ(t.messages.shown.size(), 1);
         EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
         EXPECT_EQ(t.messages.shown[0].buttons, MessageButtons::Ok);
         EXPECT_EQ(t.messages.shown[0].title, c.lookupTitle);
         EXPECT_EQ(t.messages.shown[0].text, c.lookupText);
-        // Only a file that is there but unusable ends the busy state.
-        EXPECT_EQ(fresh.StillExecuting(), c.lookupTitle == missingTitle);
         EXPECT_EQ(fresh.LatestStamp(), c.latest);
 
         t.messages.shown.clear();
@@ -394,11 +391,11 @@ TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
     };
     const Row expected[] = {
         {"1 dated unread", "01 May 2006 ; 12:34:56", "20060501123456", "http://example.org/1", "unread", true},
-        {"2 one-digit day, read", "5 Jun 2006 ; 08:00:00", "2006065080000", "http://example.org/2", "read", false},
+        {"2 one-digit day, read", "5 Jun 2006 ; 08:00:00", "20060605080000", "http://example.org/2", "read", false},
         {"3 undated", "", "", "http://example.org/3", "unread", true},
         {"4 no time", "", "", "http://example.org/4", "read", false},
         {"5 no time of day", "", "", "http://example.org/5", "unread", true},
-        {"6 no month name", "01 Foo 2006 ; 10:00:00", "200601100000", "http://example.org/6", "read", false},
+        {"6 no month name", "01 Foo 2006 ; 10:00:00", "0", "http://example.org/6", "read", false},
     };
     ASSERT_EQ(list.count(), int(std::size(expected)));
     for (int i = 0; i < list.count(); ++i) {
@@ -408,6 +405,7 @@ TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
         EXPECT_EQ(row.subItem1, expected[i].subItem1);
         EXPECT_EQ(row.subItem2, expected[i].subItem2);
         EXPECT_EQ(row.tag, expected[i].tag);
+        EXPECT_EQ(row.key, ItemIdentifier::Digest(expected[i].tag));
         EXPECT_EQ(row.icon, expected[i].icon);
         EXPECT_EQ(row.bold, expected[i].bold);
     }

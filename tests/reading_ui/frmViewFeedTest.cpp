@@ -4,11 +4,12 @@
 #include "reading/FeedWindowHost.h"
 #include "reading/ItemFile.h"
 #include "reading/PreviewBrowser.h"
-#include "reading/clsMD5.h"
+#include "reading/ItemIdentifier.h"
 #include "settings/mSettings.h"
 
 #include "support/LocalHttpServer.h"
 #include "support/TestContext.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -50,6 +51,7 @@ public:
     }
     void showEmailSettings() override { ++emailSettings; }
     void showSendEmail(const ItemMail &mail) override { mails << mail; }
+    void feedTypeCorrected(const QString &, qint16 type) override { correctedTypes << type; }
 
     int selected = 0;
     QList<QPoint> menus;
@@ -58,6 +60,7 @@ public:
     QString savePath;
     int emailSettings = 0;
     QList<ItemMail> mails;
+    QList<qint16> correctedTypes;
 };
 
 QByteArray StoredItem(const QString &title, const QString &link, const QString &date, const QString &status,
@@ -65,7 +68,7 @@ QByteArray StoredItem(const QString &title, const QString &link, const QString &
 {
     return QStringLiteral("<item id=\"%1\" status=\"%2\"><title>%3</title><link>%4</link><date>%5</date>"
                           "<desc>%6</desc><media>%7</media></item>")
-        .arg(clsMD5::GetMD5(link), status, title, link, date, desc.toHtmlEscaped(), media)
+        .arg(ItemIdentifier::Digest(link), status, title, link, date, desc.toHtmlEscaped(), media)
         .toUtf8();
 }
 
@@ -143,7 +146,7 @@ protected:
     {
         ItemFile file(t.path(itemFileName()));
         EXPECT_EQ(file.load(), ItemFile::State::Loaded);
-        const platform::XmlNode item = file.findItem(clsMD5::GetMD5(link));
+        const platform::XmlNode item = file.findItem(ItemIdentifier::Digest(link));
         return item ? item.attributeValue(1) : QStringLiteral("<none>");
     }
     [[nodiscard]] QStringList boxTitles() const
@@ -588,7 +591,9 @@ TEST_F(FeedWindowTest, AClickedLinkOpensOnlyWebAndMailAddresses)
     }
 }
 
-TEST_F(FeedWindowTest, ClosingWhileARefreshWaitsIsRefusedWithTheBusyMessage)
+// The refresh waits for its server without holding the event loop: closing the window then
+// abandons it, and nothing of it reaches the file.
+TEST_F(FeedWindowTest, ClosingWhileARefreshWaitsAbandonsIt)
 {
     test::LocalHttpServer server(&t.network);
     server.routes().Get("/feed", [&server](const httplib::Request &, httplib::Response &res) {
@@ -600,35 +605,46 @@ TEST_F(FeedWindowTest, ClosingWhileARefreshWaitsIsRefusedWithTheBusyMessage)
     ASSERT_TRUE(server.start());
     window->setFeedURL(server.url(QStringLiteral("/feed")));
     window->setCheckForNewItems(true);
-    window->reader().setFetchTimeout(20000);
     showWindow();
 
-    // Once the server holds the request, the refresh waits in its event loop: the user closes.
-    bool closed = true;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (server.heldRequests() == 0)
-            return;
-        poll.stop();
-        EXPECT_TRUE(window->StillExecuting());
-        closed = window->close();
-        server.openGate();
-    });
-    poll.start(10);
     window->LoadFeedData(true);
+    ASSERT_TRUE(test::WaitUntil([&] { return server.heldRequests() == 1; }));
+    EXPECT_TRUE(window->StillExecuting());
+    EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" (checking ...)"));
 
-    EXPECT_FALSE(closed);
-    EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(t.messages.shown.size(), 1);
-    EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(t.messages.shown[0].title, QString());
-    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("text of MSG_BUSY"));
-
-    // The refresh went on to its end; now the window may close.
-    EXPECT_EQ(titles(), QStringList({"Fourth", "Third", "Second", "First"}));
-    EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" [new]"));
-    EXPECT_FALSE(window->StillExecuting());
     EXPECT_TRUE(window->close());
+    server.openGate();
+
+    EXPECT_FALSE(window->StillExecuting());
+    QTest::qWait(50);
+    EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/4")), QStringLiteral("<none>"));
+    EXPECT_TRUE(t.messages.shown.isEmpty());
+}
+
+TEST_F(FeedWindowTest, ARefreshAddsItsNewItemsAtTheTopAndATypeCorrectionReachesTheHost)
+{
+    test::LocalHttpServer server(&t.network);
+    server.routes().Get("/feed", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>Fourth</title><id>urn:4</id>"
+                        "<link href=\"http://example.org/4\"/><published>2006-05-04T08:00:00Z</published>"
+                        "</entry></feed>",
+                        "application/atom+xml");
+    });
+    ASSERT_TRUE(server.start());
+    window->setFeedURL(server.url(QStringLiteral("/feed")));
+    window->setCheckForNewItems(true);
+    showWindow();
+
+    window->LoadFeedData(true);
+    ASSERT_TRUE(test::WaitUntil([&] { return !window->StillExecuting(); }));
+
+    EXPECT_EQ(titles(), QStringList({"Fourth", "Third", "Second", "First"}));
+    EXPECT_TRUE(list().topLevelItem(0)->font(0).bold());
+    EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" [new]"));
+    EXPECT_EQ(host.correctedTypes, QList<qint16>{1});
+    EXPECT_EQ(window->FeedType(), 1);
+    click(QStringLiteral("Fourth"));
+    EXPECT_EQ(storedStatus(QStringLiteral("urn:4")), QStringLiteral("1"));
 }
 
 } // namespace

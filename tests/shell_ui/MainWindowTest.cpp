@@ -2,7 +2,6 @@
 
 #include "platform/QtTreeView.h"
 #include "reading/frmViewFeed.h"
-#include "scheduler/mScheduler.h"
 #include "settings/mSettings.h"
 #include "shell/ScheduleTimer.h"
 #include "shell/frmOptionBar.h"
@@ -113,6 +112,9 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
     SetScheduler(t.ctx, 0, 0);
     frmMain &main = load();
     main.menus().mnuToolsExecuteSchedule->trigger();
+    // The check runs from the event loop; meanwhile the command waits for it.
+    EXPECT_FALSE(main.menus().mnuToolsExecuteSchedule->isEnabled());
+    ASSERT_TRUE(test::WaitUntil([&] { return !main.isCheckRunning(); }));
     EXPECT_FALSE(main.scheduleTimer().isActive());
     EXPECT_TRUE(main.menus().mnuToolsExecuteSchedule->isEnabled());
     EXPECT_EQ(main.statusText(), u"Status: Ready.");
@@ -121,6 +123,7 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
 
     SetScheduler(t.ctx, 1, 0);
     load().menus().mnuToolsExecuteSchedule->trigger();
+    ASSERT_TRUE(test::WaitUntil([&] { return !window->isCheckRunning(); }));
     EXPECT_TRUE(window->scheduleTimer().isActive());
     EXPECT_EQ(window->scheduleTimer().interval(), 300000);
     const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
