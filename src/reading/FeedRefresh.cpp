@@ -15,6 +15,7 @@
 #include "subscriptions/FeedsDatabase.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTime>
 
@@ -285,18 +286,31 @@ void FeedReader::showStoredItems(const FeedUpdateResult &result)
     m_list.setSorted(false);
     for (const FeedItem &item : result.added)
         m_list.add(rowOf(item, false, RowSource::Fetched), 0);
-    for (const FeedItem &item : result.updated) {
-        for (int row = 0; row < m_list.count(); ++row) {
-            platform::ListRow shown = m_list.row(row);
-            if (shown.key != item.ID)
+    if (!result.renamed.isEmpty() || !result.updated.isEmpty()) {
+        QHash<QString, int> rowOfKey;
+        for (int row = 0; row < m_list.count(); ++row)
+            rowOfKey.insert(m_list.row(row).key, row);
+        // Rows of items stored under an identifier the feed no longer gives them follow them.
+        for (const auto &[before, now] : result.renamed) {
+            const int row = rowOfKey.value(before, -1);
+            if (row < 0)
                 continue;
+            platform::ListRow shown = m_list.row(row);
+            shown.key = now;
+            m_list.setRow(row, shown);
+            rowOfKey.insert(now, row);
+        }
+        for (const FeedItem &item : result.updated) {
+            const int row = rowOfKey.value(item.ID, -1);
+            if (row < 0)
+                continue;
+            platform::ListRow shown = m_list.row(row);
             const platform::ListRow fresh = rowOf(item, !shown.bold, RowSource::Fetched);
             shown.text = fresh.text;
             shown.tag = fresh.tag;
             shown.subItem1 = fresh.subItem1;
             shown.subItem2 = fresh.subItem2;
             m_list.setRow(row, shown);
-            break;
         }
     }
     m_list.setSortColumn(2);

@@ -135,6 +135,7 @@ void FeedUpdate::store()
     }
     m_result.added = std::move(outcome.merge.added);
     m_result.updated = std::move(outcome.merge.updated);
+    m_result.renamed = std::move(outcome.merge.renamed);
     finish(FeedUpdateResult::Outcome::Stored);
 }
 

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 namespace platform {
 class ClockTimer;
@@ -51,6 +52,7 @@ struct FeedUpdateResult {
     int documentItems = 0;     // items the document holds
     QList<FeedItem> added;     // new items, in the order stored
     QList<FeedItem> updated;   // items stored before whose title, text or date changed
+    QList<std::pair<QString, QString>> renamed; // stored items' identifiers: before, now
     QString setAsidePath;      // a damaged item file was moved here and a new one started
     QByteArray document;       // the answer as UTF-8, when one arrived
 

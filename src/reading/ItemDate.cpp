@@ -1,5 +1,6 @@
 #include "reading/ItemDate.h"
 
+#include "reading/DateText.h"
 #include "reading/MonthNames.h"
 #include "shell/mUtil.h"
 
@@ -12,6 +13,8 @@
 
 namespace ItemDates {
 namespace {
+
+using namespace DateText;
 
 // A date as a reader understood it. Day keeps the digits as written.
 struct DateParts {
@@ -26,50 +29,6 @@ struct DateParts {
 
 constexpr std::array<std::string_view, 7> kFullWeekdayNames
     = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
-
-bool IsDigit(QChar c)
-{
-    return c.unicode() >= u'0' && c.unicode() <= u'9';
-}
-
-bool IsAsciiLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-}
-
-bool AllDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (!IsDigit(c))
-            return false;
-    }
-    return true;
-}
-
-// Value of a run of at most four digits; callers check the form first.
-int DigitsValue(QStringView digits)
-{
-    int value = 0;
-    for (const QChar c : digits)
-        value = value * 10 + (c.unicode() - u'0');
-    return value;
-}
-
-// ASCII letters only, so that nothing beyond what a plain lower-casing compare accepts matches.
-bool EqualsIgnoringAsciiCase(QStringView text, std::string_view lowerName)
-{
-    if (static_cast<size_t>(text.size()) != lowerName.size())
-        return false;
-    for (size_t i = 0; i < lowerName.size(); ++i) {
-        const QChar c = text[static_cast<qsizetype>(i)];
-        if (!IsAsciiLetter(c) || (c.unicode() | 0x20) != static_cast<char16_t>(lowerName[i]))
-            return false;
-    }
-    return true;
-}
 
 bool IsEnglishWeekday(QStringView name)
 {

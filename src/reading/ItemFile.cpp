@@ -259,18 +259,6 @@ platform::XmlNode ItemFile::findItem(const QString &id) const
     return {};
 }
 
-QSet<QString> ItemFile::identifiers() const
-{
-    QSet<QString> ids;
-    if (!m_items)
-        return ids;
-    for (const platform::XmlNode &child : m_items.children()) {
-        if (child.name() == kItem)
-            ids.insert(child.attributeValue(0));
-    }
-    return ids;
-}
-
 bool ItemFile::save(QString *error) const
 {
     if (m_path.isEmpty()) {

@@ -5,7 +5,6 @@
 
 #include <QDate>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -122,8 +121,6 @@ public:
     // that attribute's name; null when none does. Children of other names are passed over.
     [[nodiscard]] platform::XmlNode findItem(const QString &id) const;
 
-    // The first attribute of every item element under items: what findItem() would find.
-    [[nodiscard]] QSet<QString> identifiers() const;
 
     // Replaces the file with the document, atomically. False (reason in *error) when there is
     // no path, nothing loaded, or the write failed; the old file is then left as it was.

@@ -159,6 +159,7 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
         entry.claimed = true;
         if (entry.item.ID != item.ID) {
             ItemFile::setIdentifier(entry.node, item.ID);
+            result.renamed.append({entry.item.ID, item.ID});
             result.changed = true;
         }
         if (ItemFile::updateItem(entry.node, entry.item, item)) {

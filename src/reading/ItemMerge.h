@@ -4,6 +4,9 @@
 
 #include <QDate>
 #include <QList>
+#include <QString>
+
+#include <utility>
 
 class ItemFile;
 
@@ -21,6 +24,9 @@ class ItemFile;
 struct MergeResult {
     QList<FeedItem> added;   // in the order they were appended
     QList<FeedItem> updated; // as they are stored now
+    // Stored items that took the identifier the document gives them: the one they had, and the
+    // one they have now.
+    QList<std::pair<QString, QString>> renamed;
     // Identifiers the first merge of an earlier version's file took into the record of deleted
     // items (items the file lacks, dated at or before its latest).
     int deletedByLatest = 0;

@@ -1,9 +1,9 @@
 #include "reading/ItemStamp.h"
 
+#include "reading/DateText.h"
 #include "reading/FeedItem.h"
 #include "reading/ItemDate.h"
 #include "reading/MonthNames.h"
-#include "shell/mUtil.h"
 
 #include <QStringView>
 
@@ -12,26 +12,7 @@
 namespace ItemStamp {
 namespace {
 
-// Only ASCII digits: QChar::isDigit also takes the digits of other scripts.
-bool AllDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c.unicode() < u'0' || c.unicode() > u'9')
-            return false;
-    }
-    return true;
-}
-
-// Value of a run of at most four digits; callers check the form first.
-int DigitsValue(QStringView digits)
-{
-    int value = 0;
-    for (const QChar c : digits)
-        value = value * 10 + (c.unicode() - u'0');
-    return value;
-}
+using namespace DateText;
 
 struct Moment {
     int year = 0;

@@ -1,5 +1,7 @@
 #include "reading/MonthNames.h"
 
+#include "reading/DateText.h"
+
 #include <QHash>
 #include <QLocale>
 #include <QString>
@@ -10,23 +12,11 @@
 namespace MonthNames {
 namespace {
 
+using DateText::EqualsIgnoringAsciiCase;
+
 constexpr std::array<std::string_view, 12> kFullNames
     = {"january", "february", "march",     "april",   "may",      "june",
        "july",    "august",   "september", "october", "november", "december"};
-
-// ASCII letters only, so that nothing beyond what a plain lower-casing compare accepts matches.
-bool EqualsIgnoringAsciiCase(QStringView text, std::string_view lowerName)
-{
-    if (static_cast<size_t>(text.size()) != lowerName.size())
-        return false;
-    for (size_t i = 0; i < lowerName.size(); ++i) {
-        const char16_t c = text[static_cast<qsizetype>(i)].unicode();
-        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-        if (!letter || (c | 0x20) != static_cast<char16_t>(lowerName[i]))
-            return false;
-    }
-    return true;
-}
 
 // The form names are compared in: case folded, without a trailing ".".
 QString Folded(QStringView name)

@@ -46,7 +46,8 @@ public:
     [[nodiscard]] bool CheckForNewItems() const;
     void setCheckForNewItems(bool check);
     // True from the start to the end of every LoadFeedData (the list load, the connection
-    // question, the fetch and the merge): the window must not close meanwhile.
+    // question, the fetch and the merge). Closing the window meanwhile abandons the refresh,
+    // except while a box about it waits for the user.
     [[nodiscard]] bool StillExecuting() const;
 
     // Loads the list from the item file when loadList is true, then refreshes from the network

@@ -170,15 +170,15 @@ void ScheduledCheck::start()
             feed->lines << kError + LogLineText(entry.problem)
                     + QStringLiteral(" Application skipped it!");
             feed->finished = true;
-        } else if (!mFeeds::IsFeedIdentifier(entry.feed->ID)) {
+        } else {
+            feed->name = entry.feed->Name;
             // An entry without a feed identifier has no item file the check may touch.
-            feed->name = entry.feed->Name;
-            feed->lines << QStringLiteral("Checking ") + LogLineText(feed->name)
-                        << kNotAFeedIdentifier;
-            feed->finished = true;
+            if (!mFeeds::IsFeedIdentifier(entry.feed->ID)) {
+                feed->lines << QStringLiteral("Checking ") + LogLineText(feed->name)
+                            << kNotAFeedIdentifier;
+                feed->finished = true;
+            }
         }
-        if (entry.feed)
-            feed->name = entry.feed->Name;
         m_feeds.push_back(std::move(feed));
     }
     startFeeds();

@@ -8,42 +8,7 @@
 namespace test {
 namespace {
 
-class FakeTray final : public platform::TrayIcon {
-public:
-    explicit FakeTray(bool isAvailable)
-        : available(isAvailable)
-    {
-    }
-    bool isAvailable() const override { return available; }
-    void setToolTip(const QString &) override { }
-    void setIcon(const QIcon &) override { }
-    void setContextMenu(QMenu *) override { }
-    void show() override { }
-    void hide() override { }
-    void showMessage(const QString &, const QString &, int) override { }
-    bool available;
-};
-
-class BringForwardTest : public MainWindowTest {
-protected:
-    frmMain &loadWithTray(bool available, const QStringList &switches = {})
-    {
-        window = std::make_unique<frmMain>(
-            MainWindowServices{t.ctx, languages, dialogs, announcement,
-                               QStringList{QStringLiteral("marlowin")} + switches,
-                               QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
-                                   auto fake = std::make_unique<FakeTray>(available);
-                                   tray = fake.get();
-                                   return fake;
-                               }});
-        window->Load();
-        if (!window->wentToTray())
-            window->show();
-        return *window;
-    }
-
-    FakeTray *tray = nullptr;
-};
+using BringForwardTest = MainWindowTest;
 
 TEST_F(BringForwardTest, FromTheTrayAsTheTraysShowBringsIt)
 {

@@ -600,6 +600,27 @@ TEST_F(FeedRefreshTest, AnAtomFeedStoredAsRssIsReadAndItsTypeCorrected)
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
+// An item file of an earlier version names the item by its link; the feed names it by guid now,
+// and has corrected its title: the row shows the new title and still finds its item.
+TEST_F(FeedRefreshTest, ARowFollowsItsItemToTheIdentifierTheFeedGivesIt)
+{
+    t.writeFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"),
+                kDeclaration + "<data><items><item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"1\">"
+                    "<title>Frist</title><link>http://example.org/1</link><date>2006-May-01T08:00:00</date>"
+                    "<desc>text 1</desc><media/></item></items><latest>20060501080000</latest></data>");
+    serve(Rss({"<item><title>First</title><link>http://example.org/1</link><guid>post-1</guid>"
+               "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>text 1</description></item>"}));
+
+    refresh(true);
+
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.row(0).text, QStringLiteral("First"));
+    EXPECT_FALSE(list.row(0).bold);
+    EXPECT_EQ(list.row(0).key, ItemIdentifier::Digest(QStringLiteral("post-1")));
+    EXPECT_TRUE(reader.ProcessItem(list.row(0).key, QStringLiteral("getinfo"), false));
+    EXPECT_FALSE(reader.HasNewItems());
+}
+
 TEST(TypeToStore, TheDocumentDecidesAndAPodcastStaysOne)
 {
     const struct {

@@ -153,7 +153,6 @@ TEST_F(ItemFileTest, FindItemComparesTheFirstAttributeOfItemsOnly)
     EXPECT_EQ(file.findItem(QStringLiteral("abc")).child(0).text(), QStringLiteral("first attribute"));
     EXPECT_FALSE(file.findItem(QStringLiteral("1")).child(0).text().isEmpty());
     EXPECT_FALSE(file.findItem(QStringLiteral("ABC")));
-    EXPECT_EQ(file.identifiers(), (QSet<QString>{QStringLiteral("1"), QStringLiteral("abc")}));
 }
 
 TEST_F(ItemFileTest, AppendItemAndSetLatestWriteTheDocumentedShape)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "localization/clsLanguages.h"
+#include "platform/TrayIcon.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
@@ -66,6 +67,27 @@ public:
     QStringList rows;
 };
 
+// Records what the main window does with its tray icon.
+class FakeTray final : public platform::TrayIcon {
+public:
+    explicit FakeTray(bool isAvailable) : available(isAvailable) {}
+    bool isAvailable() const override { return available; }
+    void setToolTip(const QString &text) override { toolTip = text; }
+    void setIcon(const QIcon &) override {}
+    void setContextMenu(QMenu *contextMenu) override { menu = contextMenu; }
+    void show() override { shown = true; }
+    void hide() override { shown = false; }
+    void showMessage(const QString &title, const QString &text, int ms) override
+    {
+        balloons << QStringLiteral("%1|%2|%3").arg(title, text).arg(ms);
+    }
+    bool available;
+    bool shown = false;
+    QString toolTip;
+    QMenu *menu = nullptr;
+    QStringList balloons;
+};
+
 // A main window over a temporary app folder, past its first run unless a test says otherwise.
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -103,11 +125,28 @@ protected:
         return *window;
     }
 
+    // The same with a fake tray icon, which says whether the desktop has a tray.
+    frmMain &loadWithTray(bool available = true, const QStringList &switches = {})
+    {
+        window = std::make_unique<frmMain>(MainWindowServices{
+            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
+            QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
+                auto fake = std::make_unique<FakeTray>(available);
+                tray = fake.get();
+                return fake;
+            }});
+        window->Load();
+        if (!window->wentToTray())
+            window->show();
+        return *window;
+    }
+
     TestContext t;
     clsLanguages languages{t.ctx.appFolder, ProgramInfo::Identity()};
     RecordingDialogs dialogs;
     RecordingAnnouncement announcement;
     std::unique_ptr<frmMain> window;
+    FakeTray *tray = nullptr; // made by loadWithTray, owned by the window
 };
 
 } // namespace test

@@ -12,46 +12,7 @@
 namespace test {
 namespace {
 
-// Records what the main window does with its tray icon.
-class FakeTray final : public platform::TrayIcon {
-public:
-    explicit FakeTray(bool isAvailable) : available(isAvailable) {}
-    bool isAvailable() const override { return available; }
-    void setToolTip(const QString &text) override { toolTip = text; }
-    void setIcon(const QIcon &) override {}
-    void setContextMenu(QMenu *contextMenu) override { menu = contextMenu; }
-    void show() override { shown = true; }
-    void hide() override { shown = false; }
-    void showMessage(const QString &title, const QString &text, int ms) override
-    {
-        balloons << QStringLiteral("%1|%2|%3").arg(title, text).arg(ms);
-    }
-    bool available;
-    bool shown = false;
-    QString toolTip;
-    QMenu *menu = nullptr;
-    QStringList balloons;
-};
-
-class TrayTest : public MainWindowTest {
-protected:
-    frmMain &loadWithTray(bool available = true, const QStringList &switches = {})
-    {
-        window = std::make_unique<frmMain>(MainWindowServices{
-            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
-            QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
-                auto fake = std::make_unique<FakeTray>(available);
-                tray = fake.get();
-                return fake;
-            }});
-        window->Load();
-        if (!window->wentToTray())
-            window->show();
-        return *window;
-    }
-
-    FakeTray *tray = nullptr;
-};
+using TrayTest = MainWindowTest;
 
 TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
 {
