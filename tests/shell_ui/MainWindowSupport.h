@@ -22,17 +22,15 @@ namespace test {
 
 // Acts on the next modal dialog as soon as it is shown (the caller then runs the code that
 // opens it and waits in its exec()).
-inline void WhenModalShows(std::function<void(QDialog &)> act)
+inline void WhenModalShows(std::function<void(QDialog &)> act, int afterMs = 0)
 {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
+    QTimer::singleShot(afterMs, [act = std::move(act)]() mutable {
         if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
             act(*dialog);
             return;
         }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+        WhenModalShows(std::move(act), 10);
+    });
 }
 
 // Records which dialog the main window opened and with what.
