@@ -32,6 +32,7 @@ FeedItem Dated(const ItemDate &date)
     item.Month = date.Month;
     item.Year = date.Year;
     item.Time = date.Time;
+    item.Utc = date.Utc;
     return item;
 }
 
