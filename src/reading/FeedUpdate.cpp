@@ -23,7 +23,6 @@ FeedUpdate::FeedUpdate(const platform::Context &ctx, FeedUpdateRequest request, 
     , m_ctx(ctx)
     , m_request(std::move(request))
 {
-    m_result.storedType = m_request.storedType;
 }
 
 FeedUpdate::~FeedUpdate() = default; // the request aborts itself, the timer stops
