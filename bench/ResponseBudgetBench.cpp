@@ -8,6 +8,7 @@
 #include "GeneratedFeeds.h"
 
 #include "platform/HttpRequest.h"
+#include "platform/ResponseBudget.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -136,13 +137,18 @@ void RunChild(bool withBudget)
     child.waitForFinished(kGiveUpMs + 30000);
     const QStringList fields
         = QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
-    const char *mode = withBudget ? "budget of 128 MiB + cap of 64 MiB" : "cap of 64 MiB only";
+    const int capMiB = int(platform::kDefaultResponseCap / (1024 * 1024));
+    const QString mode
+        = withBudget ? QStringLiteral("budget of %1 MiB + cap of %2 MiB")
+                           .arg(platform::ResponseBudget::kDefaultBytes / (1024 * 1024))
+                           .arg(capMiB)
+                     : QStringLiteral("cap of %1 MiB only").arg(capMiB);
     if (child.exitCode() != 0 || fields.size() < 3) {
-        std::printf("%-34s !! measurement failed\n", mode);
+        std::printf("%-34s !! measurement failed\n", qPrintable(mode));
         return;
     }
-    std::printf("%-34s %8s MB %8s ms   %s\n", mode, qPrintable(fields[0]), qPrintable(fields[1]),
-                qPrintable(fields.mid(2).join(QLatin1Char(' '))));
+    std::printf("%-34s %8s MB %8s ms   %s\n", qPrintable(mode), qPrintable(fields[0]),
+                qPrintable(fields[1]), qPrintable(fields.mid(2).join(QLatin1Char(' '))));
 }
 
 } // namespace
