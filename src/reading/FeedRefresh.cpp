@@ -84,7 +84,9 @@ bool IsReadStatus(const QString &status)
 // takes them.
 FeedItem ListedItem(const platform::XmlNode &item)
 {
-    FeedItem listed = ItemFile::storedItem(item);
+    FeedItem listed;
+    listed.ID = item.attributeValue(0);
+    listed.Utc = item.attribute(QStringLiteral("utc"));
     listed.Title = item.child(0).text();
     listed.Link = item.child(1).text();
     const ItemDate date = SplitItemDate(item.child(2).text());
