@@ -61,8 +61,9 @@ app="$home/.local/share/Marlowin"
 shot="$build/Testing/installed-first-run.xwd"
 mkdir -p "$build/Testing"
 # The session's runtime folder is a scratch one: the killed program leaves its socket there.
+# The real program on the virtual display, whatever platform the tests around it use.
 env -u MARLOWIN_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$home" PATH="$scratch/bin:$PATH" \
-  XDG_RUNTIME_DIR="$scratch/run" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  XDG_RUNTIME_DIR="$scratch/run" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$0" >"$1/program.log" 2>&1 &
     pid=$!
     wait_for() {

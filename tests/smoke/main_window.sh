@@ -11,8 +11,9 @@ chmod 700 "$scratch/run"
 printf '[Settings]\nLanguage=English\nshowHelp=0\n' > "$scratch/home/.config/Marlowin/Marlowin.conf"
 
 # The program is killed, so the socket it answers later starts on stays behind: in $scratch/run.
+# The real program on the virtual display, whatever platform the tests around it use.
 HOME="$scratch/home" MARLOWIN_HOME="$scratch/app" XDG_CONFIG_HOME="$scratch/home/.config" \
-  XDG_RUNTIME_DIR="$scratch/run" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  XDG_RUNTIME_DIR="$scratch/run" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$0" &
     pid=$!
     for _ in $(seq 1 100); do

@@ -16,9 +16,10 @@ chmod 700 "$scratch/run"
 # Past the first run: the language question and the help would come before the window.
 printf '[Settings]\nLanguage=English\nshowHelp=0\n' > "$scratch/home/.config/Marlowin/Marlowin.conf"
 
+# The real program on the virtual display, whatever platform the tests around it use.
 HOME="$scratch/home" MARLOWIN_HOME="$scratch/app" XDG_CONFIG_HOME="$scratch/home/.config" \
   XDG_RUNTIME_DIR="$scratch/run" \
-  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     set -uo pipefail
     program="$0" window_manager="$1" scratch="$2"
     pids=()
