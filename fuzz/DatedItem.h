@@ -3,7 +3,7 @@
 #include "FuzzCheck.h"
 #include "reading/FeedItem.h"
 #include "reading/ItemStamp.h"
-#include "shell/mUtil.h"
+#include "reading/MonthNames.h"
 
 #include <QLocale>
 
@@ -18,7 +18,7 @@ inline void CheckDate(const FeedItem &item, const QLocale &locale)
         return;
     FUZZ_CHECK(!item.Day.isEmpty() && !item.Month.isEmpty() && !item.Year.isEmpty()
                && !item.Time.isEmpty());
-    FUZZ_CHECK(!mUtil::MonthNumber(item.Month, locale).isEmpty());
+    FUZZ_CHECK(MonthNames::InLocale(item.Month, locale) != 0);
     FUZZ_CHECK(ItemStamp::ChronologicalKey(item).size() == 14);
     FUZZ_CHECK(item.Utc.size() == 14);
 }

@@ -15,7 +15,6 @@
 #include "reading/ItemStamp.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "scheduler/ScheduledCheck.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedProbe.h"
 #include "subscriptions/Opml.h"
 

@@ -1,11 +1,11 @@
 #include "email/frmEmailSettings.h"
 
+#include "common/Text.h"
 #include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "settings/mSettings.h"
-#include "shell/mUtil.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -176,7 +176,7 @@ const frmEmailSettings::RequiredField *frmEmailSettings::firstMissingField() con
     for (const RequiredField &required : m_required) {
         if (required.onlyWithAuthentication && !authenticating)
             continue;
-        if (mUtil::IsBlank(required.field->text()))
+        if (Text::isBlank(required.field->text()))
             return &required;
     }
     return nullptr;

@@ -1,14 +1,15 @@
 #include "email/frmSendEmail.h"
 
+#include "common/Files.h"
 #include "email/EmailBody.h"
 #include "email/SmtpSession.h"
 #include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Clock.h"
+#include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "settings/mSettings.h"
-#include "shell/mUtil.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -145,7 +146,7 @@ void frmSendEmail::done(int result)
 
 void frmSendEmail::sendClicked()
 {
-    if (!mUtil::IsConnected(m_ctx)) {
+    if (!m_ctx.connection.isConnected()) {
         m_ctx.messages.warning(
             QStringLiteral("Working Offline?"),
             QStringLiteral("Application faled to access Internet connection on this machine. "
@@ -195,7 +196,7 @@ void frmSendEmail::SendItemEmail()
 
 QString frmSendEmail::composeBody() const
 {
-    const QString tpl = mUtil::ReadTextFile(m_ctx, m_ctx.appFolder + QStringLiteral("/email.tpl"));
+    const QString tpl = Files::readText(m_ctx, m_ctx.appFolder + QStringLiteral("/email.tpl"));
     EmailBody::Parts parts;
     parts.fromName = mSettings::FromName;
     parts.personalMessage = m_txtMessage->toPlainText();

@@ -1,9 +1,9 @@
 #include "localization/LanguageList.h"
 
+#include "common/Files.h"
 #include "platform/AtomicFile.h"
 #include "platform/Context.h"
 #include "platform/HttpRequest.h"
-#include "shell/mUtil.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -93,7 +93,7 @@ QString InstalledLanguageCode(const platform::Context &ctx, const QString &name)
 QStringList InstalledLanguages(const platform::Context &ctx)
 {
     const QString path = LanguageFilePath(ctx);
-    if (!mUtil::FileExists(ctx, path))
+    if (!Files::fileExists(ctx, path))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

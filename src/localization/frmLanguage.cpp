@@ -1,5 +1,6 @@
 #include "localization/frmLanguage.h"
 
+#include "common/Files.h"
 #include "localization/LanguageList.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/clsLanguages.h"
@@ -7,7 +8,6 @@
 #include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
 #include "platform/UserSettings.h"
-#include "shell/mUtil.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -144,7 +144,7 @@ void frmLanguage::checkForUpdates()
 void frmLanguage::openLanguageFile()
 {
     const QString path = LanguageList::LanguageFilePath(m_ctx);
-    if (mUtil::FileExists(m_ctx, path))
+    if (Files::fileExists(m_ctx, path))
         m_ctx.shell.openUrl(QUrl::fromLocalFile(path));
 }
 

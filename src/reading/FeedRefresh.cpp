@@ -1,5 +1,8 @@
 #include "reading/FeedRefresh.h"
 
+#include "common/Connection.h"
+#include "common/ErrorReport.h"
+#include "common/Text.h"
 #include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/FileLock.h"
@@ -10,8 +13,6 @@
 #include "reading/ItemFile.h"
 #include "reading/ItemStamp.h"
 #include "reading/ItemStore.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 
 #include <QFileInfo>
@@ -159,7 +160,7 @@ void FeedReader::showCaption(const QString &caption)
 
 bool FeedReader::waitForConnection()
 {
-    return mUtil::WaitForConnection(
+    return Connection::waitFor(
         m_ctx, platform::MessageIcon::Warning, QStringLiteral("Working Offline?"),
         QStringLiteral(
             "Cannot check Feed URL for new Items, Application failed to access Internet "
@@ -237,7 +238,7 @@ void FeedReader::updateFinished(const FeedUpdateResult &result)
         }
         break;
     case Outcome::Refused:
-        mUtil::ReportError(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep,
+        ErrorReport::show(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep,
                            result.errorText);
         break;
     case Outcome::FetchFailed:
@@ -273,7 +274,7 @@ void FeedReader::showResult(const FeedUpdateResult &result)
             = FeedParser::MessageFor(result.parseStatus, result.readAsAtom());
         m_ctx.messages.warning(message.title, message.text);
     } else if (result.outcome == FeedUpdateResult::Outcome::SaveFailed) {
-        mUtil::ReportError(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep,
+        ErrorReport::show(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep,
                            result.errorText);
     } else if (result.documentItems > 0) {
         showStoredItems(result);
@@ -342,8 +343,8 @@ platform::ListRow FeedReader::rowOf(const FeedItem &item, bool read, RowSource s
         row.subItem1 = kNoDate;
         row.subItem2 = QStringLiteral("0");
     }
-    const bool dated = !mUtil::IsBlank(item.Year) && !mUtil::IsBlank(item.Day)
-        && !mUtil::IsBlank(item.Month) && !mUtil::IsBlank(item.Time);
+    const bool dated = !Text::isBlank(item.Year) && !Text::isBlank(item.Day)
+        && !Text::isBlank(item.Month) && !Text::isBlank(item.Time);
     if (!dated)
         return row;
     if (const auto time = FormatTime(item.Time, m_locale, m_timeFormat)) {
@@ -403,7 +404,7 @@ bool FeedReader::ProcessItem(const QString &id, const QString &action, bool mark
     // another program meanwhile is kept.
     platform::FileLock lock(path);
     if (changes && !path.isEmpty() && !lock.acquire(ItemStore::kLockWaitMs)) {
-        mUtil::ReportError(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep,
+        ErrorReport::show(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep,
                            lock.errorText());
         return false;
     }
@@ -454,7 +455,7 @@ bool FeedReader::ProcessItem(const QString &id, const QString &action, bool mark
     }
     QString error;
     if (changes && !file.save(&error)) {
-        mUtil::ReportError(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep, error);
+        ErrorReport::show(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep, error);
         return false;
     }
     return true;

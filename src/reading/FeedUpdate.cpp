@@ -1,11 +1,11 @@
 #include "reading/FeedUpdate.h"
 
+#include "common/Files.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "reading/ItemStore.h"
 #include "settings/mSettings.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/mFeeds.h"
 
@@ -36,7 +36,6 @@ void FeedUpdate::start()
         finishLater(FeedUpdateResult::Outcome::Offline);
         return;
     }
-    mUtil::ClearUrlCache(m_ctx, m_request.url);
     m_http = std::make_unique<platform::HttpRequest>(m_ctx.network, &m_ctx.responseBudget);
     if (!m_http->open(QStringLiteral("GET"), m_request.url, true)) {
         m_result.errorText = m_http->errorString();
@@ -72,8 +71,8 @@ void FeedUpdate::answered()
         m_result.document = m_http->responseUtf8();
         if (m_request.keepDebugCopy) {
             // A failed write has shown its own box; the update goes on.
-            mUtil::WriteTextFile(m_ctx,
-                                 mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
+            Files::writeText(m_ctx,
+                                 Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
                                  m_result.document);
         }
     }

@@ -2,7 +2,6 @@
 
 #include "reading/DateText.h"
 #include "reading/MonthNames.h"
-#include "shell/mUtil.h"
 
 #include <QStringView>
 
@@ -264,7 +263,7 @@ std::optional<ItemDate> SplitByPosition(QStringView text)
     const int englishMonth = MonthNames::English(month);
     // Names of the desktop's language count too: the item stamp finds them.
     const int monthNumber
-        = englishMonth ? englishMonth : mUtil::MonthNumber(month.toString()).toInt();
+        = englishMonth ? englishMonth : MonthNames::InLocale(month.toString());
     if (monthNumber == 0)
         return std::nullopt;
     const QString monthText

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <string_view>
@@ -90,6 +91,50 @@ int AnyLanguage(QStringView name)
     static const NameTable all = TableOf(
         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory));
     return all.value(key);
+}
+
+namespace {
+
+// The lower-cased month names of a locale, full and abbreviated, January first. Looking them
+// up is slow next to comparing them, and every item's date needs them.
+struct LocaleNames {
+    QString localeName;
+    QStringList full;
+    QStringList abbreviated;
+};
+
+LocaleNames NamesOf(const QLocale &locale)
+{
+    LocaleNames names{locale.name(), {}, {}};
+    for (int month = 1; month <= 12; ++month) {
+        names.full << locale.monthName(month, QLocale::LongFormat).toLower();
+        names.abbreviated << locale.monthName(month, QLocale::ShortFormat).toLower();
+    }
+    return names;
+}
+
+int FindMonth(const LocaleNames &names, const QString &fullName, const QString &abbreviation)
+{
+    for (int month = 0; month < 12; ++month) {
+        if (fullName == names.full.at(month) || abbreviation == names.abbreviated.at(month))
+            return month + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int InLocale(const QString &name, const QLocale &locale)
+{
+    static const LocaleNames english = NamesOf(QLocale(QLocale::English, QLocale::UnitedStates));
+    thread_local LocaleNames local;
+    if (local.localeName != locale.name() || local.full.isEmpty())
+        local = NamesOf(locale);
+
+    const QString fullName = name.trimmed().toLower();
+    const QString abbreviation = name.toLower();
+    const int month = FindMonth(local, fullName, abbreviation);
+    return month != 0 ? month : FindMonth(english, fullName, abbreviation);
 }
 
 } // namespace MonthNames

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLocale>
+#include <QString>
 #include <QStringView>
 
 // Month names as feeds and item files spell them, read as month numbers: 1..12, or 0 for a text
@@ -19,5 +21,9 @@ namespace MonthNames {
 // and a trailing "." do not. The table of all languages is built on first use, once for all
 // threads.
 [[nodiscard]] int AnyLanguage(QStringView name);
+
+// A month name or abbreviation of the locale, or of English whatever the locale (feed dates are
+// English). Full names are matched trimmed, abbreviations as given, both without regard to case.
+[[nodiscard]] int InLocale(const QString &name, const QLocale &locale = QLocale::system());
 
 } // namespace MonthNames

@@ -1,7 +1,7 @@
 #include "reading/PreviewPage.h"
 
+#include "common/Text.h"
 #include "reading/FeedItem.h"
-#include "shell/mUtil.h"
 
 #include <QUrl>
 
@@ -27,7 +27,7 @@ QString Fill(const QString &tpl, const FeedItem &item)
 
 QString ItemAddress(const FeedItem &item)
 {
-    return mUtil::IsBlank(item.Media) ? item.Link : item.Media;
+    return Text::isBlank(item.Media) ? item.Link : item.Media;
 }
 
 bool IsWebAddress(const QString &address)

@@ -1,5 +1,9 @@
 #include "reading/frmViewFeed.h"
 
+#include "common/Desktop.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
+#include "common/Text.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/MessageBoxes.h"
@@ -9,8 +13,6 @@
 #include "reading/PreviewPage.h"
 #include "reading/SplitterDrag.h"
 #include "settings/mSettings.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -135,7 +137,7 @@ struct frmViewFeed::Private {
 
     [[nodiscard]] QString appFile(const QString &name) const
     {
-        return mUtil::AddBackslash(ctx.appFolder) + name;
+        return Files::withTrailingSlash(ctx.appFolder) + name;
     }
     [[nodiscard]] bool selectedItem(int &row, platform::ListRow &item) const;
 
@@ -411,7 +413,7 @@ void frmViewFeed::Private::linkClicked(const QUrl &url)
         ucPreview->scrollToAnchor(url.fragment());
     else if (PreviewPage::IsWebAddress(address)
              || url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0)
-        mUtil::ShellOpen(ctx, address);
+        Desktop::open(ctx, address);
 }
 
 void frmViewFeed::Private::navigationComplete()
@@ -439,7 +441,7 @@ void frmViewFeed::HandlePopupMenu(const QString &action)
         else if (action == u"online")
             d->onlineCommand();
     } catch (const std::exception &failure) {
-        mUtil::ReportError(d->ctx, QStringLiteral("HandlePopupMenu"), d->step,
+        ErrorReport::show(d->ctx, QStringLiteral("HandlePopupMenu"), d->step,
                            QString::fromLocal8Bit(failure.what()));
     }
 }
@@ -462,15 +464,15 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
 
     step = 1;
     const QString templatePath = appFile(QStringLiteral("view.tpl"));
-    if (!mUtil::FileExists(ctx, templatePath)) {
+    if (!Files::fileExists(ctx, templatePath)) {
         ctx.messages.warning(QStringLiteral("Error!"),
                              QStringLiteral("Required Preview object file is missing or hidden. Please "
                                             "reinstall application to resolve this issue."));
         return;
     }
     step = 2;
-    const QString pageTemplate = mUtil::ReadTextFile(ctx, templatePath);
-    if (mUtil::IsBlank(pageTemplate)) {
+    const QString pageTemplate = Files::readText(ctx, templatePath);
+    if (Text::isBlank(pageTemplate)) {
         ctx.messages.warning(QStringLiteral("Invalid Preview data object!"),
                              QStringLiteral("Invalid Item Preview object data. Either file is damaged or "
                                             "replaced by another file. Please reinstall the Application "
@@ -489,7 +491,7 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
     step = 5;
     const QString page = PreviewPage::Fill(pageTemplate, reader.CurrentItem());
     step = 6;
-    if (!mUtil::WriteTextFile(ctx, q.previewFilePath(), page))
+    if (!Files::writeText(ctx, q.previewFilePath(), page))
         return; // the write has shown its own box
     step = 7;
     if (!noNavigate)
@@ -523,11 +525,11 @@ void frmViewFeed::Private::saveCommand(bool html)
                               : host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("txt"),
                                                   QStringLiteral("Text Files|*.txt"));
     step = 2;
-    if (mUtil::IsBlank(path))
+    if (Text::isBlank(path))
         return;
     step = 3;
     const QString body = html ? PreviewPage::BodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
-    mUtil::WriteTextFile(ctx, path, body);
+    Files::writeText(ctx, path, body);
 }
 
 // Every way to a row shows it first, so CurrentItem is normally the selected row's item; a row
@@ -552,7 +554,7 @@ void frmViewFeed::Private::emailCommand()
     step = 2;
     mSettings::LoadEmailSettings(ctx);
     step = 3;
-    if (mUtil::IsBlank(mSettings::SmtpServer)) {
+    if (Text::isBlank(mSettings::SmtpServer)) {
         if (ctx.messages.question(QStringLiteral("Email Server Settings not configured!"),
                                   QStringLiteral("Email Server Settings are not properly configured. Would "
                                                  "you like to set Email Server Settings now?")))
@@ -564,7 +566,7 @@ void frmViewFeed::Private::emailCommand()
         return;
     }
     step = 4;
-    if (!mUtil::FileExists(ctx, appFile(QStringLiteral("email.tpl")))) {
+    if (!Files::fileExists(ctx, appFile(QStringLiteral("email.tpl")))) {
         ctx.messages.warning(QStringLiteral("Error!"),
                              QStringLiteral("Required Email Message object file is missing or hidden. "
                                             "Please reinstall application to resolve this issue."));
@@ -591,5 +593,5 @@ void frmViewFeed::Private::onlineCommand()
     step = 2;
     const QString address = PreviewPage::ItemAddress(reader.CurrentItem()).trimmed();
     if (PreviewPage::IsWebAddress(address))
-        mUtil::ShellOpen(ctx, address);
+        Desktop::open(ctx, address);
 }

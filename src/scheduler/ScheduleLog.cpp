@@ -1,10 +1,10 @@
 #include "scheduler/ScheduleLog.h"
 
+#include "common/Files.h"
 #include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/TextCodec.h"
 #include "reading/FeedRefresh.h"
-#include "shell/mUtil.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,7 +32,7 @@ void AppendToFile(const QString &path, const QByteArray &bytes)
 
 QString ScheduleLogPath(const platform::Context &ctx)
 {
-    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("schedule.log");
+    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("schedule.log");
 }
 
 QString GeneralDateTime(const QDateTime &when, const QLocale &locale)

@@ -1,10 +1,10 @@
 #include "scheduler/ScheduledCheck.h"
 
+#include "common/Files.h"
 #include "platform/Context.h"
 #include "platform/FileLock.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "settings/mSettings.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 
 #include <QEventLoop>
@@ -144,7 +144,7 @@ ScheduledCheck::~ScheduledCheck() = default;
 void ScheduledCheck::start()
 {
     m_running = true;
-    m_lock = std::make_unique<platform::FileLock>(mUtil::AddBackslash(m_ctx.appFolder)
+    m_lock = std::make_unique<platform::FileLock>(Files::withTrailingSlash(m_ctx.appFolder)
                                                   + QStringLiteral("check"));
     if (!m_lock->acquire(0)) {
         m_log.write(kAnotherCheck);

@@ -1,5 +1,6 @@
 #include "scheduler/frmScheduler.h"
 
+#include "common/Files.h"
 #include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
@@ -9,7 +10,6 @@
 #include "scheduler/ScheduleInterval.h"
 #include "scheduler/ScheduleRows.h"
 #include "settings/mSettings.h"
-#include "shell/mUtil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -296,7 +296,7 @@ void frmScheduler::save()
     mSettings::ShowPopup = Flag(*m_chkNotify);
     mSettings::PlayPopupSound = Flag(*m_chkSound);
     // The dialog offers no choice of sound: it is always the one shipped in the app folder.
-    mSettings::SoundFile = mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("notify.wav");
+    mSettings::SoundFile = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("notify.wav");
     for (int i = 0; i < m_schedule->count(); ++i)
         mSettings::ScheduleList.append(ScheduleRows::EntryOf(m_schedule->row(i)));
     mSettings::SaveSchedulerSettings(m_ctx, true, m_enableSchedule);

@@ -1,10 +1,11 @@
 #include "settings/mSettings.h"
 
+#include "common/ErrorReport.h"
+#include "common/Files.h"
+#include "common/Scramble.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "settings/mINI.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 
 #include <QSet>
 
@@ -61,10 +62,10 @@ qint16 ReadInteger(const QString &section, const QString &key, const QString &de
 QString Unscrambled(const QString &stored, const QString &storedDefault)
 {
     bool ok = true;
-    const QString text = mUtil::ScrambleText(stored, false, &ok);
+    const QString text = Scramble::unscramble(stored, &ok);
     if (ok)
         return text;
-    return mUtil::ScrambleText(storedDefault, false);
+    return Scramble::unscramble(storedDefault);
 }
 
 QString ReadEmailValue(const QString &key, const QString &storedDefault = {})
@@ -78,19 +79,19 @@ qint16 ReadEmailInteger(const QString &key, const QString &storedDefault)
     const qint16 value = ReadEmailValue(key, storedDefault).trimmed().toShort(&ok);
     if (ok)
         return value;
-    return mUtil::ScrambleText(storedDefault, false).trimmed().toShort();
+    return Scramble::unscramble(storedDefault).trimmed().toShort();
 }
 
 void WriteEmailValue(const QString &key, const QString &value)
 {
-    mINI::WriteIniValue(kEmail, key, mUtil::ScrambleText(value, true));
+    mINI::WriteIniValue(kEmail, key, Scramble::scramble(value));
 }
 
 } // namespace
 
 QString ConfigPath(const platform::Context &ctx)
 {
-    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("AppCfg.cfg");
+    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("AppCfg.cfg");
 }
 
 void SaveEmailSettings(const platform::Context &ctx, bool showMessage)
@@ -233,7 +234,7 @@ bool LoadScheduleList(const platform::Context &ctx, const QSet<QString> &keys)
         const std::optional<FeedRecord> feed =
             ParseEntry(key, mINI::ReadIniValue(kSchedule, key, QString()), problem);
         if (!feed) {
-            mUtil::ReportError(ctx, kScheduleOperation, 0, problem);
+            ErrorReport::show(ctx, kScheduleOperation, 0, problem);
             return false;
         }
         ScheduleList.append(*feed);
@@ -250,7 +251,7 @@ ScheduledCheckSettings ReadScheduledCheckSettings(const platform::Context &ctx)
     settings.showPopup = ReadInteger(kSchedule, QStringLiteral("alr"), QStringLiteral("1")) == 1;
     settings.playPopupSound = ReadInteger(kSchedule, QStringLiteral("snd"), QStringLiteral("0")) == 1;
     settings.soundFile = mINI::ReadIniValue(kSchedule, QStringLiteral("sfl"),
-                                            mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("notify.wav"));
+                                            Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("notify.wav"));
     const QSet<QString> keys = SectionKeys(kSchedule);
     for (qsizetype number = 1; keys.contains(KeyIdentity(EntryKey(number))); ++number) {
         ScheduleEntry entry;
@@ -313,7 +314,7 @@ bool LoadSchedulerSettings(const platform::Context &ctx, bool loadList)
     ShowPopup = ReadInteger(kSchedule, QStringLiteral("alr"), QStringLiteral("1"));
     PlayPopupSound = ReadInteger(kSchedule, QStringLiteral("snd"), QStringLiteral("0"));
     SoundFile = mINI::ReadIniValue(kSchedule, QStringLiteral("sfl"),
-                                   mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("notify.wav"));
+                                   Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("notify.wav"));
     if (!loadList)
         return true;
     const QSet<QString> keys = SectionKeys(kSchedule);

@@ -23,7 +23,7 @@ struct Context;
 // that key's default, and an e-mail value that does not unscramble reads as its key's default.
 namespace mSettings {
 
-// Section email. Every value is stored scrambled (mUtil::ScrambleText), the port and the
+// Section email. Every value is stored scrambled (Scramble), the port and the
 // authentication flag included.
 extern QString SmtpServer;   // sv
 extern QString SmtpPort;     // po, held as text

@@ -1,10 +1,10 @@
 #include "shell/TreePaneCommands.h"
 
+#include "common/Text.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "platform/TreeView.h"
 #include "shell/TreePaneHost.h"
-#include "shell/mUtil.h"
 #include "subscriptions/mCategories.h"
 #include "subscriptions/mFeeds.h"
 
@@ -132,7 +132,7 @@ bool RenameNode(const platform::Context &ctx, platform::TreeView &tree, const QS
     const QString &newText)
 {
     const std::optional<platform::TreeNode> node = tree.node(key);
-    if (!node || !CanRename(tree, key) || mUtil::IsBlank(newText) || SameName(newText, node->text))
+    if (!node || !CanRename(tree, key) || Text::isBlank(newText) || SameName(newText, node->text))
         return false;
     if (mCategories::CategoryExists(ctx, newText)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),

@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "common/Files.h"
 #include "localization/LanguageList.h"
 #include "localization/QtTranslatableWindow.h"
 #include "platform/Clock.h"
@@ -16,7 +17,6 @@
 #include "shell/ScheduleTimer.h"
 #include "shell/frmConfirmClose.h"
 #include "shell/frmOptionBar.h"
-#include "shell/mUtil.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -163,11 +163,11 @@ void frmMain::translate(const QString &language)
 
 void frmMain::seedAppFolder()
 {
-    const QString dataFolder = mUtil::AddBackslash(m_ctx.appFolder) + QStringLiteral("Data/");
-    if (!mUtil::FolderExists(m_ctx, dataFolder))
+    const QString dataFolder = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("Data/");
+    if (!Files::folderExists(m_ctx, dataFolder))
         QDir().mkpath(dataFolder);
     const QString database = m_ctx.appFolder + QStringLiteral("/feeds.fdb");
-    if (!mUtil::FileExists(m_ctx, database))
+    if (!Files::fileExists(m_ctx, database))
         QFile::copy(m_ctx.appFolder + QStringLiteral("/default.fdb"), database);
 }
 

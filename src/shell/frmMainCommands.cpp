@@ -1,7 +1,8 @@
 // The commands of the main window's menus and toolbar.
 
-#include "shell/frmMain.h"
-
+#include "common/Desktop.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtTreeView.h"
@@ -11,13 +12,13 @@
 #include "shell/ProgramInfo.h"
 #include "shell/TreePaneCommands.h"
 #include "shell/frmAbout.h"
+#include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/Opml.h"
 #include "subscriptions/mCategories.h"
 #include "subscriptions/mFeeds.h"
+
 
 #include <QAction>
 #include <QDockWidget>
@@ -176,7 +177,7 @@ void frmMain::DeleteFeed()
     if (mFeeds::DeleteFeed(m_ctx, *feed, &failure))
         m_optionBar->tree().remove(node.key);
     else if (!failure.isEmpty())
-        mUtil::ReportError(m_ctx, QStringLiteral("DeleteFeed"), mFeeds::FeedsDatabase::kSaveStep, failure);
+        ErrorReport::show(m_ctx, QStringLiteral("DeleteFeed"), mFeeds::FeedsDatabase::kSaveStep, failure);
 }
 
 void frmMain::ImportOpml(const QString &path)
@@ -217,8 +218,8 @@ void frmMain::RefreshTree()
 void frmMain::ShowHelp()
 {
     const QString help = m_ctx.appFolder + QStringLiteral("/Help.html");
-    if (mUtil::FileExists(m_ctx, help)) {
-        mUtil::ShellOpen(m_ctx, help);
+    if (Files::fileExists(m_ctx, help)) {
+        Desktop::open(m_ctx, help);
         m_ctx.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("0"));
     }
 }
@@ -231,7 +232,7 @@ void frmMain::ShowAbout()
 
 void frmMain::VisitWebsite()
 {
-    mUtil::ShellOpen(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
+    Desktop::open(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
 }
 
 void frmMain::SendActiveItem(const QString &action)

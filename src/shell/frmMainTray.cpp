@@ -1,15 +1,15 @@
 // The main window in the notification area: the tray icon, its menu and the trip there and back.
 
-#include "shell/frmMain.h"
-
+#include "common/Desktop.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/QtTrayIcon.h"
+#include "platform/QtTreeView.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
+#include "shell/frmMain.h"
 #include "shell/frmOptionBar.h"
-#include "platform/QtTreeView.h"
-#include "shell/mUtil.h"
+
 
 #include <QAction>
 #include <QApplication>
@@ -88,9 +88,9 @@ void frmMain::HandleSystrayMenu(const QString &key)
     } else if (key == u"help_file") {
         ShowHelp();
     } else if (key == u"help_email") {
-        mUtil::ShellOpen(m_ctx, ProgramInfo::SupportMailto());
+        Desktop::open(m_ctx, ProgramInfo::SupportMailto());
     } else if (key == u"help_website") {
-        mUtil::ShellOpen(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
+        Desktop::open(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
     } else if (key == u"close") {
         UnloadAllForms();
         RequestClose();

@@ -1,12 +1,13 @@
 #include "subscriptions/FeedProbe.h"
 
+#include "common/Connection.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
 #include "platform/Context.h"
 #include "platform/EventPump.h"
 #include "platform/HttpRequest.h"
 #include "platform/MessageBoxes.h"
 #include "platform/XmlDocument.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 
 namespace FeedProbe {
 namespace {
@@ -39,7 +40,7 @@ constexpr qint16 kFailed = -1;
 // Asks until the system reports a connection; false when the user cancels.
 bool WaitForConnection(const platform::Context &ctx)
 {
-    return mUtil::WaitForConnection(
+    return Connection::waitFor(
         ctx, platform::MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
         QStringLiteral("Application attempted to fetch Feed data to test Feed URL but failed to "
                        "access Internet connection on this machine. Please make sure that you're "
@@ -81,7 +82,7 @@ qint16 JudgeResponse(const platform::Context &ctx, const QString &responseText, 
         return kFailed;
     }
     // A failed write has shown its own box; the probe's answer does not depend on the file.
-    mUtil::WriteTextFile(ctx, mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("Debug.xml"),
+    Files::writeText(ctx, Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Debug.xml"),
                          responseText);
     const qint16 type = DetectFeedType(doc, &channelTitle);
     if (type < 0)
@@ -111,9 +112,8 @@ qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &chan
     if (!WaitForConnection(ctx))
         return kFailed;
 
-    mUtil::ClearUrlCache(ctx, url);
     if (!request.open(QStringLiteral("GET"), url, true)) {
-        mUtil::ReportError(ctx, kOperation, kOpenStep, request.errorString());
+        ErrorReport::show(ctx, kOperation, kOpenStep, request.errorString());
         return kFailed;
     }
     request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));

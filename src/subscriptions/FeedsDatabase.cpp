@@ -1,11 +1,12 @@
 #include "subscriptions/FeedsDatabase.h"
 
+#include "common/ErrorReport.h"
+#include "common/Files.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "shell/ErrorReport.h"
-#include "shell/mUtil.h"
 
 #include <QRegularExpression>
+#include <QUuid>
 
 namespace mFeeds {
 
@@ -16,16 +17,23 @@ bool IsFeedIdentifier(const QString &id)
     return form.match(id).hasMatch();
 }
 
+QString NewFeedIdentifier()
+{
+    const QString digits = QString::fromLatin1(QUuid::createUuid().toRfc4122().toHex().toUpper());
+    return digits.mid(0, 8) + u'-' + digits.mid(8, 4) + u'-' + digits.mid(12, 4) + u'-'
+           + digits.mid(16, 4) + u'-' + digits.mid(20, 12);
+}
+
 QString FeedDataPath(const platform::Context &ctx, const QString &id)
 {
     if (!IsFeedIdentifier(id))
         return {};
-    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("Data/") + id + QStringLiteral(".fdb");
+    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Data/") + id + QStringLiteral(".fdb");
 }
 
 QString FeedsDatabasePath(const platform::Context &ctx)
 {
-    return mUtil::AddBackslash(ctx.appFolder) + QStringLiteral("feeds.fdb");
+    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("feeds.fdb");
 }
 
 FeedsDatabase::FeedsDatabase(const platform::Context &ctx, QString path)
@@ -37,8 +45,8 @@ FeedsDatabase::FeedsDatabase(const platform::Context &ctx, QString path)
 std::optional<FeedsDatabase> FeedsDatabase::open(const platform::Context &ctx)
 {
     FeedsDatabase database(ctx, FeedsDatabasePath(ctx));
-    if (!mUtil::FileExists(ctx, database.m_path))
-        mUtil::WriteTextFile(ctx, database.m_path, QStringLiteral("<categories/>"));
+    if (!Files::fileExists(ctx, database.m_path))
+        Files::writeText(ctx, database.m_path, QStringLiteral("<categories/>"));
     if (!database.m_document.load(database.m_path)) {
         ctx.messages.warning(QStringLiteral("Invalid Database File Format!"),
                              QStringLiteral("Application failed to load Feeds Database. Please "
@@ -85,7 +93,7 @@ bool FeedsDatabase::saveOrReport(const QString &operation) const
     QString error;
     if (save(&error))
         return true;
-    mUtil::ReportError(*m_ctx, operation, kSaveStep, error);
+    ErrorReport::show(*m_ctx, operation, kSaveStep, error);
     return false;
 }
 

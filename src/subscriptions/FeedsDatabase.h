@@ -12,10 +12,14 @@ struct Context;
 
 namespace mFeeds {
 
-// A feed identifier as NewGuid makes it: groups of 8-4-4-4-12 hexadecimal digits joined by "-".
+// A feed identifier as NewFeedIdentifier makes it: groups of 8-4-4-4-12 hexadecimal digits
+// joined by "-".
 // Only such an identifier is ever used to build a path, so no hand-edited file can make the
 // program read, write or delete a file outside Data/.
 [[nodiscard]] bool IsFeedIdentifier(const QString &id);
+
+// A new feed identifier: 36 characters, groups of 8-4-4-4-12 upper-case hexadecimal digits.
+[[nodiscard]] QString NewFeedIdentifier();
 
 // The feed's item file, Data/<identifier>.fdb in the app folder; empty text for anything that
 // is not a feed identifier.

@@ -3,7 +3,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Context.h"
-#include "shell/mUtil.h"
 #include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/OpmlReader.h"
 #include "subscriptions/OpmlWriter.h"
@@ -114,7 +113,7 @@ private:
         XmlNode element = m_database.document().createElement(QStringLiteral("feed"));
         element.setAttribute(QStringLiteral("name"), feed.name);
         element.setAttribute(QStringLiteral("type"), QString::number(feed.type));
-        element.setAttribute(QStringLiteral("id"), mUtil::NewGuid());
+        element.setAttribute(QStringLiteral("id"), mFeeds::NewFeedIdentifier());
         element.setText(feed.url);
         return element;
     }

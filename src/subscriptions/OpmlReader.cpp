@@ -1,7 +1,7 @@
 #include "subscriptions/OpmlReader.h"
 
+#include "common/Text.h"
 #include "platform/TextCodec.h"
-#include "shell/mUtil.h"
 
 #include <pugixml.hpp>
 
@@ -36,7 +36,7 @@ QString NameOf(const pugi::xml_node &outline, const QString &fallback)
 {
     for (const char *attribute : {"text", "title"}) {
         const QString name = AttributeOf(outline, attribute);
-        if (!mUtil::IsBlank(name))
+        if (!Text::isBlank(name))
             return name;
     }
     return fallback;

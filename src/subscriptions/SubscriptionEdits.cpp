@@ -1,8 +1,8 @@
 #include "subscriptions/SubscriptionEdits.h"
 
+#include "common/Text.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "shell/mUtil.h"
 #include "subscriptions/mCategories.h"
 #include "subscriptions/mFeeds.h"
 
@@ -11,7 +11,7 @@ namespace {
 
 bool RefuseBlankName(const platform::Context &ctx, const QString &name)
 {
-    if (!mUtil::IsBlank(name))
+    if (!Text::isBlank(name))
         return false;
     ctx.messages.warning(QStringLiteral("Category Name?"),
                          QStringLiteral("Please specify Name of Category."));

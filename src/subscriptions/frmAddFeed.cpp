@@ -1,13 +1,14 @@
 #include "subscriptions/frmAddFeed.h"
 
+#include "common/ComboCompletion.h"
+#include "common/Text.h"
 #include "localization/DialogLanguage.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtComboBoxView.h"
-#include "shell/ComboAutoComplete.h"
-#include "shell/mUtil.h"
+#include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/SubscriptionEdits.h"
 #include "subscriptions/mCategories.h"
 
@@ -153,7 +154,7 @@ void frmAddFeed::confirm()
 
 void frmAddFeed::validateURL()
 {
-    if (mUtil::IsBlank(m_txtURL->text())) {
+    if (Text::isBlank(m_txtURL->text())) {
         m_ctx.messages.warning(QStringLiteral("Feed URL?"), QStringLiteral("Please specify Feed URL."));
         m_txtURL->setFocus();
         return;
@@ -201,7 +202,7 @@ void frmAddFeed::storeFeed()
     feed.Category = m_cmbCategories->currentText();
     feed.URL = m_txtURL->text();
     feed.FeedType = m_typeOfFeed;
-    feed.ID = editing() ? m_feedID : mUtil::NewGuid();
+    feed.ID = editing() ? m_feedID : mFeeds::NewFeedIdentifier();
     feed.Name = m_txtChannel->text();
     if (!SubscriptionEdits::StoreFeed(m_ctx, feed, editing()))
         return;
@@ -232,7 +233,7 @@ bool frmAddFeed::eventFilter(QObject *watched, QEvent *event)
         int code = TypedCharacterCode(*static_cast<QKeyEvent *>(event));
         if (code == 0)
             return false;
-        mUtil::ComboAutoComplete(*m_categories, code, false, false);
+        ComboCompletion::complete(*m_categories, code, false, false);
         return code == 0; // consumed: completion has already changed the text
     }
     return QDialog::eventFilter(watched, event);

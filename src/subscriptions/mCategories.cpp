@@ -1,8 +1,8 @@
 #include "subscriptions/mCategories.h"
 
+#include "common/ErrorReport.h"
 #include "platform/ComboBoxView.h"
 #include "platform/TreeView.h"
-#include "shell/ErrorReport.h"
 #include "subscriptions/FeedsDatabase.h"
 
 using platform::XmlNode;
@@ -92,7 +92,7 @@ void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
                 continue;
             const QString failure = AddFeedNode(tree, categoryKey, feed);
             if (!failure.isEmpty()) {
-                mUtil::ReportError(ctx, QStringLiteral("LoadCategories"), mFeeds::FeedsDatabase::kWorkStep, failure);
+                ErrorReport::show(ctx, QStringLiteral("LoadCategories"), mFeeds::FeedsDatabase::kWorkStep, failure);
                 return;
             }
         }

@@ -1,9 +1,9 @@
 #include "subscriptions/mFeeds.h"
 
+#include "common/ErrorReport.h"
 #include "platform/Context.h"
-#include "platform/MessageBoxes.h"
 #include "platform/FileLock.h"
-#include "shell/ErrorReport.h"
+#include "platform/MessageBoxes.h"
 
 #include <QFile>
 
@@ -85,7 +85,7 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
     QString failure;
     XmlNode element = FindFeed(category, feed.ID, &failure);
     if (!failure.isEmpty()) {
-        mUtil::ReportError(ctx, QStringLiteral("EditFeed"), FeedsDatabase::kWorkStep, failure);
+        ErrorReport::show(ctx, QStringLiteral("EditFeed"), FeedsDatabase::kWorkStep, failure);
         return false;
     }
     if (!element)

@@ -1,6 +1,6 @@
 #include "reading/ItemDate.h"
 
-#include "shell/mUtil.h"
+#include "reading/MonthNames.h"
 #include "support/QtPrinters.h"
 
 #include <QRegularExpression>
@@ -218,7 +218,7 @@ TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
         EXPECT_TRUE(day.match(date.Day).hasMatch()) << text.toStdString() << " -> " << Fields(date);
         EXPECT_TRUE(time.match(date.Time).hasMatch())
             << text.toStdString() << " -> " << Fields(date);
-        EXPECT_FALSE(mUtil::MonthNumber(date.Month, english).isEmpty())
+        EXPECT_NE(MonthNames::InLocale(date.Month, english), 0)
             << text.toStdString() << " -> " << Fields(date);
     };
     const QString samples[] = {

@@ -1,4 +1,5 @@
 #include "reading/ItemStamp.h"
+#include "reading/MonthNames.h"
 
 #include "reading/FeedItem.h"
 #include "reading/ItemDate.h"
@@ -170,6 +171,35 @@ TEST(SortKey, OrdersItemsAsTheMomentsTheyWerePublished)
     for (const auto &k : keyed)
         sorted.push_back(k.second);
     EXPECT_EQ(sorted, expected);
+}
+
+struct MonthCase {
+    const char *locale;
+    QString name;
+    int number;
+};
+
+TEST(MonthNamesInLocale, MatchesFullNamesTrimmedAndAbbreviationsAsGiven)
+{
+    const MonthCase cases[] = {
+        {"en_US", QStringLiteral("  March "), 3},
+        {"en_US", QStringLiteral("MAR"), 3},
+        {"en_US", QStringLiteral("mar"), 3},
+        {"en_US", QStringLiteral(" Mar"), 0},
+        {"en_US", QStringLiteral("Dec"), 12},
+        {"en_US", QStringLiteral("january"), 1},
+        {"en_US", QStringLiteral("Monday"), 0},
+        {"en_US", QString(), 0},
+        // English names count whatever the desktop's language, since feed dates are English.
+        {"de_DE", QStringLiteral("Oct"), 10},
+        {"de_DE", QStringLiteral("März"), 3},
+        {"de_DE", QStringLiteral(" Dezember "), 12},
+        {"fr_FR", QStringLiteral("May"), 5},
+        {"fr_FR", QStringLiteral("février"), 2},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MonthNames::InLocale(c.name, QLocale(QLatin1String(c.locale))), c.number)
+            << c.locale << " " << c.name.toStdString();
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -277,6 +279,20 @@ TEST_F(FeedsDatabase, AFailedSaveIsReportedAndLeavesTheFile)
     ASSERT_EQ(t.messages.shown.size(), 1); // DeleteFeed leaves the report to its caller
     EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("AddCategory Function"));
     EXPECT_TRUE(t.messages.shown[0].text.startsWith(QStringLiteral("Error on Line 6\r\n\r\n")));
+}
+
+TEST(NewFeedIdentifier, HasTheFeedIdentifierForm)
+{
+    const QRegularExpression form(QStringLiteral(
+        "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    QSet<QString> seen;
+    for (int i = 0; i < 50; ++i) {
+        const QString id = mFeeds::NewFeedIdentifier();
+        EXPECT_EQ(id.size(), 36);
+        EXPECT_TRUE(form.match(id).hasMatch()) << id.toStdString();
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 50);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "shell/ComboAutoComplete.h"
+#include "common/ComboCompletion.h"
 
 #include "support/MemoryComboBox.h"
 
@@ -15,7 +15,7 @@ namespace {
 void Type(test::MemoryComboBox &combo, int key, bool limitToList = false)
 {
     int code = key;
-    mUtil::ComboAutoComplete(combo, code, limitToList, true);
+    ComboCompletion::complete(combo, code, limitToList, true);
     if (code == 0 || code == 8 || code == 13)
         return;
     const QString text = combo.text();
@@ -23,7 +23,7 @@ void Type(test::MemoryComboBox &combo, int key, bool limitToList = false)
     combo.setText(text.left(start) + QChar(char16_t(code)) + text.mid(start + combo.selectedText().size()));
 }
 
-TEST(ComboAutoComplete, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
+TEST(ComboCompletion, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
 {
     test::MemoryComboBox combo({QStringLiteral("News"), QStringLiteral("Podcasts"), QStringLiteral("Politics")});
     Type(combo, 'p');
@@ -38,7 +38,7 @@ TEST(ComboAutoComplete, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
     EXPECT_EQ(combo.selectedText(), QStringLiteral("itics"));
 }
 
-TEST(ComboAutoComplete, FreeTextOrLimitedToTheList)
+TEST(ComboCompletion, FreeTextOrLimitedToTheList)
 {
     test::MemoryComboBox free({QStringLiteral("News"), QStringLiteral("Podcasts")});
     Type(free, 'T');
@@ -52,7 +52,7 @@ TEST(ComboAutoComplete, FreeTextOrLimitedToTheList)
     EXPECT_EQ(limited.beeps, 1);
 }
 
-TEST(ComboAutoComplete, EditingKeys)
+TEST(ComboCompletion, EditingKeys)
 {
     test::MemoryComboBox combo({QStringLiteral("News"), QStringLiteral("Podcasts")});
     Type(combo, 'p');

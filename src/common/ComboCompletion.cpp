@@ -1,10 +1,10 @@
-#include "shell/ComboAutoComplete.h"
+#include "common/ComboCompletion.h"
 
 #include "platform/ComboBoxView.h"
 
 #include <QString>
 
-namespace mUtil {
+namespace ComboCompletion {
 namespace {
 
 constexpr int kBackspace = 8;
@@ -24,7 +24,7 @@ int FindEntryStartingWith(const platform::ComboBoxView &combo, const QString &st
 
 } // namespace
 
-void ComboAutoComplete(platform::ComboBoxView &combo, int &keyCode, bool limitToList, bool beep)
+void complete(platform::ComboBoxView &combo, int &keyCode, bool limitToList, bool beep)
 {
     const QString typed = combo.text().left(combo.selectionStart());
     QString search;
@@ -65,4 +65,4 @@ void ComboAutoComplete(platform::ComboBoxView &combo, int &keyCode, bool limitTo
     }
 }
 
-} // namespace mUtil
+} // namespace ComboCompletion
