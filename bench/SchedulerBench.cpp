@@ -11,7 +11,7 @@
 
 #include "scheduler/NewItemsAnnouncement.h"
 #include "scheduler/ScheduledCheck.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -142,7 +142,7 @@ private:
     std::vector<int> m_endlessPorts;
 };
 
-double TimedCheck(BenchContext &bench, int inFlight)
+double TimedCheck(BenchContext &bench, const Settings::Scheduler &scheduler, int inFlight)
 {
     NoAnnouncement announcement;
     CheckOptions options;
@@ -150,7 +150,7 @@ double TimedCheck(BenchContext &bench, int inFlight)
     options.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QElapsedTimer timer;
     timer.start();
-    RunScheduledCheck(bench.ctx, announcement, options);
+    RunScheduledCheck(bench.ctx, announcement, scheduler, options);
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -174,14 +174,15 @@ int MeasureChecks(int inFlight, bool slow, bool endless)
     const FeedServers servers(slow, endless);
     BenchContext bench;
     QDir(bench.dir.path()).mkdir(QStringLiteral("Data"));
-    mSettings::ScheduleList = servers.schedule();
-    mSettings::SchedulerEnabled = 1;
-    mSettings::ShowPopup = 0;
-    mSettings::SaveSchedulerSettings(bench.ctx, false);
+    Settings::Scheduler scheduler;
+    scheduler.enabled = true;
+    scheduler.showPopup = false;
+    for (const FeedRecord &feed : servers.schedule())
+        scheduler.schedule.append({ {}, feed, {} });
 
-    const double first = TimedCheck(bench, inFlight);
+    const double first = TimedCheck(bench, scheduler, inFlight);
     const int stored = StoredItems(bench);
-    const double second = TimedCheck(bench, inFlight);
+    const double second = TimedCheck(bench, scheduler, inFlight);
     bench.network.clearConnectionCache(); // lets the servers stop at once
 
     const QByteArray log = [&] {

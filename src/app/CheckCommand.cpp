@@ -15,6 +15,7 @@
 #include "reading/ItemStamp.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "scheduler/ScheduledCheck.h"
+#include "settings/Settings.h"
 #include "subscriptions/FeedProbe.h"
 #include "subscriptions/Opml.h"
 
@@ -198,7 +199,7 @@ int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &
         if (auto *file = qobject_cast<QFileDevice *>(&out))
             file->flush();
     };
-    RunScheduledCheck(ctx, announcement, options);
+    RunScheduledCheck(ctx, announcement, Settings::loadScheduler(ctx), options);
     return kExitOk;
 }
 

@@ -5,7 +5,7 @@
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -150,14 +150,14 @@ void frmEmailSettings::prepare()
 {
     DialogLanguage::Translate(*this, m_languages);
 
-    mSettings::LoadEmailSettings(m_ctx);
-    m_txtSMTP->setText(mSettings::SmtpServer);
-    m_txtPort->setText(mSettings::SmtpPort);
-    m_chkAuth->setChecked(mSettings::SmtpAuth == 1);
-    m_txtUsername->setText(mSettings::SmtpUser);
-    m_txtPassword->setText(mSettings::SmtpPassword);
-    m_txtFromName->setText(mSettings::FromName);
-    m_txtFromEmail->setText(mSettings::FromEmail);
+    const Settings::Email email = Settings::loadEmail(m_ctx);
+    m_txtSMTP->setText(email.server);
+    m_txtPort->setText(email.port);
+    m_chkAuth->setChecked(email.authenticate);
+    m_txtUsername->setText(email.user);
+    m_txtPassword->setText(email.password);
+    m_txtFromName->setText(email.fromName);
+    m_txtFromEmail->setText(email.fromAddress);
     // The box may keep the state it had, and then no toggle reaches the fields.
     showAuthentication(m_chkAuth->isChecked());
 }
@@ -189,13 +189,16 @@ void frmEmailSettings::saveAndClose()
         missing->field->setFocus();
         return;
     }
-    mSettings::SmtpServer = m_txtSMTP->text();
-    mSettings::SmtpPort = m_txtPort->text();
-    mSettings::SmtpAuth = m_chkAuth->isChecked() ? 1 : 0;
-    mSettings::SmtpUser = m_txtUsername->text();
-    mSettings::SmtpPassword = m_txtPassword->text();
-    mSettings::FromName = m_txtFromName->text();
-    mSettings::FromEmail = m_txtFromEmail->text();
-    mSettings::SaveEmailSettings(m_ctx, true);
+    Settings::Email email;
+    email.server = m_txtSMTP->text();
+    email.port = m_txtPort->text();
+    email.authenticate = m_chkAuth->isChecked();
+    email.user = m_txtUsername->text();
+    email.password = m_txtPassword->text();
+    email.fromName = m_txtFromName->text();
+    email.fromAddress = m_txtFromEmail->text();
+    Settings::saveEmail(m_ctx, email);
+    m_ctx.messages.information(QStringLiteral("Done!"),
+                               QStringLiteral("Email Settings are Successfully Saved!"));
     accept();
 }

@@ -9,7 +9,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -162,25 +162,25 @@ void frmSendEmail::sendClicked()
 
 void frmSendEmail::SendItemEmail()
 {
-    mSettings::LoadEmailSettings(m_ctx);
+    const Settings::Email email = Settings::loadEmail(m_ctx);
     m_oSMTP = std::make_unique<SmtpSession>();
     SmtpSession &smtp = *m_oSMTP;
     connectSession(smtp);
     smtp.setAsHTML(true);
     smtp.setRecipientSeparator(QStringLiteral(";"));
-    smtp.setSMTPHost(mSettings::SmtpServer);
-    smtp.setSMTPPort(mSettings::SmtpPort.trimmed().toInt());
-    smtp.setUseAuthentication(mSettings::SmtpAuth != 0);
-    if (mSettings::SmtpAuth != 0) {
-        smtp.setUsername(mSettings::SmtpUser);
-        smtp.setPassword(mSettings::SmtpPassword);
+    smtp.setSMTPHost(email.server);
+    smtp.setSMTPPort(email.port.trimmed().toInt());
+    smtp.setUseAuthentication(email.authenticate);
+    if (email.authenticate) {
+        smtp.setUsername(email.user);
+        smtp.setPassword(email.password);
     }
     smtp.setRecipient(m_txtTo->text());
-    smtp.setFrom(mSettings::FromEmail);
-    smtp.setFromDisplayName(mSettings::FromName);
+    smtp.setFrom(email.fromAddress);
+    smtp.setFromDisplayName(email.fromName);
     smtp.setSubject(m_txtSubject->text());
     smtp.setDate(m_ctx.clock.now());
-    smtp.setMessage(composeBody());
+    smtp.setMessage(composeBody(email.fromName));
 
     // The session answers through queued signals; the loop sleeps until one of the two final
     // ones has been handled, while the rest of the program keeps running.
@@ -194,11 +194,11 @@ void frmSendEmail::SendItemEmail()
     m_oSMTP.reset();
 }
 
-QString frmSendEmail::composeBody() const
+QString frmSendEmail::composeBody(const QString &fromName) const
 {
     const QString tpl = Files::readText(m_ctx, m_ctx.appFolder + QStringLiteral("/email.tpl"));
     EmailBody::Parts parts;
-    parts.fromName = mSettings::FromName;
+    parts.fromName = fromName;
     parts.personalMessage = m_txtMessage->toPlainText();
     parts.title = m_feedTitle;
     parts.description = m_itemDescription;

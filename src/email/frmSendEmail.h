@@ -47,7 +47,7 @@ private:
     void buildControls();
     void sendClicked();
     void SendItemEmail();
-    [[nodiscard]] QString composeBody() const;
+    [[nodiscard]] QString composeBody(const QString &fromName) const;
     void connectSession(SmtpSession &session);
     void setStatus(const QString &text);
 

@@ -5,7 +5,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "reading/ItemStore.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/mFeeds.h"
 
@@ -102,7 +102,7 @@ void FeedUpdate::parse()
         // Both places are corrected; where the feed is not (only scheduled, or only
         // subscribed), nothing changes there.
         (void)mFeeds::CorrectFeedType(m_ctx, m_request.feedId, type);
-        (void)mSettings::CorrectScheduledFeedType(m_ctx, m_request.feedId, type);
+        (void)Settings::correctScheduledFeedType(m_ctx, m_request.feedId, type);
         m_result.correctedType = type;
     }
     m_items = std::move(content.items);

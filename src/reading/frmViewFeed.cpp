@@ -12,7 +12,7 @@
 #include "reading/PreviewBrowser.h"
 #include "reading/PreviewPage.h"
 #include "reading/SplitterDrag.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -552,9 +552,9 @@ void frmViewFeed::Private::emailCommand()
     if (!selectedItem(row, item))
         return;
     step = 2;
-    mSettings::LoadEmailSettings(ctx);
+    const QString server = Settings::loadEmail(ctx).server;
     step = 3;
-    if (Text::isBlank(mSettings::SmtpServer)) {
+    if (Text::isBlank(server)) {
         if (ctx.messages.question(QStringLiteral("Email Server Settings not configured!"),
                                   QStringLiteral("Email Server Settings are not properly configured. Would "
                                                  "you like to set Email Server Settings now?")))

@@ -8,7 +8,7 @@
 // The scheduler timer's period and how the main window starts it and logs it.
 namespace ScheduleInterval {
 
-// The timer period of an interval index (mSettings::IntervalIndex): 0 is every 5 minutes, up to
+// The timer period of an interval index (Settings::Scheduler::intervalIndex): 0 is every 5 minutes, up to
 // 6, every 3 hours. Any other index (-1 when none was chosen, a hand-edited value) has no period:
 // the timer then keeps the period it had.
 [[nodiscard]] std::optional<int> IntervalMs(int index);

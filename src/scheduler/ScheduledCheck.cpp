@@ -4,7 +4,7 @@
 #include "platform/Context.h"
 #include "platform/FileLock.h"
 #include "scheduler/NewItemsAnnouncement.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "subscriptions/FeedsDatabase.h"
 
 #include <QEventLoop>
@@ -130,10 +130,11 @@ struct ScheduledCheck::Feed {
 };
 
 ScheduledCheck::ScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
-                               CheckOptions options, QObject *parent)
+                               Settings::Scheduler settings, CheckOptions options, QObject *parent)
     : QObject(parent)
     , m_ctx(ctx)
     , m_announcement(announcement)
+    , m_settings(std::move(settings))
     , m_options(std::move(options))
     , m_log(ctx, m_options.locale, m_options.logObserver)
 {
@@ -154,16 +155,12 @@ void ScheduledCheck::start()
     }
     m_log.write(QString(), true, false);
 
-    const mSettings::ScheduledCheckSettings settings = mSettings::ReadScheduledCheckSettings(m_ctx);
-    m_showPopup = settings.showPopup;
-    m_playSound = settings.playPopupSound;
-    m_soundFile = settings.soundFile;
-    if (settings.schedule.isEmpty()) {
+    if (m_settings.schedule.isEmpty()) {
         m_log.write(kNoSources);
         end();
         return;
     }
-    for (const mSettings::ScheduleEntry &entry : settings.schedule) {
+    for (const Settings::ScheduleEntry &entry : m_settings.schedule) {
         auto feed = std::make_unique<Feed>();
         feed->record = entry.feed;
         if (!entry.feed) {
@@ -268,15 +265,15 @@ void ScheduledCheck::end()
     m_running = false;
     if (m_lock) {
         m_log.write(QString(), false, true);
-        if (!m_announced.isEmpty() && m_showPopup) {
+        if (!m_announced.isEmpty() && m_settings.showPopup) {
             PopupProperties properties;
             properties.AutoClose = false;
             properties.CanGainFocus = false;
             properties.MakeTransparent = true;
             properties.TransparencyPercentage = 10;
-            properties.PlaySound = m_playSound;
+            properties.PlaySound = m_settings.playPopupSound;
             if (properties.PlaySound)
-                properties.SoundFilePath = m_soundFile;
+                properties.SoundFilePath = m_settings.soundFile;
             m_announcement.announce(properties, m_announced);
         }
         m_lock.reset();
@@ -286,9 +283,9 @@ void ScheduledCheck::end()
 }
 
 void RunScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
-                       const CheckOptions &options)
+                       const Settings::Scheduler &settings, const CheckOptions &options)
 {
-    ScheduledCheck check(ctx, announcement, options);
+    ScheduledCheck check(ctx, announcement, settings, options);
     QEventLoop loop;
     QObject::connect(&check, &ScheduledCheck::finished, &loop, &QEventLoop::quit);
     check.start();

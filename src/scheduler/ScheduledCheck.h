@@ -2,6 +2,7 @@
 
 #include "reading/FeedUpdate.h"
 #include "scheduler/ScheduleLog.h"
+#include "settings/Settings.h"
 
 #include <QList>
 #include <QLocale>
@@ -33,8 +34,8 @@ struct CheckOptions {
     mScheduler::LogObserver logObserver;
 };
 
-// One scheduled check of the app folder: every feed of the schedule in AppCfg.cfg (read afresh)
-// updated through FeedUpdate, as the feed window updates it; schedule.log told what happened to
+// One scheduled check of the app folder: every feed of the scheduler settings' schedule (as the
+// caller read them from AppCfg.cfg) updated through FeedUpdate, as the feed window updates it; schedule.log told what happened to
 // each; the feeds that brought new items announced in one popup.
 //
 // The updates run side by side and their answers are handled as they arrive, but each feed's
@@ -51,7 +52,8 @@ class ScheduledCheck : public QObject {
 public:
     // ctx and announcement must outlive the check.
     ScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
-                   CheckOptions options = {}, QObject *parent = nullptr);
+                   Settings::Scheduler settings, CheckOptions options = {},
+                   QObject *parent = nullptr);
     ~ScheduledCheck() override;
 
     // Starts the run and returns; finished() follows, never from inside start().
@@ -75,6 +77,7 @@ private:
 
     const platform::Context &m_ctx;
     NewItemsAnnouncement &m_announcement;
+    Settings::Scheduler m_settings;
     CheckOptions m_options;
     mScheduler::ScheduleLog m_log;
     std::unique_ptr<platform::FileLock> m_lock;
@@ -83,16 +86,13 @@ private:
     std::size_t m_nextToWrite = 0;
     int m_inFlight = 0;
     QStringList m_announced; // the popup's rows, in schedule order
-    bool m_showPopup = true;
-    bool m_playSound = false;
-    QString m_soundFile;
     bool m_running = false;
 };
 
 // Runs one check to its end in an event loop of its own: for a program without windows, for
 // benchmarks and for tests. The program's windows use ScheduledCheck itself.
 void RunScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
-                       const CheckOptions &options = {});
+                       const Settings::Scheduler &settings, const CheckOptions &options = {});
 
 // The lines a feed's block of the log holds, the per-feed separator excluded, for an update's
 // result. Control characters in the name and in error texts become spaces, so that nothing a

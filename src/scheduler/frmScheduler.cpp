@@ -1,5 +1,6 @@
 #include "scheduler/frmScheduler.h"
 
+#include "common/ErrorReport.h"
 #include "common/Files.h"
 #include "localization/DialogLanguage.h"
 #include "localization/clsLanguages.h"
@@ -9,7 +10,7 @@
 #include "platform/QtReportList.h"
 #include "scheduler/ScheduleInterval.h"
 #include "scheduler/ScheduleRows.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,11 +82,6 @@ std::unique_ptr<platform::QtReportList> FeedReportList(QTreeWidget &list)
     binding->setColumns({ QStringLiteral("Feed Source") }, {});
     binding->setIcons(FeedIcons());
     return binding;
-}
-
-qint16 Flag(const QCheckBox &box)
-{
-    return box.isChecked() ? 1 : 0;
 }
 
 } // namespace
@@ -212,19 +208,22 @@ void frmScheduler::fillSources()
 
 void frmScheduler::fillSchedule()
 {
-    // A load that stopped early (no schdl section yet, or a damaged entry, reported in its own
-    // box) leaves the controls as designed; the list still shows the entries read before. The
-    // boxes' toggled signals bring the enable state up to date.
-    if (mSettings::LoadSchedulerSettings(m_ctx, true)) {
-        m_chkEnableScheduler->setChecked(mSettings::SchedulerEnabled == 1);
-        const int interval = mSettings::IntervalIndex;
+    // Settings that were never saved, or a damaged entry (reported in its own box), leave the
+    // controls as designed; the list still shows the entries before the damaged one. The boxes'
+    // toggled signals bring the enable state up to date.
+    const Settings::Scheduler scheduler = Settings::loadScheduler(m_ctx);
+    if (const Settings::ScheduleEntry *damaged = scheduler.firstProblem()) {
+        ErrorReport::show(m_ctx, QStringLiteral("LoadSchedulerSettings"), 0, damaged->problem);
+    } else if (scheduler.listed) {
+        m_chkEnableScheduler->setChecked(scheduler.enabled);
+        const int interval = scheduler.intervalIndex;
         m_cmbInterval->setCurrentIndex(
             interval >= 0 && interval < m_cmbInterval->count() ? interval : -1);
-        m_chkNotify->setChecked(mSettings::ShowPopup == 1);
-        m_chkSound->setChecked(mSettings::PlayPopupSound == 1);
+        m_chkNotify->setChecked(scheduler.showPopup);
+        m_chkSound->setChecked(scheduler.playPopupSound);
     }
     m_schedule->clear();
-    for (const FeedRecord &entry : mSettings::ScheduleList)
+    for (const FeedRecord &entry : scheduler.feedsBeforeProblem())
         m_schedule->add(ScheduleRows::RowOf(entry));
 }
 
@@ -290,14 +289,18 @@ bool frmScheduler::validToSave()
 
 void frmScheduler::save()
 {
-    mSettings::ScheduleList.clear();
-    mSettings::SchedulerEnabled = Flag(*m_chkEnableScheduler);
-    mSettings::IntervalIndex = static_cast<qint16>(m_cmbInterval->currentIndex());
-    mSettings::ShowPopup = Flag(*m_chkNotify);
-    mSettings::PlayPopupSound = Flag(*m_chkSound);
+    Settings::Scheduler scheduler;
+    scheduler.enabled = m_chkEnableScheduler->isChecked();
+    scheduler.intervalIndex = m_cmbInterval->currentIndex();
+    scheduler.showPopup = m_chkNotify->isChecked();
+    scheduler.playPopupSound = m_chkSound->isChecked();
     // The dialog offers no choice of sound: it is always the one shipped in the app folder.
-    mSettings::SoundFile = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("notify.wav");
+    scheduler.soundFile = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("notify.wav");
     for (int i = 0; i < m_schedule->count(); ++i)
-        mSettings::ScheduleList.append(ScheduleRows::EntryOf(m_schedule->row(i)));
-    mSettings::SaveSchedulerSettings(m_ctx, true, m_enableSchedule);
+        scheduler.schedule.append({ {}, ScheduleRows::EntryOf(m_schedule->row(i)), {} });
+    Settings::saveScheduler(m_ctx, scheduler);
+    m_ctx.messages.information(QStringLiteral("Done!"),
+        QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
+    if (m_enableSchedule)
+        m_enableSchedule();
 }

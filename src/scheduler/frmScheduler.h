@@ -20,8 +20,8 @@ class TreeView;
 
 // The scheduler dialog: switches scheduled checks on or off, picks the feeds they fetch from the
 // category tree's feeds, the interval and the popup and sound that announce new items. It edits
-// the program-wide scheduler settings (mSettings) and writes them only on a valid OK; Cancel
-// leaves them as the opening load read them.
+// the scheduler settings as the configuration file holds them and saves them only on a valid OK;
+// Cancel leaves the file as it was.
 class frmScheduler final : public QDialog
 {
     Q_OBJECT

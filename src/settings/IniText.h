@@ -10,7 +10,7 @@ namespace settings {
 
 // The text of an INI file as a list of lines, edited in place so that a change touches only the
 // line it concerns: comments, blank lines, unknown sections and the file's own line ends stay as
-// they were. No file access; mINI reads and writes the bytes.
+// they were. No file access; IniFile reads and writes the bytes.
 //
 // Reading rules:
 // - lines end with LF or CR LF; a leading U+FEFF (byte-order mark) is kept on output;

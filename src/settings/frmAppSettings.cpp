@@ -4,7 +4,7 @@
 #include "localization/clsLanguages.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -104,9 +104,9 @@ void frmAppSettings::prepare()
 {
     DialogLanguage::Translate(*this, m_languages);
 
-    mSettings::LoadAppSettings(m_ctx);
-    m_startup->setChecked(mSettings::StartWithWindows == 1);
-    showOptions(mSettings::CloseCompletely == 1, mSettings::MinimizeToTray == 1);
+    const Settings::Closing closing = Settings::loadClosing(m_ctx);
+    m_startup->setChecked(closing.startWithDesktop);
+    showOptions(closing.closeCompletely, closing.minimizeToTray);
     showStartupState();
 }
 
@@ -128,10 +128,14 @@ void frmAppSettings::showStartupState()
 
 void frmAppSettings::saveAndClose()
 {
-    mSettings::StartWithWindows = m_startup->isChecked() ? 1 : 0;
-    mSettings::CloseCompletely = m_optClose.at(0)->isChecked() ? 1 : 0;
-    mSettings::MinimizeToTray = m_optClose.at(1)->isChecked() ? 1 : 0;
-    mSettings::SaveAppSettings(m_ctx, true);
+    Settings::Closing closing;
+    closing.startWithDesktop = m_startup->isChecked();
+    closing.closeCompletely = m_optClose.at(0)->isChecked();
+    closing.minimizeToTray = m_optClose.at(1)->isChecked();
+    Settings::saveClosing(m_ctx, closing);
+    m_ctx.messages.information(
+        QStringLiteral("Done!"),
+        QStringLiteral("Application Settings successfully saved to Application Configuration File."));
     applyStartup();
     showStartupState();
     accept();

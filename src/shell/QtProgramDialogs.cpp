@@ -52,7 +52,7 @@ void QtProgramDialogs::showEmailSettings(QWidget *owner)
 void QtProgramDialogs::showScheduler(QWidget *owner)
 {
     frmScheduler dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
-                        [this] { m_main->EnableSchedule(false); }, owner);
+                        [this] { m_main->EnableSchedule(); }, owner);
     dialog.prepare();
     dialog.exec();
 }

@@ -1,7 +1,7 @@
 #include "shell/frmConfirmClose.h"
 
 #include "platform/Icons.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -84,8 +84,7 @@ frmConfirmClose::frmConfirmClose(const platform::Context &ctx, QWidget *parent)
     layout->addLayout(buttons);
     setMinimumWidth(460);
 
-    mSettings::LoadAppSettings(m_ctx);
-    m_alwaysExit->setChecked(mSettings::CloseCompletely == 1);
+    m_alwaysExit->setChecked(Settings::loadClosing(m_ctx).closeCompletely);
 }
 
 bool frmConfirmClose::ask()
@@ -97,11 +96,11 @@ bool frmConfirmClose::ask()
 
 void frmConfirmClose::choose(bool close)
 {
-    mSettings::WriteConfirm(m_ctx, !m_dontShow->isChecked());
-    mSettings::LoadAppSettings(m_ctx);
-    mSettings::CloseCompletely = m_alwaysExit->isChecked() ? 1 : 0;
-    mSettings::MinimizeToTray = mSettings::CloseCompletely == 1 ? 0 : 1;
-    mSettings::SaveAppSettings(m_ctx, false);
+    Settings::saveConfirmOnClose(m_ctx, !m_dontShow->isChecked());
+    Settings::Closing closing = Settings::loadClosing(m_ctx);
+    closing.closeCompletely = m_alwaysExit->isChecked();
+    closing.minimizeToTray = !closing.closeCompletely;
+    Settings::saveClosing(m_ctx, closing);
     m_close = close;
     hide();
 }

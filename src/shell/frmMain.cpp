@@ -11,7 +11,7 @@
 #include "reading/frmViewFeed.h"
 #include "scheduler/ScheduleInterval.h"
 #include "scheduler/ScheduledCheck.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
 #include "shell/ScheduleTimer.h"
@@ -130,7 +130,7 @@ void frmMain::Load()
     CreateOptionBar();
     m_panels[1]->setText(m_services.locale.toString(m_ctx.clock.now().date(),
                                                     QStringLiteral("dddd, dd MMMM yyyy")));
-    EnableSchedule(true);
+    EnableSchedule();
     translateAndAskLanguage();
     showIdentity();
     // After the translation service is ready: the tray balloon takes its texts from it.
@@ -207,16 +207,15 @@ void frmMain::translateAndAskLanguage()
     }
 }
 
-void frmMain::EnableSchedule(bool readSettings)
+void frmMain::EnableSchedule()
 {
     m_schedule->stop();
-    if (readSettings)
-        mSettings::LoadSchedulerSettings(m_ctx, false);
-    if (mSettings::SchedulerEnabled != 1)
+    const Settings::Scheduler scheduler = Settings::loadScheduler(m_ctx);
+    if (!scheduler.enabled)
         return;
     if (ScheduleInterval::IsDebugCommandLine(m_services.arguments))
         m_schedule->setInterval(ScheduleInterval::kDebugIntervalMs);
-    else if (const auto period = ScheduleInterval::IntervalMs(mSettings::IntervalIndex))
+    else if (const auto period = ScheduleInterval::IntervalMs(scheduler.intervalIndex))
         m_schedule->setInterval(*period);
     m_schedule->start();
 }
@@ -232,8 +231,8 @@ void frmMain::RequestClose()
 
 bool frmMain::closeMinimises() const
 {
-    mSettings::LoadAppSettings(m_ctx);
-    return mSettings::MinimizeToTray == 1 && mSettings::CloseCompletely != 1;
+    const Settings::Closing closing = Settings::loadClosing(m_ctx);
+    return closing.minimizeToTray && !closing.closeCompletely;
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -241,7 +240,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     bool proceed = true;
     if (m_unloaded || QApplication::closingDown()) {
         proceed = true;
-    } else if (mSettings::ReadConfirm(m_ctx)) {
+    } else if (Settings::loadConfirmOnClose(m_ctx)) {
         if (!m_confirmClose) {
             m_confirmClose = new frmConfirmClose(m_ctx, this);
             QtTranslatableWindow window(*m_confirmClose);
@@ -343,7 +342,8 @@ void frmMain::RunScheduleTick()
     setStatus(QStringLiteral("Status: Executing Schedule"));
     CheckOptions options;
     options.locale = m_services.locale;
-    m_check = new ScheduledCheck(m_ctx, m_services.announcement, options, this);
+    m_check = new ScheduledCheck(m_ctx, m_services.announcement, Settings::loadScheduler(m_ctx),
+                                 options, this);
     connect(m_check, &ScheduledCheck::finished, this, &frmMain::scheduledCheckFinished);
     m_check->start();
 }
@@ -357,7 +357,7 @@ void frmMain::scheduledCheckFinished()
     setStatus(QStringLiteral("Status: Ready."));
     m_menus.mnuToolsExecuteSchedule->setEnabled(true);
     // A run from the menu while the scheduler is off must not switch the timer on.
-    if (mSettings::SchedulerEnabled == 1)
+    if (Settings::loadScheduler(m_ctx).enabled)
         m_schedule->start();
 }
 

@@ -59,9 +59,9 @@ public:
     // Creates the docked tree pane, filled from feeds.fdb (a step of Load).
     void CreateOptionBar();
 
-    // Stops the scheduler timer and starts it again from the scheduler settings (re-read from
-    // the configuration first when readSettings is true) when the scheduler is enabled.
-    void EnableSchedule(bool readSettings);
+    // Stops the scheduler timer and, when the saved scheduler settings enable it, starts it
+    // again with their interval.
+    void EnableSchedule();
     // Hides the window behind its icon in the notification area, creating the icon (with a
     // balloon saying so) at the first trip of the run. A desktop without a notification area
     // keeps the window minimised on the task bar instead: hiding it would leave no way back.

@@ -1,7 +1,7 @@
 #include "app/CheckCommand.h"
 
-#include "settings/mINI.h"
-#include "settings/mSettings.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
 
 #include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
@@ -354,9 +354,9 @@ TEST(CheckAppFolderTest, PrintsTheLogAsItIsWrittenAndThenThePopupRows)
                         "application/rss+xml");
     });
     ASSERT_TRUE(server.start());
-    mINI::InitIni(mSettings::ConfigPath(t.ctx), 5000);
-    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("alr"), QStringLiteral("1"));
-    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("s_1"),
+    const IniFile config(Settings::configPath(t.ctx), 5000);
+    config.write(QStringLiteral("schdl"), QStringLiteral("alr"), QStringLiteral("1"));
+    config.write(QStringLiteral("schdl"), QStringLiteral("s_1"),
                         QStringLiteral("0\x05") + QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9")
                             + QChar(5) + server.url(QStringLiteral("/feed")) + QChar(5)
                             + QStringLiteral("News"));

@@ -1,7 +1,7 @@
 #include "email/frmEmailSettings.h"
 
 #include "localization/clsLanguages.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "support/TestContext.h"
 
 #include <QApplication>
@@ -40,7 +40,7 @@ const QString kSmtpHint = QStringLiteral("Please specify SMTP Email Server Name.
 
 struct EmailValues {
     QString server, port;
-    qint16 auth;
+    bool auth;
     QString user, password, fromName, fromEmail;
     bool operator==(const EmailValues &) const = default;
 };
@@ -52,7 +52,7 @@ void PrintTo(const EmailValues &v, std::ostream *out)
          << v.fromName.toStdString() << ", " << v.fromEmail.toStdString() << '}';
 }
 
-const EmailValues kComplete{"smtp.example.org", "587", 1, "ann", "s3cret",
+const EmailValues kComplete{"smtp.example.org", "587", true, "ann", "s3cret",
                             "Ann Example", "ann@example.org"};
 
 class EmailSettingsDialog : public ::testing::Test {
@@ -63,32 +63,18 @@ protected:
         store({});
     }
 
-    // Writes the values as the program stores them, then forgets them in memory, so that only
-    // the dialog's own load can bring them back.
+    // Writes the values as the program stores them; none at all leaves no file.
     void store(const EmailValues &v)
     {
-        if (v != EmailValues{}) {
-            setMemory(v);
-            mSettings::SaveEmailSettings(t.ctx, false);
-        }
-        setMemory({"stale", "1", 0, "stale", "stale", "stale", "stale"});
-    }
-    static void setMemory(const EmailValues &v)
-    {
-        mSettings::SmtpServer = v.server;
-        mSettings::SmtpPort = v.port;
-        mSettings::SmtpAuth = v.auth;
-        mSettings::SmtpUser = v.user;
-        mSettings::SmtpPassword = v.password;
-        mSettings::FromName = v.fromName;
-        mSettings::FromEmail = v.fromEmail;
+        if (v != EmailValues{})
+            Settings::saveEmail(t.ctx, {v.server, v.port, v.auth, v.user, v.password, v.fromName,
+                                        v.fromEmail});
     }
     EmailValues stored() const
     {
-        mSettings::LoadEmailSettings(t.ctx);
-        return {mSettings::SmtpServer, mSettings::SmtpPort, mSettings::SmtpAuth,
-                mSettings::SmtpUser,   mSettings::SmtpPassword, mSettings::FromName,
-                mSettings::FromEmail};
+        const Settings::Email email = Settings::loadEmail(t.ctx);
+        return {email.server,   email.port,     email.authenticate, email.user,
+                email.password, email.fromName, email.fromAddress};
     }
 
     // Opens the dialog as the main window does, shown instead of exec()ed.
@@ -130,14 +116,14 @@ protected:
     {
         type(dialog, "txtSMTP", v.server);
         type(dialog, "txtPort", v.port);
-        auth(dialog)->setChecked(v.auth == 1);
+        auth(dialog)->setChecked(v.auth);
         type(dialog, "txtFromName", v.fromName);
         type(dialog, "txtFromEmail", v.fromEmail);
         // While authentication is off the two fields are disabled and take no typing.
         auth(dialog)->setChecked(true);
         type(dialog, "txtUsername", v.user);
         type(dialog, "txtPassword", v.password);
-        auth(dialog)->setChecked(v.auth == 1);
+        auth(dialog)->setChecked(v.auth);
     }
     static void click(QWidget &dialog, const char *buttonName)
     {
@@ -190,7 +176,7 @@ TEST_F(EmailSettingsDialog, ShowsTheStoredValues)
 {
     const EmailValues cases[] = {
         kComplete,
-        {"mail.example.net", "25", 0, "bob", "hidden", "Bob", "bob@example.net"},
+        {"mail.example.net", "25", false, "bob", "hidden", "Bob", "bob@example.net"},
     };
     for (const EmailValues &v : cases) {
         store(v);
@@ -198,8 +184,8 @@ TEST_F(EmailSettingsDialog, ShowsTheStoredValues)
 
         EXPECT_EQ(text(*dialog, "txtSMTP"), v.server);
         EXPECT_EQ(text(*dialog, "txtPort"), v.port);
-        EXPECT_EQ(auth(*dialog)->isChecked(), v.auth == 1);
-        EXPECT_EQ(authenticationEnabled(*dialog), v.auth == 1) << v.server.toStdString();
+        EXPECT_EQ(auth(*dialog)->isChecked(), v.auth);
+        EXPECT_EQ(authenticationEnabled(*dialog), v.auth) << v.server.toStdString();
         EXPECT_EQ(text(*dialog, "txtUsername"), v.user);
         EXPECT_EQ(text(*dialog, "txtPassword"), v.password);
         EXPECT_EQ(text(*dialog, "txtFromName"), v.fromName);
@@ -212,9 +198,9 @@ TEST_F(EmailSettingsDialog, OkStoresTheFieldsAsTyped)
 {
     const EmailValues cases[] = {
         // Without authentication the user name and password may stay empty.
-        {"smtp.example.org", "25", 0, "", "", "Ann", "ann@example.org"},
+        {"smtp.example.org", "25", false, "", "", "Ann", "ann@example.org"},
         // Texts keep their surrounding spaces.
-        {" smtp.example.org ", "465", 1, " ann ", " pass word ", " Ann Example ", "ann@example.org "},
+        {" smtp.example.org ", "465", true, " ann ", " pass word ", " Ann Example ", "ann@example.org "},
     };
     for (const EmailValues &v : cases) {
         t.messages.shown.clear();
@@ -243,14 +229,14 @@ struct MissingCase {
 TEST_F(EmailSettingsDialog, OkNamesTheFirstBlankRequiredField)
 {
     const MissingCase cases[] = {
-        {"everything empty", {"", "", 1, "", "", "", ""}, "txtFromEmail", kFromEmailHint},
-        {"sender name and server", {"", "25", 1, "a", "p", "", "a@b"}, "txtFromName", kFromNameHint},
-        {"password", {"s", "25", 1, "a", "", "A", "a@b"}, "txtPassword", kPasswordHint},
-        {"password of spaces", {"s", "25", 1, "a", "   ", "A", "a@b"}, "txtPassword", kPasswordHint},
-        {"user name and port", {"s", "", 1, "", "p", "A", "a@b"}, "txtUsername", kUsernameHint},
-        {"port and server", {"", "", 1, "a", "p", "A", "a@b"}, "txtPort", kPortHint},
-        {"server of spaces", {"  ", "25", 1, "a", "p", "A", "a@b"}, "txtSMTP", kSmtpHint},
-        {"server, no authentication", {"", "25", 0, "", "", "A", "a@b"}, "txtSMTP", kSmtpHint},
+        {"everything empty", {"", "", true, "", "", "", ""}, "txtFromEmail", kFromEmailHint},
+        {"sender name and server", {"", "25", true, "a", "p", "", "a@b"}, "txtFromName", kFromNameHint},
+        {"password", {"s", "25", true, "a", "", "A", "a@b"}, "txtPassword", kPasswordHint},
+        {"password of spaces", {"s", "25", true, "a", "   ", "A", "a@b"}, "txtPassword", kPasswordHint},
+        {"user name and port", {"s", "", true, "", "p", "A", "a@b"}, "txtUsername", kUsernameHint},
+        {"port and server", {"", "", true, "a", "p", "A", "a@b"}, "txtPort", kPortHint},
+        {"server of spaces", {"  ", "25", true, "a", "p", "A", "a@b"}, "txtSMTP", kSmtpHint},
+        {"server, no authentication", {"", "25", false, "", "", "A", "a@b"}, "txtSMTP", kSmtpHint},
     };
     for (const MissingCase &c : cases) {
         t.messages.shown.clear();
@@ -298,7 +284,7 @@ TEST_F(EmailSettingsDialog, CancelAndEscapeSaveNothing)
     const QByteArray before = t.readFile(QStringLiteral("AppCfg.cfg"));
     for (const bool escape : {false, true}) {
         auto dialog = open();
-        fill(*dialog, {"other.example", "2525", 0, "", "", "Other", "other@example"});
+        fill(*dialog, {"other.example", "2525", false, "", "", "Other", "other@example"});
         if (escape)
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
         else

@@ -2,7 +2,7 @@
 
 #include "localization/clsLanguages.h"
 #include "platform/AppFolder.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "support/LocalSmtpServer.h"
 #include "support/TestContext.h"
 
@@ -59,14 +59,12 @@ protected:
 
     void useServerAt(int port)
     {
-        mSettings::SmtpServer = QStringLiteral("127.0.0.1");
-        mSettings::SmtpPort = QString::number(port);
-        mSettings::SmtpAuth = 0;
-        mSettings::SmtpUser.clear();
-        mSettings::SmtpPassword.clear();
-        mSettings::FromName = QStringLiteral("Marlowin Reader");
-        mSettings::FromEmail = QStringLiteral("me@example.com");
-        mSettings::SaveEmailSettings(t.ctx, false);
+        Settings::Email email;
+        email.server = QStringLiteral("127.0.0.1");
+        email.port = QString::number(port);
+        email.fromName = QStringLiteral("Marlowin Reader");
+        email.fromAddress = QStringLiteral("me@example.com");
+        Settings::saveEmail(t.ctx, email);
     }
 
     // Opens the dialog as the feed window's command does, shown instead of exec()ed.

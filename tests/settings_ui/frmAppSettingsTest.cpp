@@ -2,7 +2,7 @@
 
 #include "localization/clsLanguages.h"
 #include "settings/DesktopEntry.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "support/TestContext.h"
 
 #include <QCheckBox>
@@ -30,7 +30,7 @@ const QByteArray kForeignEntry = "[Desktop Entry]\nType=Application\nExec=/usr/b
 const QByteArray kOurEntry = "[Desktop Entry]\nType=Application\nExec=/usr/bin/MARLOWIN\n";
 
 struct AppValues {
-    qint16 autos, close, mins;
+    bool autos, close, mins;
     bool operator==(const AppValues &) const = default;
 };
 
@@ -102,8 +102,8 @@ protected:
 
     AppValues stored() const
     {
-        mSettings::LoadAppSettings(t.ctx);
-        return {mSettings::StartWithWindows, mSettings::CloseCompletely, mSettings::MinimizeToTray};
+        const Settings::Closing closing = Settings::loadClosing(t.ctx);
+        return {closing.startWithDesktop, closing.closeCompletely, closing.minimizeToTray};
     }
 
     test::TestContext t;
@@ -146,7 +146,7 @@ TEST_F(AppSettingsDialog, CloseCompletelyIsStoredAndShownAgain)
     EXPECT_EQ(t.messages.shown.at(0).icon, MessageIcon::Information);
     EXPECT_EQ(t.messages.shown.at(0).title, "Done!");
     EXPECT_EQ(t.messages.shown.at(0).text, kDone);
-    EXPECT_EQ(stored(), (AppValues{0, 1, 0}));
+    EXPECT_EQ(stored(), (AppValues{false, true, false}));
 
     auto again = open();
     EXPECT_TRUE(option(*again, 0)->isChecked());
@@ -168,7 +168,7 @@ TEST_F(AppSettingsDialog, StartupBoxWritesAndRemovesTheUserEntry)
     tick(startup(*dialog));
     click(*dialog, "btnOK");
 
-    EXPECT_EQ(stored(), (AppValues{1, 0, 1}));
+    EXPECT_EQ(stored(), (AppValues{true, false, true}));
     const auto entry = DesktopEntry::ReadMainGroup(locations.thisUser);
     ASSERT_TRUE(entry) << "entry written";
     EXPECT_EQ(DesktopEntry::ExecArguments(entry->value("Exec")),
@@ -181,7 +181,7 @@ TEST_F(AppSettingsDialog, StartupBoxWritesAndRemovesTheUserEntry)
     tick(startup(*again));
     click(*again, "btnOK");
 
-    EXPECT_EQ(stored(), (AppValues{0, 0, 1}));
+    EXPECT_EQ(stored(), (AppValues{false, false, true}));
     EXPECT_FALSE(QFileInfo::exists(locations.thisUser));
     EXPECT_EQ(stateText(*again), "(Disabled - Run Manually)");
     EXPECT_EQ(t.messages.shown.size(), 2) << "only the two confirmations";

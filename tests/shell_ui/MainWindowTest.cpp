@@ -2,7 +2,7 @@
 
 #include "platform/QtTreeView.h"
 #include "reading/frmViewFeed.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "shell/ScheduleTimer.h"
 #include "shell/frmOptionBar.h"
 #include "support/WaitUntil.h"
@@ -26,12 +26,12 @@ void Click(QDialog &dialog, const char *button)
     dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
 
-void SetScheduler(const platform::Context &ctx, int enabled, int intervalIndex)
+void SetScheduler(const platform::Context &ctx, bool enabled, int intervalIndex)
 {
-    mSettings::SchedulerEnabled = static_cast<qint16>(enabled);
-    mSettings::IntervalIndex = static_cast<qint16>(intervalIndex);
-    mSettings::ScheduleList.clear();
-    mSettings::SaveSchedulerSettings(ctx, false);
+    Settings::Scheduler scheduler;
+    scheduler.enabled = enabled;
+    scheduler.intervalIndex = intervalIndex;
+    Settings::saveScheduler(ctx, scheduler);
 }
 
 TEST_F(MainWindowTest, OnlyTheExactSwitchStartsInTheTray)
@@ -92,14 +92,14 @@ TEST_F(MainWindowTest, FirstRunAsksForALanguageAndOpensTheHelpOnce)
 
 TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
 {
-    SetScheduler(t.ctx, 1, 3);
+    SetScheduler(t.ctx, true, 3);
     EXPECT_EQ(load().scheduleTimer().interval(), 1800000);
     EXPECT_TRUE(window->scheduleTimer().isActive());
     window.reset();
     EXPECT_EQ(load({QStringLiteral("-debug")}).scheduleTimer().interval(), 60000);
     window.reset();
 
-    SetScheduler(t.ctx, 0, 3);
+    SetScheduler(t.ctx, false, 3);
     EXPECT_FALSE(load({QStringLiteral("-debug")}).scheduleTimer().isActive());
 
     const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
 
 TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsOn)
 {
-    SetScheduler(t.ctx, 0, 0);
+    SetScheduler(t.ctx, false, 0);
     frmMain &main = load();
     main.menus().mnuToolsExecuteSchedule->trigger();
     // The check runs from the event loop; meanwhile the command waits for it.
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
     EXPECT_TRUE(t.readFile(QStringLiteral("schedule.log")).contains("No Feed Sources found Configured"));
     window.reset();
 
-    SetScheduler(t.ctx, 1, 0);
+    SetScheduler(t.ctx, true, 0);
     load().menus().mnuToolsExecuteSchedule->trigger();
     ASSERT_TRUE(test::WaitUntil([&] { return !window->isCheckRunning(); }));
     EXPECT_TRUE(window->scheduleTimer().isActive());
@@ -138,14 +138,14 @@ TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAsk
     WhenModalShows([](QDialog &dialog) { Click(dialog, "cmdKeepRunning"); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
-    EXPECT_TRUE(mSettings::ReadConfirm(t.ctx));
+    EXPECT_TRUE(Settings::loadConfirmOnClose(t.ctx));
 
     WhenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkDontShow"))->setChecked(true);
         Click(dialog, "cmdCloseNow");
     });
     EXPECT_TRUE(main.close());
-    EXPECT_FALSE(mSettings::ReadConfirm(t.ctx));
+    EXPECT_FALSE(Settings::loadConfirmOnClose(t.ctx));
     window.reset();
 
     frmMain &again = load();
@@ -178,26 +178,22 @@ TEST_F(MainWindowTest, TheConfirmationKeepsItsChoicesForTheRun)
     });
     main.close();
     EXPECT_TRUE(ticked);
-    mSettings::LoadAppSettings(t.ctx);
-    EXPECT_EQ(mSettings::CloseCompletely, 1);
-    EXPECT_EQ(mSettings::MinimizeToTray, 0);
+    const Settings::Closing closing = Settings::loadClosing(t.ctx);
+    EXPECT_TRUE(closing.closeCompletely);
+    EXPECT_FALSE(closing.minimizeToTray);
 }
 
 TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButExitEnds)
 {
-    mSettings::WriteConfirm(t.ctx, false);
-    mSettings::CloseCompletely = 0;
-    mSettings::MinimizeToTray = 1;
-    mSettings::SaveAppSettings(t.ctx, false);
+    Settings::saveConfirmOnClose(t.ctx, false);
+    Settings::saveClosing(t.ctx, {false, false, true});
     frmMain &main = load();
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     main.menus().mnuFileItem->trigger();
     EXPECT_FALSE(main.isVisible());
 
-    mSettings::CloseCompletely = 1;
-    mSettings::MinimizeToTray = 0;
-    mSettings::SaveAppSettings(t.ctx, false);
+    Settings::saveClosing(t.ctx, {false, true, false});
     window.reset();
     EXPECT_TRUE(load().close());
 }

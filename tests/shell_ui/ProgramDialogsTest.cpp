@@ -4,7 +4,7 @@
 #include "MainWindowSupport.h"
 
 #include "platform/QtTreeView.h"
-#include "settings/mSettings.h"
+#include "settings/Settings.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/ScheduleTimer.h"
 #include "shell/frmOptionBar.h"
@@ -54,12 +54,13 @@ TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
 
 TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
 {
-    mSettings::SchedulerEnabled = 1;
-    mSettings::IntervalIndex = 0;
-    mSettings::ScheduleList = {FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), 0,
-                                          QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
-                                          QStringLiteral("World")}};
-    mSettings::SaveSchedulerSettings(t.ctx, false);
+    Settings::Scheduler scheduler;
+    scheduler.enabled = true;
+    scheduler.intervalIndex = 0;
+    scheduler.schedule = {{{}, FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), 0,
+                                         QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                                         QStringLiteral("World")}, {}}};
+    Settings::saveScheduler(t.ctx, scheduler);
     frmMain &main = loadWithRealDialogs();
     ASSERT_TRUE(main.scheduleTimer().isActive());
 
@@ -73,9 +74,9 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
     ASSERT_GE(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].title, u"Disable Scheduler?");
     EXPECT_FALSE(main.scheduleTimer().isActive());
-    mSettings::LoadSchedulerSettings(t.ctx, true);
-    EXPECT_EQ(mSettings::SchedulerEnabled, 0);
-    EXPECT_EQ(mSettings::ScheduleList.size(), 1);
+    const Settings::Scheduler saved = Settings::loadScheduler(t.ctx);
+    EXPECT_FALSE(saved.enabled);
+    EXPECT_EQ(saved.schedule.size(), 1);
 }
 
 TEST_F(ProgramDialogsTest, EveryOtherEntryPointOpensItsDialog)

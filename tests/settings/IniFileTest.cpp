@@ -1,4 +1,4 @@
-#include "settings/mINI.h"
+#include "settings/IniFile.h"
 
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -17,10 +17,8 @@ namespace {
 
 const QString kEscape = QStringLiteral("%%&&Chr(13)&&%%");
 
-class IniFile : public ::testing::Test {
+class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { mINI::InitIni(m_path, 5000); }
-
     void write(const QByteArray &bytes) { t.writeFile(QStringLiteral("test.ini"), bytes); }
     [[nodiscard]] QByteArray bytes() const { return t.readFile(QStringLiteral("test.ini")); }
     [[nodiscard]] unsigned mode() const
@@ -32,6 +30,7 @@ protected:
 
     test::TestContext t;
     QString m_path = t.path(QStringLiteral("test.ini"));
+    const IniFile ini{m_path, 5000};
 };
 
 TEST(IniLineBreakEscape, IsExactAndCoversEveryOccurrence)
@@ -48,23 +47,23 @@ TEST(IniLineBreakEscape, IsExactAndCoversEveryOccurrence)
         {"lf then cr\n\r", "lf then cr\n\r"},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(mINI::EscapeLineBreaks(c.plain), c.stored);
-        EXPECT_EQ(mINI::UnescapeLineBreaks(c.stored), c.plain);
+        EXPECT_EQ(IniFile::escapeLineBreaks(c.plain), c.stored);
+        EXPECT_EQ(IniFile::unescapeLineBreaks(c.stored), c.plain);
     }
     // Only the exact text is an escape.
     const QString notEscapes[] = {"%%&&chr(13)&&%%", "%%&&Chr(13)&&%", "%&&Chr(13)&&%%"};
     for (const auto &text : notEscapes)
-        EXPECT_EQ(mINI::UnescapeLineBreaks(text), text);
+        EXPECT_EQ(IniFile::unescapeLineBreaks(text), text);
 }
 
-TEST_F(IniFile, MultiLineValueIsStoredOnOneLine)
+TEST_F(IniFileTest, MultiLineValueIsStoredOnOneLine)
 {
-    mINI::WriteIniValue("email", "body", QStringLiteral("line one\r\nline two"));
+    ini.write("email", "body", QStringLiteral("line one\r\nline two"));
     EXPECT_EQ(bytes(), "[email]\r\nbody=line one" + kEscape.toUtf8() + "line two\r\n");
-    EXPECT_EQ(mINI::ReadIniValue("email", "body", "x"), "line one\r\nline two");
+    EXPECT_EQ(ini.read("email", "body", "x"), "line one\r\nline two");
 }
 
-TEST_F(IniFile, ReadGivesTheStoredValueOrTheDefault)
+TEST_F(IniFileTest, ReadGivesTheStoredValueOrTheDefault)
 {
     struct Case {
         const char *what;
@@ -93,30 +92,30 @@ TEST_F(IniFile, ReadGivesTheStoredValueOrTheDefault)
         QFile::remove(m_path);
         if (!c.file.isEmpty())
             write(c.file);
-        mINI::InitIni(m_path, c.bufferSize);
-        EXPECT_EQ(mINI::ReadIniValue("s", c.key, c.defaultValue), c.expected) << c.what;
+        const IniFile sized(m_path, c.bufferSize);
+        EXPECT_EQ(sized.read("s", c.key, c.defaultValue), c.expected) << c.what;
     }
 }
 
-TEST_F(IniFile, UnreadableFileReadsAsDefault)
+TEST_F(IniFileTest, UnreadableFileReadsAsDefault)
 {
     ASSERT_TRUE(QDir().mkdir(m_path));
-    EXPECT_EQ(mINI::ReadIniValue("s", "k", "dflt"), "dflt");
-    EXPECT_EQ(mINI::ReadIniSection("s"), QString(5000, QChar(u'\0')));
+    EXPECT_EQ(ini.read("s", "k", "dflt"), "dflt");
+    EXPECT_EQ(ini.readSection("s"), QString(5000, QChar(u'\0')));
 }
 
-TEST_F(IniFile, WriteNeverReplacesAFileItCouldNotRead)
+TEST_F(IniFileTest, WriteNeverReplacesAFileItCouldNotRead)
 {
     write("[s]\r\nk=precious\r\n");
     ASSERT_TRUE(QFile::setPermissions(m_path, QFileDevice::WriteOwner));
     if (QFile file(m_path); file.open(QIODevice::ReadOnly))
         GTEST_SKIP() << "permissions do not keep this user from reading";
-    mINI::WriteIniValue("s", "j", "new");
+    ini.write("s", "j", "new");
     ASSERT_TRUE(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     EXPECT_EQ(bytes(), "[s]\r\nk=precious\r\n");
 }
 
-TEST_F(IniFile, WriteKeepsTheRestOfTheFileAsItWas)
+TEST_F(IniFileTest, WriteKeepsTheRestOfTheFileAsItWas)
 {
     struct Case {
         const char *what;
@@ -144,40 +143,40 @@ TEST_F(IniFile, WriteKeepsTheRestOfTheFileAsItWas)
         QFile::remove(m_path);
         if (!c.before.isEmpty())
             write(c.before);
-        mINI::WriteIniValue(c.section, c.key, c.value);
+        ini.write(c.section, c.key, c.value);
         EXPECT_EQ(bytes(), c.after) << c.what;
     }
 }
 
-TEST_F(IniFile, IntegersAndFlagsAreWrittenAsDecimalText)
+TEST_F(IniFileTest, IntegersAndFlagsAreWrittenAsDecimalText)
 {
-    mINI::WriteIniValue("s", "short", qint16(-1));
-    mINI::WriteIniValue("s", "int", 0);
-    mINI::WriteIniValue("s", "long", qint32(-2147483647 - 1));
-    mINI::WriteIniValue("s", "yes", true);
-    mINI::WriteIniValue("s", "no", false);
-    mINI::WriteIniValue("s", "literal", "text"); // a string literal is text, not a flag
+    ini.write("s", "short", qint16(-1));
+    ini.write("s", "int", 0);
+    ini.write("s", "long", qint32(-2147483647 - 1));
+    ini.write("s", "yes", true);
+    ini.write("s", "no", false);
+    ini.write("s", "literal", "text"); // a string literal is text, not a flag
     EXPECT_EQ(bytes(), "[s]\r\nshort=-1\r\nint=0\r\nlong=-2147483648\r\nyes=1\r\nno=0\r\n"
                        "literal=text\r\n");
 }
 
-TEST_F(IniFile, FileIsReadableByItsOwnerOnly)
+TEST_F(IniFileTest, FileIsReadableByItsOwnerOnly)
 {
-    mINI::WriteIniValue("email", "pw", "1234");
+    ini.write("email", "pw", "1234");
     EXPECT_EQ(mode(), 0600u);
 
     QFile::remove(m_path);
     write("[email]\r\npw=1234\r\n");
     ASSERT_EQ(::chmod(QFile::encodeName(m_path).constData(), 0644), 0);
-    mINI::WriteIniValue("email", "pw", "5678");
+    ini.write("email", "pw", "5678");
     EXPECT_EQ(mode(), 0600u);
 
     ASSERT_EQ(::chmod(QFile::encodeName(m_path).constData(), 0664), 0);
-    mINI::DeleteIniSection("email");
+    ini.removeSection("email");
     EXPECT_EQ(mode(), 0600u);
 }
 
-TEST_F(IniFile, ReadIniSectionListsKeyNamesSeparatedByNul)
+TEST_F(IniFileTest, ReadSectionListsKeyNamesSeparatedByNul)
 {
     const QChar nul(u'\0');
     struct Case {
@@ -205,24 +204,24 @@ TEST_F(IniFile, ReadIniSectionListsKeyNamesSeparatedByNul)
         QFile::remove(m_path);
         if (!c.file.isEmpty())
             write(c.file);
-        mINI::InitIni(m_path, c.bufferSize);
-        EXPECT_EQ(mINI::ReadIniSection("schdl"), c.expected) << c.what;
+        const IniFile sized(m_path, c.bufferSize);
+        EXPECT_EQ(sized.readSection("schdl"), c.expected) << c.what;
     }
 }
 
-TEST_F(IniFile, DeleteIniSectionRemovesTheSectionAndNothingElse)
+TEST_F(IniFileTest, RemoveSectionRemovesTheSectionAndNothingElse)
 {
     write("[email]\r\nsv=1\r\n\r\n[schdl]\r\nena=1\r\ns_1=x\r\n\r\n[app]\r\nmins=1\r\n");
-    mINI::DeleteIniSection("schdl");
+    ini.removeSection("schdl");
     EXPECT_EQ(bytes(), "[email]\r\nsv=1\r\n\r\n[app]\r\nmins=1\r\n");
-    EXPECT_EQ(mINI::ReadIniValue("schdl", "ena", "0"), "0");
+    EXPECT_EQ(ini.read("schdl", "ena", "0"), "0");
 
     QFile::remove(m_path);
-    mINI::DeleteIniSection("schdl");
+    ini.removeSection("schdl");
     EXPECT_FALSE(QFileInfo::exists(m_path));
 }
 
-TEST_F(IniFile, FileOperationsNeedTheStateSetFirst)
+TEST_F(IniFileTest, FileOperationsNeedANameAndABufferSize)
 {
     struct Case {
         QString fileName;
@@ -234,19 +233,19 @@ TEST_F(IniFile, FileOperationsNeedTheStateSetFirst)
         {m_path, 0, "Buffer size not set"},
         {QString(), 5000, "Filename not set"},
     };
-    const std::function<void()> operations[] = {
-        [] { static_cast<void>(mINI::ReadIniValue("s", "k", "d")); },
-        [] { mINI::WriteIniValue("s", "k", "v"); },
-        [] { static_cast<void>(mINI::ReadIniSection("s")); },
-        [] { mINI::DeleteIniSection("s"); },
+    const std::function<void(const IniFile &)> operations[] = {
+        [](const IniFile &unset) { static_cast<void>(unset.read("s", "k", "d")); },
+        [](const IniFile &unset) { unset.write("s", "k", "v"); },
+        [](const IniFile &unset) { static_cast<void>(unset.readSection("s")); },
+        [](const IniFile &unset) { unset.removeSection("s"); },
     };
     for (const auto &c : cases) {
-        mINI::InitIni(c.fileName, c.bufferSize);
+        const IniFile unset(c.fileName, c.bufferSize);
         for (const auto &operation : operations) {
             try {
-                operation();
+                operation(unset);
                 ADD_FAILURE() << "no error for " << c.description.toStdString();
-            } catch (const mINI::IniError &error) {
+            } catch (const IniFile::Error &error) {
                 EXPECT_EQ(error.number(), 670);
                 EXPECT_EQ(error.source(), "INIReadWrite");
                 EXPECT_EQ(error.description(), c.description);
