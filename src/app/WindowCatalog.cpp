@@ -3,6 +3,7 @@
 #include "email/frmEmailSettings.h"
 #include "email/frmSendEmail.h"
 #include "localization/frmLanguage.h"
+#include "platform/Context.h"
 #include "platform/QtTreeView.h"
 #include "reading/frmViewFeed.h"
 #include "scheduler/frmNotification.h"
@@ -33,7 +34,7 @@ std::vector<std::unique_ptr<QWidget>> CreateAllWindows(const MainWindowServices 
     windows.push_back(std::make_unique<frmLanguage>(ctx, languages, QString(), [](const QString &) {}));
     windows.push_back(std::make_unique<frmEmailSettings>(ctx, languages));
     windows.push_back(std::make_unique<frmSendEmail>(ctx, languages));
-    windows.push_back(std::make_unique<frmNotification>(languages));
+    windows.push_back(std::make_unique<frmNotification>(languages, ctx.clock));
     windows.insert(windows.begin(), std::move(main));
     return windows;
 }

@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
 
     clsLanguages languages(appFolder, ProgramInfo::Identity());
     QtProgramDialogs dialogs(ctx, languages);
-    NotificationAnnouncement announcement(languages);
+    NotificationAnnouncement announcement(languages, clock);
 
     std::unique_ptr<frmMain> window;
     // A later start may ask for the window while this one is still preparing it.

@@ -4,8 +4,9 @@
 
 #include <QListWidget>
 
-NotificationAnnouncement::NotificationAnnouncement(clsLanguages &languages)
+NotificationAnnouncement::NotificationAnnouncement(clsLanguages &languages, platform::Clock &clock)
     : m_languages(languages)
+    , m_clock(clock)
 {
 }
 
@@ -19,7 +20,7 @@ NotificationAnnouncement::~NotificationAnnouncement()
 void NotificationAnnouncement::announce(const PopupProperties &properties, const QStringList &rows)
 {
     m_popups.removeAll(nullptr);
-    auto *popup = new frmNotification(m_languages);
+    auto *popup = new frmNotification(m_languages, m_clock);
     popup->setProperties(properties);
     popup->lstResult().clear();
     for (const QString &row : rows)

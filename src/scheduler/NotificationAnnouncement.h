@@ -8,13 +8,18 @@
 class clsLanguages;
 class frmNotification;
 
+namespace platform {
+class Clock;
+}
+
 // Announces new items in the sliding popup: every announcement opens a popup of its own, shown
 // without waiting for it, on top of any earlier ones that are still open.
 class NotificationAnnouncement final : public NewItemsAnnouncement
 {
 public:
-    // The language service translates each popup as it opens and must outlive this object.
-    explicit NotificationAnnouncement(clsLanguages &languages);
+    // The language service translates each popup as it opens; the clock times each popup's slide
+    // and wait. Both must outlive this object.
+    NotificationAnnouncement(clsLanguages &languages, platform::Clock &clock);
     // Popups still open are closed at once: they must not outlive the language service.
     ~NotificationAnnouncement() override;
 
@@ -25,6 +30,7 @@ public:
 
 private:
     clsLanguages &m_languages;
+    platform::Clock &m_clock;
     // The popups delete themselves when they have closed; these pointers then turn null.
     QList<QPointer<frmNotification>> m_popups;
 };

@@ -2,6 +2,7 @@
 
 #include "localization/QtTranslatableWindow.h"
 #include "localization/clsLanguages.h"
+#include "platform/Clock.h"
 #include "platform/Icons.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "scheduler/PopupTransparency.h"
@@ -16,7 +17,6 @@
 #include <QScreen>
 #include <QSoundEffect>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -29,8 +29,6 @@ namespace
 using PopupGeometry::PixelsToTwips;
 using PopupGeometry::PopupSlide;
 
-constexpr int kAnimateMs = 10;
-constexpr int kDesignWaitMs = 4000;
 // The list shows this many rows at least and at most; more rows scroll.
 constexpr int kMinVisibleRows = 3;
 constexpr int kMaxVisibleRows = 8;
@@ -53,15 +51,6 @@ QLabel *Picture(const char *name, const QString &iconName, int size, QWidget *pa
     picture->setPixmap(platform::NamedIcon(iconName).pixmap(size, size));
     picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     return picture;
-}
-
-QTimer *Timer(const char *name, int interval, QObject *parent)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(QString::fromLatin1(name));
-    timer->setInterval(interval);
-    timer->setTimerType(Qt::PreciseTimer);
-    return timer;
 }
 
 QFont BoldFont(QFont font)
@@ -87,9 +76,11 @@ QSize ContentsSize(QWidget &contents)
 
 } // namespace
 
-frmNotification::frmNotification(clsLanguages &languages, QWidget *parent)
+frmNotification::frmNotification(clsLanguages &languages, platform::Clock &clock, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_languages(languages)
+    , m_animateTimer(clock.createTimer())
+    , m_waitTimer(clock.createTimer())
 {
     setObjectName(QStringLiteral("frmNotification"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -100,14 +91,6 @@ frmNotification::frmNotification(clsLanguages &languages, QWidget *parent)
     setFont(font);
     buildControls();
     setCanGainFocus(false);
-
-    m_tmrAnimate = Timer("tmrAnimate", kAnimateMs, this);
-    m_tmrWait = Timer("tmrWait", kDesignWaitMs, this);
-    connect(m_tmrAnimate, &QTimer::timeout, this, &frmNotification::animate);
-    connect(m_tmrWait, &QTimer::timeout, this, [this] {
-        m_tmrWait->stop();
-        startClosing();
-    });
 }
 
 frmNotification::~frmNotification() = default;
@@ -233,7 +216,7 @@ void frmNotification::load()
     m_slide = PopupSlide(PixelsToTwips(m_contents->height()));
     place();
     playSound();
-    m_tmrAnimate->start();
+    startAnimating();
 }
 
 void frmNotification::translate()
@@ -284,36 +267,40 @@ void frmNotification::playSound()
     sound->play();
 }
 
-// One height change and one move per tick, nothing else.
+// One height change and one move per tick, nothing else. The next tick is due kAnimateMs after
+// this one, as long as the popup still moves.
 void frmNotification::animate()
 {
     switch (m_slide.tick()) {
     case PopupSlide::Step::Moved:
+        startAnimating();
         place();
         break;
     case PopupSlide::Step::Opened:
-        m_tmrAnimate->stop();
-        m_tmrWait->setInterval(std::max(m_timeToLive, 0));
         if (m_autoClose)
-            m_tmrWait->start();
+            m_waitTimer->start(std::max(m_timeToLive, 0), [this] { startClosing(); });
         break;
     case PopupSlide::Step::Finished:
-        m_tmrAnimate->stop();
         close();
         break;
     }
 }
 
+void frmNotification::startAnimating()
+{
+    m_animateTimer->start(kAnimateMs, [this] { animate(); });
+}
+
 void frmNotification::CloseWindow()
 {
-    m_tmrWait->stop();
+    m_waitTimer->stop();
     startClosing();
 }
 
 void frmNotification::startClosing()
 {
     m_slide.close();
-    m_tmrAnimate->start();
+    startAnimating();
 }
 
 bool frmNotification::event(QEvent *event)

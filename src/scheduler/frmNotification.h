@@ -7,12 +7,18 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QListWidget;
-class QTimer;
 class QToolButton;
 struct PopupProperties;
 class clsLanguages;
+
+namespace platform {
+class Clock;
+class ClockTimer;
+} // namespace platform
 
 // The popup that announces new feed items: a small frameless window that stays on top, slides
 // up out of the bottom-right corner of the work area, lists one row per feed, and slides back
@@ -23,12 +29,19 @@ class clsLanguages;
 // (translation, transparency, sound, animation). The window is never modal and, while
 // CanGainFocus is false, never takes the keyboard focus from the window that had it. Several
 // popups may be open at once; each is independent and they share one position.
+//
+// The slide moves one step every kAnimateMs and the wait before closing runs on the clock given
+// at construction, so a test moves that clock instead of waiting.
 class frmNotification final : public QWidget
 {
     Q_OBJECT
 public:
-    // The language service must outlive the showing of the popup (it translates it then).
-    explicit frmNotification(clsLanguages &languages, QWidget *parent = nullptr);
+    // Time between two steps of the slide.
+    static constexpr int kAnimateMs = 10;
+
+    // The language service must outlive the showing of the popup (it translates it then); the
+    // clock must outlive the popup.
+    frmNotification(clsLanguages &languages, platform::Clock &clock, QWidget *parent = nullptr);
     ~frmNotification() override;
 
     // Percentage of transparency applied when MakeTransparent is set (0 opaque .. 100 clear).
@@ -79,6 +92,7 @@ private:
     void place();
     void playSound();
     void animate();
+    void startAnimating();
     void startClosing();
 
     clsLanguages &m_languages;
@@ -100,6 +114,8 @@ private:
     QListWidget *m_lstResult = nullptr;
     QLabel *m_lblClose = nullptr;
     QToolButton *m_picClose = nullptr;
-    QTimer *m_tmrAnimate = nullptr;
-    QTimer *m_tmrWait = nullptr;
+    // The next step of the slide, restarted at each step that moves the popup.
+    const std::unique_ptr<platform::ClockTimer> m_animateTimer;
+    // TimeToLive, from the moment the popup is fully open (AutoClose only).
+    const std::unique_ptr<platform::ClockTimer> m_waitTimer;
 };

@@ -9,14 +9,12 @@
 #include "support/WaitUntil.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QtEndian>
 
@@ -31,13 +29,6 @@ using PopupGeometry::TwipsToPixels;
 
 const QStringList kRows
     = { QStringLiteral("Alpha News -- 3 New Items"), QStringLiteral("Beta Atom -- 1 New Items") };
-
-QTimer &Timer(const frmNotification &popup, const char *name)
-{
-    auto *timer = popup.findChild<QTimer *>(QString::fromLatin1(name));
-    EXPECT_NE(timer, nullptr) << name;
-    return *timer;
-}
 
 QLabel &Label(const frmNotification &popup, const char *name)
 {
@@ -54,16 +45,16 @@ QStringList Rows(const frmNotification &popup)
     return rows;
 }
 
-// Fully open: the opening animation has stopped at or above the design height.
-bool Opened(const frmNotification &popup)
-{
-    return !popup.isClosing() && !Timer(popup, "tmrAnimate").isActive()
-        && popup.heightTwips() >= popup.designHeightTwips() && popup.heightTwips() > 0;
-}
-
 QRect WorkArea()
 {
     return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// A popup that has closed deletes itself once the event loop gets to it.
+bool Gone(const QPointer<frmNotification> &popup)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return popup.isNull();
 }
 
 // A short, valid PCM WAV file: 8 kHz, mono, 8 bit, 0.1 s of silence.
@@ -84,6 +75,7 @@ QByteArray SilentWav()
         + le32(8000) + le32(8000) + le16(1) + le16(8) + "data" + le32(samples.size()) + samples;
 }
 
+// The popups run on the test's clock: each tick of the slide is one advance by kAnimateMs.
 class NotificationPopup : public ::testing::Test
 {
 protected:
@@ -99,7 +91,7 @@ protected:
     QPointer<frmNotification> open(
         const PopupProperties &properties, const QStringList &rows = kRows)
     {
-        auto *popup = new frmNotification(languages);
+        auto *popup = new frmNotification(languages, t.clock);
         popup->setProperties(properties);
         for (const QString &row : rows)
             popup->addRow(row);
@@ -108,13 +100,27 @@ protected:
         return popup;
     }
 
-    // The height in twips after every tick of the animation, as the window shows it then.
-    static void recordHeights(frmNotification &popup, QList<int> &heights)
+    void tick(int ticks = 1) { t.clock.advance(qint64(ticks) * frmNotification::kAnimateMs); }
+
+    // Ticks until the popup has reached its design height, then once more: that tick finds it
+    // there and ends the slide. Answers the rectangle of the popup after each tick that moved it.
+    QList<QRect> slideOpen(const frmNotification &popup)
     {
-        QObject::connect(&Timer(popup, "tmrAnimate"), &QTimer::timeout, &popup, [&popup, &heights] {
-            if (heights.isEmpty() || heights.last() != popup.heightTwips())
-                heights << popup.heightTwips();
-        });
+        QList<QRect> places;
+        while (popup.heightTwips() < popup.designHeightTwips() && places.size() < 1000) {
+            tick();
+            places << popup.geometry();
+        }
+        tick();
+        return places;
+    }
+
+    // Closes the popup and lets its slide run to the end.
+    void closeAndFinish(const QPointer<frmNotification> &popup)
+    {
+        popup->CloseWindow();
+        t.clock.advance(60000);
+        ASSERT_TRUE(Gone(popup));
     }
 
     test::TestContext t;
@@ -125,32 +131,34 @@ protected:
 TEST_F(NotificationPopup, SlidesUpOutOfTheBottomRightCornerOfTheWorkArea)
 {
     const QPointer<frmNotification> popup = open({});
-    QList<QRect> places;
-    QObject::connect(&Timer(*popup, "tmrAnimate"), &QTimer::timeout, popup,
-        [&] { places << popup->geometry(); });
     EXPECT_EQ(popup->heightTwips(), 0) << "it starts flat on the bottom of the work area";
-    ASSERT_TRUE(test::WaitUntil([&] { return Opened(*popup); }));
+    const QList<QRect> places = slideOpen(*popup);
 
     const QRect area = WorkArea();
     ASSERT_GE(places.size(), 3);
+    int previousTwips = 0;
     int previousHeight = 0;
     for (const QRect &place : places) {
         SCOPED_TRACE(place.height());
         EXPECT_EQ(place.y() + place.height(), area.y() + area.height());
         EXPECT_EQ(place.x() + place.width(), area.x() + area.width() - 5);
-        // 100 twips a tick: 6 or 7 pixels (the last tick only confirms the height).
-        EXPECT_TRUE(place.height() - previousHeight == 0 || place.height() - previousHeight == 6
-            || place.height() - previousHeight == 7);
+        // 100 twips a tick: 6 or 7 pixels.
+        EXPECT_EQ(place.height(), TwipsToPixels(previousTwips + 100));
+        EXPECT_TRUE(place.height() - previousHeight == 6 || place.height() - previousHeight == 7);
+        previousTwips += 100;
         previousHeight = place.height();
     }
     // The design height raised to the next step, and every control in sight.
-    EXPECT_EQ(popup->heightTwips() % 100, 0);
+    EXPECT_EQ(popup->heightTwips(), previousTwips);
     EXPECT_GE(popup->heightTwips(), popup->designHeightTwips());
     EXPECT_LT(popup->heightTwips() - popup->designHeightTwips(), 100);
     EXPECT_EQ(popup->height(), TwipsToPixels(popup->heightTwips()));
     const QLabel &close = Label(*popup, "lblClose");
     EXPECT_LE(close.mapTo(popup.data(), QPoint(0, close.height())).y(), popup->height());
     EXPECT_EQ(Rows(*popup), kRows);
+    // The slide has ended: nothing is timed any more.
+    EXPECT_EQ(t.clock.activeTimers(), 0);
+    EXPECT_EQ(popup->geometry(), places.last());
 
     const Qt::WindowFlags flags = popup->windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
@@ -165,18 +173,15 @@ TEST_F(NotificationPopup, WithoutAutoCloseStaysUntilClosedAndOffersCloseWindow)
     properties.AutoClose = false;
     properties.TimeToLive = 50;
     const QPointer<frmNotification> popup = open(properties);
-    int waits = 0;
-    QObject::connect(&Timer(*popup, "tmrWait"), &QTimer::timeout, [&] { ++waits; });
-    ASSERT_TRUE(test::WaitUntil([&] { return Opened(*popup); }));
+    slideOpen(*popup);
     const int height = popup->heightTwips();
 
-    QTest::qWait(600);
-    ASSERT_FALSE(popup.isNull());
+    t.clock.advance(600000);
+    ASSERT_FALSE(Gone(popup));
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(popup->isClosing());
     EXPECT_EQ(popup->heightTwips(), height);
-    EXPECT_FALSE(Timer(*popup, "tmrWait").isActive());
-    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(t.clock.activeTimers(), 0) << "no wait runs";
     EXPECT_TRUE(Label(*popup, "lblClose").isVisible());
     EXPECT_EQ(Label(*popup, "lblClose").text(), "Close Window");
     EXPECT_EQ(Label(*popup, "lblHeader").text(), "New Feed Items Found!!!");
@@ -191,16 +196,26 @@ TEST_F(NotificationPopup, WithAutoCloseClosesTimeToLiveAfterItHasOpened)
     const QPointer<frmNotification> popup = open(properties);
     EXPECT_FALSE(Label(*popup, "lblClose").isVisible());
     EXPECT_TRUE(popup->findChild<QToolButton *>("picClose")->isVisible());
-    EXPECT_FALSE(Timer(*popup, "tmrWait").isActive()) << "the wait starts once fully open";
-    ASSERT_TRUE(test::WaitUntil([&] { return Opened(*popup); }));
-    EXPECT_TRUE(Timer(*popup, "tmrWait").isActive());
-    EXPECT_EQ(Timer(*popup, "tmrWait").interval(), 5000);
+    // However long the slide takes, the wait starts only once the popup is fully open.
+    slideOpen(*popup);
+    const int height = popup->heightTwips();
 
-    QTest::qWait(4000);
-    ASSERT_FALSE(popup.isNull()) << "gone before its time";
+    t.clock.advance(4999);
+    ASSERT_FALSE(Gone(popup)) << "gone before its time";
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(popup->isClosing());
-    EXPECT_TRUE(test::WaitUntil([&] { return popup.isNull(); }, 2500));
+    EXPECT_EQ(popup->heightTwips(), height);
+
+    t.clock.advance(1);
+    EXPECT_TRUE(popup->isClosing());
+    // It slides down a step a tick, and unloads at the tick after the last step.
+    const int steps = height / 100 - 1;
+    tick(steps);
+    EXPECT_EQ(popup->heightTwips(), 100);
+    EXPECT_TRUE(popup->isVisible());
+    tick();
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_TRUE(Gone(popup));
 }
 
 TEST_F(NotificationPopup, ClosingWhileStillGrowingShrinksFromThereAndUnloads)
@@ -212,22 +227,27 @@ TEST_F(NotificationPopup, ClosingWhileStillGrowingShrinksFromThereAndUnloads)
     for (const char *control : { "lblClose", "picClose" }) {
         SCOPED_TRACE(control);
         const QPointer<frmNotification> popup = open({}, rows);
-        ASSERT_TRUE(test::WaitUntil([&] { return popup->heightTwips() >= 500; }));
-        ASSERT_FALSE(Opened(*popup));
+        tick(5);
         const int from = popup->heightTwips();
+        ASSERT_EQ(from, 500);
         ASSERT_LT(from, popup->designHeightTwips() - 200);
 
-        QList<int> heights;
-        recordHeights(*popup, heights);
         QTest::mouseClick(
             popup->findChild<QWidget *>(QString::fromLatin1(control)), Qt::LeftButton);
         EXPECT_TRUE(popup->isClosing());
-        ASSERT_TRUE(test::WaitUntil([&] { return popup.isNull(); }));
+        QList<int> heights;
+        while (popup->isVisible() && heights.size() < 100) {
+            tick();
+            heights << popup->heightTwips();
+        }
 
+        // One step down a tick; the tick that finds one step left hides the popup.
         QList<int> expected;
         for (int height = from - 100; height >= 100; height -= 100)
             expected << height;
+        expected << 100;
         EXPECT_EQ(heights, expected);
+        EXPECT_TRUE(Gone(popup));
     }
 }
 
@@ -251,8 +271,7 @@ TEST_F(NotificationPopup, TransparencyOnlyWhenMadeTransparent)
         properties.TransparencyPercentage = c.percentage;
         const QPointer<frmNotification> popup = open(properties);
         EXPECT_EQ(qRound(popup->windowOpacity() * 255), c.alpha);
-        popup->CloseWindow();
-        ASSERT_TRUE(test::WaitUntil([&] { return popup.isNull(); }));
+        closeAndFinish(popup);
     }
 }
 
@@ -281,10 +300,10 @@ TEST_F(NotificationPopup, PlaysAnExistingSoundFileAndOpensSilentlyWithoutOne)
         if (sound) {
             EXPECT_EQ(sound->source(), QUrl::fromLocalFile(c.path));
         }
-        EXPECT_TRUE(test::WaitUntil([&] { return Opened(*popup); }));
+        slideOpen(*popup);
+        EXPECT_GE(popup->heightTwips(), popup->designHeightTwips());
         EXPECT_TRUE(t.messages.shown.isEmpty());
-        popup->CloseWindow();
-        ASSERT_TRUE(test::WaitUntil([&] { return popup.isNull(); }));
+        closeAndFinish(popup);
     }
 }
 
@@ -304,7 +323,8 @@ TEST_F(NotificationPopup, TakesTheFocusOnlyWhenItMay)
         const QPointer<frmNotification> popup = open(properties);
         EXPECT_EQ(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus), !canGainFocus);
         EXPECT_EQ(popup->testAttribute(Qt::WA_ShowWithoutActivating), !canGainFocus);
-        ASSERT_TRUE(test::WaitUntil([&] { return Opened(*popup); }));
+        slideOpen(*popup);
+        // Time for the window system to activate a window, as it would the popup.
         QTest::qWait(50);
 
         if (canGainFocus) {
@@ -320,8 +340,7 @@ TEST_F(NotificationPopup, TakesTheFocusOnlyWhenItMay)
             QTest::keyClicks(nullptr, QStringLiteral("abc"));
             EXPECT_EQ(edit->text(), "abc");
         }
-        popup->CloseWindow();
-        ASSERT_TRUE(test::WaitUntil([&] { return popup.isNull(); }));
+        closeAndFinish(popup);
     }
 }
 
@@ -336,7 +355,7 @@ TEST_F(NotificationPopup, CaptionsFollowTheCurrentLanguageWhenShown)
         "\t\t<frmNotification_lblClose>fenster schließen</frmNotification_lblClose>\r\n"
         "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
-    auto popup = std::make_unique<frmNotification>(languages);
+    auto popup = std::make_unique<frmNotification>(languages, t.clock);
     EXPECT_EQ(Label(*popup, "lblClose").text(), "Close Window") << "translated when shown";
     popup->show();
 
@@ -360,7 +379,7 @@ TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndPropert
     test::TestContext t;
     clsLanguages languages(t.dir.path(), ProgramIdentity {});
     languages.RegisterDefaultMessages();
-    auto announcement = std::make_unique<NotificationAnnouncement>(languages);
+    auto announcement = std::make_unique<NotificationAnnouncement>(languages, t.clock);
 
     PopupProperties first; // as the scheduled check sets them
     first.AutoClose = false;
@@ -387,8 +406,15 @@ TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndPropert
         EXPECT_FALSE(popup->CanGainFocus());
     }
 
+    // Each slides and waits on the clock it was given: only the one that closes by itself goes.
+    t.clock.advance(10000);
+    EXPECT_EQ(OpenPopups().size(), 2u);
+    t.clock.advance(60000);
+    ASSERT_EQ(OpenPopups().size(), 1u);
+    EXPECT_EQ(Rows(*OpenPopups().front()), kRows);
+
     // Popups still open go with the announcement, before the language service can.
-    const QPointer<frmNotification> any = popups.front();
+    const QPointer<frmNotification> any = OpenPopups().front();
     announcement.reset();
     EXPECT_TRUE(any.isNull());
     EXPECT_TRUE(OpenPopups().empty());
