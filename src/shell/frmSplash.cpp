@@ -1,5 +1,6 @@
 #include "shell/frmSplash.h"
 
+#include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/UserSettings.h"
@@ -11,7 +12,9 @@
 #include <QVBoxLayout>
 
 frmSplash::frmSplash(const platform::Context &ctx, std::function<void()> ready, QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_ready(std::move(ready))
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    , m_ready(std::move(ready))
+    , m_timer(ctx.clock.createTimer())
 {
     setObjectName(QStringLiteral("frmSplash"));
     m_suppressed = ctx.userSettings.value(QStringLiteral("Settings"), QStringLiteral("chkSplash"),
@@ -38,11 +41,9 @@ frmSplash::frmSplash(const platform::Context &ctx, std::function<void()> ready, 
     layout->addWidget(name);
     layout->addWidget(tagline);
     setFixedSize(sizeHint().expandedTo(QSize(360, 240)));
-
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &frmSplash::onTick);
 }
+
+frmSplash::~frmSplash() = default;
 
 void frmSplash::start()
 {
@@ -51,16 +52,22 @@ void frmSplash::start()
             move(screen->availableGeometry().center() - rect().center());
         show();
     }
-    m_timer.start();
+    startTick();
+}
+
+void frmSplash::startTick()
+{
+    m_timer->start(kTickMs, [this] { onTick(); });
 }
 
 void frmSplash::onTick()
 {
     const bool last = m_intTemp == kLastCount;
     m_intTemp += kTickMs;
-    if (!last)
+    if (!last) {
+        startTick();
         return;
-    m_timer.stop();
+    }
     // Out of the way first: loading may ask the first-run language question.
     hide();
     m_ready();

@@ -1,18 +1,19 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace platform {
+class ClockTimer;
 struct Context;
-}
+} // namespace platform
 
 // The splash window: the program's mark while the main window is prepared. It waits 75 ticks of
 // a 2 ms timer, then calls ready (which loads and shows the main window) and hides; it stays
 // loaded until the main window unloads. With the per-user setting "chkSplash" at "1" it is never
-// shown, but the wait still runs.
+// shown, but the wait still runs. The ticks run on the context's clock.
 class frmSplash final : public QWidget {
     Q_OBJECT
 public:
@@ -20,16 +21,18 @@ public:
     static constexpr int kLastCount = 148; // the counter before the 75th tick
 
     frmSplash(const platform::Context &ctx, std::function<void()> ready, QWidget *parent = nullptr);
+    ~frmSplash() override;
 
     // Shows the splash (unless "chkSplash" hides it) and starts the wait.
     void start();
     [[nodiscard]] bool isSuppressed() const { return m_suppressed; }
 
 private:
+    void startTick();
     void onTick();
 
     std::function<void()> m_ready;
-    QTimer m_timer;
+    const std::unique_ptr<platform::ClockTimer> m_timer;
     int m_intTemp = 0;
     bool m_suppressed = false;
 };
