@@ -4,6 +4,7 @@
 #include "common/ErrorReport.h"
 #include "common/Files.h"
 #include "common/Text.h"
+#include "platform/Clock.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
 #include "platform/MessageBoxes.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <exception>
@@ -110,7 +110,8 @@ struct frmViewFeed::Private {
             CaptionSink &caption, const QLocale &locale)
         : q(window), ctx(context), host(feedHost), lstItems(new ItemListWidget(&window)),
           picSplitter(new SplitterBar(&window)), ucPreview(new PreviewBrowser(&window)),
-          tmrDelay(new QTimer(&window)), list(*lstItems), reader(context, list, caption, locale)
+          delay(context.clock.createTimer()), list(*lstItems),
+          reader(context, list, caption, locale)
     {
     }
 
@@ -120,7 +121,7 @@ struct frmViewFeed::Private {
     ItemListWidget *lstItems;
     SplitterBar *picSplitter;
     PreviewBrowser *ucPreview;
-    QTimer *tmrDelay;
+    std::unique_ptr<platform::ClockTimer> delay; // before the first load
     platform::QtReportList list;
     FeedReader reader;
     SplitterDrag drag;
@@ -176,7 +177,6 @@ void frmViewFeed::Private::setUp()
     lstItems->setObjectName(QStringLiteral("lstItems"));
     picSplitter->setObjectName(QStringLiteral("picSplitter"));
     ucPreview->setObjectName(QStringLiteral("ucPreview"));
-    tmrDelay->setObjectName(QStringLiteral("tmrDelay"));
 
     list.setColumns({QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")},
                     {});
@@ -213,10 +213,7 @@ void frmViewFeed::Private::setUp()
     q.setWindowTitle(reader.FeedCaption());
     ucPreview->navigateBlank();
 
-    tmrDelay->setSingleShot(true);
-    tmrDelay->setInterval(kFirstLoadDelayMs);
-    QObject::connect(tmrDelay, &QTimer::timeout, &q, [this] { q.LoadFeedData(true); });
-    tmrDelay->start();
+    delay->start(kFirstLoadDelayMs, [this] { q.LoadFeedData(true); });
 }
 
 // ---- properties ---------------------------------------------------------------------------------

@@ -18,9 +18,9 @@ class QtReportList;
 
 // The window of one subscribed feed, shown as a tab of the main window: the item list lstItems
 // above, the preview ucPreview below, the splitter bar picSplitter between them. 400 ms after it
-// is created it loads its list from the item file and, when CheckForNewItems is set, refreshes
-// the feed from the network. The item commands of the main window arrive through
-// HandlePopupMenu.
+// is created (on the context's clock) it loads its list from the item file and, when
+// CheckForNewItems is set, refreshes the feed from the network. The item commands of the main
+// window arrive through HandlePopupMenu.
 //
 // The preview is a QTextBrowser that never runs scripts and never fetches anything: remote
 // images and style sheets of an item stay unloaded, and a clicked link is opened by the desktop

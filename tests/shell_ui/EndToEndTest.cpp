@@ -70,6 +70,8 @@ TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
     frmMain &main = load();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     doubleClickFeed(main);
+    // The feed window's first load, which fetches the feed, comes after its delay.
+    t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
 
     ASSERT_TRUE(WaitUntil([&] {
         return main.activeFeedWindow() && main.activeFeedWindow()->windowTitle() == u"World [new]";
@@ -103,6 +105,7 @@ TEST_F(EndToEndTest, ClosingATabWhoseFetchWaitsAbandonsTheFetch)
     holdFeed = true;
     frmMain &main = load();
     main.OpenFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), 0, true);
+    t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
     ASSERT_TRUE(WaitUntil([&] { return server.heldRequests() == 1; }, 8000));
     EXPECT_EQ(main.activeFeedWindow()->windowTitle(), u"World (checking ...)");
 
