@@ -117,7 +117,7 @@ DownloadResult DownloadLanguageFile(const platform::Context &ctx, const QString 
     request.setRequestHeader(QStringLiteral("User-Agent"), QStringLiteral("Mozilla"));
     request.setRequestHeader(QStringLiteral("Accept"), QStringLiteral("*/*"));
     request.send();
-    if (platform::WaitForResponse(request, timeoutMs) != platform::WaitResult::Complete)
+    if (platform::WaitForResponse(request, ctx.clock, timeoutMs) != platform::WaitResult::Complete)
         return DownloadResult::NotALanguageFile;
     // An error page never replaces the file, whatever it happens to contain.
     if (!IsSuccess(request.status()))

@@ -1,11 +1,11 @@
 #include "platform/HttpRequest.h"
 
-#include "platform/EventPump.h"
+#include "platform/Clock.h"
 #include "platform/ResponseBudget.h"
 #include "platform/TextCodec.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -20,10 +20,6 @@ namespace {
 constexpr auto kAcceptFeeds
     = "application/rss+xml, application/atom+xml, application/rdf+xml;q=0.9, "
       "application/xml;q=0.8, text/xml;q=0.8, */*;q=0.5";
-
-// Longest single turn of the event loop while waiting: short enough that the time limit is kept
-// to within a few milliseconds, long enough not to spin.
-constexpr int kWaitTurnMs = 5;
 
 // Bytes the network stack may hold for one reply before the body takes them. Without a limit it
 // reads as fast as the server sends, whatever the event loop takes in, and such bytes count in no
@@ -468,21 +464,25 @@ void HttpRequest::failOnItsOwn(FetchFailure failure)
     Q_EMIT finished(); // last: the receiver may destroy this object
 }
 
-WaitResult WaitForResponse(HttpRequest &request, int timeoutMs)
+WaitResult WaitForResponse(HttpRequest &request, Clock &clock, int timeoutMs)
 {
-    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
-    for (;;) {
-        const bool done = request.readyState() == HttpRequest::Done;
-        if (!done && !request.isRunning())
-            return WaitResult::TimedOut; // failed, or never sent: it cannot complete any more
-        if (deadline.hasExpired()) {
-            request.abort();
-            return WaitResult::TimedOut;
-        }
-        if (done)
-            return WaitResult::Complete;
-        DoEvents(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, kWaitTurnMs)));
+    bool timedOut = false;
+    QEventLoop loop;
+    const std::unique_ptr<ClockTimer> limit = clock.createTimer();
+    limit->start(std::max(timeoutMs, 0), [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QObject::connect(&request, &HttpRequest::finished, &loop, &QEventLoop::quit);
+    // A receiver of finished() may have sent the request again: the wait then goes on.
+    while (!timedOut && request.readyState() != HttpRequest::Done && request.isRunning())
+        loop.exec();
+    if (timedOut) {
+        request.abort();
+        return WaitResult::TimedOut;
     }
+    // Not Done: failed, or never sent; it cannot complete any more.
+    return request.readyState() == HttpRequest::Done ? WaitResult::Complete : WaitResult::TimedOut;
 }
 
 } // namespace platform

@@ -13,6 +13,7 @@ class QNetworkReply;
 
 namespace platform {
 
+class Clock;
 class ResponseBudget;
 
 // A response body larger than this is refused: the fetch fails with FetchFailure::TooLarge.
@@ -41,8 +42,8 @@ enum class FetchFailure {
 //
 // Life of a request: open() -> setRequestHeader() -> send() -> finished() -> read failure() and
 // responseText(). Nothing blocks: the body arrives while the event loop runs. A modal caller may
-// instead poll readyState() between DoEvents() turns (WaitForResponse() does). The object may be
-// used again: open() (or abort()) discards everything of the previous request.
+// instead run the event loop until finished() or its time limit (WaitForResponse() does). The
+// object may be used again: open() (or abort()) discards everything of the previous request.
 //
 // Done means "a response is complete", not "it succeeded". Error statuses (404, 500) are Done
 // with their body; network failures (connection refused, host not found, a connection closed
@@ -51,8 +52,8 @@ enum class FetchFailure {
 //
 // failed(): the request gave up on its own while running, because its body grew beyond the cap
 // given at construction (TooLarge) or the shared budget had no room left for it (OverBudget). It
-// then never becomes Done and its body is discarded. A polling wait loop must stop on
-// readyState() == Done, on failed() or on its time limit; WaitForResponse() does so.
+// then never becomes Done and its body is discarded, and finished() is emitted all the same, so a
+// wait that ends on finished() or its time limit ends in either case.
 //
 // Memory: the bytes of the body buffer (its capacity, not only its size) are taken from the
 // budget given at construction while the body arrives, and all of them are given back when the
@@ -163,11 +164,11 @@ private:
 
 enum class WaitResult { Complete, TimedOut };
 
-// Waits for the request's response, running the event loop a few milliseconds per turn so the
-// windows stay usable and no core spins. Complete when the request is Done within timeoutMs.
-// TimedOut when the limit passes first (the time-out wins when both happen in the same turn;
-// the request is then aborted), when the request failed (failed() stays true), or when it can
-// never complete because it is not running (never sent, refused at open, aborted).
-[[nodiscard]] WaitResult WaitForResponse(HttpRequest &request, int timeoutMs);
+// Waits for the request's response in a local event loop, so the windows stay usable and no core
+// spins; the loop ends on finished() or when a timer of the clock, started at the call, reaches
+// timeoutMs. Complete when the request is Done first. TimedOut when the limit passes first (the
+// request is then aborted), when the request failed (failed() stays true), or when it can never
+// complete because it is not running (never sent, refused at open, aborted).
+[[nodiscard]] WaitResult WaitForResponse(HttpRequest &request, Clock &clock, int timeoutMs);
 
 } // namespace platform

@@ -119,7 +119,8 @@ qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &chan
     request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
     request.send();
 
-    if (platform::WaitForResponse(request, timeoutMs) == platform::WaitResult::TimedOut) {
+    if (platform::WaitForResponse(request, ctx.clock, timeoutMs)
+        == platform::WaitResult::TimedOut) {
         request.abort();
         // Lets the aborted reply wind down before the modal box opens.
         platform::DoEvents();

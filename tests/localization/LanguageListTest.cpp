@@ -1,5 +1,6 @@
 #include "localization/LanguageList.h"
 
+#include "support/AdvanceToLimit.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestContext.h"
 
@@ -169,9 +170,17 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         serve(c.status, c.body);
+        // The held request lets the clock reach its limit while the download waits.
+        std::optional<test::AdvanceToLimit> limit;
+        const qint64 start = t.clock.tickCount();
+        if (c.timeoutMs != kArrivesMs)
+            limit.emplace(t.clock, c.timeoutMs, [&] { return m_server.heldRequests() > 0; });
         EXPECT_EQ(LanguageList::DownloadLanguageFile(t.ctx, c.url, c.timeoutMs),
             DownloadResult::NotALanguageFile);
         EXPECT_EQ(t.readFile("Localization.txt"), kOldFile);
+        if (limit) {
+            EXPECT_EQ(t.clock.tickCount() - start, c.timeoutMs) << "gave up before its limit";
+        }
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }

@@ -1,7 +1,9 @@
 #include "platform/HttpRequest.h"
 
+#include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/ResponseBudget.h"
+#include "support/AdvanceToLimit.h"
 #include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
@@ -31,10 +33,11 @@ using platform::WaitResult;
 
 namespace {
 
-// Limit for responses that do arrive: generous, so that a heavily loaded machine still passes;
-// a healthy run never comes near it.
+// Limit for responses that do arrive, on the real clock: generous, so that a heavily loaded
+// machine still passes; a healthy run never comes near it.
 constexpr int kArrivesMs = 20000;
-// Limit for the server that holds a request unanswered: the caller gives up after this.
+// Limit for the server that holds a request unanswered, on a fake clock: the caller gives up
+// after this.
 constexpr int kGivesUpMs = 300;
 constexpr qint64 kSmallCap = 64 * 1024;
 constexpr qint64 kMiB = 1024 * 1024;
@@ -163,6 +166,16 @@ void RunALittleLonger()
 {
     for (int turn = 0; turn < 20; ++turn)
         platform::DoEvents(5);
+}
+
+// Runs the event loop until the network holds no reply any more, then handles what is still
+// posted. A request lets go of its reply before it signals its end, and nothing else can make it
+// signal: whatever a finished request still had to say has then been said.
+void RunUntilTheRepliesAreGone(QNetworkAccessManager &network)
+{
+    EXPECT_TRUE(test::WaitUntil([&] { return network.findChildren<QNetworkReply *>().isEmpty(); },
+                                kArrivesMs));
+    QCoreApplication::processEvents();
 }
 
 class HttpRequestTest : public ::testing::Test {
@@ -297,6 +310,7 @@ protected:
         return m_server.heldRequests() > 0;
     }
 
+    platform::SystemClock m_clock;
     QNetworkAccessManager m_network;
     test::LocalHttpServer m_server{&m_network};
 };
@@ -308,7 +322,7 @@ TEST_F(HttpRequestTest, AnyStatusIsACompleteResponseWithItsBody)
         HttpRequest request(m_network);
         get(request, QStringLiteral("/status/%1").arg(status));
 
-        ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.readyState(), HttpRequest::Done);
         EXPECT_EQ(request.status(), status);
         EXPECT_EQ(request.responseText(), QStringLiteral("<html>status %1</html>").arg(status));
@@ -323,7 +337,7 @@ TEST_F(HttpRequestTest, FollowsRedirectsToTheFinalBody)
         HttpRequest request(m_network);
         get(request, QString::fromLatin1(path));
 
-        ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.status(), 200);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     }
@@ -417,7 +431,7 @@ TEST_F(HttpRequestTest, EachWayOfEndingHasItsFailureAndText)
         EXPECT_EQ(finished.count, 0); // never from inside send()
 
         ASSERT_TRUE(test::WaitUntil([&] { return finished.count > 0; }, kArrivesMs));
-        RunALittleLonger();
+        RunUntilTheRepliesAreGone(m_network);
         EXPECT_EQ(finished.count, 1);
         EXPECT_EQ(request.failure(), c.failure);
         EXPECT_EQ(request.failureText(), c.qtWordsFollow ? c.text + request.errorString() : c.text);
@@ -427,7 +441,7 @@ TEST_F(HttpRequestTest, EachWayOfEndingHasItsFailureAndText)
         const bool givesUp = c.failure == FetchFailure::TooLarge;
         EXPECT_EQ(request.failed(), givesUp);
         EXPECT_EQ(request.readyState() == HttpRequest::Done, !givesUp);
-        EXPECT_EQ(WaitForResponse(request, kArrivesMs),
+        EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs),
                   givesUp ? WaitResult::TimedOut : WaitResult::Complete);
     }
 }
@@ -451,7 +465,7 @@ TEST_F(HttpRequestTest, RespondingInTheFinishedHandlerIsSafe)
     get(*request, QStringLiteral("/status/404"));
 
     ASSERT_TRUE(test::WaitUntil([&] { return !request; }, kArrivesMs));
-    RunALittleLonger();
+    RunUntilTheRepliesAreGone(m_network);
     EXPECT_EQ(finishes, 2);
 }
 
@@ -490,11 +504,11 @@ TEST_F(HttpRequestTest, SharedBudgetStopsTheBodiesThatOutgrowIt)
     EXPECT_EQ(late.failure(), FetchFailure::OverBudget);
     EXPECT_EQ(late.failureText(), overBudget);
     EXPECT_TRUE(late.responseBody().isEmpty());
-    EXPECT_EQ(WaitForResponse(late, kArrivesMs), WaitResult::TimedOut);
+    EXPECT_EQ(WaitForResponse(late, m_clock, kArrivesMs), WaitResult::TimedOut);
 
     EXPECT_TRUE(holding.isRunning());
     m_server.openGate();
-    ASSERT_EQ(WaitForResponse(holding, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(holding, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(holding.failure(), FetchFailure::None);
     EXPECT_EQ(holding.responseBody().size(), 700000);
     EXPECT_EQ(budget.available(), budget.total());
@@ -538,7 +552,7 @@ TEST_F(HttpRequestTest, BudgetCountsTheBodysBufferAndGetsItBackHoweverTheRequest
         {"done",
          [this](auto &request) {
              m_server.openGate();
-             EXPECT_EQ(WaitForResponse(*request, kArrivesMs), WaitResult::Complete);
+             EXPECT_EQ(WaitForResponse(*request, m_clock, kArrivesMs), WaitResult::Complete);
              EXPECT_EQ(request->responseBody().size(), kHeldBytes);
          }},
     };
@@ -556,7 +570,7 @@ TEST_F(HttpRequestTest, GzipBodyArrivesDecoded)
     HttpRequest request(m_network);
     get(request, QStringLiteral("/gzip.xml"));
 
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed + Filler(100000)));
     EXPECT_TRUE(request.responseText().startsWith(
         QStringLiteral(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss "
@@ -567,7 +581,7 @@ TEST_F(HttpRequestTest, SendsTheCallersAndTheProgramsHeaders)
 {
     HttpRequest request(m_network);
     get(request, QStringLiteral("/headers"));
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
 
     EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
     EXPECT_EQ(m_server.lastHeader("User-Agent").rfind("Marlowin", 0), 0u)
@@ -585,7 +599,7 @@ TEST_F(HttpRequestTest, DecodesEachDeclaredCharset)
         HttpRequest request(m_network);
         get(request, QStringLiteral("/charset/%1").arg(i));
 
-        ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(c.body));
         EXPECT_EQ(request.responseText(), c.text);
     }
@@ -608,7 +622,7 @@ TEST_F(HttpRequestTest, BodyOverTheCapFailsLikeATimeOut)
         HttpRequest request(m_network, &budget, kSmallCap);
         get(request, QStringLiteral("/bytes/%1%2").arg(c.size).arg(c.chunked ? "?chunked" : ""));
 
-        const WaitResult result = WaitForResponse(request, kArrivesMs);
+        const WaitResult result = WaitForResponse(request, m_clock, kArrivesMs);
         if (c.fits) {
             EXPECT_EQ(result, WaitResult::Complete);
             EXPECT_EQ(request.responseBody().size(), c.size);
@@ -630,8 +644,12 @@ TEST_F(HttpRequestTest, UnansweredRequestIsAbortedAtTheLimitAndTheObjectServesAg
 {
     HttpRequest request(m_network);
     get(request, QStringLiteral("/silent"));
+    test::FakeClock clock;
+    const test::AdvanceToLimit limit(clock, kGivesUpMs,
+                                     [&] { return m_server.heldRequests() > 0; });
 
-    EXPECT_EQ(WaitForResponse(request, kGivesUpMs), WaitResult::TimedOut);
+    EXPECT_EQ(WaitForResponse(request, clock, kGivesUpMs), WaitResult::TimedOut);
+    EXPECT_EQ(clock.tickCount(), kGivesUpMs) << "it gave up before its limit";
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
     EXPECT_FALSE(request.isRunning());
 
@@ -645,7 +663,7 @@ TEST_F(HttpRequestTest, UnansweredRequestIsAbortedAtTheLimitAndTheObjectServesAg
     // A retry runs the same object again, as the refresh's Retry does.
     request.abort();
     get(request, QStringLiteral("/feed.xml"));
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
 }
 
@@ -653,13 +671,13 @@ TEST_F(HttpRequestTest, ReopeningStartsFromAnEmptyResponse)
 {
     HttpRequest request(m_network);
     get(request, QStringLiteral("/status/404"));
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
 
     get(request, QStringLiteral("/feed.xml"));
     EXPECT_EQ(request.readyState(), HttpRequest::Opened);
     EXPECT_TRUE(request.responseBody().isEmpty());
     EXPECT_EQ(request.status(), 0);
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     EXPECT_EQ(request.status(), 200);
 }
@@ -669,10 +687,10 @@ TEST_F(HttpRequestTest, AbortIsHarmlessWhenIdleAndForgetsACompletedResponse)
     HttpRequest request(m_network);
     request.abort();
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
-    EXPECT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::TimedOut);
+    EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
 
     get(request, QStringLiteral("/feed.xml"));
-    ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     request.abort();
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
     EXPECT_TRUE(request.responseBody().isEmpty());
@@ -724,7 +742,7 @@ TEST_F(HttpRequestTest, OpenAcceptsOnlyAsynchronousGetOfWebAddresses)
         request.send();
         EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
         EXPECT_FALSE(request.isRunning());
-        EXPECT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::TimedOut);
+        EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
     }
 
     const OpenCase accepted[] = {
@@ -741,7 +759,7 @@ TEST_F(HttpRequestTest, OpenAcceptsOnlyAsynchronousGetOfWebAddresses)
             << request.errorString().toStdString();
         EXPECT_EQ(request.readyState(), HttpRequest::Opened);
         request.send();
-        ASSERT_EQ(WaitForResponse(request, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     }
 }

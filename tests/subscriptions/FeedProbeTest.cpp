@@ -1,6 +1,7 @@
 #include "subscriptions/FeedProbe.h"
 
 #include "platform/XmlDocument.h"
+#include "support/AdvanceToLimit.h"
 #include "support/LocalHttpServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
@@ -163,13 +164,17 @@ TEST_F(FeedProbeTest, JudgesEachResponseByItsTextAlone)
     EXPECT_EQ(m_server.requestCount(), static_cast<int>(std::size(kProbeCases)));
 }
 
-// The one test that waits out the real limit: a server that takes the request and never answers.
+// A server that takes the request and never answers; the clock reaches the limit while the probe
+// waits.
 TEST_F(FeedProbeTest, SilentServerEndsInTimeoutAfterTheDefaultLimit)
 {
     QString title = kOldName;
+    const test::AdvanceToLimit limit(t.clock, FeedProbe::kProbeTimeoutMs,
+                                     [&] { return m_server.heldRequests() > 0; });
 
     EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, url(QStringLiteral("/silent")), title), -1);
 
+    EXPECT_EQ(t.clock.tickCount(), 6000) << "the probe gave up before its limit";
     EXPECT_EQ(m_server.heldRequests(), 1);
     ASSERT_EQ(t.messages.shown.size(), 1);
     ExpectBox(t.messages.shown.first(), kTimeout);
