@@ -1,12 +1,17 @@
 #include "email/SmtpSession.h"
 
 #include "email/MailMessage.h"
+#include "platform/Clock.h"
 
 #include <QMetaObject>
 
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,6 +20,11 @@ namespace {
 
 constexpr int DefaultPort = 25;
 constexpr int ImplicitTlsPort = 465;
+// libcurl's own limit for connecting, kept when the session is given none.
+constexpr int DefaultConnectSeconds = 300;
+// Longest sleep of the worker between two looks at its transfer, for libcurl's own timing; the
+// connection's traffic, libcurl's timers and the session's wake-up end it earlier.
+constexpr int PollMs = 1000;
 
 // libcurl's global set-up is not meant to race with transfers, so it runs once, on the thread
 // that creates the first session, before any worker starts.
@@ -58,8 +68,27 @@ struct SmtpSession::Job {
     bool authenticate = false;
     std::string username;
     std::string password;
-    long connectTimeoutMs = 0;
-    long timeoutMs = 0;
+};
+
+// Where the session's thread wakes the worker while it waits on libcurl (curl_multi_wakeup may be
+// called from any thread), to stop the transfer or because a limit ran out. The worker's multi
+// handle is published here only while it lives.
+struct SmtpSession::Waker {
+    void wake()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_multi)
+            curl_multi_wakeup(m_multi);
+    }
+    void publish(CURLM *multi)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_multi = multi;
+    }
+
+private:
+    std::mutex m_mutex;
+    CURLM *m_multi = nullptr;
 };
 
 // One libcurl transfer on the worker thread. It talks back to the session only by posting to
@@ -67,14 +96,21 @@ struct SmtpSession::Job {
 class SmtpSession::Transfer {
 public:
     Transfer(SmtpSession &session, std::unique_ptr<Job> job)
-        : m_session(&session), m_abort(session.m_abort), m_job(std::move(job))
+        : m_session(&session)
+        , m_abort(session.m_abort)
+        , m_expiredAfterMs(session.m_expiredAfterMs)
+        , m_waker(*session.m_waker)
+        , m_job(std::move(job))
     {
     }
 
     void run()
     {
-        CURL *curl = curl_easy_init();
+        CURLM *multi = curl_multi_init();
+        CURL *curl = multi ? curl_easy_init() : nullptr;
         if (!curl) {
+            if (multi)
+                curl_multi_cleanup(multi);
             postFailure(QStringLiteral("The mail transfer could not be started."));
             return;
         }
@@ -85,21 +121,82 @@ public:
         configure(curl, recipients, errors);
 
         postStatus(QStringLiteral("Connecting to %1 ...").arg(m_job->hostLabel));
-        const CURLcode result = curl_easy_perform(curl);
-        // Cleaning up says QUIT to the server; done before the final signal, so that the
-        // session's owner may destroy it as soon as that signal arrives.
+        m_waker.publish(multi);
+        const CURLcode result = perform(multi, curl, errors);
+        const QString failure = result == CURLE_OK ? QString() : explanation(curl, result, errors);
+        m_waker.publish(nullptr);
+        // Cleaning up says QUIT to the server, unless the transfer was cut; done before the final
+        // signal, so that the session's owner may destroy it as soon as that signal arrives.
+        curl_multi_cleanup(multi);
         curl_easy_cleanup(curl);
         curl_slist_free_all(recipients);
 
         if (result == CURLE_OK) {
             postStatus(QStringLiteral("Message sent."));
-            post([](SmtpSession &s) { Q_EMIT s.SendSuccesful(); });
+            post([](SmtpSession &s) {
+                s.stopLimits();
+                Q_EMIT s.SendSuccesful();
+            });
         } else {
-            postFailure(explanation(result, errors));
+            postFailure(failure);
         }
     }
 
 private:
+    // Runs the transfer until it ends, the session stops it or one of its limits runs out. In
+    // between, the worker sleeps until the connection, libcurl's timers or the session wake it.
+    CURLcode perform(CURLM *multi, CURL *curl, char *errors)
+    {
+        CURLcode result = CURLE_OK;
+        CURLMcode code = curl_multi_add_handle(multi, curl);
+        while (code == CURLM_OK) {
+            int running = 0;
+            code = curl_multi_perform(multi, &running);
+            if (code != CURLM_OK)
+                break;
+            if (running == 0) {
+                int queued = 0;
+                while (const CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+                    if (message->msg == CURLMSG_DONE)
+                        result = message->data.result;
+                }
+                break;
+            }
+            if (m_abort || m_expiredAfterMs > 0) {
+                cutConnections();
+                result = m_abort ? CURLE_ABORTED_BY_CALLBACK : CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            code = curl_multi_poll(multi, nullptr, 0, PollMs, nullptr);
+        }
+        if (code != CURLM_OK) {
+            std::snprintf(errors, CURL_ERROR_SIZE, "%s", curl_multi_strerror(code));
+            result = CURLE_FAILED_INIT;
+        }
+        curl_multi_remove_handle(multi, curl);
+        return result;
+    }
+
+    // A transfer removed while connected says QUIT and waits for the answer, which a server that
+    // has stopped answering never gives. Once its connections are cut, the QUIT fails at once.
+    void cutConnections()
+    {
+        for (const curl_socket_t socket : m_sockets)
+            ::shutdown(socket, SHUT_RDWR);
+    }
+
+    static int socketCreated(void *self, curl_socket_t socket, curlsocktype)
+    {
+        static_cast<Transfer *>(self)->m_sockets.push_back(socket);
+        return CURL_SOCKOPT_OK;
+    }
+
+    static int socketClosing(void *self, curl_socket_t socket)
+    {
+        std::erase(static_cast<Transfer *>(self)->m_sockets, socket);
+        return ::close(socket);
+    }
+
     void configure(CURL *curl, curl_slist *recipients, char *errors)
     {
         curl_easy_setopt(curl, CURLOPT_URL, m_job->url.c_str());
@@ -115,9 +212,11 @@ private:
         curl_easy_setopt(curl, CURLOPT_READDATA, this);
         curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
                          static_cast<curl_off_t>(m_job->payload.size()));
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, m_job->connectTimeoutMs);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, m_job->timeoutMs);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // signals and threads do not mix
+        curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Transfer::socketCreated);
+        curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Transfer::socketClosing);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errors);
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
@@ -186,17 +285,41 @@ private:
         else if (line.startsWith(QLatin1String("AUTH "), Qt::CaseInsensitive))
             postStatus(QStringLiteral("Logging in ..."));
         else if (line.startsWith(QLatin1String("MAIL FROM"), Qt::CaseInsensitive))
-            postStatus(QStringLiteral("Sending message ..."));
+            sendingStarted();
     }
 
-    QString explanation(CURLcode result, const char *errors) const
+    // The envelope starts: connecting, greeting, TLS and logging in are over.
+    void sendingStarted()
+    {
+        post([](SmtpSession &s) { s.m_connectLimit->stop(); });
+        postStatus(QStringLiteral("Sending message ..."));
+    }
+
+    // A limit that ran out is told in libcurl's words for its own limits.
+    QString explanation(CURL *curl, CURLcode result, const char *errors) const
     {
         QString text = QString::fromUtf8(errors).trimmed();
+        if (const long limitMs = m_expiredAfterMs;
+            result == CURLE_OPERATION_TIMEDOUT && limitMs > 0)
+            text = timedOut(curl, limitMs);
         if (text.isEmpty())
             text = QString::fromUtf8(curl_easy_strerror(result));
         if (!m_refusal.isEmpty() && !text.contains(m_refusal))
             text += QStringLiteral("\r\nThe server answered: ") + m_refusal;
         return text;
+    }
+
+    static QString timedOut(CURL *curl, long limitMs)
+    {
+        curl_off_t connectedAfter = 0;
+        curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectedAfter);
+        if (connectedAfter == 0)
+            return QStringLiteral("Connection timed out after %1 milliseconds").arg(limitMs);
+        curl_off_t received = 0;
+        curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &received);
+        return QStringLiteral("Operation timed out after %1 milliseconds with %2 bytes received")
+            .arg(limitMs)
+            .arg(received);
     }
 
     template <typename Emit>
@@ -211,19 +334,29 @@ private:
     }
     void postFailure(const QString &text)
     {
-        post([text](SmtpSession &s) { Q_EMIT s.SendFailed(text); });
+        post([text](SmtpSession &s) {
+            s.stopLimits();
+            Q_EMIT s.SendFailed(text);
+        });
     }
 
     SmtpSession *m_session;
     std::atomic<bool> &m_abort;
+    std::atomic<long> &m_expiredAfterMs;
+    Waker &m_waker;
     std::unique_ptr<Job> m_job;
+    std::vector<curl_socket_t> m_sockets; // open, in the order libcurl made them
     size_t m_offset = 0;
     int m_percent = -1;
     bool m_greeted = false;
     QString m_refusal; // the last reply that refused something
 };
 
-SmtpSession::SmtpSession(QObject *parent) : QObject(parent)
+SmtpSession::SmtpSession(platform::Clock &clock, QObject *parent)
+    : QObject(parent)
+    , m_connectLimit(clock.createTimer())
+    , m_transferLimit(clock.createTimer())
+    , m_waker(std::make_unique<Waker>())
 {
     InitCurlOnce();
 }
@@ -231,6 +364,7 @@ SmtpSession::SmtpSession(QObject *parent) : QObject(parent)
 SmtpSession::~SmtpSession()
 {
     m_abort = true;
+    wakeWorker();
     if (m_worker.joinable())
         m_worker.join();
 }
@@ -246,6 +380,9 @@ void SmtpSession::send()
         return fail(QStringLiteral("No SMTP server is set."));
     if (job->recipients.empty())
         return fail(QStringLiteral("No recipient address is given."));
+    startLimit(*m_connectLimit, m_connectTimeout > 0 ? m_connectTimeout : DefaultConnectSeconds);
+    if (m_timeout > 0)
+        startLimit(*m_transferLimit, m_timeout);
     m_worker = std::thread([this, job = std::move(job)]() mutable {
         Transfer(*this, std::move(job)).run();
     });
@@ -280,9 +417,27 @@ std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
     job->authenticate = m_useAuthentication;
     job->username = m_username.toStdString();
     job->password = m_password.toStdString();
-    job->connectTimeoutMs = static_cast<long>(m_connectTimeout) * 1000;
-    job->timeoutMs = static_cast<long>(m_timeout) * 1000;
     return job;
+}
+
+void SmtpSession::startLimit(platform::ClockTimer &timer, int seconds)
+{
+    const long milliseconds = std::min<long>(static_cast<long>(seconds) * 1000, INT_MAX);
+    timer.start(static_cast<int>(milliseconds), [this, milliseconds] {
+        m_expiredAfterMs = milliseconds;
+        wakeWorker();
+    });
+}
+
+void SmtpSession::stopLimits()
+{
+    m_connectLimit->stop();
+    m_transferLimit->stop();
+}
+
+void SmtpSession::wakeWorker()
+{
+    m_waker->wake();
 }
 
 void SmtpSession::fail(const QString &explanation)

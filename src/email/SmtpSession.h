@@ -8,6 +8,11 @@
 #include <memory>
 #include <thread>
 
+namespace platform {
+class Clock;
+class ClockTimer;
+} // namespace platform
+
 // The SMTP component: one instance sends one message. Set the properties, call send(), and
 // the session delivers on its own thread's behalf, through queued signals in the thread that
 // owns it: Progress and Status while the transfer runs, then exactly one of SendSuccesful or
@@ -15,12 +20,15 @@
 //
 // The transfer is libcurl's SMTP client: STARTTLS whenever the server offers it, TLS from the
 // first byte on port 465, AUTH with the user name and password when UseAuthentication is set.
-// Destroying the session stops a transfer still running and waits for its thread (at most
-// about a second); after the final signal it is always safe to destroy.
+// Its time limits run on the clock given at construction, in the thread that owns the session;
+// one that runs out stops the transfer, which then fails with a "timed out" explanation.
+// Destroying the session stops a transfer still running, waking its thread at once, and waits
+// for that thread; after the final signal it is always safe to destroy.
 class SmtpSession final : public QObject {
     Q_OBJECT
 public:
-    explicit SmtpSession(QObject *parent = nullptr);
+    // The clock must outlive the session.
+    explicit SmtpSession(platform::Clock &clock, QObject *parent = nullptr);
     ~SmtpSession() override;
     SmtpSession(const SmtpSession &) = delete;
     SmtpSession &operator=(const SmtpSession &) = delete;
@@ -40,7 +48,8 @@ public:
     void setMessage(const QString &body) { m_message = body; }
     // The Date header; the current time when not set.
     void setDate(const QDateTime &date) { m_date = date; }
-    // Limits in seconds: connecting (default 15) and the whole transfer (default 60).
+    // Limits in seconds, from send() on: connecting, which ends when the message's envelope
+    // starts (default 15; 0 or less: 300), and the whole transfer (default 60; 0 or less: none).
     void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
     void setTimeout(int seconds) { m_timeout = seconds; }
 
@@ -55,10 +64,14 @@ Q_SIGNALS:
 
 private:
     struct Job;
+    struct Waker;
     class Transfer;
 
     [[nodiscard]] std::unique_ptr<Job> makeJob() const;
     void fail(const QString &explanation);
+    void startLimit(platform::ClockTimer &timer, int seconds);
+    void stopLimits();
+    void wakeWorker();
 
     bool m_asHtml = true;
     QString m_separator = QStringLiteral(";");
@@ -78,5 +91,11 @@ private:
 
     bool m_started = false;
     std::atomic<bool> m_abort{false};
+    // The limit that ran out, in milliseconds; 0 while none has.
+    std::atomic<long> m_expiredAfterMs{0};
+    const std::unique_ptr<platform::ClockTimer> m_connectLimit;
+    const std::unique_ptr<platform::ClockTimer> m_transferLimit;
+    // Wakes the worker from this thread; it outlives the worker.
+    const std::unique_ptr<Waker> m_waker;
     std::thread m_worker;
 };

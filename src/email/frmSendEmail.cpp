@@ -163,7 +163,7 @@ void frmSendEmail::sendClicked()
 void frmSendEmail::SendItemEmail()
 {
     const Settings::Email email = Settings::loadEmail(m_ctx);
-    m_oSMTP = std::make_unique<SmtpSession>();
+    m_oSMTP = std::make_unique<SmtpSession>(m_ctx.clock);
     SmtpSession &smtp = *m_oSMTP;
     connectSession(smtp);
     smtp.setAsHTML(true);

@@ -2,6 +2,7 @@
 
 #include "support/LocalSmtpServer.h"
 #include "support/QtPrinters.h"
+#include "support/TestContext.h"
 #include "support/WaitUntil.h"
 
 #include <QTcpServer>
@@ -54,10 +55,11 @@ protected:
         return server;
     }
 
-    // A session that sends the usual message to the port; tests change what they look at.
-    static std::unique_ptr<SmtpSession> Session(int port)
+    // A session that sends the usual message to the port; tests change what they look at. Its
+    // limits run on the test's clock.
+    std::unique_ptr<SmtpSession> Session(int port)
     {
-        auto session = std::make_unique<SmtpSession>();
+        auto session = std::make_unique<SmtpSession>(m_clock);
         session->setAsHTML(true);
         session->setRecipientSeparator(QStringLiteral(";"));
         session->setSMTPHost(QStringLiteral("127.0.0.1"));
@@ -93,6 +95,8 @@ protected:
     {
         return server.messages().mid(before);
     }
+
+    test::FakeClock m_clock;
 };
 
 TEST_F(SmtpSessionTest, DeliversOneMessageToEveryListedRecipient)
@@ -235,44 +239,112 @@ TEST_F(SmtpSessionTest, FailuresExplainThemselves)
     }
 }
 
-// A server that accepts the connection and never greets.
+// A server that stops answering at a chosen point of the conversation: before its greeting, or
+// once the client has sent the envelope's first line (it answers EHLO, offering nothing).
 class SilentServer {
 public:
-    SilentServer() { EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost)); }
+    enum class Until { Greeting, Envelope };
+
+    explicit SilentServer(Until until = Until::Greeting)
+    {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, until] {
+            QTcpSocket *socket = m_server.nextPendingConnection();
+            ++m_connections;
+            if (until == Until::Greeting)
+                return;
+            socket->write("220 test ESMTP\r\n");
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                while (socket->canReadLine()) {
+                    if (socket->readLine().toUpper().startsWith("EHLO"))
+                        socket->write("250 test\r\n");
+                }
+            });
+        });
+    }
     [[nodiscard]] int port() const { return m_server.serverPort(); }
+    [[nodiscard]] int connections() const { return m_connections; }
 
 private:
     QTcpServer m_server;
+    int m_connections = 0;
 };
 
+// Whichever limit applies ends the transfer, at that limit and not before: connecting lasts
+// until the envelope starts, the whole transfer from send() on.
 TEST_F(SmtpSessionTest, GivesUpOnASilentServerAfterTheTimeout)
 {
-    SilentServer silent;
-    auto session = Session(silent.port());
-    session->setTimeout(1);
+    using Until = SilentServer::Until;
+    const struct {
+        Until silentFrom;
+        int connectSeconds;
+        int transferSeconds;
+        qint64 failsAfterMs;
+    } cases[] = {
+        {Until::Greeting, 15, 60, 15000}, // the defaults
+        {Until::Greeting, 30, 1, 1000},
+        {Until::Envelope, 15, 60, 60000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.failsAfterMs);
+        SilentServer silent(c.silentFrom);
+        auto session = Session(silent.port());
+        session->setConnectTimeout(c.connectSeconds);
+        session->setTimeout(c.transferSeconds);
+        QStringList statuses;
+        QStringList failures;
+        QObject::connect(session.get(), &SmtpSession::Status,
+                         [&](const QString &s) { statuses << s; });
+        QObject::connect(session.get(), &SmtpSession::SendFailed,
+                         [&](const QString &e) { failures << e; });
+        const qint64 start = m_clock.tickCount();
+        session->send();
+        ASSERT_TRUE(test::WaitUntil([&] {
+            return c.silentFrom == Until::Greeting
+                ? silent.connections() == 1
+                : statuses.contains(QStringLiteral("Sending message ..."));
+        }));
 
-    const Outcome outcome = Run(*session);
-
-    ASSERT_EQ(outcome.failures.size(), 1);
-    EXPECT_TRUE(outcome.failures[0].contains(QLatin1String("timed out"), Qt::CaseInsensitive))
-        << outcome.failures[0].toStdString();
+        m_clock.advance(c.failsAfterMs - 1);
+        // Time for a wrong failure to arrive; none may.
+        QTest::qWait(20);
+        EXPECT_TRUE(failures.isEmpty());
+        m_clock.advance(1);
+        ASSERT_TRUE(test::WaitUntil([&] { return !failures.isEmpty(); }));
+        EXPECT_EQ(m_clock.tickCount() - start, c.failsAfterMs);
+        EXPECT_EQ(failures,
+                  QStringList(QStringLiteral("Operation timed out after %1 milliseconds "
+                                             "with 0 bytes received")
+                                  .arg(c.failsAfterMs)));
+        EXPECT_EQ(m_clock.activeTimers(), 0) << "the other limit stops with the transfer";
+    }
 }
 
-// With limits far beyond the test's own, only the stop request can end the transfer in time.
+// With limits far beyond the test's own, only the stop request can end the transfer in time,
+// before or after the server has greeted.
 TEST_F(SmtpSessionTest, DestroyingTheSessionStopsATransferInProgress)
 {
-    SilentServer silent;
-    auto session = Session(silent.port());
-    session->setConnectTimeout(600);
-    session->setTimeout(600);
-    QStringList statuses;
-    QObject::connect(session.get(), &SmtpSession::Status, [&](const QString &s) { statuses << s; });
-    session->send();
-    ASSERT_TRUE(test::WaitUntil([&] { return !statuses.isEmpty(); }));
+    for (const SilentServer::Until until :
+         {SilentServer::Until::Greeting, SilentServer::Until::Envelope}) {
+        SilentServer silent(until);
+        auto session = Session(silent.port());
+        session->setConnectTimeout(600);
+        session->setTimeout(600);
+        QStringList statuses;
+        QObject::connect(session.get(), &SmtpSession::Status,
+                         [&](const QString &s) { statuses << s; });
+        session->send();
+        ASSERT_TRUE(test::WaitUntil([&] {
+            return until == SilentServer::Until::Greeting
+                ? !statuses.isEmpty()
+                : statuses.contains(QStringLiteral("Sending message ..."));
+        }));
+        const qsizetype seen = statuses.size();
 
-    session.reset();
-    QTest::qWait(20);
-    EXPECT_EQ(statuses.size(), 1);
+        session.reset();
+        QTest::qWait(20);
+        EXPECT_EQ(statuses.size(), seen);
+    }
 }
 
 } // namespace
