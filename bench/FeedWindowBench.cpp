@@ -46,7 +46,7 @@ struct Timing {
 };
 
 // Several runs, in milliseconds; before runs the preparation that is not measured.
-Timing Measure(int runs, const std::function<void()> &before, const std::function<void()> &work)
+Timing measure(int runs, const std::function<void()> &before, const std::function<void()> &work)
 {
     Timing timing;
     for (int run = 0; run < runs; ++run) {
@@ -62,12 +62,12 @@ Timing Measure(int runs, const std::function<void()> &before, const std::functio
     return timing;
 }
 
-void Report(const char *what, const Timing &timing)
+void report(const char *what, const Timing &timing)
 {
     std::printf("%-66s %8.1f ms (first run %.1f ms)\n", what, timing.best, timing.first);
 }
 
-bool NewestFirst(const QTreeWidget &list)
+bool newestFirst(const QTreeWidget &list)
 {
     for (int i = 1; i < list.topLevelItemCount(); ++i) {
         if (list.topLevelItem(i - 1)->text(2) < list.topLevelItem(i)->text(2))
@@ -87,11 +87,11 @@ int main(int argc, char **argv)
 
     // The item file: a first update of a 10000-item feed stores every item, oldest first.
     BenchContext bench;
-    const QString feedId = GeneratedFeeds::FeedId(1);
+    const QString feedId = GeneratedFeeds::feedId(1);
     {
         const FeedParser::FeedContent content =
-            FeedParser::ParseFeed(QByteArrayView(GeneratedFeeds::RssFeed(1, kItems).toUtf8()), english);
-        const ItemStore::MergeOutcome stored = ItemStore::Merge(mFeeds::FeedDataPath(bench.ctx, feedId),
+            FeedParser::parseFeed(QByteArrayView(GeneratedFeeds::rssFeed(1, kItems).toUtf8()), english);
+        const ItemStore::MergeOutcome stored = ItemStore::merge(mFeeds::feedDataPath(bench.ctx, feedId),
                                                                 content.items, QDateTime::currentDateTime());
         std::printf("item file: %lld items\n\n", static_cast<long long>(stored.merge.added.size()));
     }
@@ -106,28 +106,28 @@ int main(int argc, char **argv)
     QTreeWidget &list = window.itemList();
     const auto nothing = [] {};
 
-    Report("list the 10000-item file in a shown window (LoadItemList + sort)",
-           Measure(kRuns, nothing, [&] { window.reader().LoadItemList(); }));
-    if (list.topLevelItemCount() != kItems || !NewestFirst(list))
-        std::printf("!! the list holds %d rows, newest first: %d\n", list.topLevelItemCount(), NewestFirst(list));
-    Report("the same, through LoadFeedData(true) (captions, events)",
-           Measure(kRuns, nothing, [&] { window.LoadFeedData(true); }));
-    Report("the same, then the window painted",
-           Measure(kRuns, nothing, [&] {
-               window.LoadFeedData(true);
+    report("list the 10000-item file in a shown window (LoadItemList + sort)",
+           measure(kRuns, nothing, [&] { window.reader().loadItemList(); }));
+    if (list.topLevelItemCount() != kItems || !newestFirst(list))
+        std::printf("!! the list holds %d rows, newest first: %d\n", list.topLevelItemCount(), newestFirst(list));
+    report("the same, through LoadFeedData(true) (captions, events)",
+           measure(kRuns, nothing, [&] { window.loadFeedData(true); }));
+    report("the same, then the window painted",
+           measure(kRuns, nothing, [&] {
+               window.loadFeedData(true);
                (void)window.grab();
            }));
 
     QHeaderView *header = list.header();
-    Report("header click on \"Published On\" (10000 rows by stamp)",
-           Measure(kRuns, nothing, [&] { Q_EMIT header->sectionClicked(1); }));
-    Report("header click on \"Title\" (10000 rows by title)",
-           Measure(kRuns, [&] { Q_EMIT header->sectionClicked(1); }, [&] { Q_EMIT header->sectionClicked(0); }));
+    report("header click on \"Published On\" (10000 rows by stamp)",
+           measure(kRuns, nothing, [&] { Q_EMIT header->sectionClicked(1); }));
+    report("header click on \"Title\" (10000 rows by title)",
+           measure(kRuns, [&] { Q_EMIT header->sectionClicked(1); }, [&] { Q_EMIT header->sectionClicked(0); }));
 
     list.setCurrentItem(list.topLevelItem(kItems / 2));
-    Report("LoadItemList with a row selected (selection dropped by the reload)",
-           Measure(kRuns, [&] { list.setCurrentItem(list.topLevelItem(kItems / 2)); },
-                  [&] { window.reader().LoadItemList(); }));
+    report("LoadItemList with a row selected (selection dropped by the reload)",
+           measure(kRuns, [&] { list.setCurrentItem(list.topLevelItem(kItems / 2)); },
+                  [&] { window.reader().loadItemList(); }));
 
     if (bench.messages.shown > 0)
         std::printf("!! %d message boxes were shown, last: %s\n", bench.messages.shown,

@@ -12,7 +12,7 @@ const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 
 // Deterministic filler text of about the length of a real item's description.
-QString Paragraph(int seed, int length)
+QString paragraph(int seed, int length)
 {
     static const QStringList words = QStringLiteral(
         "feed reader news update release council market weather science report city "
@@ -32,7 +32,7 @@ struct Generated {
     QString title, link, description, pubDate, isoDate;
 };
 
-Generated Item(int feed, int i, int count)
+Generated item(int feed, int i, int count)
 {
     // One item an hour, the newest on the first of December 2026.
     const QDateTime published = QDateTime(QDate(2026, 12, 1), QTime(12, (feed * 7) % 60, 7), Qt::UTC)
@@ -40,10 +40,10 @@ Generated Item(int feed, int i, int count)
     const QDate date = published.date();
     const QTime time = published.time();
     Generated g;
-    g.title = QStringLiteral("Item %1 of feed %2: %3").arg(count - i).arg(feed).arg(Paragraph(i, 40).trimmed());
+    g.title = QStringLiteral("Item %1 of feed %2: %3").arg(count - i).arg(feed).arg(paragraph(i, 40).trimmed());
     g.link = QStringLiteral("https://news%1.example.org/%2/story-%3.html").arg(feed).arg(date.year()).arg(count - i);
     g.description = QStringLiteral("&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;&lt;a href=\"%2\"&gt;Read more&lt;/a&gt;&lt;/p&gt;")
-                        .arg(Paragraph(i + feed * 1000, 330).trimmed(), g.link);
+                        .arg(paragraph(i + feed * 1000, 330).trimmed(), g.link);
     g.pubDate = QStringLiteral("%1, %2 %3 %4 %5 GMT")
                     .arg(QLatin1String(kDays[date.dayOfWeek() - 1]))
                     .arg(date.day(), 2, 10, QLatin1Char('0'))
@@ -56,14 +56,14 @@ Generated Item(int feed, int i, int count)
 
 } // namespace
 
-QString RssFeed(int feed, int count)
+QString rssFeed(int feed, int count)
 {
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
                                  "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>\n"
                                  "<title>Feed %1</title><link>https://news%1.example.org/</link>"
                                  "<description>Generated</description>\n").arg(feed);
     for (int i = 0; i < count; ++i) {
-        const Generated g = Item(feed, i, count);
+        const Generated g = item(feed, i, count);
         xml += QStringLiteral("<item>\n  <title>%1</title>\n  <link>%2</link>\n"
                               "  <guid isPermaLink=\"true\">%2</guid>\n  <dc:creator>Desk</dc:creator>\n"
                               "  <category>News</category>\n  <pubDate>%3</pubDate>\n"
@@ -73,12 +73,12 @@ QString RssFeed(int feed, int count)
     return xml + QStringLiteral("</channel></rss>\n");
 }
 
-QString AtomFeed(int feed, int count)
+QString atomFeed(int feed, int count)
 {
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\n"
                                  "<title>Feed %1</title><id>urn:feed:%1</id><updated>2026-12-01T00:00:00Z</updated>\n").arg(feed);
     for (int i = 0; i < count; ++i) {
-        const Generated g = Item(feed, i, count);
+        const Generated g = item(feed, i, count);
         xml += QStringLiteral("<entry>\n  <title>%1</title>\n  <link rel=\"alternate\" type=\"text/html\" href=\"%2\"/>\n"
                               "  <id>%2</id>\n  <published>%3</published>\n  <updated>%3</updated>\n"
                               "  <author><name>Desk</name></author>\n  <content type=\"html\">%4</content>\n</entry>\n")
@@ -87,12 +87,12 @@ QString AtomFeed(int feed, int count)
     return xml + QStringLiteral("</feed>\n");
 }
 
-QString FeedId(int n)
+QString feedId(int n)
 {
     return QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 10, QLatin1Char('0'));
 }
 
-double PeakMemoryMb()
+double peakMemoryMb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))

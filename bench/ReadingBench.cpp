@@ -33,7 +33,7 @@ namespace {
 using namespace GeneratedFeeds;
 
 // Best of several runs, in milliseconds.
-double BestMs(int runs, const std::function<void()> &work)
+double bestMs(int runs, const std::function<void()> &work)
 {
     double best = 1e300;
     for (int run = 0; run < runs; ++run) {
@@ -45,22 +45,22 @@ double BestMs(int runs, const std::function<void()> &work)
     return best;
 }
 
-double TimeMs(const std::function<void()> &work)
+double timeMs(const std::function<void()> &work)
 {
-    return BestMs(1, work);
+    return bestMs(1, work);
 }
 
-void Report(const char *what, double value, const char *unit)
+void report(const char *what, double value, const char *unit)
 {
     std::printf("%-58s %10.1f %s\n", what, value, unit);
 }
 
 // What an update does once the document has arrived: read it, merge it into the item file.
-qsizetype ReadAndStore(const BenchContext &bench, int feed, const QByteArray &document)
+qsizetype readAndStore(const BenchContext &bench, int feed, const QByteArray &document)
 {
-    const FeedParser::FeedContent content = FeedParser::ParseFeed(
+    const FeedParser::FeedContent content = FeedParser::parseFeed(
         QByteArrayView(document), QLocale(QLocale::English, QLocale::UnitedStates));
-    return ItemStore::Merge(mFeeds::FeedDataPath(bench.ctx, FeedId(feed)), content.items,
+    return ItemStore::merge(mFeeds::feedDataPath(bench.ctx, feedId(feed)), content.items,
                             QDateTime::currentDateTime())
         .merge.added.size();
 }
@@ -74,31 +74,31 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
 
-    const QString rss = RssFeed(0, 10000);
+    const QString rss = rssFeed(0, 10000);
     const double rssMb = double(rss.toUtf8().size()) / 1e6;
     std::printf("RSS feed: 10000 items, %.1f MB\n\n", rssMb);
 
     int parsed = 0;
-    const double rssMs = BestMs(5, [&] { parsed = int(FeedParser::ParseRss(rss).items.size()); });
-    Report("ParseRss throughput (10000 items, decoded text)", rssMb / (rssMs / 1000.0), "MB/s");
+    const double rssMs = bestMs(5, [&] { parsed = int(FeedParser::parseRss(rss).items.size()); });
+    report("ParseRss throughput (10000 items, decoded text)", rssMb / (rssMs / 1000.0), "MB/s");
     const QByteArray rssUtf8 = rss.toUtf8();
-    const double rssUtf8Ms = BestMs(
-        5, [&] { parsed = int(FeedParser::ParseRss(QByteArrayView(rssUtf8)).items.size()); });
-    Report("ParseRss throughput (10000 items, UTF-8 as fetched)", rssMb / (rssUtf8Ms / 1000.0),
+    const double rssUtf8Ms = bestMs(
+        5, [&] { parsed = int(FeedParser::parseRss(QByteArrayView(rssUtf8)).items.size()); });
+    report("ParseRss throughput (10000 items, UTF-8 as fetched)", rssMb / (rssUtf8Ms / 1000.0),
            "MB/s");
 
     BenchContext bench;
     NoCaption caption;
     CountingList counting;
     qsizetype added = 0;
-    Report("first merge of 10000 items into an empty item file (read+merge)",
-           TimeMs([&] { added = ReadAndStore(bench, 1, rssUtf8); }), "ms");
+    report("first merge of 10000 items into an empty item file (read+merge)",
+           timeMs([&] { added = readAndStore(bench, 1, rssUtf8); }), "ms");
     std::printf("   (items added: %lld)\n", static_cast<long long>(added));
-    Report("update finding nothing new, 10000-item feed (read+merge)",
-           BestMs(3, [&] { ReadAndStore(bench, 1, rssUtf8); }), "ms");
+    report("update finding nothing new, 10000-item feed (read+merge)",
+           bestMs(3, [&] { readAndStore(bench, 1, rssUtf8); }), "ms");
     FeedReader reader(bench.ctx, counting, caption, english);
-    reader.setFeedID(FeedId(1));
-    Report("loading the 10000-item list from its file", BestMs(3, [&] { reader.LoadItemList(); }),
+    reader.setFeedID(feedId(1));
+    report("loading the 10000-item list from its file", bestMs(3, [&] { reader.loadItemList(); }),
            "ms");
     {
         const QString feedFile = bench.dir.filePath(QStringLiteral("feed.xml"));
@@ -116,26 +116,26 @@ int main(int argc, char **argv)
         const QStringList figures
             = QString::fromLatin1(child.readAllStandardOutput()).split(QLatin1Char(' '));
         if (figures.size() == 3) {
-            Report("peak memory of a refresh of the 10000-item feed (own process)",
+            report("peak memory of a refresh of the 10000-item feed (own process)",
                    figures[1].toDouble(), "MB");
             std::printf("   (the process before it: %s MB; rows added: %s)\n",
                         qPrintable(figures[0]), qPrintable(figures[2].trimmed()));
         }
     }
 
-    const QString atom = AtomFeed(0, 10000);
+    const QString atom = atomFeed(0, 10000);
     const double atomMb = double(atom.toUtf8().size()) / 1e6;
     int atomItems = 0;
     const double atomMs
-        = BestMs(5, [&] { atomItems = int(FeedParser::ParseAtom(atom, english).items.size()); });
+        = bestMs(5, [&] { atomItems = int(FeedParser::parseAtom(atom, english).items.size()); });
     parsed += atomItems;
-    Report("ParseAtom throughput (10000 entries, decoded text)", atomMb / (atomMs / 1000.0),
+    report("ParseAtom throughput (10000 entries, decoded text)", atomMb / (atomMs / 1000.0),
            "MB/s");
     const QByteArray atomUtf8 = atom.toUtf8();
-    const double atomUtf8Ms = BestMs(5, [&] {
-        atomItems = int(FeedParser::ParseAtom(QByteArrayView(atomUtf8), english).items.size());
+    const double atomUtf8Ms = bestMs(5, [&] {
+        atomItems = int(FeedParser::parseAtom(QByteArrayView(atomUtf8), english).items.size());
     });
-    Report("ParseAtom throughput (10000 entries, UTF-8 as fetched)", atomMb / (atomUtf8Ms / 1000.0),
+    report("ParseAtom throughput (10000 entries, UTF-8 as fetched)", atomMb / (atomUtf8Ms / 1000.0),
            "MB/s");
     if (parsed != 20000)
         std::printf("!! parsers returned %d items instead of 20000\n", parsed);
@@ -154,18 +154,18 @@ int main(int argc, char **argv)
             {QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")},
             {400, 200, 0});
         FeedReader window(bench.ctx, lstItems, caption, english);
-        window.setFeedID(FeedId(2));
+        window.setFeedID(feedId(2));
         window.setFeedURL(QStringLiteral("http://127.0.0.1:%1/feed").arg(port));
         window.setCheckForNewItems(true);
-        Report("a window's first refresh of a 10000-item feed (local server)", TimeMs([&] {
-                   window.LoadFeedData(true);
+        report("a window's first refresh of a 10000-item feed (local server)", timeMs([&] {
+                   window.loadFeedData(true);
                    while (window.isRefreshing())
                        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                }),
                "ms");
         std::printf("   (rows shown: %d)\n", lstItems.count());
-        Report("loading the 10000-item list into a window (QTreeWidget)",
-               BestMs(3, [&] { window.LoadItemList(); }), "ms");
+        report("loading the 10000-item list into a window (QTreeWidget)",
+               bestMs(3, [&] { window.loadItemList(); }), "ms");
         bench.network.clearConnectionCache();
         server.stop();
         serving.join();
@@ -173,14 +173,14 @@ int main(int argc, char **argv)
 
     QList<QByteArray> feeds;
     for (int feed = 0; feed < 200; ++feed)
-        feeds.append(RssFeed(feed + 10, 50).toUtf8());
-    Report("200 feeds of 50 items: read and first merge each", TimeMs([&] {
+        feeds.append(rssFeed(feed + 10, 50).toUtf8());
+    report("200 feeds of 50 items: read and first merge each", timeMs([&] {
                for (int feed = 0; feed < feeds.size(); ++feed)
-                   ReadAndStore(bench, 100 + feed, feeds.at(feed));
+                   readAndStore(bench, 100 + feed, feeds.at(feed));
            }),
            "ms");
 
-    Report("peak memory of the whole benchmark run", PeakMemoryMb(), "MB");
+    report("peak memory of the whole benchmark run", peakMemoryMb(), "MB");
     if (bench.messages.shown > 0)
         std::printf("!! %d message boxes were shown, last: %s\n", bench.messages.shown,
                     qPrintable(bench.messages.lastTitle));

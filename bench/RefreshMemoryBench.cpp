@@ -22,23 +22,23 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc != 2)
         return 2;
-    const double before = GeneratedFeeds::PeakMemoryMb();
+    const double before = GeneratedFeeds::peakMemoryMb();
     QFile file(QString::fromLocal8Bit(argv[1]));
     if (!file.open(QIODevice::ReadOnly))
         return 1;
     BenchContext bench;
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QString path = mFeeds::FeedDataPath(bench.ctx, GeneratedFeeds::FeedId(1));
+    const QString path = mFeeds::feedDataPath(bench.ctx, GeneratedFeeds::feedId(1));
     const QByteArray document
-        = platform::DecodeDocumentToUtf8(file.readAll()); // as a fetch keeps it
+        = platform::decodeDocumentToUtf8(file.readAll()); // as a fetch keeps it
     qsizetype added = 0;
     for (int pass = 0; pass < 2; ++pass) {
         const FeedParser::FeedContent content
-            = FeedParser::ParseFeed(QByteArrayView(document), english);
-        added += ItemStore::Merge(path, content.items, QDateTime::currentDateTime())
+            = FeedParser::parseFeed(QByteArrayView(document), english);
+        added += ItemStore::merge(path, content.items, QDateTime::currentDateTime())
                      .merge.added.size();
     }
-    std::printf("%.1f %.1f %lld\n", before, GeneratedFeeds::PeakMemoryMb(),
+    std::printf("%.1f %.1f %lld\n", before, GeneratedFeeds::peakMemoryMb(),
                 static_cast<long long>(added));
     return 0;
 }

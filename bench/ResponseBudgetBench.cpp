@@ -78,7 +78,7 @@ private:
     std::vector<int> m_ports;
 };
 
-const char *FailureName(platform::FetchFailure failure)
+const char *failureName(platform::FetchFailure failure)
 {
     switch (failure) {
     case platform::FetchFailure::TooLarge:
@@ -91,7 +91,7 @@ const char *FailureName(platform::FetchFailure failure)
 }
 
 // Prints "<peak MB> <ms> <failure>=<count> ..." for one run.
-int Measure(bool withBudget)
+int measure(bool withBudget)
 {
     const EndlessServers servers;
     BenchContext bench;
@@ -120,15 +120,15 @@ int Measure(bool withBudget)
 
     std::map<std::string, int> failures;
     for (const auto &request : requests)
-        ++failures[FailureName(request->failure())];
-    std::printf("%.1f %lld", GeneratedFeeds::PeakMemoryMb(), static_cast<long long>(ms));
+        ++failures[failureName(request->failure())];
+    std::printf("%.1f %lld", GeneratedFeeds::peakMemoryMb(), static_cast<long long>(ms));
     for (const auto &[name, count] : failures)
         std::printf(" %s=%d", name.c_str(), count);
     std::printf("\n");
     return 0;
 }
 
-void RunChild(bool withBudget)
+void runChild(bool withBudget)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
@@ -158,12 +158,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QStringLiteral("--measure"))
-        return Measure(args[2] == QStringLiteral("budget"));
+        return measure(args[2] == QStringLiteral("budget"));
 
     std::printf("%d fetches of endless bodies at once: peak RSS, time until all ended, how each "
                 "ended\n",
                 kFetches);
-    RunChild(true);
-    RunChild(false);
+    runChild(true);
+    runChild(false);
     return 0;
 }

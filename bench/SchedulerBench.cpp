@@ -45,7 +45,7 @@ constexpr auto kSlowAnswer = std::chrono::seconds(2);
 
 enum class Kind { Fast, Slow, Endless };
 
-bool IsSlowFeed(int feed)
+bool isSlowFeed(int feed)
 {
     return feed % 10 == 5; // 10 % of the feeds, spread over the schedule
 }
@@ -62,11 +62,11 @@ public:
     {
         m_bodies.reserve(kFeeds);
         for (int feed = 0; feed < kFeeds; ++feed)
-            m_bodies.push_back(RssFeed(feed, kItemsPerFeed).toStdString());
+            m_bodies.push_back(rssFeed(feed, kItemsPerFeed).toStdString());
         for (int s = 0; s < kFastServers; ++s)
             m_fastPorts.push_back(startServer(Kind::Fast));
         for (int feed = 0; feed < kFeeds; ++feed)
-            m_slowPorts.push_back(slow && IsSlowFeed(feed) ? startServer(Kind::Slow) : 0);
+            m_slowPorts.push_back(slow && isSlowFeed(feed) ? startServer(Kind::Slow) : 0);
         for (int feed = 0; endless && feed < kEndlessFeeds; ++feed)
             m_endlessPorts.push_back(startServer(Kind::Endless));
         for (const auto &server : m_servers) {
@@ -88,9 +88,9 @@ public:
         QList<FeedRecord> records;
         for (int feed = 0; feed < kFeeds + int(m_endlessPorts.size()); ++feed) {
             FeedRecord record;
-            record.Name = QStringLiteral("Feed %1").arg(feed);
-            record.ID = FeedId(feed);
-            record.URL = QStringLiteral("http://127.0.0.1:%1/feed/%2").arg(port(feed)).arg(feed);
+            record.name = QStringLiteral("Feed %1").arg(feed);
+            record.id = feedId(feed);
+            record.url = QStringLiteral("http://127.0.0.1:%1/feed/%2").arg(port(feed)).arg(feed);
             records.append(record);
         }
         return records;
@@ -142,7 +142,7 @@ private:
     std::vector<int> m_endlessPorts;
 };
 
-double TimedCheck(BenchContext &bench, const Settings::Scheduler &scheduler, int inFlight)
+double timedCheck(BenchContext &bench, const Settings::Scheduler &scheduler, int inFlight)
 {
     NoAnnouncement announcement;
     CheckOptions options;
@@ -150,11 +150,11 @@ double TimedCheck(BenchContext &bench, const Settings::Scheduler &scheduler, int
     options.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QElapsedTimer timer;
     timer.start();
-    RunScheduledCheck(bench.ctx, announcement, scheduler, options);
+    runScheduledCheck(bench.ctx, announcement, scheduler, options);
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-int StoredItems(const BenchContext &bench)
+int storedItems(const BenchContext &bench)
 {
     static const QRegularExpression item(QStringLiteral("<item "));
     int count = 0;
@@ -169,7 +169,7 @@ int StoredItems(const BenchContext &bench)
 
 // One measurement in this process: a first and a second check of the whole schedule. Prints
 // "<first ms> <second ms> <peak MB> <items stored> <time-outs>".
-int MeasureChecks(int inFlight, bool slow, bool endless)
+int measureChecks(int inFlight, bool slow, bool endless)
 {
     const FeedServers servers(slow, endless);
     BenchContext bench;
@@ -180,16 +180,16 @@ int MeasureChecks(int inFlight, bool slow, bool endless)
     for (const FeedRecord &feed : servers.schedule())
         scheduler.schedule.append({ {}, feed, {} });
 
-    const double first = TimedCheck(bench, scheduler, inFlight);
-    const int stored = StoredItems(bench);
-    const double second = TimedCheck(bench, scheduler, inFlight);
+    const double first = timedCheck(bench, scheduler, inFlight);
+    const int stored = storedItems(bench);
+    const double second = timedCheck(bench, scheduler, inFlight);
     bench.network.clearConnectionCache(); // lets the servers stop at once
 
     const QByteArray log = [&] {
         QFile file(bench.dir.filePath(QStringLiteral("schedule.log")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
-    std::printf("%.1f %.1f %.1f %d %lld\n", first, second, PeakMemoryMb(), stored,
+    std::printf("%.1f %.1f %.1f %d %lld\n", first, second, peakMemoryMb(), stored,
                 static_cast<long long>(log.count("did not respond in timely manner")));
     return 0;
 }
@@ -200,7 +200,7 @@ struct Figures {
     QString notes;
 };
 
-Figures RunChild(int inFlight, bool slow, bool endless)
+Figures runChild(int inFlight, bool slow, bool endless)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
@@ -230,7 +230,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 5 && qstrcmp(argv[1], "--measure") == 0)
-        return MeasureChecks(QByteArray(argv[2]).toInt(), qstrcmp(argv[3], "slow") == 0,
+        return measureChecks(QByteArray(argv[2]).toInt(), qstrcmp(argv[3], "slow") == 0,
                              qstrcmp(argv[4], "endless") == 0);
 
     std::printf("Scheduled check of %d feeds x %d items\n\n", kFeeds, kItemsPerFeed);
@@ -247,7 +247,7 @@ int main(int argc, char **argv)
         {"and 8 feeds sending endless bodies", kMaxFetchesInFlight, false, true},
     };
     for (const auto &c : cases) {
-        const Figures f = RunChild(c.inFlight, c.slow, c.endless);
+        const Figures f = runChild(c.inFlight, c.slow, c.endless);
         std::printf("%-44s %8.0f ms %8d %8.0f ms %6.1f MB %s\n", c.what, f.firstMs, f.stored,
                     f.secondMs, f.peakMb, qPrintable(f.notes));
         std::fflush(stdout);

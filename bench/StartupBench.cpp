@@ -36,7 +36,7 @@ public:
     void announce(const PopupProperties &, const QStringList &) override {}
 };
 
-QByteArray Database(int categories, int feedsPerCategory)
+QByteArray databaseText(int categories, int feedsPerCategory)
 {
     QByteArray xml = "<?xml version=\"1.0\"?>\r\n<categories>";
     for (int c = 0; c < categories; ++c) {
@@ -62,20 +62,20 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     BenchContext bench;
-    platform::SeedAppFolder(bench.ctx.appFolder, platform::ShippedFilesFolder());
+    platform::seedAppFolder(bench.ctx.appFolder, platform::shippedFilesFolder());
     QFile database(bench.ctx.appFolder + QStringLiteral("/feeds.fdb"));
-    if (!database.open(QIODevice::WriteOnly) || database.write(Database(40, 25)) < 0)
+    if (!database.open(QIODevice::WriteOnly) || database.write(databaseText(40, 25)) < 0)
         return 1;
     database.close();
 
-    clsLanguages languages(bench.ctx.appFolder, ProgramInfo::Identity());
+    clsLanguages languages(bench.ctx.appFolder, ProgramInfo::identity());
     NoDialogs dialogs;
     NoAnnouncement announcement;
 
     QElapsedTimer load;
     load.start();
     frmMain window(MainWindowServices{bench.ctx, languages, dialogs, announcement, QApplication::arguments()});
-    window.Load();
+    window.load();
     window.show();
     while (!window.windowHandle() || !window.windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

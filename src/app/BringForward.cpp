@@ -2,12 +2,12 @@
 
 #include "shell/frmMain.h"
 
-void BringForward(frmMain &window)
+void bringForward(frmMain &window)
 {
     // Only a hidden window is in the tray; given a window on screen, the tray's Show (a toggle)
     // would hide it.
     if (!window.isVisible())
-        window.HandleSystrayMenu(QStringLiteral("show"));
+        window.handleSystrayMenu(QStringLiteral("show"));
     // Should the toggle have been out of step, the window is shown all the same.
     if (!window.isVisible())
         window.show();

@@ -6,4 +6,4 @@ class frmMain;
 // the tray the way the tray's Show brings it, out of the minimised state (a maximised window
 // stays maximised), above the other windows and with the focus. A window already in front stays
 // as it is.
-void BringForward(frmMain &window);
+void bringForward(frmMain &window);

@@ -40,7 +40,7 @@ constexpr auto kProgram = "marlowin-check";
 // Feed type codes of the probe.
 constexpr qint16 kAtom = 1;
 
-void Write(QIODevice &device, const QString &text)
+void write(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
 }
@@ -51,14 +51,14 @@ struct Failure {
     QString text;
 };
 
-void Report(QIODevice &err, const Failure &failure)
+void report(QIODevice &err, const Failure &failure)
 {
-    Write(err, failure.title + QStringLiteral(": ") + failure.text + QLatin1Char('\n'));
+    write(err, failure.title + QStringLiteral(": ") + failure.text + QLatin1Char('\n'));
 }
 
-Failure ParserFailure(FeedParser::ParseStatus status, bool atom)
+Failure parserFailure(FeedParser::ParseStatus status, bool atom)
 {
-    const FeedParser::FailureMessage message = FeedParser::MessageFor(status, atom);
+    const FeedParser::FailureMessage message = FeedParser::messageFor(status, atom);
     return {message.title, message.text};
 }
 
@@ -68,7 +68,7 @@ const Failure kNotSupported{
                    "version of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may "
                    "include PodCast media information.")};
 
-QString UsageText()
+QString usageText()
 {
     return QStringLiteral(
         "Usage: marlowin-check [--check]\n"
@@ -111,9 +111,9 @@ QString UsageText()
         "  -h, --help    Shows this text.\n");
 }
 
-int UsageError(QIODevice &err, const QString &reason)
+int usageError(QIODevice &err, const QString &reason)
 {
-    Write(err, QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kProgram), reason));
+    write(err, QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kProgram), reason));
     return kExitUsage;
 }
 
@@ -126,8 +126,8 @@ public:
     platform::MessageAnswer show(platform::MessageIcon, const QString &title, const QString &text,
                                  platform::MessageButtons buttons) override
     {
-        Report(m_err, {title, text});
-        return platform::SafeAnswer(buttons);
+        report(m_err, {title, text});
+        return platform::safeAnswer(buttons);
     }
 
 private:
@@ -148,7 +148,7 @@ public:
     void announce(const PopupProperties &, const QStringList &rows) override
     {
         for (const QString &row : rows)
-            Write(m_out, row + QLatin1Char('\n'));
+            write(m_out, row + QLatin1Char('\n'));
     }
 
 private:
@@ -156,19 +156,19 @@ private:
 };
 
 // Length in Unicode characters: a surrogate pair is one character.
-qsizetype CharacterCount(const QString &text)
+qsizetype characterCount(const QString &text)
 {
     return text.size() - std::count_if(text.cbegin(), text.cend(),
                                        [](QChar c) { return c.isLowSurrogate(); });
 }
 
-// Runs the command on the app folder platform::ResolveAppFolder() names, with the services of
+// Runs the command on the app folder platform::resolveAppFolder() names, with the services of
 // a program without windows; creates the folder and its Data/ when they are missing.
-int InAppFolder(QIODevice &err, const std::function<int(const platform::Context &)> &command)
+int inAppFolder(QIODevice &err, const std::function<int(const platform::Context &)> &command)
 {
-    const QString appFolder = QDir::cleanPath(platform::ResolveAppFolder());
+    const QString appFolder = QDir::cleanPath(platform::resolveAppFolder());
     if (!QDir().mkpath(appFolder + QStringLiteral("/Data"))) {
-        Write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
+        write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
                        .arg(QLatin1String(kProgram), appFolder));
         return kExitFailed;
     }
@@ -186,7 +186,7 @@ int InAppFolder(QIODevice &err, const std::function<int(const platform::Context 
 
 } // namespace
 
-int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &locale)
+int checkAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &locale)
 {
     PrintedAnnouncement announcement(out);
     CheckOptions options;
@@ -194,90 +194,90 @@ int CheckAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &
     // Each line goes out at once, also into a pipe: a reader sees every feed as soon as it is
     // logged.
     options.logObserver = [&out](const QString &written) {
-        Write(out, QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        write(out, QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                        + QLatin1Char('\n'));
         if (auto *file = qobject_cast<QFileDevice *>(&out))
             file->flush();
     };
-    RunScheduledCheck(ctx, announcement, Settings::loadScheduler(ctx), options);
+    runScheduledCheck(ctx, announcement, Settings::loadScheduler(ctx), options);
     return kExitOk;
 }
 
-int RunScheduledCheck(QIODevice &out, QIODevice &err, const QLocale &locale)
+int runScheduledCheck(QIODevice &out, QIODevice &err, const QLocale &locale)
 {
-    return InAppFolder(err, [&](const platform::Context &ctx) {
-        return CheckAppFolder(ctx, out, locale);
+    return inAppFolder(err, [&](const platform::Context &ctx) {
+        return checkAppFolder(ctx, out, locale);
     });
 }
 
-int ImportOpml(const QString &path, QIODevice &out, QIODevice &err)
+int importOpml(const QString &path, QIODevice &out, QIODevice &err)
 {
-    return InAppFolder(err, [&](const platform::Context &ctx) {
-        const Opml::ImportResult result = Opml::Import(ctx, path);
-        Write(result.ok ? out : err, Opml::ImportMessage(result) + QLatin1Char('\n'));
+    return inAppFolder(err, [&](const platform::Context &ctx) {
+        const Opml::ImportResult result = Opml::importFile(ctx, path);
+        write(result.ok ? out : err, Opml::importMessage(result) + QLatin1Char('\n'));
         return result.ok ? kExitOk : kExitFailed;
     });
 }
 
-int ExportOpml(const QString &path, QIODevice &out, QIODevice &err)
+int exportOpml(const QString &path, QIODevice &out, QIODevice &err)
 {
-    return InAppFolder(err, [&](const platform::Context &ctx) {
+    return inAppFolder(err, [&](const platform::Context &ctx) {
         QString error;
         Opml::ExportSummary summary;
-        if (!Opml::Export(ctx, path, &error, &summary)) {
-            Write(err, error + QLatin1Char('\n'));
+        if (!Opml::exportFile(ctx, path, &error, &summary)) {
+            write(err, error + QLatin1Char('\n'));
             return kExitFailed;
         }
-        Write(out, Opml::ExportMessage(summary, path) + QLatin1Char('\n'));
+        write(out, Opml::exportMessage(summary, path) + QLatin1Char('\n'));
         return kExitOk;
     });
 }
 
-QByteArray ItemJson(const FeedItem &item)
+QByteArray itemJson(const FeedItem &item)
 {
     const QJsonObject object{
-        {QStringLiteral("title"), item.Title},
-        {QStringLiteral("link"), item.Link},
-        {QStringLiteral("day"), item.Day},
-        {QStringLiteral("month"), item.Month},
-        {QStringLiteral("year"), item.Year},
-        {QStringLiteral("time"), item.Time},
-        {QStringLiteral("stamp"), ItemStamp::ChronologicalKey(item)},
-        {QStringLiteral("utc"), item.Utc},
-        {QStringLiteral("media"), item.Media},
-        {QStringLiteral("id"), item.ID},
-        {QStringLiteral("guid"), item.Guid},
-        {QStringLiteral("descriptionLength"), CharacterCount(item.Description)},
+        {QStringLiteral("title"), item.title},
+        {QStringLiteral("link"), item.link},
+        {QStringLiteral("day"), item.day},
+        {QStringLiteral("month"), item.month},
+        {QStringLiteral("year"), item.year},
+        {QStringLiteral("time"), item.time},
+        {QStringLiteral("stamp"), ItemStamp::chronologicalKey(item)},
+        {QStringLiteral("utc"), item.utc},
+        {QStringLiteral("media"), item.media},
+        {QStringLiteral("id"), item.id},
+        {QStringLiteral("guid"), item.guid},
+        {QStringLiteral("descriptionLength"), characterCount(item.description)},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-int ParseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale &locale)
+int parseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale &locale)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Write(err, QStringLiteral("%1: cannot read \"%2\": %3\n")
+        write(err, QStringLiteral("%1: cannot read \"%2\": %3\n")
                        .arg(QLatin1String(kProgram), path, file.errorString()));
         return kExitFailed;
     }
-    const QByteArray utf8 = platform::DecodeDocumentToUtf8(file.readAll());
-    const FeedParser::FeedContent content = FeedParser::ParseFeed(QByteArrayView(utf8), locale);
+    const QByteArray utf8 = platform::decodeDocumentToUtf8(file.readAll());
+    const FeedParser::FeedContent content = FeedParser::parseFeed(QByteArrayView(utf8), locale);
     if (content.status == FeedParser::ParseStatus::WrongFeedType && content.type < 0) {
-        Report(err, kNotSupported);
+        report(err, kNotSupported);
         return kExitFailed;
     }
     if (content.status != FeedParser::ParseStatus::Ok) {
-        Report(err, ParserFailure(content.status, content.type == FeedParser::kAtomType));
+        report(err, parserFailure(content.status, content.type == FeedParser::kAtomType));
         return kExitFailed;
     }
     for (const FeedItem &item : content.items) {
-        out.write(ItemJson(item));
+        out.write(itemJson(item));
         out.write("\n", 1);
     }
     return kExitOk;
 }
 
-int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLocale &locale)
+int run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLocale &locale)
 {
     const QCommandLineOption parseOption(QStringLiteral("parse"), QString(),
                                          QStringLiteral("FILE"));
@@ -291,13 +291,13 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
     parser.addOptions({parseOption, checkOption, importOption, exportOption, helpOption});
 
     if (!parser.parse(arguments))
-        return UsageError(err, parser.errorText());
+        return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
-        Write(out, UsageText());
+        write(out, usageText());
         return kExitOk;
     }
     if (!parser.positionalArguments().isEmpty())
-        return UsageError(err, QStringLiteral("unexpected argument \"%1\"")
+        return usageError(err, QStringLiteral("unexpected argument \"%1\"")
                                    .arg(parser.positionalArguments().constFirst()));
 
     QStringList modes;
@@ -306,20 +306,20 @@ int Run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
             modes.append(QStringLiteral("--") + mode->names().constFirst());
     }
     if (modes.size() > 1)
-        return UsageError(err, QStringLiteral("%1 and %2 cannot be combined").arg(modes[0], modes[1]));
+        return usageError(err, QStringLiteral("%1 and %2 cannot be combined").arg(modes[0], modes[1]));
     for (const QCommandLineOption *fileMode : {&parseOption, &importOption, &exportOption}) {
         if (parser.isSet(*fileMode) && parser.values(*fileMode).size() != 1)
-            return UsageError(err, QStringLiteral("--%1 takes exactly one file")
+            return usageError(err, QStringLiteral("--%1 takes exactly one file")
                                        .arg(fileMode->names().constFirst()));
     }
 
     if (parser.isSet(parseOption))
-        return ParseFile(parser.value(parseOption), out, err, locale);
+        return parseFile(parser.value(parseOption), out, err, locale);
     if (parser.isSet(importOption))
-        return ImportOpml(parser.value(importOption), out, err);
+        return importOpml(parser.value(importOption), out, err);
     if (parser.isSet(exportOption))
-        return ExportOpml(parser.value(exportOption), out, err);
-    return RunScheduledCheck(out, err, locale);
+        return exportOpml(parser.value(exportOption), out, err);
+    return runScheduledCheck(out, err, locale);
 }
 
 } // namespace CheckCommand

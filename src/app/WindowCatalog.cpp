@@ -16,12 +16,12 @@
 #include "subscriptions/frmAddFeed.h"
 #include "subscriptions/frmCategory.h"
 
-std::vector<std::unique_ptr<QWidget>> CreateAllWindows(const MainWindowServices &services)
+std::vector<std::unique_ptr<QWidget>> createAllWindows(const MainWindowServices &services)
 {
     const platform::Context &ctx = services.ctx;
     clsLanguages &languages = services.languages;
     auto main = std::make_unique<frmMain>(services);
-    main->CreateOptionBar();
+    main->createOptionBar();
     FeedWindowHost &host = *main;
 
     std::vector<std::unique_ptr<QWidget>> windows;

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-// marlowin-check: Marlowin without windows. CheckCommand::Run holds everything it does.
+// marlowin-check: Marlowin without windows. CheckCommand::run holds everything it does.
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     QFile err;
     if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
         return CheckCommand::kExitFailed;
-    const int status = CheckCommand::Run(QCoreApplication::arguments(), out, err);
+    const int status = CheckCommand::run(QCoreApplication::arguments(), out, err);
     out.close();
     err.close();
     return status;

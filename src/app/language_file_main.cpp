@@ -37,7 +37,7 @@ public:
 
 // The other languages' groups, one file each (translations/*.txt), in file name order. They are
 // kept by hand beside the English group, which is generated.
-QStringList TranslatedGroups(const QString &folder)
+QStringList translatedGroups(const QString &folder)
 {
     QStringList groups;
     const QDir dir(folder);
@@ -80,18 +80,18 @@ int main(int argc, char *argv[])
     NoAnnouncement announcement;
 
     QList<CaptionItem> captions;
-    auto windows = CreateAllWindows(MainWindowServices{ctx, languages, dialogs, announcement, {}});
+    auto windows = createAllWindows(MainWindowServices{ctx, languages, dialogs, announcement, {}});
     for (const auto &window : windows)
-        captions += CollectCaptions(QtTranslatableWindow(*window));
+        captions += collectCaptions(QtTranslatableWindow(*window));
     while (!windows.empty()) // the main window last: the others refer to it
         windows.pop_back();
 
-    languages.RegisterDefaultMessages();
-    QByteArray file = languages.LocalizationFileBytes(captions);
-    const QStringList groups = TranslatedGroups(folder + QStringLiteral("/translations"));
+    languages.registerDefaultMessages();
+    QByteArray file = languages.localizationFileBytes(captions);
+    const QStringList groups = translatedGroups(folder + QStringLiteral("/translations"));
     file.insert(file.lastIndexOf("</XML_DIZ_INFO>"), groups.join(QString()).toUtf8());
     const QString target = folder + QStringLiteral("/Localization.txt");
-    if (!platform::WriteFileAtomically(target, file).ok) {
+    if (!platform::writeFileAtomically(target, file).ok) {
         std::fprintf(stderr, "Could not write %s\n", qPrintable(target));
         return 1;
     }

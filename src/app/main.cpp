@@ -30,10 +30,10 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Marlowin"));
     QApplication::setApplicationVersion(QStringLiteral(MARLOWIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("marlowin"));
-    QApplication::setWindowIcon(platform::NamedIcon(QStringLiteral("marlowin")));
+    QApplication::setWindowIcon(platform::namedIcon(QStringLiteral("marlowin")));
 
-    const QString appFolder = platform::ResolveAppFolder();
-    platform::SeedAppFolder(appFolder, platform::ShippedFilesFolder());
+    const QString appFolder = platform::resolveAppFolder();
+    platform::seedAppFolder(appFolder, platform::shippedFilesFolder());
 
     // One run per app folder: two would each run the scheduler and store every item twice. A
     // later start hands its wish to the running one (show the window, or with -s leave it be) and
@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     // ended meanwhile does this one take over.
     platform::SingleInstance instance(appFolder);
     if (!instance.claim()) {
-        const bool raise = !ScheduleInterval::IsTrayCommandLine(QApplication::arguments());
+        const bool raise = !ScheduleInterval::isTrayCommandLine(QApplication::arguments());
         if (instance.tellFirst(raise))
             return 0;
         const QString why = instance.errorString();
@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
     const platform::Context ctx{messages, userSettings, connection,     shell,
                                 clock,    network,      responseBudget, appFolder};
 
-    clsLanguages languages(appFolder, ProgramInfo::Identity());
+    clsLanguages languages(appFolder, ProgramInfo::identity());
     QtProgramDialogs dialogs(ctx, languages);
     NotificationAnnouncement announcement(languages, clock);
 
@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
     bool raisePending = false;
     QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &app, [&] {
         if (windowReady)
-            BringForward(*window);
+            bringForward(*window);
         else
             raisePending = true;
     });
@@ -80,12 +80,12 @@ int main(int argc, char *argv[])
             MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
         dialogs.setMainWindow(window.get());
         messages.setOwner(window.get());
-        window->Load();
+        window->load();
         if (!window->wentToTray())
             window->show();
         windowReady = true;
         if (raisePending)
-            BringForward(*window);
+            bringForward(*window);
     });
     splash.start();
     return app.exec();

@@ -12,7 +12,7 @@ constexpr int kEnter = 13;
 constexpr int kEscape = 27;
 constexpr int kFullStop = 46;
 
-int FindEntryStartingWith(const platform::ComboBoxView &combo, const QString &start)
+int findEntryStartingWith(const platform::ComboBoxView &combo, const QString &start)
 {
     const QString wanted = start.toLower();
     for (int index = 0; index < combo.count(); ++index) {
@@ -53,7 +53,7 @@ void complete(platform::ComboBoxView &combo, int &keyCode, bool limitToList, boo
         break;
     }
 
-    const int found = FindEntryStartingWith(combo, search);
+    const int found = findEntryStartingWith(combo, search);
     if (found >= 0) {
         combo.setCurrentIndex(found);
         combo.setSelection(int(search.size()), int(combo.itemText(found).size() - search.size()));

@@ -16,7 +16,7 @@ namespace {
 
 const QString kErrorTitle = QStringLiteral("Error !");
 
-void ShowError(const platform::Context &ctx, const QString &title, int number,
+void showError(const platform::Context &ctx, const QString &title, int number,
                const QString &description)
 {
     ctx.messages.information(title, QString::number(number) + QStringLiteral(" : \r\n\r\n")
@@ -24,12 +24,12 @@ void ShowError(const platform::Context &ctx, const QString &title, int number,
 }
 
 // "Does not exist" is an answer, not a failure of the test.
-bool IsMissingEntry(const std::error_code &ec)
+bool isMissingEntry(const std::error_code &ec)
 {
     return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
 }
 
-std::filesystem::path FsPath(const QString &path)
+std::filesystem::path fsPath(const QString &path)
 {
     return std::filesystem::path(path.toStdString());
 }
@@ -45,9 +45,9 @@ QString withTrailingSlash(const QString &path)
 bool fileExists(const platform::Context &ctx, const QString &path)
 {
     std::error_code ec;
-    const auto status = std::filesystem::status(FsPath(path), ec);
-    if (ec && !IsMissingEntry(ec)) {
-        ShowError(ctx, QStringLiteral("Error ! (Source : FileExists)"), ec.value(),
+    const auto status = std::filesystem::status(fsPath(path), ec);
+    if (ec && !isMissingEntry(ec)) {
+        showError(ctx, QStringLiteral("Error ! (Source : FileExists)"), ec.value(),
                   QString::fromStdString(ec.message()));
         return false;
     }
@@ -57,9 +57,9 @@ bool fileExists(const platform::Context &ctx, const QString &path)
 bool folderExists(const platform::Context &ctx, const QString &path)
 {
     std::error_code ec;
-    const auto status = std::filesystem::status(FsPath(path), ec);
-    if (ec && !IsMissingEntry(ec)) {
-        ShowError(ctx, kErrorTitle, ec.value(), QString::fromStdString(ec.message()));
+    const auto status = std::filesystem::status(fsPath(path), ec);
+    if (ec && !isMissingEntry(ec)) {
+        showError(ctx, kErrorTitle, ec.value(), QString::fromStdString(ec.message()));
         return false;
     }
     if (ec)
@@ -75,11 +75,11 @@ bool writeText(const platform::Context &ctx, const QString &path, const QString 
 
 bool writeText(const platform::Context &ctx, const QString &path, const QByteArray &utf8)
 {
-    const auto result = platform::WriteFileAtomically(path, [&utf8](QIODevice &file) {
+    const auto result = platform::writeFileAtomically(path, [&utf8](QIODevice &file) {
         return file.write(utf8) == utf8.size() && file.write("\r\n", 2) == 2;
     });
     if (!result.ok)
-        ShowError(ctx, kErrorTitle, result.errorNumber, result.errorText);
+        showError(ctx, kErrorTitle, result.errorNumber, result.errorText);
     return result.ok;
 }
 
@@ -88,15 +88,15 @@ QString readText(const platform::Context &ctx, const QString &path)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(ctx, kErrorTitle, errno != 0 ? errno : EIO, file.errorString());
+        showError(ctx, kErrorTitle, errno != 0 ? errno : EIO, file.errorString());
         return {};
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        ShowError(ctx, kErrorTitle, errno != 0 ? errno : EIO, file.errorString());
+        showError(ctx, kErrorTitle, errno != 0 ? errno : EIO, file.errorString());
         return {};
     }
-    return platform::DecodeTextFile(bytes);
+    return platform::decodeTextFile(bytes);
 }
 
 } // namespace Files

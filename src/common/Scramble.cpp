@@ -10,7 +10,7 @@
 namespace Scramble {
 namespace {
 
-QString Reversed(QString text)
+QString reversed(QString text)
 {
     std::reverse(text.begin(), text.end());
     return text;
@@ -24,9 +24,9 @@ QString scramble(const QString &text)
         return {};
     QString groups;
     groups.reserve(text.size() * 4);
-    for (const char code : platform::ToWindows1252(Reversed(text)))
+    for (const char code : platform::toWindows1252(reversed(text)))
         groups += QStringLiteral("%1").arg(uchar(code) * 7, 4, 10, QLatin1Char('0'));
-    return Reversed(groups);
+    return reversed(groups);
 }
 
 QString unscramble(const QString &text, bool *ok)
@@ -35,11 +35,11 @@ QString unscramble(const QString &text, bool *ok)
         *ok = true;
     if (Text::isBlank(text))
         return {};
-    const QString reversed = Reversed(text);
+    const QString digits = reversed(text);
     QByteArray codes;
-    for (qsizetype at = 0; at < reversed.size(); at += 4) {
+    for (qsizetype at = 0; at < digits.size(); at += 4) {
         bool isNumber = false;
-        const int product = reversed.mid(at, 4).toInt(&isNumber);
+        const int product = digits.mid(at, 4).toInt(&isNumber);
         const int code = qRound(product / 7.0);
         if (!isNumber || code < 0 || code > 255) {
             if (ok)
@@ -48,7 +48,7 @@ QString unscramble(const QString &text, bool *ok)
         }
         codes.append(char(code));
     }
-    return Reversed(platform::FromWindows1252(codes));
+    return reversed(platform::fromWindows1252(codes));
 }
 
 } // namespace Scramble

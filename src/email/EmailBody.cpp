@@ -8,29 +8,29 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 
 // Also escapes the single quote: the link sits in a single-quoted attribute.
-QString Escaped(const QString &text)
+QString escaped(const QString &text)
 {
     return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&#39;"));
 }
 
 } // namespace
 
-QString PersonalMessageHtml(const QString &message)
+QString personalMessageHtml(const QString &message)
 {
     if (message.trimmed().isEmpty())
         return QStringLiteral("- None -");
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return Escaped(message).replace(lineBreak, CrLf + QStringLiteral("<br>") + CrLf);
+    return escaped(message).replace(lineBreak, CrLf + QStringLiteral("<br>") + CrLf);
 }
 
-QString LinkParagraph(const QString &link)
+QString linkParagraph(const QString &link)
 {
-    const QString address = Escaped(link);
+    const QString address = escaped(link);
     return QStringLiteral("View Online: <a href='") + address + QStringLiteral("'>") + address +
            QStringLiteral("</a>");
 }
 
-QString Disclaimer()
+QString disclaimer()
 {
     return QStringLiteral(
         "<p><font face='Verdana' size='1' color='#666666'><center>:: <u>Disclaimer</u> :: <br>"
@@ -38,15 +38,15 @@ QString Disclaimer()
         "directly.</center></font></p><hr size='1' color='#666666'>");
 }
 
-QString Compose(const QString &tpl, const Parts &parts)
+QString compose(const QString &tpl, const Parts &parts)
 {
     QString body = tpl;
-    body.replace(QStringLiteral("[[from_name]]"), Escaped(parts.fromName));
-    body.replace(QStringLiteral("[[personal_message]]"), PersonalMessageHtml(parts.personalMessage));
-    body.replace(QStringLiteral("[[title]]"), Escaped(parts.title));
+    body.replace(QStringLiteral("[[from_name]]"), escaped(parts.fromName));
+    body.replace(QStringLiteral("[[personal_message]]"), personalMessageHtml(parts.personalMessage));
+    body.replace(QStringLiteral("[[title]]"), escaped(parts.title));
     body.replace(QStringLiteral("[[description]]"),
-                 parts.completeDescription ? parts.description : LinkParagraph(parts.link));
-    return body + CrLf + Disclaimer();
+                 parts.completeDescription ? parts.description : linkParagraph(parts.link));
+    return body + CrLf + disclaimer();
 }
 
 } // namespace EmailBody

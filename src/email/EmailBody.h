@@ -21,16 +21,16 @@ struct Parts {
 //
 // The sender name, the title and the personal message are plain text and go in HTML-escaped,
 // so that "a < b" or a quote reads as typed; the description is HTML and goes in as it is.
-[[nodiscard]] QString Compose(const QString &tpl, const Parts &parts);
+[[nodiscard]] QString compose(const QString &tpl, const Parts &parts);
 
 // "- None -" for a blank message; otherwise the escaped text with each line break as
 // CR LF "<br>" CR LF.
-[[nodiscard]] QString PersonalMessageHtml(const QString &message);
+[[nodiscard]] QString personalMessageHtml(const QString &message);
 
 // "View Online: <a href='L'>L</a>", the address escaped for the attribute and the text.
-[[nodiscard]] QString LinkParagraph(const QString &link);
+[[nodiscard]] QString linkParagraph(const QString &link);
 
 // The fixed closing notice, naming the program.
-[[nodiscard]] QString Disclaimer();
+[[nodiscard]] QString disclaimer();
 
 } // namespace EmailBody

@@ -14,12 +14,12 @@ constexpr int LineLimit = 76;       // body lines, and header lines where we can
 constexpr int HeaderLineLimit = 78; // header lines of plain words
 constexpr int EncodedWordOverhead = 12; // "=?UTF-8?B?" + "?="
 
-bool IsControl(char16_t c)
+bool isControl(char16_t c)
 {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
-bool IsPrintableAscii(const QString &text)
+bool isPrintableAscii(const QString &text)
 {
     for (QChar c : text) {
         if (c.unicode() < 0x20 || c.unicode() > 0x7E)
@@ -30,9 +30,9 @@ bool IsPrintableAscii(const QString &text)
 
 // Plain words need no encoding when a reader cannot take them for encoded words and each one
 // fits a folded line.
-bool FitsAsPlainWords(const QString &text)
+bool fitsAsPlainWords(const QString &text)
 {
-    if (!IsPrintableAscii(text) || text.contains(QStringLiteral("=?")))
+    if (!isPrintableAscii(text) || text.contains(QStringLiteral("=?")))
         return false;
     for (const QString &word : text.split(QLatin1Char(' '))) {
         if (word.size() + 1 > HeaderLineLimit)
@@ -41,7 +41,7 @@ bool FitsAsPlainWords(const QString &text)
     return true;
 }
 
-QByteArray FoldedWords(const QString &text, int prefixLength)
+QByteArray foldedWords(const QString &text, int prefixLength)
 {
     QByteArray out;
     int lineLength = prefixLength;
@@ -63,29 +63,29 @@ QByteArray FoldedWords(const QString &text, int prefixLength)
 }
 
 // The most UTF-8 bytes whose base64 fits in an encoded word on a line with `used` characters.
-int ByteBudget(int used)
+int byteBudget(int used)
 {
     const int base64Chars = (LineLimit - used - EncodedWordOverhead) / 4 * 4;
     return std::max(6, base64Chars / 4 * 3); // room for any one character
 }
 
-QByteArray EncodedWord(const QByteArray &utf8)
+QByteArray encodedWord(const QByteArray &utf8)
 {
     return "=?UTF-8?B?" + utf8.toBase64() + "?=";
 }
 
 // Encoded words of whole characters, one per line, the first sharing its line with the prefix.
-QByteArray EncodedWords(const QString &text, int prefixLength)
+QByteArray encodedWords(const QString &text, int prefixLength)
 {
     QByteArray out;
     QByteArray chunk;
-    int budget = ByteBudget(prefixLength);
+    int budget = byteBudget(prefixLength);
     auto flush = [&] {
         if (!out.isEmpty())
             out += "\r\n ";
-        out += EncodedWord(chunk);
+        out += encodedWord(chunk);
         chunk.clear();
-        budget = ByteBudget(1);
+        budget = byteBudget(1);
     };
     for (int i = 0; i < text.size();) {
         const int length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
@@ -100,7 +100,7 @@ QByteArray EncodedWords(const QString &text, int prefixLength)
     return out;
 }
 
-QByteArray QuotedString(const QString &text)
+QByteArray quotedString(const QString &text)
 {
     QString escaped = text;
     escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
@@ -108,13 +108,13 @@ QByteArray QuotedString(const QString &text)
     return '"' + escaped.toLatin1() + '"';
 }
 
-QByteArray Hex(unsigned char byte)
+QByteArray hex(unsigned char byte)
 {
     static const char digits[] = "0123456789ABCDEF";
     return QByteArray{"="} + digits[byte >> 4] + digits[byte & 0x0F];
 }
 
-void EncodeLine(QByteArrayView line, QByteArray &out)
+void encodeLine(QByteArrayView line, QByteArray &out)
 {
     QByteArray current;
     for (qsizetype k = 0; k < line.size(); ++k) {
@@ -122,7 +122,7 @@ void EncodeLine(QByteArrayView line, QByteArray &out)
         const bool lastInLine = k == line.size() - 1;
         const bool literal = (byte >= 33 && byte <= 126 && byte != '=') ||
                              ((byte == ' ' || byte == '\t') && !lastInLine);
-        const QByteArray token = literal ? QByteArray(1, static_cast<char>(byte)) : Hex(byte);
+        const QByteArray token = literal ? QByteArray(1, static_cast<char>(byte)) : hex(byte);
         const qsizetype after = current.size() + token.size();
         // A soft break costs a "=", so a broken line carries 75 characters; the line's last
         // token may use the 76th.
@@ -135,21 +135,21 @@ void EncodeLine(QByteArrayView line, QByteArray &out)
     out += current;
 }
 
-QByteArray Recipients(const QStringList &recipients)
+QByteArray recipients(const QStringList &recipients)
 {
     QByteArray out = "To:";
     int lineLength = 3;
     bool first = true;
     for (const QString &recipient : recipients) {
-        const QByteArray address = Address(recipient).toUtf8();
-        if (address.isEmpty())
+        const QByteArray bare = bareAddress(recipient).toUtf8();
+        if (bare.isEmpty())
             continue;
-        if (!first && lineLength + 2 + address.size() > HeaderLineLimit) {
-            out += ",\r\n " + address;
-            lineLength = 1 + int(address.size());
+        if (!first && lineLength + 2 + bare.size() > HeaderLineLimit) {
+            out += ",\r\n " + bare;
+            lineLength = 1 + int(bare.size());
         } else {
-            out += (first ? " " : ", ") + address;
-            lineLength += (first ? 1 : 2) + int(address.size());
+            out += (first ? " " : ", ") + bare;
+            lineLength += (first ? 1 : 2) + int(bare.size());
         }
         first = false;
     }
@@ -158,19 +158,19 @@ QByteArray Recipients(const QStringList &recipients)
 
 } // namespace
 
-QString HeaderText(const QString &text)
+QString headerText(const QString &text)
 {
     QString cleaned = text;
     for (QChar &c : cleaned) {
-        if (IsControl(c.unicode()))
+        if (isControl(c.unicode()))
             c = QLatin1Char(' ');
     }
     return cleaned.simplified();
 }
 
-QString Address(const QString &text)
+QString bareAddress(const QString &text)
 {
-    QString address = HeaderText(text);
+    QString address = headerText(text);
     const qsizetype open = address.lastIndexOf(QLatin1Char('<'));
     const qsizetype close = open < 0 ? -1 : address.indexOf(QLatin1Char('>'), open);
     if (close > open)
@@ -181,40 +181,40 @@ QString Address(const QString &text)
     return address;
 }
 
-QStringList Recipients(const QString &typed, const QString &separator)
+QStringList recipients(const QString &typed, const QString &separator)
 {
     QStringList addresses;
     const QString split = separator.isEmpty() ? QStringLiteral(";") : separator;
     for (const QString &part : typed.split(split)) {
-        const QString address = Address(part);
-        if (!address.isEmpty())
-            addresses.append(address);
+        const QString bare = bareAddress(part);
+        if (!bare.isEmpty())
+            addresses.append(bare);
     }
     return addresses;
 }
 
-QByteArray EncodedText(const QString &text, int prefixLength)
+QByteArray encodedText(const QString &text, int prefixLength)
 {
-    const QString cleaned = HeaderText(text);
+    const QString cleaned = headerText(text);
     if (cleaned.isEmpty())
         return {};
-    return FitsAsPlainWords(cleaned) ? FoldedWords(cleaned, prefixLength)
-                                     : EncodedWords(cleaned, prefixLength);
+    return fitsAsPlainWords(cleaned) ? foldedWords(cleaned, prefixLength)
+                                     : encodedWords(cleaned, prefixLength);
 }
 
-QByteArray Mailbox(const QString &name, const QString &address)
+QByteArray mailbox(const QString &name, const QString &address)
 {
-    const QString cleanName = HeaderText(name);
-    const QByteArray bareAddress = Address(address).toUtf8();
+    const QString cleanName = headerText(name);
+    const QByteArray bare = bareAddress(address).toUtf8();
     if (cleanName.isEmpty())
-        return bareAddress;
-    const QByteArray displayName = IsPrintableAscii(cleanName)
-                                       ? QuotedString(cleanName)
-                                       : EncodedWords(cleanName, int(sizeof("From: ") - 1));
-    return displayName + " <" + bareAddress + '>';
+        return bare;
+    const QByteArray displayName = isPrintableAscii(cleanName)
+                                       ? quotedString(cleanName)
+                                       : encodedWords(cleanName, int(sizeof("From: ") - 1));
+    return displayName + " <" + bare + '>';
 }
 
-QByteArray QuotedPrintable(const QByteArray &utf8)
+QByteArray quotedPrintable(const QByteArray &utf8)
 {
     QByteArray out;
     out.reserve(utf8.size() * 11 / 10 + 16);
@@ -223,7 +223,7 @@ QByteArray QuotedPrintable(const QByteArray &utf8)
         qsizetype end = start;
         while (end < utf8.size() && utf8[end] != '\r' && utf8[end] != '\n')
             ++end;
-        EncodeLine(QByteArrayView(utf8).sliced(start, end - start), out);
+        encodeLine(QByteArrayView(utf8).sliced(start, end - start), out);
         if (end == utf8.size())
             break;
         out += "\r\n";
@@ -232,7 +232,7 @@ QByteArray QuotedPrintable(const QByteArray &utf8)
     return out;
 }
 
-QByteArray DateText(const QDateTime &when)
+QByteArray dateText(const QDateTime &when)
 {
     const int offsetMinutes = when.offsetFromUtc() / 60;
     const int magnitude = std::abs(offsetMinutes);
@@ -244,35 +244,35 @@ QByteArray DateText(const QDateTime &when)
         .toLatin1();
 }
 
-QString IdDomain(const QString &address)
+QString idDomain(const QString &address)
 {
     static const QRegularExpression hostName(
         QStringLiteral("^[a-z0-9]([a-z0-9-]*[a-z0-9])?(\\.[a-z0-9]([a-z0-9-]*[a-z0-9])?)+$"));
-    const QString bare = Address(address);
+    const QString bare = bareAddress(address);
     const qsizetype at = bare.lastIndexOf(QLatin1Char('@'));
     const QString domain = at < 0 ? QString() : bare.mid(at + 1).toLower();
     return hostName.match(domain).hasMatch() ? domain : QStringLiteral("marlowin.local");
 }
 
-QByteArray Compose(const MailMessage &message)
+QByteArray compose(const MailMessage &message)
 {
     const QDateTime date = message.date.isValid() ? message.date : QDateTime::currentDateTime();
     const QByteArray messageId = QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' +
-                                 IdDomain(message.fromAddress).toLatin1();
+                                 idDomain(message.fromAddress).toLatin1();
     const QByteArray type = message.html ? "text/html" : "text/plain";
 
     QByteArray out;
-    out += "Date: " + DateText(date) + "\r\n";
-    out += "From: " + Mailbox(message.fromName, message.fromAddress) + "\r\n";
-    out += Recipients(message.recipients) + "\r\n";
-    out += "Subject: " + EncodedText(message.subject, int(sizeof("Subject: ") - 1)) + "\r\n";
+    out += "Date: " + dateText(date) + "\r\n";
+    out += "From: " + mailbox(message.fromName, message.fromAddress) + "\r\n";
+    out += recipients(message.recipients) + "\r\n";
+    out += "Subject: " + encodedText(message.subject, int(sizeof("Subject: ") - 1)) + "\r\n";
     out += "Message-ID: <" + messageId + ">\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: " + type + "; charset=UTF-8\r\n";
     out += "Content-Transfer-Encoding: quoted-printable\r\n";
     out += "X-Mailer: Marlowin\r\n";
     out += "\r\n";
-    out += QuotedPrintable(message.body.toUtf8());
+    out += quotedPrintable(message.body.toUtf8());
     if (!out.endsWith("\r\n"))
         out += "\r\n";
     return out;

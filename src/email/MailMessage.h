@@ -25,41 +25,41 @@ namespace MailFormat {
 // Text fit for one header line: CR, LF, tab and every other control character (C0, DEL, C1,
 // the Unicode line and paragraph separators) become a space; runs of white space shrink to one
 // space and the ends are trimmed. A feed title "x\r\nBcc: y" thus stays inside its header.
-[[nodiscard]] QString HeaderText(const QString &text);
+[[nodiscard]] QString headerText(const QString &text);
 
 // A bare address from what was typed: the part inside "<...>" when given as "Name <a@b>",
 // without white space, control characters or angle brackets.
-[[nodiscard]] QString Address(const QString &text);
+[[nodiscard]] QString bareAddress(const QString &text);
 
 // The addresses of a recipient list as typed: split at the separator (";" when none is given),
 // each cleaned by Address, empty entries dropped. Nothing else splits the list, so no comma or
 // line break in the text can add a recipient.
-[[nodiscard]] QStringList Recipients(const QString &typed, const QString &separator);
+[[nodiscard]] QStringList recipients(const QString &typed, const QString &separator);
 
 // A header value after its "Name: " prefix of prefixLength characters. Printable ASCII goes in
 // as it is, folded at spaces; anything else (non-ASCII, "=?", a word too long to fold) becomes
 // RFC 2047 encoded words (UTF-8, base64), each holding whole characters, one per folded line.
-[[nodiscard]] QByteArray EncodedText(const QString &text, int prefixLength);
+[[nodiscard]] QByteArray encodedText(const QString &text, int prefixLength);
 
 // "Name <address>": the name as a quoted string, or encoded words when it is not ASCII; the
 // bare address when the name is blank.
-[[nodiscard]] QByteArray Mailbox(const QString &name, const QString &address);
+[[nodiscard]] QByteArray mailbox(const QString &name, const QString &address);
 
 // Quoted-printable of UTF-8 bytes. Every line end (CR LF, CR or LF) becomes CR LF; no line is
 // longer than 76 characters; white space before a line end and "=" are encoded. Dots at the start
 // of a line are left alone: the SMTP client doubles them on the wire.
-[[nodiscard]] QByteArray QuotedPrintable(const QByteArray &utf8);
+[[nodiscard]] QByteArray quotedPrintable(const QByteArray &utf8);
 
 // RFC 5322 date with English names and the time's own UTC offset: "Sat, 14 Mar 2026 09:26:53 +0100".
-[[nodiscard]] QByteArray DateText(const QDateTime &when);
+[[nodiscard]] QByteArray dateText(const QDateTime &when);
 
 // The domain for the Message-ID: the sender address's domain when it is a plain host name,
 // otherwise "marlowin.local".
-[[nodiscard]] QString IdDomain(const QString &address);
+[[nodiscard]] QString idDomain(const QString &address);
 
 // The whole message: headers (Date, From, To, Subject, Message-ID with a fresh unique part,
 // MIME-Version, Content-Type with charset UTF-8, Content-Transfer-Encoding), an empty line and
 // the encoded body, CR LF throughout.
-[[nodiscard]] QByteArray Compose(const MailMessage &message);
+[[nodiscard]] QByteArray compose(const MailMessage &message);
 
 } // namespace MailFormat

@@ -28,15 +28,15 @@ constexpr int PollMs = 1000;
 
 // libcurl's global set-up is not meant to race with transfers, so it runs once, on the thread
 // that creates the first session, before any worker starts.
-void InitCurlOnce()
+void initCurlOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-QString HostForUrl(const QString &typed)
+QString hostForUrl(const QString &typed)
 {
-    QString host = MailFormat::HeaderText(typed);
+    QString host = MailFormat::headerText(typed);
     host.removeIf([](QChar c) { return c.isSpace(); });
     if (host.count(QLatin1Char(':')) > 1 && !host.startsWith(QLatin1Char('[')))
         host = QLatin1Char('[') + host + QLatin1Char(']'); // an IPv6 literal
@@ -44,15 +44,15 @@ QString HostForUrl(const QString &typed)
 }
 
 // A server reply that refuses something: three digits starting with 4 or 5.
-bool IsRefusal(const QString &line)
+bool isRefusal(const QString &line)
 {
     return line.size() >= 3 && (line[0] == QLatin1Char('4') || line[0] == QLatin1Char('5')) &&
            line[1].isDigit() && line[2].isDigit();
 }
 
-std::string Envelope(const QString &address)
+std::string envelope(const QString &address)
 {
-    return ('<' + MailFormat::Address(address) + '>').toStdString();
+    return ('<' + MailFormat::bareAddress(address) + '>').toStdString();
 }
 
 } // namespace
@@ -135,7 +135,7 @@ public:
             postStatus(QStringLiteral("Message sent."));
             post([](SmtpSession &s) {
                 s.stopLimits();
-                Q_EMIT s.SendSuccesful();
+                Q_EMIT s.sendSuccesful();
             });
         } else {
             postFailure(failure);
@@ -250,7 +250,7 @@ private:
             const int percent = static_cast<int>(std::min<curl_off_t>(100, sent * 100 / total));
             if (percent != transfer.m_percent) {
                 transfer.m_percent = percent;
-                transfer.post([percent](SmtpSession &s) { Q_EMIT s.Progress(percent); });
+                transfer.post([percent](SmtpSession &s) { Q_EMIT s.progress(percent); });
             }
         }
         return 0;
@@ -273,7 +273,7 @@ private:
             m_greeted = true;
             postStatus(QStringLiteral("Connected to %1.").arg(m_job->hostLabel));
         }
-        if (IsRefusal(line))
+        if (isRefusal(line))
             m_refusal = line;
     }
 
@@ -330,13 +330,13 @@ private:
     }
     void postStatus(const QString &text)
     {
-        post([text](SmtpSession &s) { Q_EMIT s.Status(text); });
+        post([text](SmtpSession &s) { Q_EMIT s.status(text); });
     }
     void postFailure(const QString &text)
     {
         post([text](SmtpSession &s) {
             s.stopLimits();
-            Q_EMIT s.SendFailed(text);
+            Q_EMIT s.sendFailed(text);
         });
     }
 
@@ -358,7 +358,7 @@ SmtpSession::SmtpSession(platform::Clock &clock, QObject *parent)
     , m_transferLimit(clock.createTimer())
     , m_waker(std::make_unique<Waker>())
 {
-    InitCurlOnce();
+    initCurlOnce();
 }
 
 SmtpSession::~SmtpSession()
@@ -391,7 +391,7 @@ void SmtpSession::send()
 std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
 {
     auto job = std::make_unique<Job>();
-    const QString host = HostForUrl(m_host);
+    const QString host = hostForUrl(m_host);
     const int port = m_port > 0 ? m_port : DefaultPort;
     if (!host.isEmpty()) {
         const QString scheme = port == ImplicitTlsPort ? QStringLiteral("smtps")
@@ -399,10 +399,10 @@ std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
         job->url = QStringLiteral("%1://%2:%3").arg(scheme, host).arg(port).toStdString();
     }
     job->hostLabel = QStringLiteral("%1:%2").arg(host).arg(port);
-    job->mailFrom = Envelope(m_from);
-    const QStringList recipients = MailFormat::Recipients(m_recipients, m_separator);
+    job->mailFrom = envelope(m_from);
+    const QStringList recipients = MailFormat::recipients(m_recipients, m_separator);
     for (const QString &recipient : recipients)
-        job->recipients.push_back(Envelope(recipient));
+        job->recipients.push_back(envelope(recipient));
 
     MailMessage message;
     message.fromAddress = m_from;
@@ -412,7 +412,7 @@ std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
     message.body = m_message;
     message.html = m_asHtml;
     message.date = m_date;
-    job->payload = MailFormat::Compose(message);
+    job->payload = MailFormat::compose(message);
 
     job->authenticate = m_useAuthentication;
     job->username = m_username.toStdString();
@@ -443,5 +443,5 @@ void SmtpSession::wakeWorker()
 void SmtpSession::fail(const QString &explanation)
 {
     QMetaObject::invokeMethod(
-        this, [this, explanation] { Q_EMIT SendFailed(explanation); }, Qt::QueuedConnection);
+        this, [this, explanation] { Q_EMIT sendFailed(explanation); }, Qt::QueuedConnection);
 }

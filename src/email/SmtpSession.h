@@ -15,8 +15,8 @@ class ClockTimer;
 
 // The SMTP component: one instance sends one message. Set the properties, call send(), and
 // the session delivers on its own thread's behalf, through queued signals in the thread that
-// owns it: Progress and Status while the transfer runs, then exactly one of SendSuccesful or
-// SendFailed. send() never blocks on the network.
+// owns it: Progress and Status while the transfer runs, then exactly one of sendSuccesful or
+// sendFailed. send() never blocks on the network.
 //
 // The transfer is libcurl's SMTP client: STARTTLS whenever the server offers it, TLS from the
 // first byte on port 465, AUTH with the user name and password when UseAuthentication is set.
@@ -57,10 +57,10 @@ public:
     void send();
 
 Q_SIGNALS:
-    void Progress(int percent);
-    void Status(const QString &text);
-    void SendSuccesful();
-    void SendFailed(const QString &explanation);
+    void progress(int percent);
+    void status(const QString &text);
+    void sendSuccesful();
+    void sendFailed(const QString &explanation);
 
 private:
     struct Job;

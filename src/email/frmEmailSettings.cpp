@@ -117,8 +117,8 @@ void frmEmailSettings::buildControls()
     showAuthentication(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
-    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
+    DialogLanguage::nameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
+    DialogLanguage::nameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmEmailSettings::saveAndClose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -148,7 +148,7 @@ QLineEdit *frmEmailSettings::addField(QFormLayout *form, const char *labelName,
 
 void frmEmailSettings::prepare()
 {
-    DialogLanguage::Translate(*this, m_languages);
+    DialogLanguage::translate(*this, m_languages);
 
     const Settings::Email email = Settings::loadEmail(m_ctx);
     m_txtSMTP->setText(email.server);

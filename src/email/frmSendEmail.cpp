@@ -31,7 +31,7 @@ namespace {
 
 const QString IdleText = QStringLiteral("Idle.");
 
-QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
+QLabel *namedLabel(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -39,9 +39,9 @@ QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
 }
 
 // A quieter line under or beside a field.
-QLabel *Note(const char *name, const QString &text, QWidget *parent)
+QLabel *note(const char *name, const QString &text, QWidget *parent)
 {
-    QLabel *label = NamedLabel(name, text, parent);
+    QLabel *label = namedLabel(name, text, parent);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
@@ -71,21 +71,21 @@ void frmSendEmail::buildControls()
     auto *form = new QFormLayout;
     m_txtTo = new QLineEdit(this);
     m_txtTo->setObjectName(QStringLiteral("txtTo"));
-    form->addRow(NamedLabel("lblTo", QStringLiteral("To:"), this), m_txtTo);
-    form->addRow(QString(), Note("lblToNote",
+    form->addRow(namedLabel("lblTo", QStringLiteral("To:"), this), m_txtTo);
+    form->addRow(QString(), note("lblToNote",
                                  QStringLiteral("Seperate Multiple Recipients by semi-colon (;) "
                                                 "character."),
                                  this));
     m_txtSubject = new QLineEdit(this);
     m_txtSubject->setObjectName(QStringLiteral("txtSubject"));
-    form->addRow(NamedLabel("lblSubject", QStringLiteral("Subject:"), this), m_txtSubject);
+    form->addRow(namedLabel("lblSubject", QStringLiteral("Subject:"), this), m_txtSubject);
     content->addLayout(form);
 
     content->addSpacing(6);
     auto *messageHeading = new QHBoxLayout;
     messageHeading->setSpacing(6);
-    messageHeading->addWidget(NamedLabel("lblMessage", QStringLiteral("Personal Message:"), this));
-    messageHeading->addWidget(Note("lblOptional", QStringLiteral("(Optional)"), this));
+    messageHeading->addWidget(namedLabel("lblMessage", QStringLiteral("Personal Message:"), this));
+    messageHeading->addWidget(note("lblOptional", QStringLiteral("(Optional)"), this));
     messageHeading->addStretch();
     content->addLayout(messageHeading);
     m_txtMessage = new QPlainTextEdit(this);
@@ -115,8 +115,8 @@ void frmSendEmail::buildControls()
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_btnOK = buttons->button(QDialogButtonBox::Ok);
     m_btnCancel = buttons->button(QDialogButtonBox::Cancel);
-    DialogLanguage::NameStandardButton(m_btnOK, "btnOK");
-    DialogLanguage::NameStandardButton(m_btnCancel, "btnCancel");
+    DialogLanguage::nameStandardButton(m_btnOK, "btnOK");
+    DialogLanguage::nameStandardButton(m_btnCancel, "btnCancel");
     m_btnOK->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmSendEmail::sendClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -132,7 +132,7 @@ void frmSendEmail::buildControls()
 
 void frmSendEmail::prepare()
 {
-    DialogLanguage::Translate(*this, m_languages);
+    DialogLanguage::translate(*this, m_languages);
     m_txtSubject->setText(QStringLiteral("An Article from \"") + m_channelName +
                           QLatin1Char('"'));
 }
@@ -155,12 +155,12 @@ void frmSendEmail::sendClicked()
     }
     m_btnOK->setEnabled(false);
     m_btnCancel->setEnabled(false);
-    SendItemEmail();
+    sendItemEmail();
     m_btnOK->setEnabled(true);
     m_btnCancel->setEnabled(true);
 }
 
-void frmSendEmail::SendItemEmail()
+void frmSendEmail::sendItemEmail()
 {
     const Settings::Email email = Settings::loadEmail(m_ctx);
     m_oSMTP = std::make_unique<SmtpSession>(m_ctx.clock);
@@ -185,8 +185,8 @@ void frmSendEmail::SendItemEmail()
     // The session answers through queued signals; the loop sleeps until one of the two final
     // ones has been handled, while the rest of the program keeps running.
     QEventLoop wait;
-    connect(&smtp, &SmtpSession::SendSuccesful, &wait, &QEventLoop::quit);
-    connect(&smtp, &SmtpSession::SendFailed, &wait, &QEventLoop::quit);
+    connect(&smtp, &SmtpSession::sendSuccesful, &wait, &QEventLoop::quit);
+    connect(&smtp, &SmtpSession::sendFailed, &wait, &QEventLoop::quit);
     m_isSending = true;
     smtp.send();
     while (m_isSending)
@@ -204,15 +204,15 @@ QString frmSendEmail::composeBody(const QString &fromName) const
     parts.description = m_itemDescription;
     parts.link = m_itemLink;
     parts.completeDescription = m_optSend.at(0)->isChecked();
-    return EmailBody::Compose(tpl, parts);
+    return EmailBody::compose(tpl, parts);
 }
 
 void frmSendEmail::connectSession(SmtpSession &session)
 {
-    connect(&session, &SmtpSession::Progress, this, &frmSendEmail::onProgress);
-    connect(&session, &SmtpSession::Status, this, &frmSendEmail::setStatus);
-    connect(&session, &SmtpSession::SendSuccesful, this, &frmSendEmail::onSendSuccesful);
-    connect(&session, &SmtpSession::SendFailed, this, &frmSendEmail::onSendFailed);
+    connect(&session, &SmtpSession::progress, this, &frmSendEmail::onProgress);
+    connect(&session, &SmtpSession::status, this, &frmSendEmail::setStatus);
+    connect(&session, &SmtpSession::sendSuccesful, this, &frmSendEmail::onSendSuccesful);
+    connect(&session, &SmtpSession::sendFailed, this, &frmSendEmail::onSendFailed);
 }
 
 void frmSendEmail::setStatus(const QString &text)

@@ -28,16 +28,16 @@ public:
     frmSendEmail(const platform::Context &ctx, clsLanguages &languages, QWidget *parent = nullptr);
     ~frmSendEmail() override;
 
-    [[nodiscard]] const QString &ChannelName() const { return m_channelName; }
+    [[nodiscard]] const QString &channelName() const { return m_channelName; }
     void setChannelName(const QString &name) { m_channelName = name; }
-    [[nodiscard]] const QString &FeedTitle() const { return m_feedTitle; }
+    [[nodiscard]] const QString &feedTitle() const { return m_feedTitle; }
     void setFeedTitle(const QString &title) { m_feedTitle = title; }
-    [[nodiscard]] const QString &ItemLink() const { return m_itemLink; }
+    [[nodiscard]] const QString &itemLink() const { return m_itemLink; }
     void setItemLink(const QString &link) { m_itemLink = link; }
-    [[nodiscard]] const QString &ItemDescription() const { return m_itemDescription; }
+    [[nodiscard]] const QString &itemDescription() const { return m_itemDescription; }
     void setItemDescription(const QString &description) { m_itemDescription = description; }
 
-    // Translates the captions and fills the subject from ChannelName.
+    // Translates the captions and fills the subject from channelName.
     void prepare();
 
     // Refused while a message is being sent.
@@ -46,7 +46,7 @@ public:
 private:
     void buildControls();
     void sendClicked();
-    void SendItemEmail();
+    void sendItemEmail();
     [[nodiscard]] QString composeBody(const QString &fromName) const;
     void connectSession(SmtpSession &session);
     void setStatus(const QString &text);

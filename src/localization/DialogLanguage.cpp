@@ -8,32 +8,32 @@
 
 namespace DialogLanguage {
 
-void NameStandardButton(QPushButton *button, const char *name)
+void nameStandardButton(QPushButton *button, const char *name)
 {
     button->setObjectName(QString::fromLatin1(name));
     button->setProperty("untranslated", true);
 }
 
-QPushButton *StandardButton(QDialogButtonBox::StandardButton which, const char *name, QWidget *parent)
+QPushButton *standardButton(QDialogButtonBox::StandardButton which, const char *name, QWidget *parent)
 {
     // The texts Qt gives the buttons of a QDialogButtonBox, from the same translation context.
     const char *text = which == QDialogButtonBox::Cancel ? "Cancel" : "OK";
     auto *button = new QPushButton(QCoreApplication::translate("QPlatformTheme", text), parent);
-    NameStandardButton(button, name);
+    nameStandardButton(button, name);
     return button;
 }
 
-QPushButton *UntranslatedButton(const char *name, const QString &text, QWidget *parent)
+QPushButton *untranslatedButton(const char *name, const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
-    NameStandardButton(button, name);
+    nameStandardButton(button, name);
     return button;
 }
 
-void Translate(QWidget &dialog, clsLanguages &languages)
+void translate(QWidget &dialog, clsLanguages &languages)
 {
     QtTranslatableWindow window(dialog);
-    languages.ChangeLanguage(window, languages.CurrentLanguage());
+    languages.changeLanguage(window, languages.currentLanguage());
     const QString title = languages.getMessages(QStringLiteral("CAPTION_") + dialog.objectName().toUpper());
     if (!title.isEmpty())
         dialog.setWindowTitle(title);

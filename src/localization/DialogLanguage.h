@@ -11,15 +11,15 @@ class clsLanguages;
 namespace DialogLanguage {
 
 // Names a button of a QDialogButtonBox and keeps the language file away from it.
-void NameStandardButton(QPushButton *button, const char *name);
+void nameStandardButton(QPushButton *button, const char *name);
 // A stand-alone OK or Cancel button with Qt's text for it, named and kept from the language file.
-[[nodiscard]] QPushButton *StandardButton(QDialogButtonBox::StandardButton which, const char *name,
+[[nodiscard]] QPushButton *standardButton(QDialogButtonBox::StandardButton which, const char *name,
                                           QWidget *parent);
 // A button whose caption the dialog itself sets (it tells a mode or a phase), named and kept from
 // the language file.
-[[nodiscard]] QPushButton *UntranslatedButton(const char *name, const QString &text, QWidget *parent);
+[[nodiscard]] QPushButton *untranslatedButton(const char *name, const QString &text, QWidget *parent);
 // Translates the dialog's captions into the current language and takes the message
 // "CAPTION_" + its name in upper case as its title when the language gives one.
-void Translate(QWidget &dialog, clsLanguages &languages);
+void translate(QWidget &dialog, clsLanguages &languages);
 
 } // namespace DialogLanguage

@@ -19,7 +19,7 @@ const QString kNameOpen = QStringLiteral("<LANGUAGE_NAME>");
 const QString kNameClose = QStringLiteral("</LANGUAGE_NAME>");
 
 // The name inside one group's text, or empty when the group has none.
-QString NameOfGroup(const QString &group)
+QString nameOfGroup(const QString &group)
 {
     const qsizetype open = group.indexOf(kNameOpen);
     if (open < 0)
@@ -31,7 +31,7 @@ QString NameOfGroup(const QString &group)
 
 // The text of every language group, from its "<LANGUAGE_GROUP" (any case) to its closing tag
 // or the end of the text.
-QStringList GroupTexts(const QString &fileText)
+QStringList groupTexts(const QString &fileText)
 {
     QStringList groups;
     qsizetype pos = 0;
@@ -48,67 +48,67 @@ QStringList GroupTexts(const QString &fileText)
     return groups;
 }
 
-bool IsSuccess(int status)
+bool isSuccess(int status)
 {
     return status >= 200 && status < 300;
 }
 
 } // namespace
 
-QStringList GroupNames(const QString &fileText)
+QStringList groupNames(const QString &fileText)
 {
     QStringList names;
-    for (const QString &group : GroupTexts(fileText)) {
-        const QString name = NameOfGroup(group);
+    for (const QString &group : groupTexts(fileText)) {
+        const QString name = nameOfGroup(group);
         if (!name.isEmpty())
             names.append(name);
     }
     return names;
 }
 
-QString GroupLanguageCode(const QString &fileText, const QString &name)
+QString groupLanguageCode(const QString &fileText, const QString &name)
 {
     static const QRegularExpression code(QStringLiteral("^<LANGUAGE_GROUP[^>]*xml:lang\\s*=\\s*\"([^\"]*)\""),
                                          QRegularExpression::CaseInsensitiveOption);
-    for (const QString &group : GroupTexts(fileText))
-        if (NameOfGroup(group).compare(name, Qt::CaseInsensitive) == 0)
+    for (const QString &group : groupTexts(fileText))
+        if (nameOfGroup(group).compare(name, Qt::CaseInsensitive) == 0)
             return code.match(group).captured(1).trimmed();
     return {};
 }
 
-QString LanguageFilePath(const platform::Context &ctx)
+QString languageFilePath(const platform::Context &ctx)
 {
     return ctx.appFolder + QStringLiteral("/Localization.txt");
 }
 
-QString InstalledLanguageCode(const platform::Context &ctx, const QString &name)
+QString installedLanguageCode(const platform::Context &ctx, const QString &name)
 {
-    QFile file(LanguageFilePath(ctx));
+    QFile file(languageFilePath(ctx));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return GroupLanguageCode(QString::fromUtf8(file.readAll()), name);
+    return groupLanguageCode(QString::fromUtf8(file.readAll()), name);
 }
 
 // Read as clsLanguages reads it, so that every name listed is one it can load.
-QStringList InstalledLanguages(const platform::Context &ctx)
+QStringList installedLanguages(const platform::Context &ctx)
 {
-    const QString path = LanguageFilePath(ctx);
+    const QString path = languageFilePath(ctx);
     if (!Files::fileExists(ctx, path))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return GroupNames(QString::fromUtf8(file.readAll()));
+    return groupNames(QString::fromUtf8(file.readAll()));
 }
 
-std::optional<QString> LanguageFileFromDownload(const QString &body)
+std::optional<QString> languageFileFromDownload(const QString &body)
 {
     if (!body.contains(QStringLiteral("<TRANSLATION_ITEMS>"), Qt::CaseInsensitive))
         return std::nullopt;
     return body.mid(body.indexOf(QLatin1Char('<')));
 }
 
-DownloadResult DownloadLanguageFile(const platform::Context &ctx, const QString &url, int timeoutMs)
+DownloadResult downloadLanguageFile(const platform::Context &ctx, const QString &url, int timeoutMs)
 {
     platform::HttpRequest request(ctx.network, &ctx.responseBudget);
     if (!request.open(QStringLiteral("GET"), url))
@@ -117,21 +117,21 @@ DownloadResult DownloadLanguageFile(const platform::Context &ctx, const QString 
     request.setRequestHeader(QStringLiteral("User-Agent"), QStringLiteral("Mozilla"));
     request.setRequestHeader(QStringLiteral("Accept"), QStringLiteral("*/*"));
     request.send();
-    if (platform::WaitForResponse(request, ctx.clock, timeoutMs) != platform::WaitResult::Complete)
+    if (platform::waitForResponse(request, ctx.clock, timeoutMs) != platform::WaitResult::Complete)
         return DownloadResult::NotALanguageFile;
     // An error page never replaces the file, whatever it happens to contain.
-    if (!IsSuccess(request.status()))
+    if (!isSuccess(request.status()))
         return DownloadResult::NotALanguageFile;
-    const std::optional<QString> text = LanguageFileFromDownload(request.responseText());
+    const std::optional<QString> text = languageFileFromDownload(request.responseText());
     if (!text)
         return DownloadResult::NotALanguageFile;
     const QByteArray bytes = (*text + QStringLiteral("\r\n")).toUtf8();
-    return platform::WriteFileAtomically(LanguageFilePath(ctx), bytes).ok
+    return platform::writeFileAtomically(languageFilePath(ctx), bytes).ok
         ? DownloadResult::Stored
         : DownloadResult::WriteFailed;
 }
 
-QString NewestLanguageFileUrl(const QString &languagesFolderUrl)
+QString newestLanguageFileUrl(const QString &languagesFolderUrl)
 {
     return languagesFolderUrl + QStringLiteral("0/Localization.txt");
 }

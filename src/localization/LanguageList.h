@@ -21,26 +21,26 @@ inline constexpr int kDownloadTimeoutMs = 15000;
 // The names of the file's language groups in file order: for every "<LANGUAGE_GROUP" (any case)
 // the text of the first <LANGUAGE_NAME> element before the group's "</LANGUAGE_GROUP>". A group
 // without a name, or with an empty one, offers nothing: clsLanguages could not load it by name.
-[[nodiscard]] QStringList GroupNames(const QString &fileText);
+[[nodiscard]] QStringList groupNames(const QString &fileText);
 
 // The xml:lang code of the first group named name (any case), e.g. "de"; empty when the group
 // or its code is missing.
-[[nodiscard]] QString GroupLanguageCode(const QString &fileText, const QString &name);
+[[nodiscard]] QString groupLanguageCode(const QString &fileText, const QString &name);
 
 // The code of the language named name in the app folder's Localization.txt; empty when the file,
 // the group or its code is missing.
-[[nodiscard]] QString InstalledLanguageCode(const platform::Context &ctx, const QString &name);
+[[nodiscard]] QString installedLanguageCode(const platform::Context &ctx, const QString &name);
 
 // Where the language file lives: Localization.txt in the app folder.
-[[nodiscard]] QString LanguageFilePath(const platform::Context &ctx);
+[[nodiscard]] QString languageFilePath(const platform::Context &ctx);
 
 // The languages of the app folder's Localization.txt; none when the file is missing or unreadable.
-[[nodiscard]] QStringList InstalledLanguages(const platform::Context &ctx);
+[[nodiscard]] QStringList installedLanguages(const platform::Context &ctx);
 
 // The text to store from a fetched body: from its first "<" on, when the body holds
 // "<TRANSLATION_ITEMS>" (any case); nothing when it is not a language file (an error page,
 // an empty answer).
-[[nodiscard]] std::optional<QString> LanguageFileFromDownload(const QString &body);
+[[nodiscard]] std::optional<QString> languageFileFromDownload(const QString &body);
 
 enum class DownloadResult {
     Stored, // the app folder holds the fetched file now
@@ -51,10 +51,10 @@ enum class DownloadResult {
 // Fetches url (GET, never from a cache) while the event loop keeps running and, when the answer
 // is a language file, replaces Localization.txt with it, followed by CR LF. The old file is
 // replaced only once the new one is completely written.
-[[nodiscard]] DownloadResult DownloadLanguageFile(
+[[nodiscard]] DownloadResult downloadLanguageFile(
     const platform::Context &ctx, const QString &url, int timeoutMs = kDownloadTimeoutMs);
 
 // The address of the newest language file in the maker's languages folder.
-[[nodiscard]] QString NewestLanguageFileUrl(const QString &languagesFolderUrl);
+[[nodiscard]] QString newestLanguageFileUrl(const QString &languagesFolderUrl);
 
 } // namespace LanguageList

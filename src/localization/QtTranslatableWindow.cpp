@@ -38,7 +38,7 @@ namespace {
 const char *const IndexProperty = "controlIndex";
 const char *const UntranslatedProperty = "untranslated";
 
-std::optional<int> ControlIndex(const QObject &object)
+std::optional<int> controlIndex(const QObject &object)
 {
     const QVariant value = object.property(IndexProperty);
     bool ok = false;
@@ -48,28 +48,28 @@ std::optional<int> ControlIndex(const QObject &object)
     return index;
 }
 
-bool IsMenuName(const QString &name)
+bool isMenuName(const QString &name)
 {
     return name.startsWith(QStringLiteral("mnu"));
 }
 
 // Tool buttons elsewhere are Qt's own (the scroll arrows of tab bars).
-bool IsToolbarButton(const QObject &object)
+bool isToolbarButton(const QObject &object)
 {
     return qobject_cast<const QToolButton *>(&object) && qobject_cast<QToolBar *>(object.parent());
 }
 
 // A tab bar inside a tab widget is reported through the tab widget.
-bool IsStandaloneTabBar(const QObject &object)
+bool isStandaloneTabBar(const QObject &object)
 {
     return qobject_cast<const QTabBar *>(&object) && !qobject_cast<QTabWidget *>(object.parent());
 }
 
-std::optional<ControlKind> KindOf(const QObject &object)
+std::optional<ControlKind> kindOf(const QObject &object)
 {
     if (qobject_cast<const QLabel *>(&object))
         return ControlKind::Label;
-    if (qobject_cast<const QPushButton *>(&object) || IsToolbarButton(object))
+    if (qobject_cast<const QPushButton *>(&object) || isToolbarButton(object))
         return ControlKind::CommandButton;
     if (qobject_cast<const QGroupBox *>(&object))
         return ControlKind::Frame;
@@ -77,17 +77,17 @@ std::optional<ControlKind> KindOf(const QObject &object)
         return ControlKind::CheckBox;
     if (qobject_cast<const QRadioButton *>(&object))
         return ControlKind::OptionButton;
-    if (qobject_cast<const QTabWidget *>(&object) || IsStandaloneTabBar(object))
+    if (qobject_cast<const QTabWidget *>(&object) || isStandaloneTabBar(object))
         return ControlKind::TabStrip;
     if (qobject_cast<const QTreeWidget *>(&object))
         return ControlKind::ListView;
     if ((qobject_cast<const QAction *>(&object) || qobject_cast<const QMenu *>(&object)) &&
-        IsMenuName(object.objectName()))
+        isMenuName(object.objectName()))
         return ControlKind::Menu;
     return std::nullopt;
 }
 
-int PartCount(const QObject &object)
+int partCount(const QObject &object)
 {
     if (const auto *tabs = qobject_cast<const QTabWidget *>(&object))
         return tabs->count();
@@ -105,7 +105,7 @@ int PartCount(const QObject &object)
 
 // True when the object lies inside another top-level window than the walked one. Menus are
 // popup windows of their own in Qt, yet their entries belong to the window holding the menu.
-bool InNestedWindow(const QObject &object, const QWidget &window)
+bool inNestedWindow(const QObject &object, const QWidget &window)
 {
     for (const QObject *o = &object; o && o != &window; o = o->parent()) {
         const auto *widget = qobject_cast<const QWidget *>(o);
@@ -115,14 +115,14 @@ bool InNestedWindow(const QObject &object, const QWidget &window)
     return false;
 }
 
-bool IsReported(const QObject &object, const QWidget &window)
+bool isReported(const QObject &object, const QWidget &window)
 {
     const QString name = object.objectName();
     return !name.isEmpty() && !name.startsWith(QStringLiteral("qt_")) &&
-           !object.property(UntranslatedProperty).toBool() && !InNestedWindow(object, window);
+           !object.property(UntranslatedProperty).toBool() && !inNestedWindow(object, window);
 }
 
-QString PartCaption(QObject &object, int part)
+QString partCaption(QObject &object, int part)
 {
     if (auto *tabs = qobject_cast<QTabWidget *>(&object))
         return tabs->tabText(part - 1);
@@ -133,7 +133,7 @@ QString PartCaption(QObject &object, int part)
     return {};
 }
 
-void SetPartCaption(QObject &object, int part, const QString &text)
+void setPartCaption(QObject &object, int part, const QString &text)
 {
     if (auto *tabs = qobject_cast<QTabWidget *>(&object))
         tabs->setTabText(part - 1, text);
@@ -143,7 +143,7 @@ void SetPartCaption(QObject &object, int part, const QString &text)
         list->headerItem()->setText(part - 1, text);
 }
 
-QString SingleCaption(QObject &object)
+QString singleCaption(QObject &object)
 {
     if (auto *label = qobject_cast<QLabel *>(&object))
         return label->text();
@@ -158,7 +158,7 @@ QString SingleCaption(QObject &object)
     return {};
 }
 
-void SetSingleCaption(QObject &object, const QString &text)
+void setSingleCaption(QObject &object, const QString &text)
 {
     if (auto *label = qobject_cast<QLabel *>(&object))
         label->setText(text);
@@ -172,7 +172,7 @@ void SetSingleCaption(QObject &object, const QString &text)
         menu->setTitle(text);
 }
 
-bool HasParts(ControlKind kind)
+bool hasParts(ControlKind kind)
 {
     return kind == ControlKind::TabStrip || kind == ControlKind::ListView;
 }
@@ -191,14 +191,14 @@ void QtTranslatableWindow::walk() const
     m_entries.clear();
     const QList<QObject *> children = m_window.findChildren<QObject *>();
     for (QObject *object : children) {
-        const std::optional<ControlKind> kind = KindOf(*object);
-        if (!kind || !IsReported(*object, m_window))
+        const std::optional<ControlKind> kind = kindOf(*object);
+        if (!kind || !isReported(*object, m_window))
             continue;
         TranslatableControl control;
         control.kind = *kind;
         control.name = object->objectName();
-        control.index = ControlIndex(*object);
-        control.partCount = PartCount(*object);
+        control.index = controlIndex(*object);
+        control.partCount = partCount(*object);
         m_entries.append({object, control});
     }
     m_walked = true;
@@ -228,9 +228,9 @@ QString QtTranslatableWindow::caption(int control, int part) const
     const Entry *entry = entryAt(control);
     if (!entry)
         return {};
-    if (HasParts(entry->control.kind))
-        return part >= 1 && part <= entry->control.partCount ? PartCaption(*entry->object, part) : QString();
-    return SingleCaption(*entry->object);
+    if (hasParts(entry->control.kind))
+        return part >= 1 && part <= entry->control.partCount ? partCaption(*entry->object, part) : QString();
+    return singleCaption(*entry->object);
 }
 
 void QtTranslatableWindow::setCaption(int control, int part, const QString &text)
@@ -238,12 +238,12 @@ void QtTranslatableWindow::setCaption(int control, int part, const QString &text
     const Entry *entry = entryAt(control);
     if (!entry)
         return;
-    if (HasParts(entry->control.kind)) {
+    if (hasParts(entry->control.kind)) {
         if (part >= 1 && part <= entry->control.partCount)
-            SetPartCaption(*entry->object, part, text);
+            setPartCaption(*entry->object, part, text);
         return;
     }
-    SetSingleCaption(*entry->object, text);
+    setSingleCaption(*entry->object, text);
 }
 
 QString QtTranslatableWindow::title() const

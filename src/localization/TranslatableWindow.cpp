@@ -2,7 +2,7 @@
 
 namespace {
 
-bool HasSingleCaption(ControlKind kind)
+bool hasSingleCaption(ControlKind kind)
 {
     switch (kind) {
     case ControlKind::Label:
@@ -16,7 +16,7 @@ bool HasSingleCaption(ControlKind kind)
     }
 }
 
-void AppendNumberedParts(QList<CaptionSlot> &result, int control, const QString &prefix, int count)
+void appendNumberedParts(QList<CaptionSlot> &result, int control, const QString &prefix, int count)
 {
     for (int part = 1; part <= count; ++part)
         result.append({control, part, prefix + QString::number(part)});
@@ -24,20 +24,20 @@ void AppendNumberedParts(QList<CaptionSlot> &result, int control, const QString 
 
 } // namespace
 
-QList<CaptionSlot> CaptionSlots(const QString &windowName, const QList<TranslatableControl> &controls)
+QList<CaptionSlot> captionSlots(const QString &windowName, const QList<TranslatableControl> &controls)
 {
     QList<CaptionSlot> result;
     for (int i = 0; i < controls.size(); ++i) {
         const TranslatableControl &control = controls.at(i);
         const QString base = windowName + QLatin1Char('_') + control.name;
-        if (HasSingleCaption(control.kind)) {
+        if (hasSingleCaption(control.kind)) {
             // A member of an indexed group (the frames of a step-by-step dialog) has a key of
             // its own, as option buttons do; else every member would show the first's caption.
             result.append({i, 0, control.index ? base + QString::number(*control.index) : base});
         } else if (control.kind == ControlKind::TabStrip) {
-            AppendNumberedParts(result, i, base + QStringLiteral("_TABS"), control.partCount);
+            appendNumberedParts(result, i, base + QStringLiteral("_TABS"), control.partCount);
         } else if (control.kind == ControlKind::ListView) {
-            AppendNumberedParts(result, i, base + QStringLiteral("_COL"), control.partCount);
+            appendNumberedParts(result, i, base + QStringLiteral("_COL"), control.partCount);
         } else if (control.kind == ControlKind::OptionButton) {
             if (control.index)
                 result.append({i, 0, base + QString::number(*control.index)});
@@ -48,11 +48,11 @@ QList<CaptionSlot> CaptionSlots(const QString &windowName, const QList<Translata
     return result;
 }
 
-QList<CaptionItem> CollectCaptions(const TranslatableWindow &window)
+QList<CaptionItem> collectCaptions(const TranslatableWindow &window)
 {
     const QString name = window.windowName();
     QList<CaptionItem> items;
-    for (const CaptionSlot &slot : CaptionSlots(name, window.controls()))
+    for (const CaptionSlot &slot : captionSlots(name, window.controls()))
         items.append({slot.key.toUpper(), window.caption(slot.control, slot.part)});
     items.append({name.toUpper() + QStringLiteral("_CAPTION"), window.title()});
     return items;

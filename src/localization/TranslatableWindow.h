@@ -42,7 +42,7 @@ struct CaptionSlot {
 // captions (followed by the index for a member of an indexed group), window_control_TABSi and window_control_COLi per tab and column (i from 1),
 // window_control followed by the index for option buttons (one without an index has no key)
 // and window_menu followed by the index, or "0" when the menu is not an indexed member.
-[[nodiscard]] QList<CaptionSlot> CaptionSlots(const QString &windowName,
+[[nodiscard]] QList<CaptionSlot> captionSlots(const QString &windowName,
                                               const QList<TranslatableControl> &controls);
 
 // A (key, text) pair as written in the language file.
@@ -53,4 +53,4 @@ struct CaptionItem {
 
 // The captions the window shows now under their keys in upper case, then its title under
 // WINDOWNAME_CAPTION: the English items the language-file generator writes for this window.
-[[nodiscard]] QList<CaptionItem> CollectCaptions(const TranslatableWindow &window);
+[[nodiscard]] QList<CaptionItem> collectCaptions(const TranslatableWindow &window);

@@ -48,7 +48,7 @@ const char kDescription[] =
     "group, translate its items and send the file to us so that every user can share it. Before "
     "you start, fetch the newest file with the 'Check for Language Updates' button.";
 
-QString UpperFirst(QString text)
+QString upperFirst(QString text)
 {
     if (!text.isEmpty())
         text[0] = text.at(0).toUpper();
@@ -56,7 +56,7 @@ QString UpperFirst(QString text)
 }
 
 // The text between the first `open` at or after `from` and the `close` that follows it.
-std::optional<QString> Between(const QString &text, const QString &open, const QString &close,
+std::optional<QString> between(const QString &text, const QString &open, const QString &close,
                                qsizetype from = 0)
 {
     const qsizetype start = text.indexOf(open, from);
@@ -70,7 +70,7 @@ std::optional<QString> Between(const QString &text, const QString &open, const Q
 }
 
 // The items of the named language's group, when the file has that group.
-std::optional<QString> GroupItems(const QString &file, const QString &name)
+std::optional<QString> groupItems(const QString &file, const QString &name)
 {
     const QString groupOpen = QStringLiteral("<LANGUAGE_GROUP");
     const QString groupClose = QStringLiteral("</LANGUAGE_GROUP>");
@@ -81,10 +81,10 @@ std::optional<QString> GroupItems(const QString &file, const QString &name)
             return std::nullopt;
         const qsizetype end = file.indexOf(groupClose, start);
         const QString group = end < 0 ? file.mid(start) : file.mid(start, end - start);
-        const auto groupName = Between(group, QStringLiteral("<LANGUAGE_NAME>"),
+        const auto groupName = between(group, QStringLiteral("<LANGUAGE_NAME>"),
                                        QStringLiteral("</LANGUAGE_NAME>"));
         if (groupName && groupName->compare(name, Qt::CaseInsensitive) == 0) {
-            auto items = Between(group, QStringLiteral("<TRANSLATION_ITEMS>"),
+            auto items = between(group, QStringLiteral("<TRANSLATION_ITEMS>"),
                                  QStringLiteral("</TRANSLATION_ITEMS>"));
             if (items)
                 return items;
@@ -118,12 +118,12 @@ QString clsLanguages::getMessages(const QString &key) const
         if (!slot.used)
             break;
         if (slot.key.compare(key, Qt::CaseInsensitive) == 0)
-            return UpperFirst(replaceNames(slot.text, false));
+            return upperFirst(replaceNames(slot.text, false));
     }
     return {};
 }
 
-void clsLanguages::RegisterDefaultMessages()
+void clsLanguages::registerDefaultMessages()
 {
     for (const DefaultMessage &message : kDefaultMessages)
         setMessage(QString::fromLatin1(message.key), QString::fromLatin1(message.text));
@@ -142,7 +142,7 @@ QString clsLanguages::getCaption(const QString &key) const
             continue;
         const QString lineKey = head.mid(head.indexOf(QLatin1Char('<')) + 1);
         if (lineKey.compare(key, Qt::CaseInsensitive) == 0)
-            return UpperFirst(replaceNames(lineText(line, key), true));
+            return upperFirst(replaceNames(lineText(line, key), true));
     }
     return {};
 }
@@ -174,16 +174,16 @@ QString clsLanguages::languageFilePath() const
     return m_appFolder + QLatin1Char('/') + kFileName;
 }
 
-void clsLanguages::LoadLanguage(const QString &name)
+void clsLanguages::loadLanguage(const QString &name)
 {
     m_currentLanguage = name;
     const QString path = languageFilePath();
-    if (!LangFileExists(path))
+    if (!langFileExists(path))
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const auto items = GroupItems(QString::fromUtf8(file.readAll()), name);
+    const auto items = groupItems(QString::fromUtf8(file.readAll()), name);
     if (!items)
         return;
     static const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
@@ -191,14 +191,14 @@ void clsLanguages::LoadLanguage(const QString &name)
     m_languageFound = true;
 }
 
-void clsLanguages::ChangeLanguage(TranslatableWindow &window, const QString &name)
+void clsLanguages::changeLanguage(TranslatableWindow &window, const QString &name)
 {
-    LoadLanguage(name);
+    loadLanguage(name);
     if (m_lines.size() == 1 || !m_languageFound)
-        LoadLanguage(QStringLiteral("English"));
+        loadLanguage(QStringLiteral("English"));
 
     const QString windowName = window.windowName();
-    for (const CaptionSlot &slot : CaptionSlots(windowName, window.controls())) {
+    for (const CaptionSlot &slot : captionSlots(windowName, window.controls())) {
         const QString text = getCaption(slot.key);
         if (!text.isEmpty())
             window.setCaption(slot.control, slot.part, text);
@@ -221,7 +221,7 @@ void clsLanguages::translateMessages()
     }
 }
 
-QByteArray clsLanguages::LocalizationFileBytes(const QList<CaptionItem> &windowCaptions) const
+QByteArray clsLanguages::localizationFileBytes(const QList<CaptionItem> &windowCaptions) const
 {
     QStringList lines = {
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
@@ -252,12 +252,12 @@ QByteArray clsLanguages::LocalizationFileBytes(const QList<CaptionItem> &windowC
 
 bool clsLanguages::makeLocalizationFile(const QList<CaptionItem> &windowCaptions) const
 {
-    return platform::WriteFileAtomically(languageFilePath(), LocalizationFileBytes(windowCaptions)).ok;
+    return platform::writeFileAtomically(languageFilePath(), localizationFileBytes(windowCaptions)).ok;
 }
 
-bool clsLanguages::LangFileExists(const QString &path)
+bool clsLanguages::langFileExists(const QString &path)
 {
-    const QString name = LangTrimPath(path);
+    const QString name = langTrimPath(path);
     if (name.isEmpty())
         return false;
     // Hidden files count; a folder does not.
@@ -265,7 +265,7 @@ bool clsLanguages::LangFileExists(const QString &path)
     return info.exists() && !info.isDir() && info.fileName().toUpper() == name.toUpper();
 }
 
-QString clsLanguages::LangTrimPath(const QString &path)
+QString clsLanguages::langTrimPath(const QString &path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);

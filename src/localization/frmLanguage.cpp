@@ -26,7 +26,7 @@ const QString kPrompt = QStringLiteral("Choose Language Here");
 const QString kSettingsSection = QStringLiteral("Settings");
 const QString kLanguageKey = QStringLiteral("Language");
 
-QPushButton *NamedButton(const char *name, const QString &text, QWidget *parent)
+QPushButton *namedButton(const char *name, const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -58,10 +58,10 @@ frmLanguage::frmLanguage(const platform::Context &ctx, clsLanguages &languages,
     m_languageBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_label->setBuddy(m_languageBox);
 
-    m_ok = NamedButton("Command2", QStringLiteral("OK"), this);
+    m_ok = namedButton("Command2", QStringLiteral("OK"), this);
     m_ok->setDefault(true);
-    m_checkUpdates = NamedButton("Command1", QStringLiteral("Check for language updates"), this);
-    m_translate = NamedButton("Command3", QStringLiteral("Translate this program"), this);
+    m_checkUpdates = namedButton("Command1", QStringLiteral("Check for language updates"), this);
+    m_translate = namedButton("Command3", QStringLiteral("Translate this program"), this);
 
     connect(m_languageBox, &QComboBox::activated, this, &frmLanguage::chooseLanguage);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -87,15 +87,15 @@ frmLanguage::frmLanguage(const platform::Context &ctx, clsLanguages &languages,
 void frmLanguage::prepare()
 {
     QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    m_languages.changeLanguage(window, m_languages.currentLanguage());
     showTranslatedTitle();
-    FillLanguageList();
+    fillLanguageList();
 }
 
-void frmLanguage::FillLanguageList()
+void frmLanguage::fillLanguageList()
 {
     m_languageBox->clear();
-    m_languageBox->addItems(LanguageList::InstalledLanguages(m_ctx));
+    m_languageBox->addItems(LanguageList::installedLanguages(m_ctx));
     const QString stored
         = m_ctx.userSettings.value(kSettingsSection, kLanguageKey, QStringLiteral("English"));
     // -1 when the file lacks the stored language: the prompt shows.
@@ -120,7 +120,7 @@ void frmLanguage::chooseLanguage(int index)
     if (m_applyToMainWindow)
         m_applyToMainWindow(name);
     QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, name);
+    m_languages.changeLanguage(window, name);
     // The new language's messages are in place now; the title follows them like the captions.
     showTranslatedTitle();
 }
@@ -129,21 +129,21 @@ void frmLanguage::checkForUpdates()
 {
     const QPointer<frmLanguage> alive(this);
     setBusy(true);
-    const LanguageList::DownloadResult result = LanguageList::DownloadLanguageFile(
-        m_ctx, LanguageList::NewestLanguageFileUrl(m_languagesFolderUrl));
+    const LanguageList::DownloadResult result = LanguageList::downloadLanguageFile(
+        m_ctx, LanguageList::newestLanguageFileUrl(m_languagesFolderUrl));
     if (!alive)
         return;
     setBusy(false);
     if (result != LanguageList::DownloadResult::Stored)
         return;
-    FillLanguageList();
+    fillLanguageList();
     m_ctx.messages.show(platform::MessageIcon::Information, ProgramIdentity().productName,
         m_languages.getMessages(QStringLiteral("MSG_DOWNLOADED")), platform::MessageButtons::Ok);
 }
 
 void frmLanguage::openLanguageFile()
 {
-    const QString path = LanguageList::LanguageFilePath(m_ctx);
+    const QString path = LanguageList::languageFilePath(m_ctx);
     if (Files::fileExists(m_ctx, path))
         m_ctx.shell.openUrl(QUrl::fromLocalFile(path));
 }

@@ -38,7 +38,7 @@ public:
     void prepare();
     // Lists the languages of Localization.txt in file order and selects the stored language;
     // without a file, or without the stored language in it, the box shows its prompt.
-    void FillLanguageList();
+    void fillLanguageList();
 
     void done(int result) override;
 

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-QString ResolveAppFolder()
+QString resolveAppFolder()
 {
     const QString fromEnvironment = qEnvironmentVariable("MARLOWIN_HOME");
     if (!fromEnvironment.isEmpty())
@@ -17,7 +17,7 @@ QString ResolveAppFolder()
         .absoluteFilePath(QStringLiteral("Marlowin"));
 }
 
-QString ShippedFilesFolder()
+QString shippedFilesFolder()
 {
     const QDir binary(QCoreApplication::applicationDirPath());
     const QString installed = binary.absoluteFilePath(QStringLiteral("../share/marlowin"));
@@ -26,7 +26,7 @@ QString ShippedFilesFolder()
     return QStringLiteral(MARLOWIN_RESOURCES_DIR);
 }
 
-const QStringList &ShippedFileNames()
+const QStringList &shippedFileNames()
 {
     static const QStringList names{
         QStringLiteral("default.fdb"),      QStringLiteral("view.tpl"),
@@ -36,11 +36,11 @@ const QStringList &ShippedFileNames()
     return names;
 }
 
-QStringList SeedAppFolder(const QString &appFolder, const QString &shippedFolder)
+QStringList seedAppFolder(const QString &appFolder, const QString &shippedFolder)
 {
     QDir().mkpath(appFolder);
     QStringList copied;
-    for (const QString &name : ShippedFileNames()) {
+    for (const QString &name : shippedFileNames()) {
         const QString target = QDir(appFolder).filePath(name);
         const QString source = QDir(shippedFolder).filePath(name);
         if (QFileInfo::exists(target) || !QFileInfo(source).isFile())

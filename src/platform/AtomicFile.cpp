@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-WriteResult Failure(const QSaveFile &file)
+WriteResult failure(const QSaveFile &file)
 {
     const int number = errno != 0 ? errno : EIO;
     return {false, number, file.errorString()};
@@ -15,14 +15,14 @@ WriteResult Failure(const QSaveFile &file)
 
 } // namespace
 
-WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
+WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
                                 std::optional<QFileDevice::Permissions> permissions)
 {
-    return WriteFileAtomically(
+    return writeFileAtomically(
         path, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }, permissions);
 }
 
-WriteResult WriteFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &writeBody,
+WriteResult writeFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &writeBody,
                                 std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);
@@ -30,16 +30,16 @@ WriteResult WriteFileAtomically(const QString &path, const std::function<bool(QI
     // Unbuffered, so that a short write (full disk, size limit) shows in write()'s result
     // instead of being lost in a buffered flush that commit() does not check.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Failure(file);
+        return failure(file);
     if (permissions)
         file.setPermissions(*permissions);
     if (!writeBody(file)) {
-        WriteResult result = Failure(file);
+        WriteResult result = failure(file);
         file.cancelWriting();
         return result;
     }
     if (!file.commit())
-        return Failure(file);
+        return failure(file);
     return {true, 0, {}};
 }
 

@@ -19,12 +19,12 @@ struct WriteResult {
 // renamed over the old file only when everything was written. A crash or a full disk leaves the
 // old file as it was. When permissions are given the file gets them; otherwise an existing
 // file keeps its own and a new one gets the default.
-[[nodiscard]] WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes,
+[[nodiscard]] WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
                                               std::optional<QFileDevice::Permissions> permissions = {});
 
 // The same for content written piece by piece: writeBody writes everything to the device and
 // returns false when any write fell short. Nothing replaces the old file unless it returns true.
-[[nodiscard]] WriteResult WriteFileAtomically(const QString &path,
+[[nodiscard]] WriteResult writeFileAtomically(const QString &path,
                                               const std::function<bool(QIODevice &)> &writeBody,
                                               std::optional<QFileDevice::Permissions> permissions = {});
 

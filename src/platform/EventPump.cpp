@@ -5,7 +5,7 @@
 
 namespace platform {
 
-void DoEvents(int maxWaitMs)
+void doEvents(int maxWaitMs)
 {
     QEventLoop loop;
     QTimer::singleShot(maxWaitMs, &loop, &QEventLoop::quit);

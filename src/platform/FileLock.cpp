@@ -19,7 +19,7 @@ namespace {
 // How often a waiting lock looks again.
 constexpr int kRetryMs = 5;
 
-bool SameFile(int fd, const QByteArray &path)
+bool sameFile(int fd, const QByteArray &path)
 {
     struct stat held {};
     struct stat named {};
@@ -56,7 +56,7 @@ bool FileLock::acquire(int timeoutMs)
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             // The holder before removes the file as it lets go: a lock on a file that is no
             // longer there locks nothing, so try again on the one that is.
-            if (SameFile(fd, m_lockPath)) {
+            if (sameFile(fd, m_lockPath)) {
                 m_fd = fd;
                 return true;
             }

@@ -26,7 +26,7 @@ constexpr auto kAcceptFeeds
 // budget.
 constexpr qint64 kReplyBufferBytes = 1024 * 1024;
 
-QByteArray UserAgent()
+QByteArray userAgent()
 {
     QByteArray agent = "Marlowin";
     const QString version = QCoreApplication::applicationVersion();
@@ -35,7 +35,7 @@ QByteArray UserAgent()
     return agent + " (Linux) Qt/" + qVersion();
 }
 
-bool IsWebUrl(const QUrl &url)
+bool isWebUrl(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
@@ -44,7 +44,7 @@ bool IsWebUrl(const QUrl &url)
 // Qt reports 4xx and 5xx statuses as content and server errors, yet their body is a complete
 // response like any other. Every other error (connection, proxy, TLS, redirect, protocol) leaves
 // no usable body, at most a fragment of one.
-bool BodyIsComplete(QNetworkReply::NetworkError error, int status)
+bool bodyIsComplete(QNetworkReply::NetworkError error, int status)
 {
     if (error == QNetworkReply::NoError)
         return true;
@@ -55,7 +55,7 @@ bool BodyIsComplete(QNetworkReply::NetworkError error, int status)
     return status >= 400 && (contentError || serverError);
 }
 
-FetchFailure FailureOfError(QNetworkReply::NetworkError error, int status)
+FetchFailure failureOfError(QNetworkReply::NetworkError error, int status)
 {
     switch (error) {
     case QNetworkReply::SslHandshakeFailedError:
@@ -137,7 +137,7 @@ constexpr StatusPhrase kStandardPhrases[] = {
     {511, "Network Authentication Required"},
 };
 
-QString StandardReasonPhrase(int status)
+QString standardReasonPhrase(int status)
 {
     for (const StatusPhrase &known : kStandardPhrases) {
         if (known.status == status)
@@ -148,7 +148,7 @@ QString StandardReasonPhrase(int status)
 
 // Qt hands the reason phrase over as Latin-1 text (or bytes); servers that send UTF-8 get their
 // text back as they meant it.
-QString ReasonPhrase(const QVariant &attribute)
+QString reasonPhrase(const QVariant &attribute)
 {
     QByteArray bytes;
     if (attribute.typeId() == QMetaType::QString) {
@@ -168,7 +168,7 @@ QString ReasonPhrase(const QVariant &attribute)
 
 // Control characters (CR, LF, tab, C1 controls) and line separators become spaces: a failure text
 // is one line in a box or in the log, whatever a server put into it.
-QString OneLine(QString text)
+QString oneLine(QString text)
 {
     for (QChar &c : text) {
         const QChar::Category category = c.category();
@@ -179,7 +179,7 @@ QString OneLine(QString text)
     return text.trimmed();
 }
 
-qint64 RoundedMebibytes(qint64 bytes)
+qint64 roundedMebibytes(qint64 bytes)
 {
     return qRound64(double(bytes) / (1024.0 * 1024.0));
 }
@@ -213,7 +213,7 @@ bool HttpRequest::open(const QString &method, const QString &url, bool asynchron
         return false;
     }
     const QUrl parsed(url.trimmed(), QUrl::TolerantMode);
-    if (!IsWebUrl(parsed)) {
+    if (!isWebUrl(parsed)) {
         m_errorString = QStringLiteral("\"%1\" is not a valid http or https address.").arg(url);
         return false;
     }
@@ -242,7 +242,7 @@ void HttpRequest::send()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setRawHeader("User-Agent", UserAgent());
+    request.setRawHeader("User-Agent", userAgent());
     request.setRawHeader("Accept", kAcceptFeeds);
     for (const auto &[name, value] : std::as_const(m_headers))
         request.setRawHeader(name, value);
@@ -262,12 +262,12 @@ void HttpRequest::abort()
 
 QString HttpRequest::responseText() const
 {
-    return DecodeDocument(m_body, CharsetOfContentType(m_contentType));
+    return decodeDocument(m_body, charsetOfContentType(m_contentType));
 }
 
 QByteArray HttpRequest::responseUtf8() const
 {
-    return DecodeDocumentToUtf8(m_body, CharsetOfContentType(m_contentType));
+    return decodeDocumentToUtf8(m_body, charsetOfContentType(m_contentType));
 }
 
 QString HttpRequest::failureText() const
@@ -276,12 +276,12 @@ QString HttpRequest::failureText() const
     case FetchFailure::None:
         return {};
     case FetchFailure::HttpStatus: {
-        const QString phrase = OneLine(m_reasonPhrase);
-        const QString shown = phrase.isEmpty() ? StandardReasonPhrase(m_status) : phrase;
-        return OneLine(QStringLiteral("Server answered %1 %2").arg(m_status).arg(shown));
+        const QString phrase = oneLine(m_reasonPhrase);
+        const QString shown = phrase.isEmpty() ? standardReasonPhrase(m_status) : phrase;
+        return oneLine(QStringLiteral("Server answered %1 %2").arg(m_status).arg(shown));
     }
     case FetchFailure::Tls:
-        return OneLine(QStringLiteral("Secure connection to the server failed: ") + m_errorString);
+        return oneLine(QStringLiteral("Secure connection to the server failed: ") + m_errorString);
     case FetchFailure::TooManyRedirects:
         return QStringLiteral("Server redirected the request too many times!");
     case FetchFailure::RefusedRedirect:
@@ -290,18 +290,18 @@ QString HttpRequest::failureText() const
     case FetchFailure::ConnectionReset:
         return QStringLiteral("Connection was reset before the server's answer was complete!");
     case FetchFailure::HostNotFound:
-        return OneLine(QStringLiteral("Server %1 was not found!").arg(m_host));
+        return oneLine(QStringLiteral("Server %1 was not found!").arg(m_host));
     case FetchFailure::ConnectionRefused:
         return QStringLiteral("Server refused the connection!");
     case FetchFailure::TooLarge:
         return QStringLiteral("Server sent more than %1 MB! Application did not read the Feed.")
-            .arg(RoundedMebibytes(m_responseCap));
+            .arg(roundedMebibytes(m_responseCap));
     case FetchFailure::OverBudget:
         return QStringLiteral("Feeds fetched at the same time exceeded %1 MB! Application did not "
                               "read the Feed.")
-            .arg(RoundedMebibytes(m_budget ? m_budget->total() : 0));
+            .arg(roundedMebibytes(m_budget ? m_budget->total() : 0));
     case FetchFailure::Network:
-        return OneLine(QStringLiteral("Network error: ") + m_errorString);
+        return oneLine(QStringLiteral("Network error: ") + m_errorString);
     }
     return {};
 }
@@ -363,14 +363,14 @@ void HttpRequest::onFinished()
     const QNetworkReply::NetworkError error = m_reply->error();
     if (error != QNetworkReply::NoError)
         m_errorString = m_reply->errorString();
-    if (BodyIsComplete(error, m_status)) {
+    if (bodyIsComplete(error, m_status)) {
         const bool success = m_status >= 200 && m_status < 300;
         m_failure = success ? FetchFailure::None : FetchFailure::HttpStatus;
         if (!success)
             m_reasonPhrase
-                = ReasonPhrase(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute));
+                = reasonPhrase(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute));
     } else {
-        m_failure = FailureOfError(error, m_status);
+        m_failure = failureOfError(error, m_status);
         m_body.clear();
     }
     releaseReply();
@@ -464,7 +464,7 @@ void HttpRequest::failOnItsOwn(FetchFailure failure)
     Q_EMIT finished(); // last: the receiver may destroy this object
 }
 
-WaitResult WaitForResponse(HttpRequest &request, Clock &clock, int timeoutMs)
+WaitResult waitForResponse(HttpRequest &request, Clock &clock, int timeoutMs)
 {
     bool timedOut = false;
     QEventLoop loop;

@@ -42,7 +42,7 @@ enum class FetchFailure {
 //
 // Life of a request: open() -> setRequestHeader() -> send() -> finished() -> read failure() and
 // responseText(). Nothing blocks: the body arrives while the event loop runs. A modal caller may
-// instead run the event loop until finished() or its time limit (WaitForResponse() does). The
+// instead run the event loop until finished() or its time limit (waitForResponse() does). The
 // object may be used again: open() (or abort()) discards everything of the previous request.
 //
 // Done means "a response is complete", not "it succeeded". Error statuses (404, 500) are Done
@@ -169,6 +169,6 @@ enum class WaitResult { Complete, TimedOut };
 // timeoutMs. Complete when the request is Done first. TimedOut when the limit passes first (the
 // request is then aborted), when the request failed (failed() stays true), or when it can never
 // complete because it is not running (never sent, refused at open, aborted).
-[[nodiscard]] WaitResult WaitForResponse(HttpRequest &request, Clock &clock, int timeoutMs);
+[[nodiscard]] WaitResult waitForResponse(HttpRequest &request, Clock &clock, int timeoutMs);
 
 } // namespace platform

@@ -2,7 +2,7 @@
 
 namespace platform {
 
-QIcon NamedIcon(const QString &name)
+QIcon namedIcon(const QString &name)
 {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
 }

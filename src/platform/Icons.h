@@ -9,6 +9,6 @@ namespace platform {
 // Names: "marlowin" (the program), "tree-root", "category", "feed-rss", "feed-atom",
 // "feed-podcast", "item-read", "item-unread", and the toolbar's "add-feed", "add-category",
 // "toggle-panel", "email", "settings", "schedule", "website".
-[[nodiscard]] QIcon NamedIcon(const QString &name);
+[[nodiscard]] QIcon namedIcon(const QString &name);
 
 } // namespace platform

@@ -10,7 +10,7 @@ enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
 
 // The answer of a box that is closed without a choice (Escape, its close box, or no user at all):
 // No for Yes/No, Cancel for Retry/Cancel, OK otherwise.
-[[nodiscard]] constexpr MessageAnswer SafeAnswer(MessageButtons buttons)
+[[nodiscard]] constexpr MessageAnswer safeAnswer(MessageButtons buttons)
 {
     return buttons == MessageButtons::YesNo         ? MessageAnswer::No
            : buttons == MessageButtons::RetryCancel ? MessageAnswer::Cancel

@@ -5,7 +5,7 @@
 namespace platform {
 namespace {
 
-QMessageBox::Icon ToQt(MessageIcon icon)
+QMessageBox::Icon toQt(MessageIcon icon)
 {
     switch (icon) {
     case MessageIcon::Warning:
@@ -20,7 +20,7 @@ QMessageBox::Icon ToQt(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButtons ToQt(MessageButtons buttons)
+QMessageBox::StandardButtons toQt(MessageButtons buttons)
 {
     switch (buttons) {
     case MessageButtons::Ok:
@@ -33,7 +33,7 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons)
     return QMessageBox::Ok;
 }
 
-MessageAnswer FromQt(int button, MessageButtons offered)
+MessageAnswer fromQt(int button, MessageButtons offered)
 {
     switch (button) {
     case QMessageBox::Yes:
@@ -47,7 +47,7 @@ MessageAnswer FromQt(int button, MessageButtons offered)
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     default:
-        return SafeAnswer(offered); // closed with Escape or the window's close box
+        return safeAnswer(offered); // closed with Escape or the window's close box
     }
 }
 
@@ -56,11 +56,11 @@ MessageAnswer FromQt(int button, MessageButtons offered)
 MessageAnswer QtMessageBoxes::show(MessageIcon icon, const QString &title, const QString &text,
                                    MessageButtons buttons)
 {
-    QMessageBox box(ToQt(icon), title, text, ToQt(buttons), m_owner);
+    QMessageBox box(toQt(icon), title, text, toQt(buttons), m_owner);
     box.setTextFormat(Qt::PlainText);
     if (buttons == MessageButtons::RetryCancel)
         box.setEscapeButton(QMessageBox::Cancel);
-    return FromQt(box.exec(), buttons);
+    return fromQt(box.exec(), buttons);
 }
 
 } // namespace platform

@@ -28,14 +28,14 @@ public:
 };
 
 // True when row a stands before row b in the given sort.
-bool Before(const QTreeWidgetItem &a, const QTreeWidgetItem &b, int column, bool descending)
+bool before(const QTreeWidgetItem &a, const QTreeWidgetItem &b, int column, bool descending)
 {
     const int order = a.text(column).compare(b.text(column), Qt::CaseInsensitive);
     return descending ? order > 0 : order < 0;
 }
 
 // A font that sets only the weight, so the row keeps the list's font family and size.
-QFont RowFont(bool bold)
+QFont rowFont(bool bold)
 {
     QFont font;
     font.setBold(bold);
@@ -193,7 +193,7 @@ void QtReportList::fill(QTreeWidgetItem &item, const ListRow &row) const
     item.setData(0, TagRole, row.tag);
     item.setData(0, IconKeyRole, row.icon);
     item.setIcon(0, m_icons.value(row.icon));
-    const QFont font = RowFont(row.bold);
+    const QFont font = rowFont(row.bold);
     for (int column = 0; column < std::max(kTextColumns, m_list.columnCount()); ++column)
         item.setFont(column, font);
 }
@@ -206,7 +206,7 @@ int QtReportList::sortedPosition(const QTreeWidgetItem &item) const
     int high = count();
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        if (Before(item, *m_list.topLevelItem(middle), textColumn(), m_descending))
+        if (before(item, *m_list.topLevelItem(middle), textColumn(), m_descending))
             high = middle;
         else
             low = middle + 1;

@@ -43,17 +43,17 @@ public:
     bool m_placedByText = false; // the parent sorts its children
 };
 
-NodeItem *AsNode(QTreeWidgetItem *item)
+NodeItem *asNode(QTreeWidgetItem *item)
 {
     return item && item->type() == NodeItem::Type ? static_cast<NodeItem *>(item) : nullptr;
 }
 
-const NodeItem *AsNode(const QTreeWidgetItem *item)
+const NodeItem *asNode(const QTreeWidgetItem *item)
 {
     return item && item->type() == NodeItem::Type ? static_cast<const NodeItem *>(item) : nullptr;
 }
 
-bool IsWithin(const QTreeWidgetItem *item, const QTreeWidgetItem *subtree)
+bool isWithin(const QTreeWidgetItem *item, const QTreeWidgetItem *subtree)
 {
     for (; item; item = item->parent()) {
         if (item == subtree)
@@ -124,7 +124,7 @@ void QtTreeView::remove(const QString &key)
     if (!item)
         return;
     // The widget would move the current item to a neighbour; the contract leaves none selected.
-    if (IsWithin(m_tree.currentItem(), item))
+    if (isWithin(m_tree.currentItem(), item))
         m_tree.setCurrentItem(nullptr);
     forgetSubtree(item);
     QTreeWidgetItem *parent = item->parent() ? item->parent() : m_tree.invisibleRootItem();
@@ -144,7 +144,7 @@ QList<TreeNode> QtTreeView::nodes() const
     QList<const NodeItem *> items;
     items.reserve(m_items.size());
     for (const QTreeWidgetItem *item : m_items)
-        items.append(AsNode(item));
+        items.append(asNode(item));
     std::sort(items.begin(), items.end(),
               [](const NodeItem *a, const NodeItem *b) { return a->m_sequence < b->m_sequence; });
     QList<TreeNode> result;
@@ -190,7 +190,7 @@ void QtTreeView::setSorted(const QString &key, bool sorted)
     if (parent == m_tree.invisibleRootItem())
         m_topLevelSorted = sorted;
     else
-        AsNode(parent)->m_sortsChildren = sorted;
+        asNode(parent)->m_sortsChildren = sorted;
     placeChildren(parent);
 }
 
@@ -231,7 +231,7 @@ bool QtTreeView::sortsChildren(const QTreeWidgetItem *container) const
 {
     if (container == m_tree.invisibleRootItem())
         return m_topLevelSorted;
-    const NodeItem *node = AsNode(container);
+    const NodeItem *node = asNode(container);
     return node && node->m_sortsChildren;
 }
 
@@ -241,7 +241,7 @@ void QtTreeView::placeChildren(QTreeWidgetItem *container)
 {
     const bool byText = sortsChildren(container);
     for (int i = 0; i < container->childCount(); ++i) {
-        if (NodeItem *child = AsNode(container->child(i)))
+        if (NodeItem *child = asNode(container->child(i)))
             child->m_placedByText = byText;
     }
     if (container->childCount() > 1)
@@ -269,7 +269,7 @@ int QtTreeView::insertionIndex(const QTreeWidgetItem *container,
 
 void QtTreeView::showImage(QTreeWidgetItem *item, bool current) const
 {
-    if (NodeItem *node = AsNode(item))
+    if (NodeItem *node = asNode(item))
         node->setIcon(0, m_images.value((current ? node->m_selectedImage : node->m_image) - 1));
 }
 
@@ -282,7 +282,7 @@ void QtTreeView::forgetSubtree(const QTreeWidgetItem *item)
 
 TreeNode QtTreeView::toNode(const QTreeWidgetItem *item) const
 {
-    const NodeItem *node = AsNode(item);
+    const NodeItem *node = asNode(item);
     return {keyOf(item),
             item->text(0),
             node ? node->m_image : 0,

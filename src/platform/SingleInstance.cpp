@@ -28,7 +28,7 @@ constexpr int kRequestTimeoutMs = 10000;
 // Between two attempts to reach a first process that is not listening yet.
 constexpr qint64 kRetryMs = 100;
 
-QString CanonicalFolder(const QString &appFolder)
+QString canonicalFolder(const QString &appFolder)
 {
     const QFileInfo folder(appFolder);
     const QString canonical = folder.canonicalFilePath();
@@ -38,7 +38,7 @@ QString CanonicalFolder(const QString &appFolder)
 // A full path, so that QLocalServer does not put it in the shared temporary folder. The hash
 // keeps it short whatever the folder's path (a socket path holds at most 107 bytes); the user id
 // keeps two users with one MARLOWIN_HOME apart in a shared temporary folder.
-QString ServerName(const QString &canonicalFolder)
+QString serverName(const QString &canonicalFolder)
 {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!QDir::isAbsolutePath(folder) || !QFileInfo(folder).isDir())
@@ -50,7 +50,7 @@ QString ServerName(const QString &canonicalFolder)
         QStringLiteral("marlowin-%1.socket").arg(QString::fromLatin1(digest)));
 }
 
-int RemainingMs(const QDeadlineTimer &deadline)
+int remainingMs(const QDeadlineTimer &deadline)
 {
     return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
 }
@@ -59,8 +59,8 @@ int RemainingMs(const QDeadlineTimer &deadline)
 
 SingleInstance::SingleInstance(const QString &appFolder, QObject *parent)
     : QObject(parent)
-    , m_appFolder(CanonicalFolder(appFolder))
-    , m_serverName(ServerName(m_appFolder))
+    , m_appFolder(canonicalFolder(appFolder))
+    , m_serverName(serverName(m_appFolder))
     , m_lock(QDir(m_appFolder).filePath(QStringLiteral("marlowin.lock")))
 {
     // Only a dead owner makes the lock stale; a run of several days keeps it.
@@ -153,7 +153,7 @@ bool SingleInstance::tellFirst(bool raise)
     QLocalSocket socket;
     for (;;) {
         socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(RemainingMs(deadline)))
+        if (socket.waitForConnected(remainingMs(deadline)))
             break;
         // Nobody listens yet (the first run is between taking the lock and listening) or the
         // socket file is a dead run's that the next owner has not removed yet.
@@ -165,13 +165,13 @@ bool SingleInstance::tellFirst(bool raise)
             return false;
         }
         QThread::msleep(
-            static_cast<unsigned long>(std::min<qint64>(kRetryMs, RemainingMs(deadline))));
+            static_cast<unsigned long>(std::min<qint64>(kRetryMs, remainingMs(deadline))));
     }
 
     socket.write(raise ? kRaise : kNone);
     socket.write("\n");
     socket.flush();
-    while (!socket.canReadLine() && socket.waitForReadyRead(RemainingMs(deadline))) { }
+    while (!socket.canReadLine() && socket.waitForReadyRead(remainingMs(deadline))) { }
     if (socket.canReadLine() && socket.readLine(kLongestRequest + 1).trimmed() == kAcknowledged)
         return true;
     m_error = QStringLiteral("the Marlowin running on %1 did not answer").arg(m_appFolder);

@@ -13,7 +13,7 @@ namespace {
 constexpr auto kWindows1252 = "windows-1252";
 
 // Charsets that documents name but mean Windows-1252.
-QByteArray CanonicalCharset(QByteArray name)
+QByteArray canonicalCharset(QByteArray name)
 {
     name = name.trimmed().toLower();
     if (name.startsWith('"') && name.endsWith('"') && name.size() >= 2)
@@ -24,7 +24,7 @@ QByteArray CanonicalCharset(QByteArray name)
     return name;
 }
 
-std::optional<QString> DecodeStrictly(const QByteArray &bytes, QStringDecoder &decoder)
+std::optional<QString> decodeStrictly(const QByteArray &bytes, QStringDecoder &decoder)
 {
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
@@ -32,25 +32,25 @@ std::optional<QString> DecodeStrictly(const QByteArray &bytes, QStringDecoder &d
     return text;
 }
 
-std::optional<QString> DecodeAs(const QByteArray &bytes, const QByteArray &charset)
+std::optional<QString> decodeAs(const QByteArray &bytes, const QByteArray &charset)
 {
     if (charset.isEmpty())
         return std::nullopt;
-    QStringDecoder decoder(CanonicalCharset(charset).constData(), QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(canonicalCharset(charset).constData(), QStringDecoder::Flag::Stateless);
     if (!decoder.isValid())
         return std::nullopt;
     return QString(decoder.decode(bytes));
 }
 
-QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
+QString decodeUtf8OrWindows1252(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    if (auto text = DecodeStrictly(bytes, utf8))
+    if (auto text = decodeStrictly(bytes, utf8))
         return *text;
-    return FromWindows1252(bytes);
+    return fromWindows1252(bytes);
 }
 
-std::optional<QString> DecodeByByteOrder(const QByteArray &bytes)
+std::optional<QString> decodeByByteOrder(const QByteArray &bytes)
 {
     // A mark settles the charset; so does UTF-16 or UTF-32 text whose first character is "<".
     const auto encoding = QStringConverter::encodingForData(bytes, u'<');
@@ -62,7 +62,7 @@ std::optional<QString> DecodeByByteOrder(const QByteArray &bytes)
 
 } // namespace
 
-QByteArray CharsetOfContentType(const QByteArray &contentType)
+QByteArray charsetOfContentType(const QByteArray &contentType)
 {
     static const QRegularExpression charset(QStringLiteral(R"(;\s*charset\s*=\s*("?)([^";\s]+)\1)"),
                                             QRegularExpression::CaseInsensitiveOption);
@@ -70,7 +70,7 @@ QByteArray CharsetOfContentType(const QByteArray &contentType)
     return match.hasMatch() ? match.captured(2).toLatin1() : QByteArray();
 }
 
-QByteArray EncodingOfXmlDeclaration(const QByteArray &bytes)
+QByteArray encodingOfXmlDeclaration(const QByteArray &bytes)
 {
     static const QRegularExpression declaration(
         QStringLiteral(R"(^\s*<\?xml[^>]*?\sencoding\s*=\s*["']([A-Za-z0-9._:-]+)["'])"));
@@ -78,39 +78,39 @@ QByteArray EncodingOfXmlDeclaration(const QByteArray &bytes)
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
-QString DecodeDocument(const QByteArray &bytes, const QByteArray &transportCharset)
+QString decodeDocument(const QByteArray &bytes, const QByteArray &transportCharset)
 {
-    if (auto text = DecodeByByteOrder(bytes))
+    if (auto text = decodeByByteOrder(bytes))
         return *text;
-    if (auto text = DecodeAs(bytes, transportCharset))
+    if (auto text = decodeAs(bytes, transportCharset))
         return *text;
-    if (auto text = DecodeAs(bytes, EncodingOfXmlDeclaration(bytes)))
+    if (auto text = decodeAs(bytes, encodingOfXmlDeclaration(bytes)))
         return *text;
-    return DecodeUtf8OrWindows1252(bytes);
+    return decodeUtf8OrWindows1252(bytes);
 }
 
-QByteArray DecodeDocumentToUtf8(const QByteArray &bytes, const QByteArray &transportCharset)
+QByteArray decodeDocumentToUtf8(const QByteArray &bytes, const QByteArray &transportCharset)
 {
     const auto isUtf8 = [](const QByteArray &charset) {
-        const QByteArray name = CanonicalCharset(charset);
+        const QByteArray name = canonicalCharset(charset);
         return name == "utf-8" || name == "utf8";
     };
     const bool namedUtf8 = transportCharset.isEmpty()
-                               ? EncodingOfXmlDeclaration(bytes).isEmpty() || isUtf8(EncodingOfXmlDeclaration(bytes))
+                               ? encodingOfXmlDeclaration(bytes).isEmpty() || isUtf8(encodingOfXmlDeclaration(bytes))
                                : isUtf8(transportCharset);
     if (namedUtf8 && !QStringConverter::encodingForData(bytes, u'<') && bytes.isValidUtf8())
         return bytes;
-    return DecodeDocument(bytes, transportCharset).toUtf8();
+    return decodeDocument(bytes, transportCharset).toUtf8();
 }
 
-QString DecodeTextFile(const QByteArray &bytes)
+QString decodeTextFile(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return DecodeUtf8OrWindows1252(bytes.mid(3));
-    return DecodeUtf8OrWindows1252(bytes);
+        return decodeUtf8OrWindows1252(bytes.mid(3));
+    return decodeUtf8OrWindows1252(bytes);
 }
 
-QByteArray ToWindows1252(const QString &text)
+QByteArray toWindows1252(const QString &text)
 {
     // Links are nearly always plain ASCII, which needs no codec.
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
@@ -135,7 +135,7 @@ QByteArray ToWindows1252(const QString &text)
     return bytes;
 }
 
-QString FromWindows1252(const QByteArray &bytes)
+QString fromWindows1252(const QByteArray &bytes)
 {
     QStringDecoder decoder(kWindows1252, QStringDecoder::Flag::Stateless);
     return decoder.decode(bytes);

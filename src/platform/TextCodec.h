@@ -10,27 +10,27 @@ namespace platform {
 // when the bytes are valid UTF-8, and Windows-1252 otherwise. ISO-8859-1 and US-ASCII are read
 // as Windows-1252, as browsers do, since documents that name them routinely use its extra
 // characters. A charset that the codec library does not know is passed over.
-[[nodiscard]] QString DecodeDocument(const QByteArray &bytes,
+[[nodiscard]] QString decodeDocument(const QByteArray &bytes,
                                      const QByteArray &transportCharset = {});
 
 // The same text as UTF-8 bytes. A document that is UTF-8 already (no byte-order mark, no other
 // charset named, valid UTF-8) comes back as the very same bytes, without a decoded copy: a large
 // feed then costs its own size once, not three times.
-[[nodiscard]] QByteArray DecodeDocumentToUtf8(const QByteArray &bytes,
+[[nodiscard]] QByteArray decodeDocumentToUtf8(const QByteArray &bytes,
                                               const QByteArray &transportCharset = {});
 
 // Text of a plain file: UTF-8 (with or without a byte-order mark) when valid, else Windows-1252,
 // the code page that files written by earlier versions of the program use.
-[[nodiscard]] QString DecodeTextFile(const QByteArray &bytes);
+[[nodiscard]] QString decodeTextFile(const QByteArray &bytes);
 
 // The "charset" parameter of a Content-Type header value, or empty.
-[[nodiscard]] QByteArray CharsetOfContentType(const QByteArray &contentType);
+[[nodiscard]] QByteArray charsetOfContentType(const QByteArray &contentType);
 
 // The encoding named by an XML declaration at the start of the bytes, or empty.
-[[nodiscard]] QByteArray EncodingOfXmlDeclaration(const QByteArray &bytes);
+[[nodiscard]] QByteArray encodingOfXmlDeclaration(const QByteArray &bytes);
 
 // The text in the Windows-1252 code page; each UTF-16 unit that it lacks becomes "?".
-[[nodiscard]] QByteArray ToWindows1252(const QString &text);
-[[nodiscard]] QString FromWindows1252(const QByteArray &bytes);
+[[nodiscard]] QByteArray toWindows1252(const QString &text);
+[[nodiscard]] QString fromWindows1252(const QByteArray &bytes);
 
 } // namespace platform

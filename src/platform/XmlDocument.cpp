@@ -39,18 +39,18 @@ constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_fragment;
 
 constexpr std::string_view kDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 
-bool IsText(const pugi::xml_node &node)
+bool isText(const pugi::xml_node &node)
 {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
-QString FromUtf8(const char *text)
+QString fromUtf8(const char *text)
 {
     return QString::fromUtf8(text);
 }
 
 // Names that the parser reads back as the same name: no whitespace or markup characters.
-bool IsWritableName(QStringView name)
+bool isWritableName(QStringView name)
 {
     const auto allowed = [](char16_t c, bool first) {
         if (c >= 0x80 || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':')
@@ -66,7 +66,7 @@ bool IsWritableName(QStringView name)
     return true;
 }
 
-pugi::xml_attribute AttributeAt(const pugi::xml_node &node, int index)
+pugi::xml_attribute attributeAt(const pugi::xml_node &node, int index)
 {
     if (index < 0)
         return {};
@@ -76,7 +76,7 @@ pugi::xml_attribute AttributeAt(const pugi::xml_node &node, int index)
     return attribute;
 }
 
-bool HoldsOneRootElement(const pugi::xml_document &document)
+bool holdsOneRootElement(const pugi::xml_document &document)
 {
     const pugi::xml_node first = document.first_child();
     return first.type() == pugi::node_element && !first.next_sibling();
@@ -84,25 +84,25 @@ bool HoldsOneRootElement(const pugi::xml_document &document)
 
 // What may stand before the first "<" of a document and is passed over: ASCII blanks, line
 // breaks and byte-order marks. Text and UTF-8 bytes skip exactly the same.
-bool IsLeadingBlank(char16_t c)
+bool isLeadingBlank(char16_t c)
 {
     return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xFEFF;
 }
 
-QStringView WithoutLeadingBlanks(QStringView text)
+QStringView withoutLeadingBlanks(QStringView text)
 {
     qsizetype start = 0;
-    while (start < text.size() && IsLeadingBlank(text[start].unicode()))
+    while (start < text.size() && isLeadingBlank(text[start].unicode()))
         ++start;
     return text.sliced(start);
 }
 
-QByteArrayView WithoutLeadingBlanks(QByteArrayView bytes)
+QByteArrayView withoutLeadingBlanks(QByteArrayView bytes)
 {
     static constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
     qsizetype start = 0;
     while (start < bytes.size()) {
-        if (IsLeadingBlank(char16_t(uchar(bytes[start]))) && uchar(bytes[start]) < 0x80)
+        if (isLeadingBlank(char16_t(uchar(bytes[start]))) && uchar(bytes[start]) < 0x80)
             ++start;
         else if (bytes.sliced(start).startsWith(kByteOrderMark))
             start += kByteOrderMark.size();
@@ -189,7 +189,7 @@ class TextCollector final : public pugi::xml_tree_walker {
 public:
     bool for_each(pugi::xml_node &node) override
     {
-        if (IsText(node))
+        if (isText(node))
             text += node.value();
         return true;
     }
@@ -231,7 +231,7 @@ private:
 
 // ".//a/b" (or "//a/b") starts anywhere; "a/b" or "/a/b" at the root element. Null when a step
 // is empty.
-std::unique_ptr<PathMatcher> ParsePattern(QStringView pattern)
+std::unique_ptr<PathMatcher> parsePattern(QStringView pattern)
 {
     bool fromRoot = true;
     if (pattern.startsWith(u".//")) {
@@ -269,7 +269,7 @@ void XmlNode::noteChange() const
 
 QString XmlNode::name() const
 {
-    return FromUtf8(m_node.name());
+    return fromUtf8(m_node.name());
 }
 
 bool XmlNode::isElement() const
@@ -287,8 +287,8 @@ XmlNode XmlNode::parent() const
 
 QString XmlNode::text() const
 {
-    if (IsText(m_node))
-        return FromUtf8(m_node.value());
+    if (isText(m_node))
+        return fromUtf8(m_node.value());
     TextCollector collector;
     pugi::xml_node(m_node).traverse(collector);
     return QString::fromStdString(collector.text);
@@ -297,7 +297,7 @@ QString XmlNode::text() const
 void XmlNode::setText(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    if (IsText(m_node)) {
+    if (isText(m_node)) {
         m_node.set_value(utf8.constData(), static_cast<size_t>(utf8.size()));
         return;
     }
@@ -365,22 +365,22 @@ int XmlNode::attributeCount() const
 
 QString XmlNode::attributeName(int index) const
 {
-    return FromUtf8(AttributeAt(m_node, index).name());
+    return fromUtf8(attributeAt(m_node, index).name());
 }
 
 QString XmlNode::attributeValue(int index) const
 {
-    return FromUtf8(AttributeAt(m_node, index).value());
+    return fromUtf8(attributeAt(m_node, index).value());
 }
 
 QString XmlNode::attribute(const QString &name) const
 {
-    return FromUtf8(m_node.attribute(name.toUtf8().constData()).value());
+    return fromUtf8(m_node.attribute(name.toUtf8().constData()).value());
 }
 
 void XmlNode::setAttribute(const QString &name, const QString &value)
 {
-    if (!isElement() || !IsWritableName(name))
+    if (!isElement() || !isWritableName(name))
         return;
     const QByteArray utf8Name = name.toUtf8();
     pugi::xml_attribute attribute = m_node.attribute(utf8Name.constData());
@@ -454,18 +454,18 @@ bool XmlDocument::load(const QString &path)
     // The program's own files are UTF-8: parse their bytes as they are, without a detour
     // through a decoded copy of the whole text.
     const auto byteOrder = QStringConverter::encodingForData(bytes, u'<');
-    const QByteArray declared = EncodingOfXmlDeclaration(bytes).toLower();
+    const QByteArray declared = encodingOfXmlDeclaration(bytes).toLower();
     if ((!byteOrder || *byteOrder == QStringConverter::Utf8)
         && (declared.isEmpty() || declared == "utf-8") && bytes.isValidUtf8())
         return parseUtf8(bytes);
-    return loadXML(DecodeDocument(bytes));
+    return loadXML(decodeDocument(bytes));
 }
 
 bool XmlDocument::loadXML(const QString &text)
 {
     clear();
     // toUtf8 is vectorised; encoding into a buffer of the exact size costs a second pass.
-    return parseUtf8(WithoutLeadingBlanks(text).toUtf8());
+    return parseUtf8(withoutLeadingBlanks(text).toUtf8());
 }
 
 bool XmlDocument::loadUtf8(QByteArrayView bytes)
@@ -476,7 +476,7 @@ bool XmlDocument::loadUtf8(QByteArrayView bytes)
 
 bool XmlDocument::parseUtf8(QByteArrayView bytes)
 {
-    const QByteArrayView body = WithoutLeadingBlanks(bytes);
+    const QByteArrayView body = withoutLeadingBlanks(bytes);
     auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(body.size() > 0 ? size_t(body.size()) : 1));
     if (!buffer)
         return false;
@@ -489,7 +489,7 @@ bool XmlDocument::parseOwnBuffer(char *buffer, size_t size)
 {
     const pugi::xml_parse_result result
         = m_tree->document.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
-    if (result && HoldsOneRootElement(m_tree->document))
+    if (result && holdsOneRootElement(m_tree->document))
         return true;
     clear();
     return false;
@@ -516,7 +516,7 @@ bool XmlDocument::save(const QString &path, QString *error) const
             *error = QStringLiteral("The document has no root element.");
         return false;
     }
-    const WriteResult result = WriteFileAtomically(path, [this](QIODevice &file) {
+    const WriteResult result = writeFileAtomically(path, [this](QIODevice &file) {
         return write([&file](const char *data, qsizetype size) { return file.write(data, size) == size; });
     });
     if (!result.ok && error)
@@ -536,7 +536,7 @@ QString XmlDocument::xml() const
 
 XmlNode XmlDocument::selectSingleNode(const QString &pattern) const
 {
-    const auto matcher = ParsePattern(pattern);
+    const auto matcher = parsePattern(pattern);
     pugi::xml_node root = rootElement();
     if (!matcher || !root)
         return {};
@@ -548,7 +548,7 @@ XmlNode XmlDocument::selectSingleNode(const QString &pattern) const
 
 XmlNode XmlDocument::createElement(const QString &name)
 {
-    if (!IsWritableName(name))
+    if (!isWritableName(name))
         return {};
     if (!m_tree->holder)
         m_tree->holder = m_tree->document.append_child(pugi::node_element);

@@ -17,29 +17,29 @@ namespace {
 // under the channel, the feed or one item: children past this many are not looked at.
 constexpr int kMaxChildren = 32767;
 
-bool IsBlankText(const QString &text)
+bool isBlankText(const QString &text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
-bool IsBlankText(QByteArrayView utf8)
+bool isBlankText(QByteArrayView utf8)
 {
     return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
 }
 
 // The document, or the status that ends the parse before any element is looked at.
-std::optional<ParseStatus> Load(const QString &text, platform::XmlDocument &document)
+std::optional<ParseStatus> load(const QString &text, platform::XmlDocument &document)
 {
-    if (IsBlankText(text))
+    if (isBlankText(text))
         return ParseStatus::EmptyStream;
     if (!document.loadXML(text))
         return ParseStatus::InvalidXml;
     return std::nullopt;
 }
 
-std::optional<ParseStatus> Load(QByteArrayView utf8, platform::XmlDocument &document)
+std::optional<ParseStatus> load(QByteArrayView utf8, platform::XmlDocument &document)
 {
-    if (IsBlankText(utf8))
+    if (isBlankText(utf8))
         return ParseStatus::EmptyStream;
     if (!document.loadUtf8(utf8))
         return ParseStatus::InvalidXml;
@@ -48,7 +48,7 @@ std::optional<ParseStatus> Load(QByteArrayView utf8, platform::XmlDocument &docu
 
 // Calls visit(child, name) for the first kMaxChildren child nodes in document order.
 template <typename Visit>
-void ForEachChild(const platform::XmlNode &parent, Visit &&visit)
+void forEachChild(const platform::XmlNode &parent, Visit &&visit)
 {
     const int count = std::min(parent.childCount(), kMaxChildren);
     for (int i = 0; i < count; ++i) {
@@ -58,49 +58,49 @@ void ForEachChild(const platform::XmlNode &parent, Visit &&visit)
     }
 }
 
-void SetDate(FeedItem &item, ItemDate date)
+void setDate(FeedItem &item, ItemDate date)
 {
-    item.Day = std::move(date.Day);
-    item.Month = std::move(date.Month);
-    item.Year = std::move(date.Year);
-    item.Time = std::move(date.Time);
-    item.Utc = std::move(date.Utc);
+    item.day = std::move(date.day);
+    item.month = std::move(date.month);
+    item.year = std::move(date.year);
+    item.time = std::move(date.time);
+    item.utc = std::move(date.utc);
 }
 
 // Calls read(item element, record) for each direct child named itemName, up to kMaxItems.
 template <typename Read>
-QList<FeedItem> ReadItems(const platform::XmlNode &container, QLatin1StringView itemName, Read &&read)
+QList<FeedItem> readItems(const platform::XmlNode &container, QLatin1StringView itemName, Read &&read)
 {
     // Counted first so that the list is allocated once, not moved as it grows.
     qsizetype count = 0;
-    ForEachChild(container, [&](const platform::XmlNode &, const QString &name) {
+    forEachChild(container, [&](const platform::XmlNode &, const QString &name) {
         count += name == itemName;
     });
     QList<FeedItem> items;
     items.reserve(std::min<qsizetype>(count, kMaxItems));
-    ForEachChild(container, [&](const platform::XmlNode &node, const QString &name) {
+    forEachChild(container, [&](const platform::XmlNode &node, const QString &name) {
         if (items.size() < kMaxItems && name == itemName)
             read(node, items.emplaceBack());
     });
-    ItemIdentifier::AssignAll(items);
+    ItemIdentifier::assignAll(items);
     return items;
 }
 
-void ReadRssItem(const platform::XmlNode &element, FeedItem &item)
+void readRssItem(const platform::XmlNode &element, FeedItem &item)
 {
-    ForEachChild(element, [&item](const platform::XmlNode &child, const QString &name) {
+    forEachChild(element, [&item](const platform::XmlNode &child, const QString &name) {
         if (name == QLatin1StringView("title"))
-            item.Title = child.text();
+            item.title = child.text();
         else if (name == QLatin1StringView("description"))
-            item.Description = child.text();
+            item.description = child.text();
         else if (name == QLatin1StringView("link"))
-            item.Link = child.text();
+            item.link = child.text();
         else if (name == QLatin1StringView("pubDate"))
-            SetDate(item, ItemDates::SplitPubDate(child.text()));
+            setDate(item, ItemDates::splitPubDate(child.text()));
         else if (name == QLatin1StringView("enclosure"))
-            item.Media = child.attributeValue(0);
+            item.media = child.attributeValue(0);
         else if (name == QLatin1StringView("guid"))
-            item.Guid = child.text().trimmed();
+            item.guid = child.text().trimmed();
     });
 }
 
@@ -133,69 +133,69 @@ private:
     bool m_haveAlternate = false;
 };
 
-void ReadAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLocale &locale)
+void readAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLocale &locale)
 {
     AtomLinkChoice link;
-    ForEachChild(element, [&](const platform::XmlNode &child, const QString &name) {
+    forEachChild(element, [&](const platform::XmlNode &child, const QString &name) {
         if (name == QLatin1StringView("title"))
-            item.Title = child.text();
+            item.title = child.text();
         else if (name == QLatin1StringView("content"))
-            item.Description = child.text();
+            item.description = child.text();
         else if (name == QLatin1StringView("link"))
             link.consider(child);
         else if (name == QLatin1StringView("published"))
-            SetDate(item, ItemDates::SplitPublished(child.text(), locale));
+            setDate(item, ItemDates::splitPublished(child.text(), locale));
         else if (name == QLatin1StringView("id"))
-            item.Guid = child.text().trimmed();
+            item.guid = child.text().trimmed();
     });
-    item.Link = link.chosen();
+    item.link = link.chosen();
 }
 
 } // namespace
 
 namespace {
 
-ParseResult ReadRssDocument(const platform::XmlDocument &document)
+ParseResult readRssDocument(const platform::XmlDocument &document)
 {
     const platform::XmlNode channel = document.selectSingleNode(QStringLiteral(".//rss/channel"));
     if (!channel)
         return {ParseStatus::WrongFeedType, {}};
-    return {ParseStatus::Ok, ReadItems(channel, QLatin1StringView("item"), ReadRssItem)};
+    return {ParseStatus::Ok, readItems(channel, QLatin1StringView("item"), readRssItem)};
 }
 
-ParseResult ReadAtomDocument(const platform::XmlDocument &document, const QLocale &locale)
+ParseResult readAtomDocument(const platform::XmlDocument &document, const QLocale &locale)
 {
     const platform::XmlNode feed = document.selectSingleNode(QStringLiteral(".//feed"));
     if (!feed)
         return {ParseStatus::WrongFeedType, {}};
     return {ParseStatus::Ok,
-            ReadItems(feed, QLatin1StringView("entry"),
+            readItems(feed, QLatin1StringView("entry"),
                       [&locale](const platform::XmlNode &entry, FeedItem &item) {
-                          ReadAtomEntry(entry, item, locale);
+                          readAtomEntry(entry, item, locale);
                       })};
 }
 
 template <typename Text>
-ParseResult ReadRss(const Text &text)
+ParseResult readRss(const Text &text)
 {
     platform::XmlDocument document;
-    if (const auto failure = Load(text, document))
+    if (const auto failure = load(text, document))
         return {*failure, {}};
-    return ReadRssDocument(document);
+    return readRssDocument(document);
 }
 
 template <typename Text>
-ParseResult ReadAtom(const Text &text, const QLocale &locale)
+ParseResult readAtom(const Text &text, const QLocale &locale)
 {
     platform::XmlDocument document;
-    if (const auto failure = Load(text, document))
+    if (const auto failure = load(text, document))
         return {*failure, {}};
-    return ReadAtomDocument(document, locale);
+    return readAtomDocument(document, locale);
 }
 
 } // namespace
 
-FailureMessage MessageFor(ParseStatus status, bool atom)
+FailureMessage messageFor(ParseStatus status, bool atom)
 {
     switch (status) {
     case ParseStatus::Ok:
@@ -214,35 +214,35 @@ FailureMessage MessageFor(ParseStatus status, bool atom)
     return {};
 }
 
-ParseResult ParseRss(const QString &text)
+ParseResult parseRss(const QString &text)
 {
-    return ReadRss(text);
+    return readRss(text);
 }
 
-ParseResult ParseRss(QByteArrayView utf8)
+ParseResult parseRss(QByteArrayView utf8)
 {
-    return ReadRss(utf8);
+    return readRss(utf8);
 }
 
-ParseResult ParseAtom(const QString &text, const QLocale &locale)
+ParseResult parseAtom(const QString &text, const QLocale &locale)
 {
-    return ReadAtom(text, locale);
+    return readAtom(text, locale);
 }
 
-ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale)
+ParseResult parseAtom(QByteArrayView utf8, const QLocale &locale)
 {
-    return ReadAtom(utf8, locale);
+    return readAtom(utf8, locale);
 }
 
-FeedContent ParseFeed(QByteArrayView utf8, const QLocale &locale)
+FeedContent parseFeed(QByteArrayView utf8, const QLocale &locale)
 {
     platform::XmlDocument document;
-    if (const auto failure = Load(utf8, document))
+    if (const auto failure = load(utf8, document))
         return {*failure, kUnknownType, {}};
-    const qint16 type = FeedProbe::DetectFeedType(document, nullptr);
+    const qint16 type = FeedProbe::detectFeedType(document, nullptr);
     if (type == kUnknownType)
         return {ParseStatus::WrongFeedType, kUnknownType, {}};
-    ParseResult result = type == kAtomType ? ReadAtomDocument(document, locale) : ReadRssDocument(document);
+    ParseResult result = type == kAtomType ? readAtomDocument(document, locale) : readRssDocument(document);
     return {result.status, type, std::move(result.items)};
 }
 

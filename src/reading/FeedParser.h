@@ -33,21 +33,21 @@ struct FailureMessage {
     QString title;
     QString text;
 };
-[[nodiscard]] FailureMessage MessageFor(ParseStatus status, bool atom);
+[[nodiscard]] FailureMessage messageFor(ParseStatus status, bool atom);
 
 // The direct item children of the first rss/channel: title, description, link, guid, pubDate
 // split into the date fields, and the first attribute of enclosure as Media; each item gets its
-// identifier (ItemIdentifier::AssignAll). A child that occurs twice overwrites the earlier value.
-[[nodiscard]] ParseResult ParseRss(const QString &text);
+// identifier (ItemIdentifier::assignAll). A child that occurs twice overwrites the earlier value.
+[[nodiscard]] ParseResult parseRss(const QString &text);
 // The same for a document kept as UTF-8 text, without decoding it first.
-[[nodiscard]] ParseResult ParseRss(QByteArrayView utf8);
+[[nodiscard]] ParseResult parseRss(QByteArrayView utf8);
 
 // The entry children of the first feed element: title, content as Description, the link (href of
 // the first link whose rel is "alternate" or absent, else of the first link; empty when no link
 // has an href), id as Guid, published split into the date fields with the locale's month
 // abbreviation; each entry gets its identifier. Media stays empty.
-[[nodiscard]] ParseResult ParseAtom(const QString &text, const QLocale &locale = QLocale::system());
-[[nodiscard]] ParseResult ParseAtom(QByteArrayView utf8, const QLocale &locale = QLocale::system());
+[[nodiscard]] ParseResult parseAtom(const QString &text, const QLocale &locale = QLocale::system());
+[[nodiscard]] ParseResult parseAtom(QByteArrayView utf8, const QLocale &locale = QLocale::system());
 
 // Feed type codes, as the feeds database stores them.
 inline constexpr qint16 kUnknownType = -1;
@@ -64,6 +64,6 @@ struct FeedContent {
 // A fetched document read as what it is, whatever type its subscription names: an rss element
 // makes it RSS (a podcast when its channel has itunes:summary) and a feed element Atom, as the
 // feed probe decides; WrongFeedType when it has neither.
-[[nodiscard]] FeedContent ParseFeed(QByteArrayView utf8, const QLocale &locale = QLocale::system());
+[[nodiscard]] FeedContent parseFeed(QByteArrayView utf8, const QLocale &locale = QLocale::system());
 
 } // namespace FeedParser

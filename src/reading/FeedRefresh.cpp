@@ -40,7 +40,7 @@ constexpr int kFetchOpenStep = 2;
 
 enum class Action { Check, Delete, Read, Unread, GetInfo, Other };
 
-Action ActionOf(const QString &action)
+Action actionOf(const QString &action)
 {
     if (action == u"check")
         return Action::Check;
@@ -55,7 +55,7 @@ Action ActionOf(const QString &action)
     return Action::Other;
 }
 
-std::optional<QString> FormatTime(const QString &time, const QLocale &locale, const QString &format)
+std::optional<QString> formatTime(const QString &time, const QLocale &locale, const QString &format)
 {
     const QString text = time.trimmed();
     if (text.isEmpty())
@@ -68,13 +68,13 @@ std::optional<QString> FormatTime(const QString &time, const QLocale &locale, co
     return locale.toString(value, format);
 }
 
-QString LongTimeFormat(const QLocale &locale)
+QString longTimeFormat(const QLocale &locale)
 {
-    return TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+    return timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
 }
 
 // A status that converts to a non-zero number is read; anything else unread.
-bool IsReadStatus(const QString &status)
+bool isReadStatus(const QString &status)
 {
     bool isNumber = false;
     const double value = status.trimmed().toDouble(&isNumber);
@@ -83,24 +83,24 @@ bool IsReadStatus(const QString &status)
 
 // A stored item as the list shows it: title, link and date by position, as every list reader
 // takes them.
-FeedItem ListedItem(const platform::XmlNode &item)
+FeedItem listedItem(const platform::XmlNode &item)
 {
     FeedItem listed;
-    listed.ID = item.attributeValue(0);
-    listed.Utc = item.attribute(QStringLiteral("utc"));
-    listed.Title = item.child(0).text();
-    listed.Link = item.child(1).text();
-    const ItemDate date = SplitItemDate(item.child(2).text());
-    listed.Year = date.Year;
-    listed.Month = date.Month;
-    listed.Day = date.Day;
-    listed.Time = date.Time;
+    listed.id = item.attributeValue(0);
+    listed.utc = item.attribute(QStringLiteral("utc"));
+    listed.title = item.child(0).text();
+    listed.link = item.child(1).text();
+    const ItemDate date = splitItemDate(item.child(2).text());
+    listed.year = date.year;
+    listed.month = date.month;
+    listed.day = date.day;
+    listed.time = date.time;
     return listed;
 }
 
 } // namespace
 
-QString TimeFormatWithoutZone(const QString &format)
+QString timeFormatWithoutZone(const QString &format)
 {
     // A zone field with what only frames it: blanks, a comma before it, brackets around it. No
     // match can cross a quote, so each lies wholly inside or outside quoted (literal) text.
@@ -127,9 +127,9 @@ QString TimeFormatWithoutZone(const QString &format)
     return result;
 }
 
-std::optional<QString> FormatItemTime(const QString &time, const QLocale &locale)
+std::optional<QString> formatItemTime(const QString &time, const QLocale &locale)
 {
-    return FormatTime(time, locale, LongTimeFormat(locale));
+    return formatTime(time, locale, longTimeFormat(locale));
 }
 
 FeedReader::FeedReader(const platform::Context &ctx, platform::ReportList &lstItems,
@@ -139,7 +139,7 @@ FeedReader::FeedReader(const platform::Context &ctx, platform::ReportList &lstIt
     , m_list(lstItems)
     , m_caption(caption)
     , m_locale(std::move(locale))
-    , m_timeFormat(LongTimeFormat(m_locale))
+    , m_timeFormat(longTimeFormat(m_locale))
 {
 }
 
@@ -147,7 +147,7 @@ FeedReader::~FeedReader() = default;
 
 QString FeedReader::itemFilePath() const
 {
-    return mFeeds::FeedDataPath(m_ctx, m_feedId);
+    return mFeeds::feedDataPath(m_ctx, m_feedId);
 }
 
 // ---- the refresh ------------------------------------------------------------------------------
@@ -169,14 +169,14 @@ bool FeedReader::waitForConnection()
             "Marlowin"));
 }
 
-void FeedReader::LoadFeedData(bool loadList)
+void FeedReader::loadFeedData(bool loadList)
 {
     if (m_refreshing)
         return;
     m_refreshing = true;
     if (loadList) {
         showCaption(m_feedCaption + QStringLiteral(" (loading ...)"));
-        LoadItemList();
+        loadItemList();
     }
     if (!m_checkForNewItems || !waitForConnection()) {
         finishRefresh();
@@ -271,7 +271,7 @@ void FeedReader::showResult(const FeedUpdateResult &result)
     }
     if (result.outcome == FeedUpdateResult::Outcome::ParseFailed) {
         const FeedParser::FailureMessage message
-            = FeedParser::MessageFor(result.parseStatus, result.readAsAtom());
+            = FeedParser::messageFor(result.parseStatus, result.readAsAtom());
         m_ctx.messages.warning(message.title, message.text);
     } else if (result.outcome == FeedUpdateResult::Outcome::SaveFailed) {
         ErrorReport::show(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep,
@@ -304,7 +304,7 @@ void FeedReader::showStoredItems(const FeedUpdateResult &result)
             rowOfKey.insert(now, row);
         }
         for (const FeedItem &item : result.updated) {
-            const int row = rowOfKey.value(item.ID, -1);
+            const int row = rowOfKey.value(item.id, -1);
             if (row < 0)
                 continue;
             platform::ListRow shown = m_list.row(row);
@@ -334,31 +334,31 @@ void FeedReader::finishRefresh()
 platform::ListRow FeedReader::rowOf(const FeedItem &item, bool read, RowSource source) const
 {
     platform::ListRow row;
-    row.text = item.Title;
-    row.key = item.ID;
-    row.tag = item.Link;
+    row.text = item.title;
+    row.key = item.id;
+    row.tag = item.link;
     row.icon = read ? kRead : kUnread;
     row.bold = !read;
     if (source == RowSource::Fetched) {
         row.subItem1 = kNoDate;
         row.subItem2 = QStringLiteral("0");
     }
-    const bool dated = !Text::isBlank(item.Year) && !Text::isBlank(item.Day)
-        && !Text::isBlank(item.Month) && !Text::isBlank(item.Time);
+    const bool dated = !Text::isBlank(item.year) && !Text::isBlank(item.day)
+        && !Text::isBlank(item.month) && !Text::isBlank(item.time);
     if (!dated)
         return row;
-    if (const auto time = FormatTime(item.Time, m_locale, m_timeFormat)) {
+    if (const auto time = formatTime(item.time, m_locale, m_timeFormat)) {
         const QString separator
             = source == RowSource::Fetched ? QStringLiteral("; ") : QStringLiteral(" ; ");
-        row.subItem1 = item.Day + u' ' + item.Month + u' ' + item.Year + separator + *time;
-        row.subItem2 = ItemStamp::SortKey(item);
+        row.subItem1 = item.day + u' ' + item.month + u' ' + item.year + separator + *time;
+        row.subItem2 = ItemStamp::sortKey(item);
     }
     return row;
 }
 
 // ---- the item file ----------------------------------------------------------------------------
 
-void FeedReader::LoadItemList()
+void FeedReader::loadItemList()
 {
     m_loadingList = true;
     m_list.clear();
@@ -386,7 +386,7 @@ void FeedReader::LoadItemList()
     for (const platform::XmlNode &item : file.items().children()) {
         if (item.name() == u"item")
             m_list.add(
-                rowOf(ListedItem(item), IsReadStatus(item.attributeValue(1)), RowSource::Stored));
+                rowOf(listedItem(item), isReadStatus(item.attributeValue(1)), RowSource::Stored));
     }
     if (m_list.count() > 0)
         m_list.scrollIntoView(0);
@@ -394,9 +394,9 @@ void FeedReader::LoadItemList()
     m_list.setSorted(true);
 }
 
-bool FeedReader::ProcessItem(const QString &id, const QString &action, bool markRead)
+bool FeedReader::processItem(const QString &id, const QString &action, bool markRead)
 {
-    const Action what = ActionOf(action);
+    const Action what = actionOf(action);
     const bool changes = what == Action::Delete || what == Action::Read || what == Action::Unread
         || (what == Action::GetInfo && markRead);
     const QString path = itemFilePath();

@@ -45,21 +45,21 @@ public:
     ~FeedReader() override;
 
     // ---- the window's properties --------------------------------------------------------------
-    [[nodiscard]] const QString &FeedID() const { return m_feedId; }
+    [[nodiscard]] const QString &feedId() const { return m_feedId; }
     void setFeedID(const QString &id) { m_feedId = id; }
-    [[nodiscard]] const QString &FeedURL() const { return m_feedUrl; }
+    [[nodiscard]] const QString &feedUrl() const { return m_feedUrl; }
     void setFeedURL(const QString &url) { m_feedUrl = url; }
     // 0 RSS, 1 Atom, 2 RSS podcast; a refresh reads the document as what it is and corrects it.
-    [[nodiscard]] qint16 FeedType() const { return m_feedType; }
+    [[nodiscard]] qint16 feedType() const { return m_feedType; }
     void setFeedType(qint16 type) { m_feedType = type; }
-    [[nodiscard]] const QString &FeedCaption() const { return m_feedCaption; }
+    [[nodiscard]] const QString &feedCaption() const { return m_feedCaption; }
     void setFeedCaption(const QString &caption) { m_feedCaption = caption; }
-    [[nodiscard]] bool CheckForNewItems() const { return m_checkForNewItems; }
+    [[nodiscard]] bool checkForNewItems() const { return m_checkForNewItems; }
     void setCheckForNewItems(bool check) { m_checkForNewItems = check; }
     // The text of the last fetched feed document, kept as UTF-8.
-    [[nodiscard]] QString FeedData() const { return QString::fromUtf8(m_feedData); }
+    [[nodiscard]] QString feedData() const { return QString::fromUtf8(m_feedData); }
     // True while the list is loaded or a refresh runs.
-    [[nodiscard]] bool StillExecuting() const { return m_loadingList || isRefreshing(); }
+    [[nodiscard]] bool stillExecuting() const { return m_loadingList || isRefreshing(); }
 
     // Time a refresh waits for a complete response, in milliseconds.
     [[nodiscard]] int fetchTimeout() const { return m_fetchTimeoutMs; }
@@ -67,14 +67,14 @@ public:
 
     // ---- the refresh --------------------------------------------------------------------------
 
-    // Loads the list from the item file when loadList is true; then, when CheckForNewItems is
+    // Loads the list from the item file when loadList is true; then, when checkForNewItems is
     // true, makes sure the machine is online (asking Retry/Cancel while it is not) and starts
     // the feed's update. The caption shows each stage (" (loading ...)", " (checking ...)",
-    // " (parsing ...)", " (updating ...)") and ends as FeedCaption, with " [new]" when the last
+    // " (parsing ...)", " (updating ...)") and ends as feedCaption, with " [new]" when the last
     // merge added items; new items go to the top of the list in bold. A time-out asks
     // Retry/Cancel; every other failure is told in its box. A call while a refresh runs is
     // dropped: the running one brings the list up to date.
-    void LoadFeedData(bool loadList);
+    void loadFeedData(bool loadList);
     [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
     // Abandons a running refresh (the window closes): nothing more happens to the list.
     void cancelRefresh();
@@ -85,24 +85,24 @@ public:
     // date's sort key; the identifier as the row's key and the link as its tag), unread items
     // bold with the "unread" icon. A missing file leaves the list empty without a message; a
     // file that does not parse or has no items gets a warning box.
-    void LoadItemList();
+    void loadItemList();
 
     // Finds the stored item with this identifier and applies the action: "check" (nothing),
     // "del" (remove it and record it as deleted, so that no refresh brings it back), "read" /
-    // "unread" (set its status), "getinfo" (copy it into CurrentItem, and mark it read when
+    // "unread" (set its status), "getinfo" (copy it into currentItem, and mark it read when
     // markRead is true). Any other action finds and changes nothing else. True when the item
     // was found. A change is one load-change-save under the file's lock. A missing or
     // unreadable file gets a warning box.
-    bool ProcessItem(const QString &id, const QString &action, bool markRead);
+    bool processItem(const QString &id, const QString &action, bool markRead);
 
     // ---- state ----------------------------------------------------------------------------------
 
     // The item last read with "getinfo".
-    [[nodiscard]] const FeedItem &CurrentItem() const { return m_currentItem; }
+    [[nodiscard]] const FeedItem &currentItem() const { return m_currentItem; }
     // The newest item date stored (the item file's latest), as last read.
-    [[nodiscard]] const QString &LatestStamp() const { return m_latestStamp; }
+    [[nodiscard]] const QString &latestStamp() const { return m_latestStamp; }
     // Whether the last merge added at least one item.
-    [[nodiscard]] bool HasNewItems() const { return m_hasNewItems; }
+    [[nodiscard]] bool hasNewItems() const { return m_hasNewItems; }
 
 Q_SIGNALS:
     void refreshFinished();
@@ -146,8 +146,8 @@ private:
 // The locale's long time format without its time-zone letters ("t") and what only framed them
 // (blanks, a comma, brackets): stored times carry no zone. "h:mm:ss AP t" -> "h:mm:ss AP",
 // "HH:mm:ss (t)" -> "HH:mm:ss". Quoted literal text is kept as it is.
-[[nodiscard]] QString TimeFormatWithoutZone(const QString &format);
+[[nodiscard]] QString timeFormatWithoutZone(const QString &format);
 
 // A stored time (hh:mm:ss or hh:mm) in the locale's long time format without zone; nothing when
 // the text is blank or no time of day.
-[[nodiscard]] std::optional<QString> FormatItemTime(const QString &time, const QLocale &locale);
+[[nodiscard]] std::optional<QString> formatItemTime(const QString &time, const QLocale &locale);

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-qint16 TypeToStore(qint16 storedType, qint16 documentType)
+qint16 typeToStore(qint16 storedType, qint16 documentType)
 {
     if (documentType == FeedParser::kRssType && storedType == FeedParser::kPodcastType)
         return FeedParser::kPodcastType;
@@ -91,17 +91,17 @@ void FeedUpdate::answered()
 void FeedUpdate::parse()
 {
     FeedParser::FeedContent content
-        = FeedParser::ParseFeed(QByteArrayView(m_result.document), m_request.locale);
+        = FeedParser::parseFeed(QByteArrayView(m_result.document), m_request.locale);
     if (content.status != FeedParser::ParseStatus::Ok) {
         m_result.parseStatus = content.status;
         finish(FeedUpdateResult::Outcome::ParseFailed);
         return;
     }
-    const qint16 type = TypeToStore(m_request.storedType, content.type);
-    if (type != m_request.storedType && mFeeds::IsFeedIdentifier(m_request.feedId)) {
+    const qint16 type = typeToStore(m_request.storedType, content.type);
+    if (type != m_request.storedType && mFeeds::isFeedIdentifier(m_request.feedId)) {
         // Both places are corrected; where the feed is not (only scheduled, or only
         // subscribed), nothing changes there.
-        (void)mFeeds::CorrectFeedType(m_ctx, m_request.feedId, type);
+        (void)mFeeds::correctFeedType(m_ctx, m_request.feedId, type);
         (void)Settings::correctScheduledFeedType(m_ctx, m_request.feedId, type);
         m_result.correctedType = type;
     }
@@ -117,14 +117,14 @@ void FeedUpdate::store()
         finish(FeedUpdateResult::Outcome::Stored);
         return;
     }
-    const QString path = mFeeds::FeedDataPath(m_ctx, m_request.feedId);
+    const QString path = mFeeds::feedDataPath(m_ctx, m_request.feedId);
     if (path.isEmpty()) {
         // A feed without an identifier of its own has no item file: its items are only shown.
         m_result.added = m_items;
         finish(FeedUpdateResult::Outcome::Stored);
         return;
     }
-    ItemStore::MergeOutcome outcome = ItemStore::Merge(path, m_items, m_ctx.clock.now());
+    ItemStore::MergeOutcome outcome = ItemStore::merge(path, m_items, m_ctx.clock.now());
     m_result.setAsidePath = outcome.setAsidePath;
     if (outcome.status == ItemStore::MergeOutcome::Status::Failed) {
         m_result.errorText = outcome.error;

@@ -62,7 +62,7 @@ struct FeedUpdateResult {
 
 // The type a feed is stored as after a document of documentType was read for it: the document
 // decides, except that a podcast stays a podcast when an RSS document lacks the podcast marks.
-[[nodiscard]] qint16 TypeToStore(qint16 storedType, qint16 documentType);
+[[nodiscard]] qint16 typeToStore(qint16 storedType, qint16 documentType);
 
 // One update of one feed, the same for the feed window, the scheduled check and marlowin-check:
 // the connection check, one GET ("Cache-Control: no-cache", at most timeoutMs), the charset,

@@ -29,19 +29,19 @@ struct DateParts {
 constexpr std::array<std::string_view, 7> kFullWeekdayNames
     = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
 
-bool IsEnglishWeekday(QStringView name)
+bool isEnglishWeekday(QStringView name)
 {
     if (name.endsWith(u'.'))
         name.chop(1);
     for (const std::string_view full : kFullWeekdayNames) {
-        if (EqualsIgnoringAsciiCase(name, full) || EqualsIgnoringAsciiCase(name, full.substr(0, 3)))
+        if (equalsIgnoringAsciiCase(name, full) || equalsIgnoringAsciiCase(name, full.substr(0, 3)))
             return true;
     }
     return false;
 }
 
 // Shared, so that the common case allocates nothing for the month.
-const QString &EnglishAbbreviation(int month)
+const QString &englishAbbreviation(int month)
 {
     static const std::array<QString, 12> names = {
         QStringLiteral("Jan"), QStringLiteral("Feb"), QStringLiteral("Mar"), QStringLiteral("Apr"),
@@ -50,55 +50,55 @@ const QString &EnglishAbbreviation(int month)
     return names[static_cast<size_t>(month - 1)];
 }
 
-QString TextOf(QStringView view, const QString &shared)
+QString textOf(QStringView view, const QString &shared)
 {
     return view == shared ? shared : view.toString();
 }
 
-bool IsDayNumber(QStringView text)
+bool isDayNumber(QStringView text)
 {
-    if (text.size() < 1 || text.size() > 2 || !AllDigits(text))
+    if (text.size() < 1 || text.size() > 2 || !allDigits(text))
         return false;
-    const int day = DigitsValue(text);
+    const int day = digitsValue(text);
     return day >= 1 && day <= 31;
 }
 
-bool IsTwoDigitsUpTo(QStringView text, int highest)
+bool isTwoDigitsUpTo(QStringView text, int highest)
 {
-    return text.size() == 2 && AllDigits(text) && DigitsValue(text) <= highest;
+    return text.size() == 2 && allDigits(text) && digitsValue(text) <= highest;
 }
 
 // "hh:mm:ss" or "hh:mm", two digits each, within a day.
-bool IsClockTime(QStringView text)
+bool isClockTime(QStringView text)
 {
     if (text.size() != 5 && text.size() != 8)
         return false;
-    if (!IsTwoDigitsUpTo(text.first(2), 23) || text[2] != u':'
-        || !IsTwoDigitsUpTo(text.sliced(3, 2), 59))
+    if (!isTwoDigitsUpTo(text.first(2), 23) || text[2] != u':'
+        || !isTwoDigitsUpTo(text.sliced(3, 2), 59))
         return false;
-    return text.size() == 5 || (text[5] == u':' && IsTwoDigitsUpTo(text.sliced(6, 2), 59));
+    return text.size() == 5 || (text[5] == u':' && isTwoDigitsUpTo(text.sliced(6, 2), 59));
 }
 
 // Writes value as `digits` decimal digits at position at, with leading zeros.
-void PutDigits(QString &text, qsizetype at, qsizetype digits, int value)
+void putDigits(QString &text, qsizetype at, qsizetype digits, int value)
 {
     for (qsizetype i = at + digits - 1; i >= at; --i, value /= 10)
         text[i] = QChar(u'0' + value % 10);
 }
 
-QString ClockText(int hour, int minute, int second)
+QString clockText(int hour, int minute, int second)
 {
     QString time(8, u':');
-    PutDigits(time, 0, 2, hour);
-    PutDigits(time, 3, 2, minute);
-    PutDigits(time, 6, 2, second);
+    putDigits(time, 0, 2, hour);
+    putDigits(time, 3, 2, minute);
+    putDigits(time, 6, 2, second);
     return time;
 }
 
-QString YearText(int year)
+QString yearText(int year)
 {
     QString text(4, u'0');
-    PutDigits(text, 0, 4, year);
+    putDigits(text, 0, 4, year);
     return text;
 }
 
@@ -124,10 +124,10 @@ constexpr NamedZone kNamedZones[] = {
     {"akst", -540}, {"akdt", -480},
 };
 
-std::optional<int> NamedZoneMinutes(QStringView name)
+std::optional<int> namedZoneMinutes(QStringView name)
 {
     for (const NamedZone &zone : kNamedZones) {
-        if (EqualsIgnoringAsciiCase(name, zone.name))
+        if (equalsIgnoringAsciiCase(name, zone.name))
             return zone.minutes;
     }
     return std::nullopt;
@@ -135,12 +135,12 @@ std::optional<int> NamedZoneMinutes(QStringView name)
 
 // "+hh:mm", "+hhmm" or "+hh" (or one hour digit), "-" alike, at the start of the text; anything
 // after it that is not one more digit is ignored ("+0200(CEST)").
-std::optional<int> NumericZoneMinutes(QStringView text)
+std::optional<int> numericZoneMinutes(QStringView text)
 {
     if (text.isEmpty() || (text[0] != u'+' && text[0] != u'-'))
         return std::nullopt;
     qsizetype end = 1;
-    while (end < text.size() && IsDigit(text[end]))
+    while (end < text.size() && isDigit(text[end]))
         ++end;
     const QStringView number = text.sliced(1, end - 1);
     QStringView hours = number;
@@ -149,14 +149,14 @@ std::optional<int> NumericZoneMinutes(QStringView text)
         hours = number.first(2);
         minutes = number.sliced(2);
     } else if (number.size() == 2 && end + 2 < text.size() && text[end] == u':'
-               && IsDigit(text[end + 1]) && IsDigit(text[end + 2])
-               && (end + 3 == text.size() || !IsDigit(text[end + 3]))) {
+               && isDigit(text[end + 1]) && isDigit(text[end + 2])
+               && (end + 3 == text.size() || !isDigit(text[end + 3]))) {
         minutes = text.sliced(end + 1, 2);
     } else if (number.size() < 1 || number.size() > 2) {
         return std::nullopt;
     }
-    const int hourValue = DigitsValue(hours);
-    const int minuteValue = minutes.isEmpty() ? 0 : DigitsValue(minutes);
+    const int hourValue = digitsValue(hours);
+    const int minuteValue = minutes.isEmpty() ? 0 : digitsValue(minutes);
     if (hourValue > 23 || minuteValue > 59)
         return std::nullopt;
     const int offset = hourValue * 60 + minuteValue;
@@ -166,24 +166,24 @@ std::optional<int> NumericZoneMinutes(QStringView text)
 // The offset east of UTC of a zone as feeds write it: a name of kNamedZones, a numeric offset, or
 // a name of UTC with an offset against it ("GMT+0200", as JavaScript writes dates). None, or one
 // not understood, is UTC.
-int ZoneMinutes(QStringView zone)
+int zoneMinutes(QStringView zone)
 {
-    if (const auto numeric = NumericZoneMinutes(zone))
+    if (const auto numeric = numericZoneMinutes(zone))
         return *numeric;
     qsizetype letters = 0;
-    while (letters < zone.size() && IsAsciiLetter(zone[letters]))
+    while (letters < zone.size() && isAsciiLetter(zone[letters]))
         ++letters;
     const QStringView name = zone.first(letters);
-    if (EqualsIgnoringAsciiCase(name, "gmt") || EqualsIgnoringAsciiCase(name, "utc")
-        || EqualsIgnoringAsciiCase(name, "ut")) {
-        if (const auto offset = NumericZoneMinutes(zone.sliced(letters)))
+    if (equalsIgnoringAsciiCase(name, "gmt") || equalsIgnoringAsciiCase(name, "utc")
+        || equalsIgnoringAsciiCase(name, "ut")) {
+        if (const auto offset = numericZoneMinutes(zone.sliced(letters)))
             return *offset;
     }
-    return NamedZoneMinutes(name).value_or(0);
+    return namedZoneMinutes(name).value_or(0);
 }
 
 // The first blank-separated word of the text.
-QStringView FirstWord(QStringView text)
+QStringView firstWord(QStringView text)
 {
     qsizetype start = 0;
     while (start < text.size() && text[start].isSpace())
@@ -197,12 +197,12 @@ QStringView FirstWord(QStringView text)
 // The moment in UTC as "yyyyMMddHHmmss". A day past the end of its month runs on into the next
 // one, as the positional rules let "31 Feb" through. Should the zone carry the moment out of
 // four-digit years, the time is taken as written instead.
-QString UtcText(const DateParts &date)
+QString utcText(const DateParts &date)
 {
     using namespace std::chrono;
     const sys_days firstOfMonth
         = year_month_day{year{date.year}, month{static_cast<unsigned>(date.month)}, day{1}};
-    const sys_seconds local = firstOfMonth + days{DigitsValue(date.day) - 1} + hours{date.hour}
+    const sys_seconds local = firstOfMonth + days{digitsValue(date.day) - 1} + hours{date.hour}
         + minutes{date.minute} + seconds{date.second};
     const sys_seconds moment = local - minutes{date.zoneMinutes};
     const sys_days dayOf = floor<days>(moment);
@@ -211,16 +211,16 @@ QString UtcText(const DateParts &date)
     if ((yearValue < 0 || yearValue > 9999) && date.zoneMinutes != 0) {
         DateParts asWritten = date;
         asWritten.zoneMinutes = 0;
-        return UtcText(asWritten);
+        return utcText(asWritten);
     }
     const hh_mm_ss<seconds> clock{moment - dayOf};
     QString text(14, u'0');
-    PutDigits(text, 0, 4, yearValue);
-    PutDigits(text, 4, 2, static_cast<int>(static_cast<unsigned>(calendar.month())));
-    PutDigits(text, 6, 2, static_cast<int>(static_cast<unsigned>(calendar.day())));
-    PutDigits(text, 8, 2, static_cast<int>(clock.hours().count()));
-    PutDigits(text, 10, 2, static_cast<int>(clock.minutes().count()));
-    PutDigits(text, 12, 2, static_cast<int>(clock.seconds().count()));
+    putDigits(text, 0, 4, yearValue);
+    putDigits(text, 4, 2, static_cast<int>(static_cast<unsigned>(calendar.month())));
+    putDigits(text, 6, 2, static_cast<int>(static_cast<unsigned>(calendar.day())));
+    putDigits(text, 8, 2, static_cast<int>(clock.hours().count()));
+    putDigits(text, 10, 2, static_cast<int>(clock.minutes().count()));
+    putDigits(text, 12, 2, static_cast<int>(clock.seconds().count()));
     return text;
 }
 
@@ -229,7 +229,7 @@ QString UtcText(const DateParts &date)
 // Day, month and year are the pieces 1 to 3 of the text before the time, split at single
 // spaces; the time runs from two characters before the first ":" to the last space. The result
 // counts only when every field has the form the item stamp needs.
-std::optional<ItemDate> SplitByPosition(QStringView text)
+std::optional<ItemDate> splitByPosition(QStringView text)
 {
     const qsizetype colon = text.indexOf(u':');
     if (colon < 2)
@@ -258,53 +258,53 @@ std::optional<ItemDate> SplitByPosition(QStringView text)
     const QStringView day = pieces[1];
     const QStringView month = pieces[2];
     const QStringView year = pieces[3];
-    if (year.size() != 4 || !AllDigits(year) || !IsDayNumber(day) || !IsClockTime(time))
+    if (year.size() != 4 || !allDigits(year) || !isDayNumber(day) || !isClockTime(time))
         return std::nullopt;
-    const int englishMonth = MonthNames::English(month);
+    const int englishMonth = MonthNames::english(month);
     // Names of the desktop's language count too: the item stamp finds them.
     const int monthNumber
-        = englishMonth ? englishMonth : MonthNames::InLocale(month.toString());
+        = englishMonth ? englishMonth : MonthNames::inLocale(month.toString());
     if (monthNumber == 0)
         return std::nullopt;
     const QString monthText
-        = englishMonth ? TextOf(month, EnglishAbbreviation(englishMonth)) : month.toString();
+        = englishMonth ? textOf(month, englishAbbreviation(englishMonth)) : month.toString();
     const DateParts parts{day,
                           monthNumber,
-                          DigitsValue(year),
-                          DigitsValue(time.first(2)),
-                          DigitsValue(time.sliced(3, 2)),
-                          time.size() == 8 ? DigitsValue(time.sliced(6, 2)) : 0,
-                          ZoneMinutes(zone)};
-    return ItemDate{day.toString(), monthText, year.toString(), time.toString(), UtcText(parts)};
+                          digitsValue(year),
+                          digitsValue(time.first(2)),
+                          digitsValue(time.sliced(3, 2)),
+                          time.size() == 8 ? digitsValue(time.sliced(6, 2)) : 0,
+                          zoneMinutes(zone)};
+    return ItemDate{day.toString(), monthText, year.toString(), time.toString(), utcText(parts)};
 }
 
 // ---- The positional rules for an Atom published date --------------------------------------
 
 // Exactly YYYY-MM-DDThh:mm:ss, an optional fraction, and "Z" as the last character.
-std::optional<DateParts> SplitUtcTimestamp(QStringView text)
+std::optional<DateParts> splitUtcTimestamp(QStringView text)
 {
     if (text.size() < 20 || !text.endsWith(u'Z'))
         return std::nullopt;
     const QStringView year = text.first(4);
-    if (!AllDigits(year) || text[4] != u'-' || text[7] != u'-' || text[10] != u'T'
-        || !IsClockTime(text.sliced(11, 8)))
+    if (!allDigits(year) || text[4] != u'-' || text[7] != u'-' || text[10] != u'T'
+        || !isClockTime(text.sliced(11, 8)))
         return std::nullopt;
     const QStringView month = text.sliced(5, 2);
     const QStringView day = text.sliced(8, 2);
-    if (!AllDigits(month) || !IsDayNumber(day))
+    if (!allDigits(month) || !isDayNumber(day))
         return std::nullopt;
     const QStringView rest = text.sliced(19, text.size() - 20);
-    if (!rest.isEmpty() && (rest.size() < 2 || rest[0] != u'.' || !AllDigits(rest.sliced(1))))
+    if (!rest.isEmpty() && (rest.size() < 2 || rest[0] != u'.' || !allDigits(rest.sliced(1))))
         return std::nullopt;
-    const int monthNumber = DigitsValue(month);
+    const int monthNumber = digitsValue(month);
     if (monthNumber < 1 || monthNumber > 12)
         return std::nullopt;
     return DateParts{day,
                      monthNumber,
-                     DigitsValue(year),
-                     DigitsValue(text.sliced(11, 2)),
-                     DigitsValue(text.sliced(14, 2)),
-                     DigitsValue(text.sliced(17, 2))};
+                     digitsValue(year),
+                     digitsValue(text.sliced(11, 2)),
+                     digitsValue(text.sliced(14, 2)),
+                     digitsValue(text.sliced(17, 2))};
 }
 
 // ---- The tolerant reader --------------------------------------------------------------------
@@ -312,16 +312,16 @@ std::optional<DateParts> SplitUtcTimestamp(QStringView text)
 // h:mm, hh:mm, h:mm:ss or hh:mm:ss, an optional fraction of a second (dropped); rest receives
 // what follows, a zone written against the time or after it. Null when the text does not start
 // with a time.
-std::optional<DateParts> ReadClock(QStringView text, DateParts date, QStringView &rest)
+std::optional<DateParts> readClock(QStringView text, DateParts date, QStringView &rest)
 {
     qsizetype at = 0;
     const auto number = [&text, &at](qsizetype minDigits, qsizetype maxDigits) -> int {
         qsizetype length = 0;
-        while (at + length < text.size() && length < maxDigits && IsDigit(text[at + length]))
+        while (at + length < text.size() && length < maxDigits && isDigit(text[at + length]))
             ++length;
         if (length < minDigits)
             return -1;
-        const int value = DigitsValue(text.sliced(at, length));
+        const int value = digitsValue(text.sliced(at, length));
         at += length;
         return value;
     };
@@ -339,10 +339,10 @@ std::optional<DateParts> ReadClock(QStringView text, DateParts date, QStringView
         if (date.second < 0 || date.second > 59)
             return std::nullopt;
     }
-    if (at < text.size() && IsDigit(text[at]))
+    if (at < text.size() && isDigit(text[at]))
         return std::nullopt;
-    if (at + 1 < text.size() && text[at] == u'.' && IsDigit(text[at + 1])) {
-        for (++at; at < text.size() && IsDigit(text[at]);)
+    if (at + 1 < text.size() && text[at] == u'.' && isDigit(text[at + 1])) {
+        for (++at; at < text.size() && isDigit(text[at]);)
             ++at;
     }
     rest = text.sliced(at);
@@ -351,15 +351,15 @@ std::optional<DateParts> ReadClock(QStringView text, DateParts date, QStringView
 
 // YYYY-MM-DD (or YYYY/M/D), then nothing, or "T" or a space and a time, and the zone after the
 // time ("Z", "+02:00", " -0800"); a date alone is midnight UTC.
-std::optional<DateParts> ReadIsoDate(QStringView text)
+std::optional<DateParts> readIsoDate(QStringView text)
 {
     const QChar dateSeparator = text[4];
     DateParts date;
-    date.year = DigitsValue(text.first(4));
+    date.year = digitsValue(text.first(4));
     qsizetype at = 5;
     const auto field = [&text, &at]() -> QStringView {
         qsizetype length = 0;
-        while (at + length < text.size() && length < 2 && IsDigit(text[at + length]))
+        while (at + length < text.size() && length < 2 && isDigit(text[at + length]))
             ++length;
         const QStringView digits = text.sliced(at, length);
         at += length;
@@ -370,8 +370,8 @@ std::optional<DateParts> ReadIsoDate(QStringView text)
         return std::nullopt;
     ++at;
     date.day = field();
-    date.month = DigitsValue(month);
-    if (date.month < 1 || date.month > 12 || !IsDayNumber(date.day))
+    date.month = digitsValue(month);
+    if (date.month < 1 || date.month > 12 || !isDayNumber(date.day))
         return std::nullopt;
     if (at == text.size())
         return date;
@@ -379,9 +379,9 @@ std::optional<DateParts> ReadIsoDate(QStringView text)
     if (separator != u'T' && separator != u't' && separator != u' ')
         return std::nullopt;
     QStringView rest;
-    auto withTime = ReadClock(text.sliced(at + 1), date, rest);
+    auto withTime = readClock(text.sliced(at + 1), date, rest);
     if (withTime)
-        withTime->zoneMinutes = ZoneMinutes(FirstWord(rest));
+        withTime->zoneMinutes = zoneMinutes(firstWord(rest));
     return withTime;
 }
 
@@ -393,10 +393,10 @@ public:
     {
         qsizetype at = 0;
         while (m_count < kCapacity && at < text.size()) {
-            while (at < text.size() && IsSeparator(text[at]))
+            while (at < text.size() && isSeparator(text[at]))
                 ++at;
             qsizetype end = at;
-            while (end < text.size() && !IsSeparator(text[end]))
+            while (end < text.size() && !isSeparator(text[end]))
                 ++end;
             if (end > at)
                 add(text.sliced(at, end - at));
@@ -413,12 +413,12 @@ public:
 private:
     static constexpr qsizetype kCapacity = 8;
 
-    static bool IsSeparator(QChar c) { return c.isSpace() || c == u','; }
+    static bool isSeparator(QChar c) { return c.isSpace() || c == u','; }
 
     void add(QStringView token)
     {
         const qsizetype dash = token.indexOf(u'-');
-        if (dash > 0 && IsDigit(token[0]) && !token.contains(u':')) {
+        if (dash > 0 && isDigit(token[0]) && !token.contains(u':')) {
             const qsizetype secondDash = token.indexOf(u'-', dash + 1);
             if (secondDash > dash + 1 && secondDash + 1 < token.size()) {
                 push(token.first(dash));
@@ -441,30 +441,30 @@ private:
 };
 
 // Four digits as written, two digits as a year of RFC 822 (00-49 this century, 50-99 the last).
-int YearOf(QStringView token)
+int yearOf(QStringView token)
 {
-    if (!AllDigits(token))
+    if (!allDigits(token))
         return -1;
     if (token.size() == 4)
-        return DigitsValue(token);
+        return digitsValue(token);
     if (token.size() == 2) {
-        const int year = DigitsValue(token);
+        const int year = digitsValue(token);
         return year < 50 ? 2000 + year : 1900 + year;
     }
     return -1;
 }
 
-bool IsMeridiem(QStringView token)
+bool isMeridiem(QStringView token)
 {
-    return EqualsIgnoringAsciiCase(token, "am") || EqualsIgnoringAsciiCase(token, "pm");
+    return equalsIgnoringAsciiCase(token, "am") || equalsIgnoringAsciiCase(token, "pm");
 }
 
 // "AM" or "PM" after a time turns a twelve-hour clock into a twenty-four-hour one.
-bool ApplyMeridiem(QStringView token, DateParts &date)
+bool applyMeridiem(QStringView token, DateParts &date)
 {
-    if (!IsMeridiem(token))
+    if (!isMeridiem(token))
         return true;
-    const bool pm = EqualsIgnoringAsciiCase(token, "pm");
+    const bool pm = equalsIgnoringAsciiCase(token, "pm");
     if (date.hour < 1 || date.hour > 12)
         return false;
     date.hour = (date.hour % 12) + (pm ? 12 : 0);
@@ -475,22 +475,22 @@ bool ApplyMeridiem(QStringView token, DateParts &date)
 // [weekday] month day time year. The token after those (after "AM" or "PM", if one follows) is
 // the zone, unless one is written against the time; what follows the zone (its name in
 // brackets) is ignored. A date without a time is taken at midnight UTC.
-std::optional<DateParts> ReadWrittenDate(QStringView text)
+std::optional<DateParts> readWrittenDate(QStringView text)
 {
     const Tokens tokens(text);
     qsizetype i = 0;
-    if (IsEnglishWeekday(tokens[0]))
+    if (isEnglishWeekday(tokens[0]))
         ++i;
     DateParts date;
     QStringView yearToken;
     qsizetype timeAt = -1;
-    if (IsDayNumber(tokens[i]) && MonthNames::LooseEnglish(tokens[i + 1])) {
+    if (isDayNumber(tokens[i]) && MonthNames::looseEnglish(tokens[i + 1])) {
         date.day = tokens[i];
-        date.month = MonthNames::LooseEnglish(tokens[i + 1]);
+        date.month = MonthNames::looseEnglish(tokens[i + 1]);
         yearToken = tokens[i + 2];
         timeAt = i + 3;
-    } else if (MonthNames::LooseEnglish(tokens[i]) && IsDayNumber(tokens[i + 1])) {
-        date.month = MonthNames::LooseEnglish(tokens[i]);
+    } else if (MonthNames::looseEnglish(tokens[i]) && isDayNumber(tokens[i + 1])) {
+        date.month = MonthNames::looseEnglish(tokens[i]);
         date.day = tokens[i + 1];
         const bool timeBeforeYear = tokens[i + 2].contains(u':');
         yearToken = tokens[timeBeforeYear ? i + 3 : i + 2];
@@ -498,47 +498,47 @@ std::optional<DateParts> ReadWrittenDate(QStringView text)
     } else {
         return std::nullopt;
     }
-    date.year = YearOf(yearToken);
+    date.year = yearOf(yearToken);
     if (date.year < 0)
         return std::nullopt;
     const QStringView time = tokens[timeAt];
-    if (time.isEmpty() || !IsDigit(time[0]) || !time.contains(u':'))
+    if (time.isEmpty() || !isDigit(time[0]) || !time.contains(u':'))
         return date;
     QStringView attachedZone;
-    const auto withTime = ReadClock(time, date, attachedZone);
+    const auto withTime = readClock(time, date, attachedZone);
     if (!withTime)
         return std::nullopt;
     DateParts result = *withTime;
     // Day (or month), month (or day), year and time take four tokens in every order.
-    if (!ApplyMeridiem(tokens[i + 4], result))
+    if (!applyMeridiem(tokens[i + 4], result))
         return std::nullopt;
-    const qsizetype zoneAt = IsMeridiem(tokens[i + 4]) ? i + 5 : i + 4;
-    result.zoneMinutes = ZoneMinutes(attachedZone.isEmpty() ? tokens[zoneAt] : attachedZone);
+    const qsizetype zoneAt = isMeridiem(tokens[i + 4]) ? i + 5 : i + 4;
+    result.zoneMinutes = zoneMinutes(attachedZone.isEmpty() ? tokens[zoneAt] : attachedZone);
     return result;
 }
 
-bool StartsWithIsoYear(QStringView text)
+bool startsWithIsoYear(QStringView text)
 {
-    return text.size() >= 5 && AllDigits(text.first(4)) && (text[4] == u'-' || text[4] == u'/');
+    return text.size() >= 5 && allDigits(text.first(4)) && (text[4] == u'-' || text[4] == u'/');
 }
 
-std::optional<DateParts> ReadTolerantly(QStringView text)
+std::optional<DateParts> readTolerantly(QStringView text)
 {
     text = text.trimmed();
-    if (StartsWithIsoYear(text))
-        return ReadIsoDate(text);
-    return ReadWrittenDate(text);
+    if (startsWithIsoYear(text))
+        return readIsoDate(text);
+    return readWrittenDate(text);
 }
 
-ItemDate ToItemDate(const DateParts &date, QString month)
+ItemDate toItemDate(const DateParts &date, QString month)
 {
-    return ItemDate{date.day.toString(), std::move(month), YearText(date.year),
-                    ClockText(date.hour, date.minute, date.second), UtcText(date)};
+    return ItemDate{date.day.toString(), std::move(month), yearText(date.year),
+                    clockText(date.hour, date.minute, date.second), utcText(date)};
 }
 
 // The locale's abbreviations, kept for the last locale asked: an Atom feed asks for the same
 // one for every entry.
-QString LocaleMonthAbbreviation(const QLocale &locale, int month)
+QString localeMonthAbbreviation(const QLocale &locale, int month)
 {
     struct Names {
         QLocale locale;
@@ -556,23 +556,23 @@ QString LocaleMonthAbbreviation(const QLocale &locale, int month)
 
 } // namespace
 
-ItemDate SplitPubDate(const QString &text)
+ItemDate splitPubDate(const QString &text)
 {
-    if (auto exact = SplitByPosition(text))
+    if (auto exact = splitByPosition(text))
         return *std::move(exact);
-    if (const auto date = ReadTolerantly(text))
-        return ToItemDate(*date, EnglishAbbreviation(date->month));
+    if (const auto date = readTolerantly(text))
+        return toItemDate(*date, englishAbbreviation(date->month));
     return {};
 }
 
-ItemDate SplitPublished(const QString &text, const QLocale &locale)
+ItemDate splitPublished(const QString &text, const QLocale &locale)
 {
-    auto date = SplitUtcTimestamp(text);
+    auto date = splitUtcTimestamp(text);
     if (!date)
-        date = ReadTolerantly(text);
+        date = readTolerantly(text);
     if (!date)
         return {};
-    return ToItemDate(*date, LocaleMonthAbbreviation(locale, date->month));
+    return toItemDate(*date, localeMonthAbbreviation(locale, date->month));
 }
 
 } // namespace ItemDates

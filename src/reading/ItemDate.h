@@ -5,14 +5,14 @@
 
 // The four date fields of an item as the parsers produce them and the item file stores them.
 struct ItemDate {
-    QString Day;   // as delivered: "01" or "1"
-    QString Month; // a month name: the English abbreviation for RSS, the locale's for Atom
-    QString Year;  // four digits
-    QString Time;  // hh:mm:ss, no zone
+    QString day;   // as delivered: "01" or "1"
+    QString month; // a month name: the English abbreviation for RSS, the locale's for Atom
+    QString year;  // four digits
+    QString time;  // hh:mm:ss, no zone
     // The same moment in UTC as "yyyyMMddHHmmss", the zone that was written applied (none
     // written: UTC); empty when the other fields are. Initialised so that code that spells out
     // the four fields alone stays free of missing-initialiser warnings.
-    QString Utc{};
+    QString utc{};
 };
 
 namespace ItemDates {
@@ -27,14 +27,14 @@ namespace ItemDates {
 // The four fields keep the time as written; Utc has the zone applied: "Z", GMT, UT, UTC, the US
 // zones, numeric offsets and a few common names (kNamedZones in ItemDate.cpp); none, or one not
 // understood, is UTC. What no common form matches leaves every field empty.
-[[nodiscard]] ItemDate SplitPubDate(const QString &text);
+[[nodiscard]] ItemDate splitPubDate(const QString &text);
 
 // An Atom published date ("2006-05-01T12:34:56Z"): Month is the locale's abbreviated name of
 // the month number, Day the two digits, Time hh:mm:ss as written (a fraction of a second is
 // dropped, since a stamp with a "." is no number), Utc with the zone applied. Other forms
 // (numeric zone "+hh:mm" or "+hhmm", no zone = UTC, date only = midnight UTC) go through the same
 // tolerant parser; otherwise every field stays empty.
-[[nodiscard]] ItemDate SplitPublished(const QString &text,
+[[nodiscard]] ItemDate splitPublished(const QString &text,
                                       const QLocale &locale = QLocale::system());
 
 } // namespace ItemDates

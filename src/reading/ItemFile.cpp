@@ -21,29 +21,18 @@ const QString kServedFormat = QStringLiteral("yyyy-MM-dd");
 // Positions of an item's children, as every reader takes them.
 enum Child { Title, Link, Date, Desc, Media };
 
-// Text made of blanks, tabs and line feeds alone is dropped when a document is parsed (a
-// carriage return is written as a reference and survives). Storing such text as empty makes a
-// saved file read back exactly as written, so saving it again gives the same bytes.
-QString StorableText(const QString &text)
-{
-    const bool dropped = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n';
-    });
-    return dropped ? QString() : text;
-}
-
 // Whether the date text alone, read back, would not give the item's UTC time: the zone was
 // other than UTC.
-bool NeedsUtc(const FeedItem &item)
+bool needsUtc(const FeedItem &item)
 {
-    return !item.Utc.isEmpty() && item.Utc != ItemStamp::ChronologicalKey(item);
+    return !item.utc.isEmpty() && item.utc != ItemStamp::chronologicalKey(item);
 }
 
-void AppendTextChild(platform::XmlDocument &doc, platform::XmlNode parent, const QString &name,
+void appendTextChild(platform::XmlDocument &doc, platform::XmlNode parent, const QString &name,
                      const QString &text)
 {
     platform::XmlNode child = doc.createElement(name);
-    child.setText(StorableText(text));
+    child.setText(ItemFile::storableText(text));
     parent.appendChild(child);
 }
 
@@ -128,45 +117,50 @@ bool ItemFile::appendItem(const FeedItem &item)
     if (!m_items)
         return false;
     platform::XmlNode element = m_doc.createElement(kItem);
-    element.setAttribute(QStringLiteral("id"), item.ID);
+    element.setAttribute(QStringLiteral("id"), item.id);
     element.setAttribute(QStringLiteral("status"), QStringLiteral("0"));
-    AppendTextChild(m_doc, element, QStringLiteral("title"), item.Title);
-    AppendTextChild(m_doc, element, QStringLiteral("link"), item.Link);
-    AppendTextChild(m_doc, element, QStringLiteral("date"), ItemDateText(item));
-    AppendTextChild(m_doc, element, QStringLiteral("desc"), item.Description);
-    AppendTextChild(m_doc, element, QStringLiteral("media"), item.Media);
-    if (NeedsUtc(item))
-        element.setAttribute(kUtc, item.Utc);
+    appendTextChild(m_doc, element, QStringLiteral("title"), item.title);
+    appendTextChild(m_doc, element, QStringLiteral("link"), item.link);
+    appendTextChild(m_doc, element, QStringLiteral("date"), itemDateText(item));
+    appendTextChild(m_doc, element, QStringLiteral("desc"), item.description);
+    appendTextChild(m_doc, element, QStringLiteral("media"), item.media);
+    if (needsUtc(item))
+        element.setAttribute(kUtc, item.utc);
     m_items.appendChild(element);
     return true;
 }
 
+// A carriage return is written as a reference and survives a parse, so only blanks, tabs and
+// line feeds count.
 QString ItemFile::storableText(const QString &text)
 {
-    return StorableText(text);
+    const bool dropped = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n';
+    });
+    return dropped ? QString() : text;
 }
 
 FeedItem ItemFile::storedItem(const platform::XmlNode &item)
 {
     FeedItem stored;
-    stored.ID = item.attributeValue(0);
-    stored.Utc = item.attribute(kUtc);
+    stored.id = item.attributeValue(0);
+    stored.utc = item.attribute(kUtc);
     for (const platform::XmlNode &child : item.children()) {
         const QString name = child.name();
         if (name == u"title") {
-            stored.Title = child.text();
+            stored.title = child.text();
         } else if (name == u"link") {
-            stored.Link = child.text();
+            stored.link = child.text();
         } else if (name == u"desc") {
-            stored.Description = child.text();
+            stored.description = child.text();
         } else if (name == u"media") {
-            stored.Media = child.text();
+            stored.media = child.text();
         } else if (name == u"date") {
-            const ItemDate date = SplitItemDate(child.text());
-            stored.Year = date.Year;
-            stored.Month = date.Month;
-            stored.Day = date.Day;
-            stored.Time = date.Time;
+            const ItemDate date = splitItemDate(child.text());
+            stored.year = date.year;
+            stored.month = date.month;
+            stored.day = date.day;
+            stored.time = date.time;
         }
     }
     return stored;
@@ -182,24 +176,24 @@ bool ItemFile::updateItem(platform::XmlNode item, const FeedItem &stored, const 
     bool changed = false;
     const auto update = [&](Child position, const QString &text) {
         platform::XmlNode child = item.child(position);
-        const QString storable = StorableText(text);
+        const QString storable = storableText(text);
         if (child && child.text() != storable) {
             child.setText(storable);
             changed = true;
         }
     };
-    update(Title, from.Title);
-    update(Link, from.Link);
-    if (ItemStamp::SortKey(stored) != ItemStamp::SortKey(from)) {
-        update(Date, ItemDateText(from));
-        if (NeedsUtc(from))
-            item.setAttribute(kUtc, from.Utc);
+    update(Title, from.title);
+    update(Link, from.link);
+    if (ItemStamp::sortKey(stored) != ItemStamp::sortKey(from)) {
+        update(Date, itemDateText(from));
+        if (needsUtc(from))
+            item.setAttribute(kUtc, from.utc);
         else
             item.removeAttribute(kUtc);
         changed = true;
     }
-    update(Desc, from.Description);
-    update(Media, from.Media);
+    update(Desc, from.description);
+    update(Media, from.media);
     return changed;
 }
 
@@ -269,12 +263,12 @@ bool ItemFile::save(QString *error) const
     return m_doc.save(m_path, error);
 }
 
-QString ItemDateText(const FeedItem &item)
+QString itemDateText(const FeedItem &item)
 {
-    return item.Year + u'-' + item.Month + u'-' + item.Day + u'T' + item.Time;
+    return item.year + u'-' + item.month + u'-' + item.day + u'T' + item.time;
 }
 
-ItemDate SplitItemDate(const QString &dateText)
+ItemDate splitItemDate(const QString &dateText)
 {
     // The "T" that ends the date is looked for after the second "-": a month name may hold a
     // capital T of its own (Turkish "Tem", for one).
@@ -286,10 +280,10 @@ ItemDate SplitItemDate(const QString &dateText)
     const QString datePart = separator < 0 ? dateText : dateText.left(separator);
     const QStringList pieces = datePart.split(u'-');
     ItemDate date;
-    date.Year = pieces.value(0);
-    date.Month = pieces.value(1);
-    date.Day = pieces.value(2);
+    date.year = pieces.value(0);
+    date.month = pieces.value(1);
+    date.day = pieces.value(2);
     if (separator >= 0)
-        date.Time = dateText.mid(separator + 1);
+        date.time = dateText.mid(separator + 1);
     return date;
 }

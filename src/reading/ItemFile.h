@@ -139,9 +139,9 @@ private:
 
 // The date element's text: Year-Month-DayTTime. The separators stay when pieces are empty, so an
 // undated item stores "--T".
-[[nodiscard]] QString ItemDateText(const FeedItem &item);
+[[nodiscard]] QString itemDateText(const FeedItem &item);
 
 // Takes a stored date text apart: before the first "T", split at "-", are the year (piece 0),
 // the month (piece 1) and the day (piece 2); everything after the first "T" is the time. Missing
 // pieces stay empty.
-[[nodiscard]] ItemDate SplitItemDate(const QString &dateText);
+[[nodiscard]] ItemDate splitItemDate(const QString &dateText);

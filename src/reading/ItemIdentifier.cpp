@@ -19,55 +19,55 @@ struct Naming {
     QString key;
 };
 
-QString DateKey(const FeedItem &item)
+QString dateKey(const FeedItem &item)
 {
-    return ItemStamp::ChronologicalKey(item);
+    return ItemStamp::chronologicalKey(item);
 }
 
-Naming NamingOf(const FeedItem &item)
+Naming namingOf(const FeedItem &item)
 {
-    if (!item.Guid.isEmpty())
-        return {Basis::Guid, item.Guid};
-    if (!item.Link.isEmpty())
-        return {Basis::Link, item.Media.isEmpty() ? item.Link : item.Link + u'\n' + item.Media};
-    if (!item.Media.isEmpty())
-        return {Basis::Enclosure, item.Media};
-    const QString date = DateKey(item);
-    if (item.Title.isEmpty() && date.isEmpty())
-        return {Basis::Content, u'\n' + item.Description};
-    return {Basis::Content, item.Title + u'\n' + date};
+    if (!item.guid.isEmpty())
+        return {Basis::Guid, item.guid};
+    if (!item.link.isEmpty())
+        return {Basis::Link, item.media.isEmpty() ? item.link : item.link + u'\n' + item.media};
+    if (!item.media.isEmpty())
+        return {Basis::Enclosure, item.media};
+    const QString date = dateKey(item);
+    if (item.title.isEmpty() && date.isEmpty())
+        return {Basis::Content, u'\n' + item.description};
+    return {Basis::Content, item.title + u'\n' + date};
 }
 
 // The key of an item that shares its identifier with a different item of the document.
-QString DistinctKey(const Naming &naming, const FeedItem &item)
+QString distinctKey(const Naming &naming, const FeedItem &item)
 {
-    return naming.key + u'\n' + item.Title + u'\n' + DateKey(item);
+    return naming.key + u'\n' + item.title + u'\n' + dateKey(item);
 }
 
 } // namespace
 
-QString Digest(const QString &text)
+QString digest(const QString &text)
 {
-    QByteArray bytes = platform::ToWindows1252(text);
-    if (platform::FromWindows1252(bytes) != text)
+    QByteArray bytes = platform::toWindows1252(text);
+    if (platform::fromWindows1252(bytes) != text)
         bytes = text.toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
-bool IsLegacyLinkIdentifier(const QString &id, const QString &link)
+bool isLegacyLinkIdentifier(const QString &id, const QString &link)
 {
     return id
         == QLatin1String(
-               QCryptographicHash::hash(platform::ToWindows1252(link), QCryptographicHash::Md5)
+               QCryptographicHash::hash(platform::toWindows1252(link), QCryptographicHash::Md5)
                    .toHex());
 }
 
-QString DistinctIdentifier(const FeedItem &item)
+QString distinctIdentifier(const FeedItem &item)
 {
-    return Digest(DistinctKey(NamingOf(item), item));
+    return digest(distinctKey(namingOf(item), item));
 }
 
-void AssignAll(QList<FeedItem> &items)
+void assignAll(QList<FeedItem> &items)
 {
     std::vector<Naming> namings;
     namings.reserve(std::size_t(items.size()));
@@ -76,27 +76,27 @@ void AssignAll(QList<FeedItem> &items)
     QSet<QString> shared;
     for (qsizetype i = 0; i < items.size(); ++i) {
         FeedItem &item = items[i];
-        namings.push_back(NamingOf(item));
-        item.ID = Digest(namings.back().key);
-        const auto first = firstWithId.constFind(item.ID);
+        namings.push_back(namingOf(item));
+        item.id = digest(namings.back().key);
+        const auto first = firstWithId.constFind(item.id);
         if (first == firstWithId.cend()) {
-            firstWithId.insert(item.ID, i);
+            firstWithId.insert(item.id, i);
             continue;
         }
         const FeedItem &earlier = items.at(*first);
         const bool sameGuid = namings.back().basis == Basis::Guid
             && namings.at(std::size_t(*first)).basis == Basis::Guid;
-        const bool alike = earlier.Title == item.Title && DateKey(earlier) == DateKey(item);
+        const bool alike = earlier.title == item.title && dateKey(earlier) == dateKey(item);
         if (!sameGuid && !alike)
-            shared.insert(item.ID);
+            shared.insert(item.id);
     }
     if (shared.isEmpty())
         return;
     for (qsizetype i = 0; i < items.size(); ++i) {
         FeedItem &item = items[i];
         const Naming &naming = namings.at(std::size_t(i));
-        if (shared.contains(item.ID) && naming.basis != Basis::Guid)
-            item.ID = Digest(DistinctKey(naming, item));
+        if (shared.contains(item.id) && naming.basis != Basis::Guid)
+            item.id = digest(distinctKey(naming, item));
     }
 }
 

@@ -26,17 +26,17 @@ namespace ItemIdentifier {
 // MD5 of the text in Windows-1252 when that code page has every character of it (which
 // reproduces the identifiers of existing item files), else of its UTF-8 bytes (so that links
 // in other scripts no longer collapse into "?").
-[[nodiscard]] QString Digest(const QString &text);
+[[nodiscard]] QString digest(const QString &text);
 
 // Gives every item of one document its identifier, in place. Items that are the same item (the
 // same guid, or nothing that tells them apart) get the same identifier.
-void AssignAll(QList<FeedItem> &items);
+void assignAll(QList<FeedItem> &items);
 
 // What a stored item may have been named by before its document named it otherwise, so that
 // it is recognised rather than stored twice: the digest earlier versions made of its link (its
 // Windows-1252 text, "?" for what that code page lacks), or the identifier it took while it
 // shared its link with a different item. Neither uses the guid, which item files do not keep.
-[[nodiscard]] bool IsLegacyLinkIdentifier(const QString &id, const QString &link);
-[[nodiscard]] QString DistinctIdentifier(const FeedItem &item);
+[[nodiscard]] bool isLegacyLinkIdentifier(const QString &id, const QString &link);
+[[nodiscard]] QString distinctIdentifier(const FeedItem &item);
 
 } // namespace ItemIdentifier

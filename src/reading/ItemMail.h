@@ -5,8 +5,8 @@
 // What the send dialog is given about the item to mail: the feed's name, the item's title, its
 // address (the media URL when it has one) and its description.
 struct ItemMail {
-    QString ChannelName;
-    QString FeedTitle;
-    QString ItemLink;
-    QString ItemDescription;
+    QString channelName;
+    QString feedTitle;
+    QString itemLink;
+    QString itemDescription;
 };

@@ -30,7 +30,7 @@ public:
                 continue;
             m_byId[node.attributeValue(0)].append(m_entries.size());
             m_entries.push_back({node, ItemFile::storedItem(node)});
-            m_byLink[m_entries.back().item.Link].append(m_entries.size() - 1);
+            m_byLink[m_entries.back().item.link].append(m_entries.size() - 1);
         }
     }
 
@@ -64,10 +64,10 @@ private:
     QHash<QString, QList<qsizetype>> m_byLink;
 };
 
-bool SameTitleAndDate(const FeedItem &stored, const FeedItem &served)
+bool sameTitleAndDate(const FeedItem &stored, const FeedItem &served)
 {
-    return stored.Title == ItemFile::storableText(served.Title)
-        && ItemStamp::ChronologicalKey(stored) == ItemStamp::ChronologicalKey(served);
+    return stored.title == ItemFile::storableText(served.title)
+        && ItemStamp::chronologicalKey(stored) == ItemStamp::chronologicalKey(served);
 }
 
 // The record of deleted items as the merge keeps it, with the days it notes.
@@ -132,20 +132,20 @@ private:
 };
 
 // The newest of the stored latest and the dates of the items, as latest holds it.
-QString NewestKey(const QString &latest, const QList<FeedItem> &added,
+QString newestKey(const QString &latest, const QList<FeedItem> &added,
                   const QList<FeedItem> &updated)
 {
-    QString newest = ItemStamp::KeyOfStamp(latest);
+    QString newest = ItemStamp::keyOfStamp(latest);
     for (const QList<FeedItem> *items : {&added, &updated}) {
         for (const FeedItem &item : *items)
-            newest = std::max(newest, ItemStamp::ChronologicalKey(item));
+            newest = std::max(newest, ItemStamp::chronologicalKey(item));
     }
     return newest;
 }
 
 } // namespace
 
-MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate &today)
+MergeResult mergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate &today)
 {
     MergeResult result;
     StoredItems stored(file);
@@ -153,13 +153,13 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
     const platform::XmlNode latestNode = file.latestNode();
     const QString latest = latestNode ? latestNode.text() : QString();
     // Items an earlier version's file lacks that are no newer than its latest were deleted.
-    const QString deletedUpTo = record.legacy() ? ItemStamp::KeyOfStamp(latest) : QString();
+    const QString deletedUpTo = record.legacy() ? ItemStamp::keyOfStamp(latest) : QString();
 
     const auto keep = [&](StoredEntry &entry, const FeedItem &item) {
         entry.claimed = true;
-        if (entry.item.ID != item.ID) {
-            ItemFile::setIdentifier(entry.node, item.ID);
-            result.renamed.append({entry.item.ID, item.ID});
+        if (entry.item.id != item.id) {
+            ItemFile::setIdentifier(entry.node, item.id);
+            result.renamed.append({entry.item.id, item.id});
             result.changed = true;
         }
         if (ItemFile::updateItem(entry.node, entry.item, item)) {
@@ -172,10 +172,10 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
     QSet<QString> served;
     QList<const FeedItem *> unmatched;
     for (const FeedItem &item : items) {
-        if (served.contains(item.ID))
+        if (served.contains(item.id))
             continue;
-        served.insert(item.ID);
-        if (StoredEntry *entry = stored.withId(item.ID))
+        served.insert(item.id);
+        if (StoredEntry *entry = stored.withId(item.id))
             keep(*entry, item);
         else
             unmatched.append(&item);
@@ -183,23 +183,23 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
 
     QHash<QString, int> unmatchedPerLink;
     for (const FeedItem *item : std::as_const(unmatched))
-        ++unmatchedPerLink[item->Link];
+        ++unmatchedPerLink[item->link];
 
     QList<const FeedItem *> fresh;
     for (const FeedItem *item : std::as_const(unmatched)) {
-        if (record.contains(item->ID))
+        if (record.contains(item->id))
             continue;
         // Stored under a name the document no longer gives it?
         StoredEntry *match = nullptr;
-        const QList<StoredEntry *> sameLink = stored.withLink(item->Link);
+        const QList<StoredEntry *> sameLink = stored.withLink(item->link);
         for (StoredEntry *entry : sameLink) {
             const bool linkDigest
-                = ItemIdentifier::IsLegacyLinkIdentifier(entry->item.ID, entry->item.Link);
+                = ItemIdentifier::isLegacyLinkIdentifier(entry->item.id, entry->item.link);
             const bool onlyPair = record.legacy() && linkDigest && sameLink.size() == 1
-                && unmatchedPerLink.value(item->Link) == 1;
+                && unmatchedPerLink.value(item->link) == 1;
             const bool renamable
-                = linkDigest || entry->item.ID == ItemIdentifier::DistinctIdentifier(entry->item);
-            if (onlyPair || (renamable && SameTitleAndDate(entry->item, *item))) {
+                = linkDigest || entry->item.id == ItemIdentifier::distinctIdentifier(entry->item);
+            if (onlyPair || (renamable && sameTitleAndDate(entry->item, *item))) {
                 match = entry;
                 break;
             }
@@ -208,9 +208,9 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
             keep(*match, *item);
             continue;
         }
-        const QString date = ItemStamp::ChronologicalKey(*item);
+        const QString date = ItemStamp::chronologicalKey(*item);
         if (!deletedUpTo.isEmpty() && !date.isEmpty() && date <= deletedUpTo) {
-            record.add(item->ID);
+            record.add(item->id);
             ++result.deletedByLatest;
             continue;
         }
@@ -226,9 +226,9 @@ MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
     record.review(served);
     result.changed = record.writeTo(file) || result.changed;
 
-    const QString newest = NewestKey(latest, result.added, result.updated);
+    const QString newest = newestKey(latest, result.added, result.updated);
     if ((!latestNode && !result.added.isEmpty())
-        || (newest != ItemStamp::KeyOfStamp(latest) && !newest.isEmpty())) {
+        || (newest != ItemStamp::keyOfStamp(latest) && !newest.isEmpty())) {
         file.setLatest(newest);
         result.changed = true;
     }

@@ -11,7 +11,7 @@
 class ItemFile;
 
 // What one feed document does to the item file of its feed. The document's items carry their
-// identifiers (ItemIdentifier::AssignAll).
+// identifiers (ItemIdentifier::assignAll).
 //
 // An item is new when the file holds no item under its identifier and the user has not deleted
 // it; dates never decide. New items are appended in the reverse of their document order, which
@@ -35,7 +35,7 @@ struct MergeResult {
 
 // Merges the document's items into the loaded file in memory; the caller saves. today stamps
 // the record of deleted items: it tells how long ago a feed last served a deleted item.
-[[nodiscard]] MergeResult MergeItems(ItemFile &file, const QList<FeedItem> &items,
+[[nodiscard]] MergeResult mergeItems(ItemFile &file, const QList<FeedItem> &items,
                                      const QDate &today);
 
 // How long the record keeps a deleted item that its feed no longer serves, and how often a

@@ -24,7 +24,7 @@ struct Moment {
 };
 
 // The key of a moment whose fields are in range; empty text otherwise.
-QString KeyOf(const Moment &m)
+QString keyOf(const Moment &m)
 {
     if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > 31 || m.hour > 23 || m.minute > 59
         || m.second > 59)
@@ -44,7 +44,7 @@ QString KeyOf(const Moment &m)
 }
 
 // "h:mm", "hh:mm", "h:mm:ss" or "hh:mm:ss" into the moment; false for anything else.
-bool ReadTime(QStringView time, Moment &m)
+bool readTime(QStringView time, Moment &m)
 {
     const qsizetype colon = time.indexOf(u':');
     if (colon < 1 || colon > 2)
@@ -52,71 +52,71 @@ bool ReadTime(QStringView time, Moment &m)
     const QStringView hour = time.first(colon);
     const QStringView rest = time.sliced(colon + 1);
     const QStringView minute = rest.first(std::min<qsizetype>(rest.size(), 2));
-    if (!AllDigits(hour) || minute.size() != 2 || !AllDigits(minute))
+    if (!allDigits(hour) || minute.size() != 2 || !allDigits(minute))
         return false;
     if (rest.size() == 2) {
         m.second = 0;
-    } else if (rest.size() == 5 && rest[2] == u':' && AllDigits(rest.sliced(3))) {
-        m.second = DigitsValue(rest.sliced(3));
+    } else if (rest.size() == 5 && rest[2] == u':' && allDigits(rest.sliced(3))) {
+        m.second = digitsValue(rest.sliced(3));
     } else {
         return false;
     }
-    m.hour = DigitsValue(hour);
-    m.minute = DigitsValue(minute);
+    m.hour = digitsValue(hour);
+    m.minute = digitsValue(minute);
     return true;
 }
 
-QString KeyOfFields(QStringView day, QStringView month, QStringView year, QStringView time)
+QString keyOfFields(QStringView day, QStringView month, QStringView year, QStringView time)
 {
     day = day.trimmed();
     year = year.trimmed();
-    if (year.size() != 4 || !AllDigits(year) || day.size() > 2 || !AllDigits(day))
+    if (year.size() != 4 || !allDigits(year) || day.size() > 2 || !allDigits(day))
         return {};
     Moment m;
-    m.year = DigitsValue(year);
-    m.day = DigitsValue(day);
-    m.month = MonthNames::AnyLanguage(month);
-    if (!ReadTime(time.trimmed(), m))
+    m.year = digitsValue(year);
+    m.day = digitsValue(day);
+    m.month = MonthNames::anyLanguage(month);
+    if (!readTime(time.trimmed(), m))
         return {};
-    return KeyOf(m);
+    return keyOf(m);
 }
 
 } // namespace
 
-QString ChronologicalKey(const FeedItem &item)
+QString chronologicalKey(const FeedItem &item)
 {
-    return KeyOfFields(item.Day, item.Month, item.Year, item.Time);
+    return keyOfFields(item.day, item.month, item.year, item.time);
 }
 
-QString ChronologicalKey(const ItemDate &date)
+QString chronologicalKey(const ItemDate &date)
 {
-    return KeyOfFields(date.Day, date.Month, date.Year, date.Time);
+    return keyOfFields(date.day, date.month, date.year, date.time);
 }
 
-QString KeyOfStamp(const QString &stamp)
+QString keyOfStamp(const QString &stamp)
 {
     const QStringView digits = QStringView(stamp).trimmed();
-    if (digits.size() < 11 || digits.size() > 14 || !AllDigits(digits))
+    if (digits.size() < 11 || digits.size() > 14 || !allDigits(digits))
         return {};
     // The day has one digit in 11 and 13 digits; the time has seconds in 13 and 14.
     const qsizetype dayDigits = digits.size() % 2 == 0 ? 2 : 1;
     const bool withSeconds = digits.size() >= 13;
     const QStringView time = digits.sliced(6 + dayDigits);
     Moment m;
-    m.year = DigitsValue(digits.first(4));
-    m.month = DigitsValue(digits.sliced(4, 2));
-    m.day = DigitsValue(digits.sliced(6, dayDigits));
-    m.hour = DigitsValue(time.first(2));
-    m.minute = DigitsValue(time.sliced(2, 2));
-    m.second = withSeconds ? DigitsValue(time.sliced(4, 2)) : 0;
-    return KeyOf(m);
+    m.year = digitsValue(digits.first(4));
+    m.month = digitsValue(digits.sliced(4, 2));
+    m.day = digitsValue(digits.sliced(6, dayDigits));
+    m.hour = digitsValue(time.first(2));
+    m.minute = digitsValue(time.sliced(2, 2));
+    m.second = withSeconds ? digitsValue(time.sliced(4, 2)) : 0;
+    return keyOf(m);
 }
 
-QString SortKey(const FeedItem &item)
+QString sortKey(const FeedItem &item)
 {
-    if (!item.Utc.isEmpty())
-        return item.Utc;
-    QString key = ChronologicalKey(item);
+    if (!item.utc.isEmpty())
+        return item.utc;
+    QString key = chronologicalKey(item);
     return key.isEmpty() ? QStringLiteral("0") : key;
 }
 

@@ -10,7 +10,7 @@ namespace ItemStore {
 namespace {
 
 // A name beside the file that no file has yet.
-QString SetAsideName(const QString &path, const QDateTime &now)
+QString setAsideName(const QString &path, const QDateTime &now)
 {
     const QString base
         = path + QStringLiteral(".damaged-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -22,7 +22,7 @@ QString SetAsideName(const QString &path, const QDateTime &now)
 
 } // namespace
 
-MergeOutcome Merge(const QString &path, const QList<FeedItem> &items, const QDateTime &now)
+MergeOutcome merge(const QString &path, const QList<FeedItem> &items, const QDateTime &now)
 {
     MergeOutcome outcome;
     // Most updates bring nothing new: seen on the file as it is, they need neither the lock nor
@@ -30,7 +30,7 @@ MergeOutcome Merge(const QString &path, const QList<FeedItem> &items, const QDat
     {
         ItemFile file(path);
         const ItemFile::State state = file.load();
-        if (state == ItemFile::State::Loaded && !MergeItems(file, items, now.date()).changed)
+        if (state == ItemFile::State::Loaded && !mergeItems(file, items, now.date()).changed)
             return outcome;
     }
 
@@ -43,7 +43,7 @@ MergeOutcome Merge(const QString &path, const QList<FeedItem> &items, const QDat
     ItemFile file(path);
     ItemFile::State state = file.loadOrStart(ItemFile::kNewItemsDocument);
     if (state == ItemFile::State::NotXml || (state == ItemFile::State::NoItems && !file.data())) {
-        const QString aside = SetAsideName(path, now);
+        const QString aside = setAsideName(path, now);
         QFile damaged(path);
         if (!damaged.rename(aside)) {
             outcome.status = MergeOutcome::Status::Failed;
@@ -57,7 +57,7 @@ MergeOutcome Merge(const QString &path, const QList<FeedItem> &items, const QDat
     if (state == ItemFile::State::NoItems)
         file.addItemsElement();
 
-    outcome.merge = MergeItems(file, items, now.date());
+    outcome.merge = mergeItems(file, items, now.date());
     if (!outcome.merge.changed)
         return outcome;
     if (!file.save(&outcome.error)) {

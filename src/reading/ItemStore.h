@@ -34,7 +34,7 @@ struct MergeOutcome {
 
 // path: the item file, non-empty. now: names a damaged file and stamps the record of deleted
 // items.
-[[nodiscard]] MergeOutcome Merge(const QString &path, const QList<FeedItem> &items,
+[[nodiscard]] MergeOutcome merge(const QString &path, const QList<FeedItem> &items,
                                  const QDateTime &now);
 
 } // namespace ItemStore

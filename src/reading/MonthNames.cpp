@@ -13,14 +13,14 @@
 namespace MonthNames {
 namespace {
 
-using DateText::EqualsIgnoringAsciiCase;
+using DateText::equalsIgnoringAsciiCase;
 
 constexpr std::array<std::string_view, 12> kFullNames
     = {"january", "february", "march",     "april",   "may",      "june",
        "july",    "august",   "september", "october", "november", "december"};
 
 // The form names are compared in: case folded, without a trailing ".".
-QString Folded(QStringView name)
+QString folded(QStringView name)
 {
     name = name.trimmed();
     if (name.endsWith(u'.'))
@@ -31,14 +31,14 @@ QString Folded(QStringView name)
 using NameTable = QHash<QString, int>;
 
 // Adds the month names of the locales to the table; a name already there keeps its month.
-void AddNames(NameTable &table, const QList<QLocale> &locales)
+void addNames(NameTable &table, const QList<QLocale> &locales)
 {
     for (const QLocale &locale : locales) {
         for (int month = 1; month <= 12; ++month) {
             for (const QLocale::FormatType format : {QLocale::LongFormat, QLocale::ShortFormat}) {
                 for (const QString &name :
                      {locale.monthName(month, format), locale.standaloneMonthName(month, format)}) {
-                    const QString key = Folded(name);
+                    const QString key = folded(name);
                     if (!key.isEmpty() && !table.contains(key))
                         table.insert(key, month);
                 }
@@ -47,48 +47,48 @@ void AddNames(NameTable &table, const QList<QLocale> &locales)
     }
 }
 
-NameTable TableOf(const QList<QLocale> &locales)
+NameTable tableOf(const QList<QLocale> &locales)
 {
     NameTable table;
-    AddNames(table, locales);
+    addNames(table, locales);
     return table;
 }
 
 } // namespace
 
-int English(QStringView name)
+int english(QStringView name)
 {
     for (size_t i = 0; i < kFullNames.size(); ++i) {
         const std::string_view full = kFullNames[i];
-        if (EqualsIgnoringAsciiCase(name, full) || EqualsIgnoringAsciiCase(name, full.substr(0, 3)))
+        if (equalsIgnoringAsciiCase(name, full) || equalsIgnoringAsciiCase(name, full.substr(0, 3)))
             return static_cast<int>(i) + 1;
     }
     return 0;
 }
 
-int LooseEnglish(QStringView name)
+int looseEnglish(QStringView name)
 {
     if (name.endsWith(u'.'))
         name.chop(1);
-    if (EqualsIgnoringAsciiCase(name, "sept"))
+    if (equalsIgnoringAsciiCase(name, "sept"))
         return 9;
-    return English(name);
+    return english(name);
 }
 
-int AnyLanguage(QStringView name)
+int anyLanguage(QStringView name)
 {
-    if (const int month = LooseEnglish(name.trimmed()))
+    if (const int month = looseEnglish(name.trimmed()))
         return month;
-    const QString key = Folded(name);
+    const QString key = folded(name);
     if (key.isEmpty())
         return 0;
     // The system locale is looked at before the rest so that, say, a Czech desktop reads the
     // Czech "listopad" (November) rather than the Croatian one (October). Building the table of
     // all languages takes a moment, so it waits for the first name neither of these knows.
-    static const NameTable system = TableOf({QLocale::system()});
+    static const NameTable system = tableOf({QLocale::system()});
     if (const auto found = system.constFind(key); found != system.cend())
         return *found;
-    static const NameTable all = TableOf(
+    static const NameTable all = tableOf(
         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory));
     return all.value(key);
 }
@@ -103,7 +103,7 @@ struct LocaleNames {
     QStringList abbreviated;
 };
 
-LocaleNames NamesOf(const QLocale &locale)
+LocaleNames namesOf(const QLocale &locale)
 {
     LocaleNames names{locale.name(), {}, {}};
     for (int month = 1; month <= 12; ++month) {
@@ -113,7 +113,7 @@ LocaleNames NamesOf(const QLocale &locale)
     return names;
 }
 
-int FindMonth(const LocaleNames &names, const QString &fullName, const QString &abbreviation)
+int findMonth(const LocaleNames &names, const QString &fullName, const QString &abbreviation)
 {
     for (int month = 0; month < 12; ++month) {
         if (fullName == names.full.at(month) || abbreviation == names.abbreviated.at(month))
@@ -124,17 +124,17 @@ int FindMonth(const LocaleNames &names, const QString &fullName, const QString &
 
 } // namespace
 
-int InLocale(const QString &name, const QLocale &locale)
+int inLocale(const QString &name, const QLocale &locale)
 {
-    static const LocaleNames english = NamesOf(QLocale(QLocale::English, QLocale::UnitedStates));
+    static const LocaleNames english = namesOf(QLocale(QLocale::English, QLocale::UnitedStates));
     thread_local LocaleNames local;
     if (local.localeName != locale.name() || local.full.isEmpty())
-        local = NamesOf(locale);
+        local = namesOf(locale);
 
     const QString fullName = name.trimmed().toLower();
     const QString abbreviation = name.toLower();
-    const int month = FindMonth(local, fullName, abbreviation);
-    return month != 0 ? month : FindMonth(english, fullName, abbreviation);
+    const int month = findMonth(local, fullName, abbreviation);
+    return month != 0 ? month : findMonth(english, fullName, abbreviation);
 }
 
 } // namespace MonthNames

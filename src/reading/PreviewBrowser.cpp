@@ -35,7 +35,7 @@ void PreviewBrowser::display(const QString &page)
 QVariant PreviewBrowser::loadResource(int type, const QUrl &name)
 {
     Q_UNUSED(type)
-    return PreviewPage::DataUrlBytes(name).value_or(QByteArray());
+    return PreviewPage::dataUrlBytes(name).value_or(QByteArray());
 }
 
 void PreviewBrowser::keyPressEvent(QKeyEvent *event)

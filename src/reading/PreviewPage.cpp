@@ -9,28 +9,28 @@
 
 namespace PreviewPage {
 
-QString Fill(const QString &tpl, const FeedItem &item)
+QString fill(const QString &tpl, const FeedItem &item)
 {
-    QString description = item.Description;
+    QString description = item.description;
     description.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    const QString date = item.Day + u' ' + item.Month + u' ' + item.Year;
+    const QString date = item.day + u' ' + item.month + u' ' + item.year;
 
     QString page = tpl;
-    page.replace(QLatin1String("[[title]]"), item.Title.toHtmlEscaped());
-    page.replace(QLatin1String("[[link]]"), ItemAddress(item).toHtmlEscaped());
+    page.replace(QLatin1String("[[title]]"), item.title.toHtmlEscaped());
+    page.replace(QLatin1String("[[link]]"), itemAddress(item).toHtmlEscaped());
     page.replace(QLatin1String("[[app]]"), QLatin1String("Marlowin"));
     page.replace(QLatin1String("[[desc]]"), description);
     page.replace(QLatin1String("[[date]]"), date);
-    page.replace(QLatin1String("[[time]]"), item.Time);
+    page.replace(QLatin1String("[[time]]"), item.time);
     return page;
 }
 
-QString ItemAddress(const FeedItem &item)
+QString itemAddress(const FeedItem &item)
 {
-    return Text::isBlank(item.Media) ? item.Link : item.Media;
+    return Text::isBlank(item.media) ? item.link : item.media;
 }
 
-bool IsWebAddress(const QString &address)
+bool isWebAddress(const QString &address)
 {
     const QUrl url(address.trimmed(), QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
@@ -41,7 +41,7 @@ namespace {
 
 // The position just past the '>' that closes the tag starting at from; quoted attribute values
 // may hold a '>'. -1 when the tag never closes.
-qsizetype TagEnd(const QString &page, qsizetype from)
+qsizetype tagEnd(const QString &page, qsizetype from)
 {
     QChar quote;
     for (qsizetype i = from; i < page.size(); ++i) {
@@ -59,7 +59,7 @@ qsizetype TagEnd(const QString &page, qsizetype from)
 }
 
 // The first "<body" that is a whole tag name (not "<bodyx"), or -1.
-qsizetype BodyTagStart(const QString &page)
+qsizetype bodyTagStart(const QString &page)
 {
     const QLatin1String open("<body");
     for (qsizetype at = page.indexOf(open, 0, Qt::CaseInsensitive); at >= 0;
@@ -76,12 +76,12 @@ qsizetype BodyTagStart(const QString &page)
 
 } // namespace
 
-QString BodyInnerHtml(const QString &page)
+QString bodyInnerHtml(const QString &page)
 {
-    const qsizetype tag = BodyTagStart(page);
+    const qsizetype tag = bodyTagStart(page);
     if (tag < 0)
         return page;
-    const qsizetype start = TagEnd(page, tag);
+    const qsizetype start = tagEnd(page, tag);
     if (start < 0)
         return QString();
     qsizetype end = page.lastIndexOf(QLatin1String("</body"), -1, Qt::CaseInsensitive);
@@ -90,7 +90,7 @@ QString BodyInnerHtml(const QString &page)
     return page.sliced(start, end - start);
 }
 
-std::optional<QByteArray> DataUrlBytes(const QUrl &url)
+std::optional<QByteArray> dataUrlBytes(const QUrl &url)
 {
     if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) != 0)
         return std::nullopt;

@@ -14,26 +14,26 @@ struct FeedItem;
 namespace PreviewPage {
 
 // The template with its placeholders replaced, one after the other and each wherever it occurs
-// (exact, case-sensitive): [[title]], [[link]] (ItemAddress), [[app]] ("Marlowin"), [[desc]]
+// (exact, case-sensitive): [[title]], [[link]] (itemAddress), [[app]] ("Marlowin"), [[desc]]
 // (every LF as CR LF), [[date]] ("01 May 2006") and [[time]] (as stored). Each replacement works
 // on the text the previous ones left. The title and the address are plain text and go in
 // HTML-escaped, so "x < y" or a quote in a link cannot break the page; the description is HTML
 // and goes in as it is (the preview neither runs scripts nor fetches anything).
-[[nodiscard]] QString Fill(const QString &tpl, const FeedItem &item);
+[[nodiscard]] QString fill(const QString &tpl, const FeedItem &item);
 
 // The address an item stands for: its media URL when it has one, otherwise its link.
-[[nodiscard]] QString ItemAddress(const FeedItem &item);
+[[nodiscard]] QString itemAddress(const FeedItem &item);
 
 // True for an http or https address, the only ones "View Online" hands to the desktop.
-[[nodiscard]] bool IsWebAddress(const QString &address);
+[[nodiscard]] bool isWebAddress(const QString &address);
 
 // What a page's body holds: the text between the end of its <body ...> tag and its last </body>
 // (or the end of the text), tags matched without regard to case. A page without a body tag
 // comes back whole.
-[[nodiscard]] QString BodyInnerHtml(const QString &page);
+[[nodiscard]] QString bodyInnerHtml(const QString &page);
 
 // The bytes a data: URL carries ("data:[type][;base64],payload"); nothing for another scheme or a
 // payload that does not decode.
-[[nodiscard]] std::optional<QByteArray> DataUrlBytes(const QUrl &url);
+[[nodiscard]] std::optional<QByteArray> dataUrlBytes(const QUrl &url);
 
 } // namespace PreviewPage

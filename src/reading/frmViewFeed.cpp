@@ -86,7 +86,7 @@ protected:
     }
 };
 
-void WarnItemNotFound(const platform::Context &ctx)
+void warnItemNotFound(const platform::Context &ctx)
 {
     ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
                          QStringLiteral("Application failed to access details for selected Feed Item. "
@@ -94,7 +94,7 @@ void WarnItemNotFound(const platform::Context &ctx)
                                         "application."));
 }
 
-bool IsMinimized(const QWidget *widget)
+bool isMinimizedWithin(const QWidget *widget)
 {
     for (; widget; widget = widget->parentWidget()) {
         if (widget->isMinimized())
@@ -142,7 +142,7 @@ struct frmViewFeed::Private {
     }
     [[nodiscard]] bool selectedItem(int &row, platform::ListRow &item) const;
 
-    void ShowItemPreview(bool noNavigate);
+    void showItemPreview(bool noNavigate);
     void showCommand();
     void deleteCommand();
     void saveCommand(bool html);
@@ -185,8 +185,8 @@ void frmViewFeed::Private::setUp()
     // The two columns share the list's whole width (frame and scroll bar included), so a
     // horizontal scroll bar would only ever scroll by those few pixels.
     lstItems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list.setIcons({{kRead, platform::NamedIcon(QStringLiteral("item-read"))},
-                   {kUnread, platform::NamedIcon(QStringLiteral("item-unread"))}});
+    list.setIcons({{kRead, platform::namedIcon(QStringLiteral("item-read"))},
+                   {kUnread, platform::namedIcon(QStringLiteral("item-unread"))}});
     // Newest first until the user picks another order.
     list.setSortColumn(kStampColumn);
     list.setSortDescending(true);
@@ -203,24 +203,24 @@ void frmViewFeed::Private::setUp()
                      [this](int section) { sortByHeader(section); });
 
     QObject::connect(&reader, &FeedReader::feedTypeCorrected, &q,
-                     [this](qint16 type) { host.feedTypeCorrected(reader.FeedID(), type); });
+                     [this](qint16 type) { host.feedTypeCorrected(reader.feedId(), type); });
     QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q, [this] { navigationComplete(); });
     QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
                      [this] { lstItems->setFocus(); });
     QObject::connect(ucPreview, &QTextBrowser::anchorClicked, &q,
                      [this](const QUrl &url) { linkClicked(url); });
 
-    q.setWindowTitle(reader.FeedCaption());
+    q.setWindowTitle(reader.feedCaption());
     ucPreview->navigateBlank();
 
-    delay->start(kFirstLoadDelayMs, [this] { q.LoadFeedData(true); });
+    delay->start(kFirstLoadDelayMs, [this] { q.loadFeedData(true); });
 }
 
 // ---- properties ---------------------------------------------------------------------------------
 
-QString frmViewFeed::FeedID() const
+QString frmViewFeed::feedId() const
 {
-    return d->reader.FeedID();
+    return d->reader.feedId();
 }
 
 void frmViewFeed::setFeedID(const QString &id)
@@ -228,9 +228,9 @@ void frmViewFeed::setFeedID(const QString &id)
     d->reader.setFeedID(id);
 }
 
-QString frmViewFeed::FeedURL() const
+QString frmViewFeed::feedUrl() const
 {
-    return d->reader.FeedURL();
+    return d->reader.feedUrl();
 }
 
 void frmViewFeed::setFeedURL(const QString &url)
@@ -238,9 +238,9 @@ void frmViewFeed::setFeedURL(const QString &url)
     d->reader.setFeedURL(url);
 }
 
-qint16 frmViewFeed::FeedType() const
+qint16 frmViewFeed::feedType() const
 {
-    return d->reader.FeedType();
+    return d->reader.feedType();
 }
 
 void frmViewFeed::setFeedType(qint16 type)
@@ -248,22 +248,22 @@ void frmViewFeed::setFeedType(qint16 type)
     d->reader.setFeedType(type);
 }
 
-QString frmViewFeed::FeedCaption() const
+QString frmViewFeed::feedCaption() const
 {
-    return d->reader.FeedCaption();
+    return d->reader.feedCaption();
 }
 
 // While a refresh runs, its stages keep showing; the new name appears with the next one.
 void frmViewFeed::setFeedCaption(const QString &caption)
 {
     d->reader.setFeedCaption(caption);
-    if (!StillExecuting())
+    if (!stillExecuting())
         setWindowTitle(caption);
 }
 
-bool frmViewFeed::CheckForNewItems() const
+bool frmViewFeed::checkForNewItems() const
 {
-    return d->reader.CheckForNewItems();
+    return d->reader.checkForNewItems();
 }
 
 void frmViewFeed::setCheckForNewItems(bool check)
@@ -271,9 +271,9 @@ void frmViewFeed::setCheckForNewItems(bool check)
     d->reader.setCheckForNewItems(check);
 }
 
-bool frmViewFeed::StillExecuting() const
+bool frmViewFeed::stillExecuting() const
 {
-    return d->reader.StillExecuting();
+    return d->reader.stillExecuting();
 }
 
 FeedReader &frmViewFeed::reader()
@@ -298,9 +298,9 @@ QString frmViewFeed::previewFilePath() const
 
 // ---- loading --------------------------------------------------------------------------------------
 
-void frmViewFeed::LoadFeedData(bool loadList)
+void frmViewFeed::loadFeedData(bool loadList)
 {
-    d->reader.LoadFeedData(loadList);
+    d->reader.loadFeedData(loadList);
 }
 
 void frmViewFeed::setCaption(const QString &caption)
@@ -318,7 +318,7 @@ void frmViewFeed::repaintTabs()
 void frmViewFeed::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (!IsMinimized(this))
+    if (!isMinimizedWithin(this))
         d->layOut();
 }
 
@@ -326,7 +326,7 @@ void frmViewFeed::resizeEvent(QResizeEvent *event)
 // something about it (a box that waits in its own loop) does it stay.
 void frmViewFeed::closeEvent(QCloseEvent *event)
 {
-    if (QApplication::activeModalWidget() && StillExecuting()) {
+    if (QApplication::activeModalWidget() && stillExecuting()) {
         d->ctx.messages.warning(QString(), d->host.message(QStringLiteral("MSG_BUSY")));
         event->ignore();
         return;
@@ -391,7 +391,7 @@ void frmViewFeed::Private::rowChosen()
     if (list.count() == 0 || list.selectedRow() < 0)
         return;
     host.itemSelected();
-    ShowItemPreview(false);
+    showItemPreview(false);
 }
 
 void frmViewFeed::Private::rightButtonReleased(const QPoint &viewportPos, const QPoint &globalPos)
@@ -408,7 +408,7 @@ void frmViewFeed::Private::linkClicked(const QUrl &url)
     const QString address = url.toString(QUrl::FullyEncoded);
     if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment())
         ucPreview->scrollToAnchor(url.fragment());
-    else if (PreviewPage::IsWebAddress(address)
+    else if (PreviewPage::isWebAddress(address)
              || url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0)
         Desktop::open(ctx, address);
 }
@@ -421,7 +421,7 @@ void frmViewFeed::Private::navigationComplete()
 
 // ---- item commands --------------------------------------------------------------------------------
 
-void frmViewFeed::HandlePopupMenu(const QString &action)
+void frmViewFeed::handlePopupMenu(const QString &action)
 {
     d->step = 0;
     try {
@@ -452,7 +452,7 @@ bool frmViewFeed::Private::selectedItem(int &row, platform::ListRow &item) const
     return true;
 }
 
-void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
+void frmViewFeed::Private::showItemPreview(bool noNavigate)
 {
     int row = -1;
     platform::ListRow item;
@@ -477,8 +477,8 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
         return;
     }
     step = 3;
-    if (!reader.ProcessItem(item.key, QStringLiteral("getinfo"), item.bold)) {
-        WarnItemNotFound(ctx);
+    if (!reader.processItem(item.key, QStringLiteral("getinfo"), item.bold)) {
+        warnItemNotFound(ctx);
         return;
     }
     step = 4;
@@ -486,7 +486,7 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
     item.icon = kRead;
     list.setRow(row, item);
     step = 5;
-    const QString page = PreviewPage::Fill(pageTemplate, reader.CurrentItem());
+    const QString page = PreviewPage::fill(pageTemplate, reader.currentItem());
     step = 6;
     if (!Files::writeText(ctx, q.previewFilePath(), page))
         return; // the write has shown its own box
@@ -497,7 +497,7 @@ void frmViewFeed::Private::ShowItemPreview(bool noNavigate)
 
 void frmViewFeed::Private::showCommand()
 {
-    ShowItemPreview(false);
+    showItemPreview(false);
 }
 
 void frmViewFeed::Private::deleteCommand()
@@ -507,7 +507,7 @@ void frmViewFeed::Private::deleteCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.ProcessItem(item.key, QStringLiteral("del"), true))
+    if (!reader.processItem(item.key, QStringLiteral("del"), true))
         return;
     step = 2;
     list.remove(row);
@@ -525,19 +525,19 @@ void frmViewFeed::Private::saveCommand(bool html)
     if (Text::isBlank(path))
         return;
     step = 3;
-    const QString body = html ? PreviewPage::BodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
+    const QString body = html ? PreviewPage::bodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
     Files::writeText(ctx, path, body);
 }
 
-// Every way to a row shows it first, so CurrentItem is normally the selected row's item; a row
+// Every way to a row shows it first, so currentItem is normally the selected row's item; a row
 // chosen otherwise (the item menu opened over a row not yet shown) is looked up here.
 bool frmViewFeed::Private::currentItemIs(const platform::ListRow &item)
 {
-    if (!reader.CurrentItem().ID.isEmpty() && reader.CurrentItem().ID == item.key)
+    if (!reader.currentItem().id.isEmpty() && reader.currentItem().id == item.key)
         return true;
-    if (reader.ProcessItem(item.key, QStringLiteral("getinfo"), false))
+    if (reader.processItem(item.key, QStringLiteral("getinfo"), false))
         return true;
-    WarnItemNotFound(ctx);
+    warnItemNotFound(ctx);
     return false;
 }
 
@@ -572,9 +572,9 @@ void frmViewFeed::Private::emailCommand()
     step = 5;
     if (!currentItemIs(item))
         return;
-    const FeedItem &current = reader.CurrentItem();
-    host.showSendEmail(ItemMail{reader.FeedCaption(), current.Title, PreviewPage::ItemAddress(current),
-                                current.Description});
+    const FeedItem &current = reader.currentItem();
+    host.showSendEmail(ItemMail{reader.feedCaption(), current.title, PreviewPage::itemAddress(current),
+                                current.description});
 }
 
 // "View Online": the item's address in the desktop's browser, for web addresses only.
@@ -585,10 +585,10 @@ void frmViewFeed::Private::onlineCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.ProcessItem(item.key, QStringLiteral("getinfo"), false))
+    if (!reader.processItem(item.key, QStringLiteral("getinfo"), false))
         return;
     step = 2;
-    const QString address = PreviewPage::ItemAddress(reader.CurrentItem()).trimmed();
-    if (PreviewPage::IsWebAddress(address))
+    const QString address = PreviewPage::itemAddress(reader.currentItem()).trimmed();
+    if (PreviewPage::isWebAddress(address))
         Desktop::open(ctx, address);
 }

@@ -19,8 +19,8 @@ class QtReportList;
 // The window of one subscribed feed, shown as a tab of the main window: the item list lstItems
 // above, the preview ucPreview below, the splitter bar picSplitter between them. 400 ms after it
 // is created (on the context's clock) it loads its list from the item file and, when
-// CheckForNewItems is set, refreshes the feed from the network. The item commands of the main
-// window arrive through HandlePopupMenu.
+// checkForNewItems is set, refreshes the feed from the network. The item commands of the main
+// window arrive through handlePopupMenu.
 //
 // The preview is a QTextBrowser that never runs scripts and never fetches anything: remote
 // images and style sheets of an item stay unloaded, and a clicked link is opened by the desktop
@@ -35,27 +35,27 @@ public:
     ~frmViewFeed() override;
 
     // ---- properties -----------------------------------------------------------------------------
-    [[nodiscard]] QString FeedID() const;
+    [[nodiscard]] QString feedId() const;
     void setFeedID(const QString &id);
-    [[nodiscard]] QString FeedURL() const;
+    [[nodiscard]] QString feedUrl() const;
     void setFeedURL(const QString &url);
-    [[nodiscard]] qint16 FeedType() const;
+    [[nodiscard]] qint16 feedType() const;
     void setFeedType(qint16 type);
-    [[nodiscard]] QString FeedCaption() const;
+    [[nodiscard]] QString feedCaption() const;
     void setFeedCaption(const QString &caption);
-    [[nodiscard]] bool CheckForNewItems() const;
+    [[nodiscard]] bool checkForNewItems() const;
     void setCheckForNewItems(bool check);
-    // True from the start to the end of every LoadFeedData (the list load, the connection
+    // True from the start to the end of every loadFeedData (the list load, the connection
     // question, the fetch and the merge). Closing the window meanwhile abandons the refresh,
     // except while a box about it waits for the user.
-    [[nodiscard]] bool StillExecuting() const;
+    [[nodiscard]] bool stillExecuting() const;
 
     // Loads the list from the item file when loadList is true, then refreshes from the network
-    // when CheckForNewItems is set; the caption shows each stage.
-    void LoadFeedData(bool loadList);
+    // when checkForNewItems is set; the caption shows each stage.
+    void loadFeedData(bool loadList);
     // "show", "online", "del", "txt", "html", "email" on the selected row; any other key does
     // nothing.
-    void HandlePopupMenu(const QString &action);
+    void handlePopupMenu(const QString &action);
 
     // ---- for the main window and tests ------------------------------------------------------------
     [[nodiscard]] FeedReader &reader();

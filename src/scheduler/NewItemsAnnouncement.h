@@ -7,13 +7,13 @@
 // The properties a notification popup (frmNotification) is given before it is shown. The
 // defaults are the popup's own.
 struct PopupProperties {
-    bool AutoClose = false;             // close by itself TimeToLive ms after it has opened
-    qint32 TimeToLive = 0;              // milliseconds; only with AutoClose
-    bool CanGainFocus = false;          // false: hand the foreground back to the previous window
-    bool MakeTransparent = false;       // apply TransparencyPercentage
-    qint16 TransparencyPercentage = 0;  // 0 opaque .. 100 fully transparent
-    bool PlaySound = false;             // play SoundFilePath when the popup opens
-    QString SoundFilePath;
+    bool autoClose = false;             // close by itself timeToLive ms after it has opened
+    qint32 timeToLive = 0;              // milliseconds; only with autoClose
+    bool canGainFocus = false;          // false: hand the foreground back to the previous window
+    bool makeTransparent = false;       // apply transparencyPercentage
+    qint16 transparencyPercentage = 0;  // 0 opaque .. 100 fully transparent
+    bool playSound = false;             // play soundFilePath when the popup opens
+    QString soundFilePath;
 };
 
 // How a scheduled check announces the feeds that brought new items. Each call stands for a new

@@ -3,25 +3,25 @@
 namespace PopupGeometry
 {
 
-int PixelsToTwips(int pixels)
+int pixelsToTwips(int pixels)
 {
     return pixels * kTwipsPerPixel;
 }
 
-int TwipsToPixels(int twips)
+int twipsToPixels(int twips)
 {
     // Whole twips never fall on a half pixel, so the direction of rounding halves is moot.
     const int half = kTwipsPerPixel / 2;
     return twips >= 0 ? (twips + half) / kTwipsPerPixel : -((-twips + half) / kTwipsPerPixel);
 }
 
-QRect PopupRect(const QRect &workArea, int widthPixels, int heightTwips)
+QRect popupRect(const QRect &workArea, int widthPixels, int heightTwips)
 {
     // QRect's right() and bottom() are the last pixel inside; the edges are one further.
     const int rightEdge = workArea.x() + workArea.width();
     const int bottomEdge = workArea.y() + workArea.height();
-    const int height = TwipsToPixels(heightTwips);
-    return { rightEdge - widthPixels - TwipsToPixels(kRightGapTwips), bottomEdge - height,
+    const int height = twipsToPixels(heightTwips);
+    return { rightEdge - widthPixels - twipsToPixels(kRightGapTwips), bottomEdge - height,
         widthPixels, height };
 }
 

@@ -13,14 +13,14 @@ inline constexpr int kStepTwips = 100;
 // Gap between the popup's right edge and the right of the work area (5 pixels).
 inline constexpr int kRightGapTwips = 75;
 
-[[nodiscard]] int PixelsToTwips(int pixels);
+[[nodiscard]] int pixelsToTwips(int pixels);
 // The nearest whole pixel.
-[[nodiscard]] int TwipsToPixels(int twips);
+[[nodiscard]] int twipsToPixels(int twips);
 
 // The popup's rectangle in pixels: its bottom on the bottom of the work area (an empty work area
 // places it off screen), its right edge kRightGapTwips left of the work area's right. The width
 // is in pixels, the height in twips; the top moves as the height changes.
-[[nodiscard]] QRect PopupRect(const QRect &workArea, int widthPixels, int heightTwips);
+[[nodiscard]] QRect popupRect(const QRect &workArea, int widthPixels, int heightTwips);
 
 // The height of the popup tick by tick. It opens from 0 by kStepTwips per tick; the tick after
 // the height reaches the design height reports Opened (so the final height is the design height

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-int PopupAlpha(qint16 transparencyPercentage)
+int popupAlpha(qint16 transparencyPercentage)
 {
     // In this order, in doubles: 10 % gives 229.5, which must round to 230.
     const double exact = (100 - transparencyPercentage) / 100.0 * 255.0;

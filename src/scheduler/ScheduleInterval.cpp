@@ -22,21 +22,21 @@ constexpr std::array<Interval, 7> kIntervals{{
     {"Every 3 Hour", 10800000},
 }};
 
-bool CommandLineIs(const QStringList &arguments, QLatin1String expected)
+bool commandLineIs(const QStringList &arguments, QLatin1String expected)
 {
     return arguments.mid(1).join(QLatin1Char(' ')) == expected;
 }
 
 } // namespace
 
-std::optional<int> IntervalMs(int index)
+std::optional<int> intervalMs(int index)
 {
     if (index < 0 || index >= static_cast<int>(kIntervals.size()))
         return std::nullopt;
     return kIntervals[static_cast<std::size_t>(index)].periodMs;
 }
 
-QStringList IntervalCaptions()
+QStringList intervalCaptions()
 {
     QStringList captions;
     for (const Interval &interval : kIntervals)
@@ -44,17 +44,17 @@ QStringList IntervalCaptions()
     return captions;
 }
 
-bool IsDebugCommandLine(const QStringList &arguments)
+bool isDebugCommandLine(const QStringList &arguments)
 {
-    return CommandLineIs(arguments, QLatin1String("-debug"));
+    return commandLineIs(arguments, QLatin1String("-debug"));
 }
 
-bool IsTrayCommandLine(const QStringList &arguments)
+bool isTrayCommandLine(const QStringList &arguments)
 {
-    return CommandLineIs(arguments, QLatin1String("-s"));
+    return commandLineIs(arguments, QLatin1String("-s"));
 }
 
-QString TimerStartedLogText(const QString &dateTime, int periodMs)
+QString timerStartedLogText(const QString &dateTime, int periodMs)
 {
     // Up to 15 significant digits and no trailing zeros: 300000 ms is "5", 90000 ms is "1.5".
     const QString minutes = QString::number(periodMs / 1000.0 / 60.0, 'g', 15);
@@ -62,7 +62,7 @@ QString TimerStartedLogText(const QString &dateTime, int periodMs)
         + QStringLiteral(" --- Interval = ") + minutes + QStringLiteral(" min) *****");
 }
 
-QString TimerStoppedLogText(const QString &dateTime)
+QString timerStoppedLogText(const QString &dateTime)
 {
     return QStringLiteral("\r\n***** Scheduler Timer Paused/Stopped (") + dateTime
         + QStringLiteral(") *****");

@@ -17,7 +17,7 @@ namespace {
 const QString kLineEnd = QStringLiteral("\r\n");
 constexpr int kHeaderRuleWidth = 70;
 
-void AppendToFile(const QString &path, const QByteArray &bytes)
+void appendToFile(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
     if (info.isFile() && info.size() > kScheduleLogLimit)
@@ -30,15 +30,15 @@ void AppendToFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-QString ScheduleLogPath(const platform::Context &ctx)
+QString scheduleLogPath(const platform::Context &ctx)
 {
     return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("schedule.log");
 }
 
-QString GeneralDateTime(const QDateTime &when, const QLocale &locale)
+QString generalDateTime(const QDateTime &when, const QLocale &locale)
 {
     const QString format = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ')
-                           + TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+                           + timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
     return locale.toString(when, format);
 }
 
@@ -53,15 +53,15 @@ void ScheduleLog::write(const QString &text, bool isStart, bool isFinish) const
     if (isStart) {
         written = QString(kHeaderRuleWidth, QLatin1Char('=')) + kLineEnd
                   + QStringLiteral("Scheduled Check Started (")
-                  + GeneralDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd
+                  + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd
                   + kLineEnd;
     } else if (isFinish) {
         written = QStringLiteral("Scheduled Check Finished (")
-                  + GeneralDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd;
+                  + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd;
     } else {
         written = text;
     }
-    AppendToFile(ScheduleLogPath(m_ctx), platform::ToWindows1252(written + kLineEnd));
+    appendToFile(scheduleLogPath(m_ctx), platform::toWindows1252(written + kLineEnd));
     if (m_observer)
         m_observer(written);
 }
@@ -70,14 +70,14 @@ void ScheduleLog::writeLines(const QStringList &lines) const
 {
     if (lines.isEmpty())
         return;
-    AppendToFile(ScheduleLogPath(m_ctx), platform::ToWindows1252(lines.join(kLineEnd) + kLineEnd));
+    appendToFile(scheduleLogPath(m_ctx), platform::toWindows1252(lines.join(kLineEnd) + kLineEnd));
     if (m_observer) {
         for (const QString &line : lines)
             m_observer(line);
     }
 }
 
-void WriteScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
+void writeScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
                       bool isFinish)
 {
     ScheduleLog(ctx).write(text, isStart, isFinish);

@@ -28,10 +28,10 @@ inline constexpr qint64 kScheduleLogLimit = 512000;
 using LogObserver = std::function<void(const QString &written)>;
 
 // The app folder's schedule.log.
-[[nodiscard]] QString ScheduleLogPath(const platform::Context &ctx);
+[[nodiscard]] QString scheduleLogPath(const platform::Context &ctx);
 
 // The locale's general date format: short date, a space, long time without its time zone.
-[[nodiscard]] QString GeneralDateTime(const QDateTime &when, const QLocale &locale);
+[[nodiscard]] QString generalDateTime(const QDateTime &when, const QLocale &locale);
 
 // The log of one app folder, written with the date format of one locale.
 class ScheduleLog {
@@ -56,7 +56,7 @@ private:
 
 // One write to the app folder's log in the system locale's date format, for callers outside a
 // check (the main window's timer lines).
-void WriteScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
+void writeScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
                       bool isFinish);
 
 } // namespace mScheduler

@@ -12,7 +12,7 @@ constexpr int kFeedImageBase = 3;
 
 } // namespace
 
-QList<platform::ListRow> FeedRows(const platform::TreeView &tree)
+QList<platform::ListRow> feedRows(const platform::TreeView &tree)
 {
     QList<platform::ListRow> rows;
     for (const platform::TreeNode &node : tree.nodes()) {
@@ -28,27 +28,27 @@ QList<platform::ListRow> FeedRows(const platform::TreeView &tree)
     return rows;
 }
 
-platform::ListRow RowOf(const FeedRecord &entry)
+platform::ListRow rowOf(const FeedRecord &entry)
 {
     platform::ListRow row;
-    row.text = entry.Name;
-    row.key = entry.ID;
-    row.tag = entry.URL;
-    row.icon = QString::number(entry.FeedType + kFeedImageBase);
+    row.text = entry.name;
+    row.key = entry.id;
+    row.tag = entry.url;
+    row.icon = QString::number(entry.feedType + kFeedImageBase);
     return row;
 }
 
-FeedRecord EntryOf(const platform::ListRow &row)
+FeedRecord entryOf(const platform::ListRow &row)
 {
     FeedRecord entry;
-    entry.Name = row.text;
-    entry.ID = row.key;
-    entry.URL = row.tag;
-    entry.FeedType = static_cast<qint16>(row.icon.toInt() - kFeedImageBase);
+    entry.name = row.text;
+    entry.id = row.key;
+    entry.url = row.tag;
+    entry.feedType = static_cast<qint16>(row.icon.toInt() - kFeedImageBase);
     return entry;
 }
 
-int FindKey(const platform::ReportList &list, const QString &key)
+int findKey(const platform::ReportList &list, const QString &key)
 {
     for (int i = 0; i < list.count(); ++i) {
         if (list.row(i).key == key)

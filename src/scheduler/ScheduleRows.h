@@ -19,14 +19,14 @@ namespace ScheduleRows
 
 // The feed nodes of the category tree in the tree's order. Feed nodes are keyed by a feed
 // identifier, which holds "-"; the root and category keys ("main", "cat_<n>") hold none.
-[[nodiscard]] QList<platform::ListRow> FeedRows(const platform::TreeView &tree);
+[[nodiscard]] QList<platform::ListRow> feedRows(const platform::TreeView &tree);
 
-[[nodiscard]] platform::ListRow RowOf(const FeedRecord &entry);
+[[nodiscard]] platform::ListRow rowOf(const FeedRecord &entry);
 
 // The schedule entry a row stands for; the schedule keeps no category, so Category is empty.
-[[nodiscard]] FeedRecord EntryOf(const platform::ListRow &row);
+[[nodiscard]] FeedRecord entryOf(const platform::ListRow &row);
 
 // The position of the first row whose key is exactly this one (case counts), or -1.
-[[nodiscard]] int FindKey(const platform::ReportList &list, const QString &key);
+[[nodiscard]] int findKey(const platform::ReportList &list, const QString &key);
 
 } // namespace ScheduleRows

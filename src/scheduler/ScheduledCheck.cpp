@@ -37,7 +37,7 @@ const QString kCannotRequest
 const QString kSaveFailed
     = QStringLiteral("--> Error: Application failed to save the Feed Data file! ");
 
-QString TypeName(qint16 type)
+QString typeName(qint16 type)
 {
     switch (type) {
     case FeedParser::kRssType:
@@ -53,34 +53,34 @@ QString TypeName(qint16 type)
 
 // The parser's failure as a log line. The RSS line for a document that is not XML has always
 // been written without a space after the arrow; readers of old logs may match on it.
-QString ParseFailureLine(const FeedUpdateResult &result)
+QString parseFailureLine(const FeedUpdateResult &result)
 {
     const bool atom = result.readAsAtom();
     const QString arrow = !atom && result.parseStatus == FeedParser::ParseStatus::InvalidXml
         ? QStringLiteral("-->Error: ")
         : kError;
-    return arrow + FeedParser::MessageFor(result.parseStatus, atom).text;
+    return arrow + FeedParser::messageFor(result.parseStatus, atom).text;
 }
 
 // What reading the document said about the feed and its file, before the count.
-QStringList ReadingLines(const FeedUpdateResult &result)
+QStringList readingLines(const FeedUpdateResult &result)
 {
     QStringList lines;
     if (result.correctedType >= 0)
         lines << kIndent
                 + QStringLiteral("Feed Type corrected from %1 to %2.")
-                      .arg(TypeName(result.storedType), TypeName(result.correctedType));
+                      .arg(typeName(result.storedType), typeName(result.correctedType));
     if (!result.setAsidePath.isEmpty())
         lines << kIndent
                 + QStringLiteral(
                       "Feed Data file could not be read: set aside as %1, a new file is started.")
-                      .arg(LogLineText(QFileInfo(result.setAsidePath).fileName()));
+                      .arg(logLineText(QFileInfo(result.setAsidePath).fileName()));
     return lines;
 }
 
 } // namespace
 
-QString LogLineText(QString text)
+QString logLineText(QString text)
 {
     for (QChar &c : text) {
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
@@ -90,26 +90,26 @@ QString LogLineText(QString text)
     return text;
 }
 
-QStringList FeedLogLines(const QString &name, const FeedUpdateResult &result)
+QStringList feedLogLines(const QString &name, const FeedUpdateResult &result)
 {
     using Outcome = FeedUpdateResult::Outcome;
-    QStringList lines{QStringLiteral("Checking ") + LogLineText(name)};
+    QStringList lines{QStringLiteral("Checking ") + logLineText(name)};
     switch (result.outcome) {
     case Outcome::Offline:
         return lines << kOffline;
     case Outcome::Refused:
-        return lines << kSending << kCannotRequest + LogLineText(result.errorText);
+        return lines << kSending << kCannotRequest + logLineText(result.errorText);
     case Outcome::TimedOut:
         return lines << kSending << kSent << kTimedOut;
     case Outcome::FetchFailed:
-        return lines << kSending << kSent << kError + LogLineText(result.errorText);
+        return lines << kSending << kSent << kError + logLineText(result.errorText);
     case Outcome::ParseFailed:
-        return lines << kSending << kSent << kParsing << ParseFailureLine(result) << kDone;
+        return lines << kSending << kSent << kParsing << parseFailureLine(result) << kDone;
     case Outcome::SaveFailed:
-        return lines << kSending << kSent << kParsing << ReadingLines(result)
-                     << kSaveFailed + LogLineText(result.errorText) << kDone;
+        return lines << kSending << kSent << kParsing << readingLines(result)
+                     << kSaveFailed + logLineText(result.errorText) << kDone;
     case Outcome::Stored:
-        lines << kSending << kSent << kParsing << ReadingLines(result);
+        lines << kSending << kSent << kParsing << readingLines(result);
         if (result.documentItems > 0)
             lines << (result.added.isEmpty() ? kIndent + QStringLiteral("No New Items found!")
                                              : kIndent + QString::number(result.added.size())
@@ -164,14 +164,14 @@ void ScheduledCheck::start()
         auto feed = std::make_unique<Feed>();
         feed->record = entry.feed;
         if (!entry.feed) {
-            feed->lines << kError + LogLineText(entry.problem)
+            feed->lines << kError + logLineText(entry.problem)
                     + QStringLiteral(" Application skipped it!");
             feed->finished = true;
         } else {
-            feed->name = entry.feed->Name;
+            feed->name = entry.feed->name;
             // An entry without a feed identifier has no item file the check may touch.
-            if (!mFeeds::IsFeedIdentifier(entry.feed->ID)) {
-                feed->lines << QStringLiteral("Checking ") + LogLineText(feed->name)
+            if (!mFeeds::isFeedIdentifier(entry.feed->id)) {
+                feed->lines << QStringLiteral("Checking ") + logLineText(feed->name)
                             << kNotAFeedIdentifier;
                 feed->finished = true;
             }
@@ -193,9 +193,9 @@ void ScheduledCheck::startFeeds()
         if (feed.finished)
             continue;
         FeedUpdateRequest request;
-        request.feedId = feed.record->ID;
-        request.url = feed.record->URL;
-        request.storedType = feed.record->FeedType;
+        request.feedId = feed.record->id;
+        request.url = feed.record->url;
+        request.storedType = feed.record->feedType;
         request.locale = m_options.locale;
         request.timeoutMs = m_options.fetchTimeoutMs;
         feed.update = new FeedUpdate(m_ctx, request, this);
@@ -211,7 +211,7 @@ void ScheduledCheck::feedFinished(Feed &feed, const FeedUpdateResult &result)
     feed.update->deleteLater();
     feed.update = nullptr;
     --m_inFlight;
-    feed.lines = FeedLogLines(feed.name, result);
+    feed.lines = feedLogLines(feed.name, result);
     if (result.outcome == FeedUpdateResult::Outcome::Stored)
         feed.newItems = int(result.added.size());
     feed.finished = true;
@@ -227,7 +227,7 @@ void ScheduledCheck::writeFinishedBlocks()
         const Feed &feed = *m_feeds[m_nextToWrite++];
         m_log.writeLines(feed.lines + QStringList{kSeparator});
         if (feed.newItems > 0)
-            m_announced << LogLineText(feed.name) + QStringLiteral(" -- ")
+            m_announced << logLineText(feed.name) + QStringLiteral(" -- ")
                     + QString::number(feed.newItems) + QStringLiteral(" New Items");
     }
     if (m_nextToWrite == m_feeds.size())
@@ -267,13 +267,13 @@ void ScheduledCheck::end()
         m_log.write(QString(), false, true);
         if (!m_announced.isEmpty() && m_settings.showPopup) {
             PopupProperties properties;
-            properties.AutoClose = false;
-            properties.CanGainFocus = false;
-            properties.MakeTransparent = true;
-            properties.TransparencyPercentage = 10;
-            properties.PlaySound = m_settings.playPopupSound;
-            if (properties.PlaySound)
-                properties.SoundFilePath = m_settings.soundFile;
+            properties.autoClose = false;
+            properties.canGainFocus = false;
+            properties.makeTransparent = true;
+            properties.transparencyPercentage = 10;
+            properties.playSound = m_settings.playPopupSound;
+            if (properties.playSound)
+                properties.soundFilePath = m_settings.soundFile;
             m_announcement.announce(properties, m_announced);
         }
         m_lock.reset();
@@ -282,7 +282,7 @@ void ScheduledCheck::end()
         this, [this] { Q_EMIT finished(); }, Qt::QueuedConnection);
 }
 
-void RunScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
+void runScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
                        const Settings::Scheduler &settings, const CheckOptions &options)
 {
     ScheduledCheck check(ctx, announcement, settings, options);

@@ -91,13 +91,13 @@ private:
 
 // Runs one check to its end in an event loop of its own: for a program without windows, for
 // benchmarks and for tests. The program's windows use ScheduledCheck itself.
-void RunScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
+void runScheduledCheck(const platform::Context &ctx, NewItemsAnnouncement &announcement,
                        const Settings::Scheduler &settings, const CheckOptions &options = {});
 
 // The lines a feed's block of the log holds, the per-feed separator excluded, for an update's
 // result. Control characters in the name and in error texts become spaces, so that nothing a
 // feed or a server says can forge a line of the log.
-[[nodiscard]] QStringList FeedLogLines(const QString &name, const FeedUpdateResult &result);
+[[nodiscard]] QStringList feedLogLines(const QString &name, const FeedUpdateResult &result);
 
 // Text as one line of the log: every control character (CR, LF, tab, ...) becomes a space.
-[[nodiscard]] QString LogLineText(QString text);
+[[nodiscard]] QString logLineText(QString text);

@@ -26,7 +26,7 @@
 namespace
 {
 
-using PopupGeometry::PixelsToTwips;
+using PopupGeometry::pixelsToTwips;
 using PopupGeometry::PopupSlide;
 
 // The list shows this many rows at least and at most; more rows scroll.
@@ -35,7 +35,7 @@ constexpr int kMaxVisibleRows = 8;
 constexpr int kMinWidth = 300;
 constexpr int kMaxWidth = 480;
 
-QLabel *Label(const char *name, const QString &text, QWidget *parent)
+QLabel *label(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -43,23 +43,23 @@ QLabel *Label(const char *name, const QString &text, QWidget *parent)
 }
 
 // A picture is no caption: the language file must not address it.
-QLabel *Picture(const char *name, const QString &iconName, int size, QWidget *parent)
+QLabel *picture(const char *name, const QString &iconName, int size, QWidget *parent)
 {
     auto *picture = new QLabel(parent);
     picture->setObjectName(QString::fromLatin1(name));
     picture->setProperty("untranslated", true);
-    picture->setPixmap(platform::NamedIcon(iconName).pixmap(size, size));
+    picture->setPixmap(platform::namedIcon(iconName).pixmap(size, size));
     picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     return picture;
 }
 
-QFont BoldFont(QFont font)
+QFont boldFont(QFont font)
 {
     font.setBold(true);
     return font;
 }
 
-QFont LinkFont(QFont font)
+QFont linkFont(QFont font)
 {
     font.setUnderline(true);
     return font;
@@ -67,7 +67,7 @@ QFont LinkFont(QFont font)
 
 // The size the contents' layout asks for now. Activating the layout first drops the sizes its
 // nested layouts remember from before the last change.
-QSize ContentsSize(QWidget &contents)
+QSize contentsSize(QWidget &contents)
 {
     contents.layout()->invalidate();
     contents.layout()->activate();
@@ -109,17 +109,17 @@ void frmNotification::buildControls()
     side->setBackgroundRole(QPalette::Highlight);
     auto *sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(8, 10, 8, 10);
-    sideLayout->addWidget(Picture("picSide", QStringLiteral("marlowin"), 40, side));
+    sideLayout->addWidget(picture("picSide", QStringLiteral("marlowin"), 40, side));
     sideLayout->addStretch();
 
-    auto *header = Label("lblHeader", QStringLiteral("New Feed Items Found!!!"), frame);
-    header->setFont(BoldFont(header->font()));
+    auto *header = label("lblHeader", QStringLiteral("New Feed Items Found!!!"), frame);
+    header->setFont(boldFont(header->font()));
     m_picClose = new QToolButton(frame);
     m_picClose->setObjectName(QStringLiteral("picClose"));
     m_picClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     m_picClose->setAutoRaise(true);
     m_picClose->setFocusPolicy(Qt::NoFocus);
-    connect(m_picClose, &QToolButton::clicked, this, &frmNotification::CloseWindow);
+    connect(m_picClose, &QToolButton::clicked, this, &frmNotification::closeWindow);
 
     m_lstResult = new QListWidget(frame);
     m_lstResult->setObjectName(QStringLiteral("lstResult"));
@@ -128,15 +128,15 @@ void frmNotification::buildControls()
     m_lstResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_lstResult->setTextElideMode(Qt::ElideMiddle);
 
-    m_lblClose = Label("lblClose", QStringLiteral("Close Window"), frame);
-    m_lblClose->setFont(LinkFont(m_lblClose->font()));
+    m_lblClose = label("lblClose", QStringLiteral("Close Window"), frame);
+    m_lblClose->setFont(linkFont(m_lblClose->font()));
     m_lblClose->setForegroundRole(QPalette::Link);
     m_lblClose->setCursor(Qt::PointingHandCursor);
     m_lblClose->installEventFilter(this);
 
     auto *headerRow = new QHBoxLayout;
     headerRow->setSpacing(6);
-    headerRow->addWidget(Picture("imgWeatherIcon", QStringLiteral("feed-rss"), 16, frame));
+    headerRow->addWidget(picture("imgWeatherIcon", QStringLiteral("feed-rss"), 16, frame));
     headerRow->addWidget(header, 1);
     headerRow->addWidget(m_picClose);
     auto *closeRow = new QHBoxLayout;
@@ -147,7 +147,7 @@ void frmNotification::buildControls()
     body->setContentsMargins(10, 6, 6, 8);
     body->setSpacing(4);
     body->addLayout(headerRow);
-    body->addWidget(Label("lblFeeds", QStringLiteral("Following Feeds Updated:"), frame));
+    body->addWidget(label("lblFeeds", QStringLiteral("Following Feeds Updated:"), frame));
     body->addWidget(m_lstResult);
     body->addLayout(closeRow);
     body->addStretch();
@@ -173,13 +173,13 @@ void frmNotification::setCanGainFocus(bool canGainFocus)
 
 void frmNotification::setProperties(const PopupProperties &properties)
 {
-    setTransparencyPercentage(properties.TransparencyPercentage);
-    setSoundFilePath(properties.SoundFilePath);
-    setPlaySound(properties.PlaySound);
-    setAutoClose(properties.AutoClose);
-    setTimeToLive(properties.TimeToLive);
-    setMakeTransparent(properties.MakeTransparent);
-    setCanGainFocus(properties.CanGainFocus);
+    setTransparencyPercentage(properties.transparencyPercentage);
+    setSoundFilePath(properties.soundFilePath);
+    setPlaySound(properties.playSound);
+    setAutoClose(properties.autoClose);
+    setTimeToLive(properties.timeToLive);
+    setMakeTransparent(properties.makeTransparent);
+    setCanGainFocus(properties.canGainFocus);
 }
 
 void frmNotification::addRow(const QString &row)
@@ -208,12 +208,12 @@ void frmNotification::load()
     if (QWidget *active = QApplication::activeWindow(); active && active != this)
         m_previousWindow = active;
     if (m_makeTransparent)
-        setWindowOpacity(PopupAlpha(m_transparencyPercentage) / 255.0);
+        setWindowOpacity(popupAlpha(m_transparencyPercentage) / 255.0);
     m_lblClose->setVisible(!m_autoClose);
     fitContents();
     const QScreen *screen = QGuiApplication::primaryScreen();
     m_workArea = screen ? screen->availableGeometry() : QRect();
-    m_slide = PopupSlide(PixelsToTwips(m_contents->height()));
+    m_slide = PopupSlide(pixelsToTwips(m_contents->height()));
     place();
     playSound();
     startAnimating();
@@ -222,8 +222,8 @@ void frmNotification::load()
 void frmNotification::translate()
 {
     QtTranslatableWindow window(*this);
-    const QString language = m_languages.CurrentLanguage();
-    m_languages.ChangeLanguage(window, language);
+    const QString language = m_languages.currentLanguage();
+    m_languages.changeLanguage(window, language);
     m_picClose->setToolTip(m_lblClose->text());
 }
 
@@ -241,15 +241,15 @@ void frmNotification::fitContents()
         ? m_lstResult->style()->pixelMetric(QStyle::PM_ScrollBarExtent)
         : 0;
     m_lstResult->setMinimumWidth(m_lstResult->sizeHintForColumn(0) + frame + scrollBar + 8);
-    const int width = std::clamp(ContentsSize(*m_contents).width(), kMinWidth, kMaxWidth);
+    const int width = std::clamp(contentsSize(*m_contents).width(), kMinWidth, kMaxWidth);
     m_lstResult->setMinimumWidth(0);
-    m_contents->setGeometry(0, 0, width, ContentsSize(*m_contents).height());
+    m_contents->setGeometry(0, 0, width, contentsSize(*m_contents).height());
 }
 
 void frmNotification::place()
 {
     const QRect rect
-        = PopupGeometry::PopupRect(m_workArea, m_contents->width(), m_slide.heightTwips());
+        = PopupGeometry::popupRect(m_workArea, m_contents->width(), m_slide.heightTwips());
     setGeometry(rect);
     // The last step may overshoot the design height by a few pixels: the frame follows.
     if (rect.height() > m_contents->height())
@@ -291,7 +291,7 @@ void frmNotification::startAnimating()
     m_animateTimer->start(kAnimateMs, [this] { animate(); });
 }
 
-void frmNotification::CloseWindow()
+void frmNotification::closeWindow()
 {
     m_waitTimer->stop();
     startClosing();
@@ -318,7 +318,7 @@ bool frmNotification::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton
             && m_lblClose->rect().contains(mouse->position().toPoint())) {
-            CloseWindow();
+            closeWindow();
             return true;
         }
     }

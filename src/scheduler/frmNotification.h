@@ -23,11 +23,11 @@ class ClockTimer;
 // The popup that announces new feed items: a small frameless window that stays on top, slides
 // up out of the bottom-right corner of the work area, lists one row per feed, and slides back
 // down and deletes itself when "Close Window" (or its close picture) is clicked or, with
-// AutoClose, TimeToLive ms after it has fully opened.
+// autoClose, timeToLive ms after it has fully opened.
 //
 // The creator sets the properties and fills lstResult before show(); showing starts everything
 // (translation, transparency, sound, animation). The window is never modal and, while
-// CanGainFocus is false, never takes the keyboard focus from the window that had it. Several
+// canGainFocus is false, never takes the keyboard focus from the window that had it. Several
 // popups may be open at once; each is independent and they share one position.
 //
 // The slide moves one step every kAnimateMs and the wait before closing runs on the clock given
@@ -44,23 +44,23 @@ public:
     frmNotification(clsLanguages &languages, platform::Clock &clock, QWidget *parent = nullptr);
     ~frmNotification() override;
 
-    // Percentage of transparency applied when MakeTransparent is set (0 opaque .. 100 clear).
-    [[nodiscard]] qint16 TransparencyPercentage() const { return m_transparencyPercentage; }
+    // Percentage of transparency applied when makeTransparent is set (0 opaque .. 100 clear).
+    [[nodiscard]] qint16 transparencyPercentage() const { return m_transparencyPercentage; }
     void setTransparencyPercentage(qint16 percentage) { m_transparencyPercentage = percentage; }
-    // Played once when the popup opens, when PlaySound is set and the file exists.
-    [[nodiscard]] QString SoundFilePath() const { return m_soundFilePath; }
+    // Played once when the popup opens, when playSound is set and the file exists.
+    [[nodiscard]] QString soundFilePath() const { return m_soundFilePath; }
     void setSoundFilePath(const QString &path) { m_soundFilePath = path; }
-    [[nodiscard]] bool PlaySound() const { return m_playSound; }
+    [[nodiscard]] bool playSound() const { return m_playSound; }
     void setPlaySound(bool play) { m_playSound = play; }
-    // Close by itself TimeToLive ms after fully opening; without it "Close Window" is shown.
-    [[nodiscard]] bool AutoClose() const { return m_autoClose; }
+    // Close by itself timeToLive ms after fully opening; without it "Close Window" is shown.
+    [[nodiscard]] bool autoClose() const { return m_autoClose; }
     void setAutoClose(bool autoClose) { m_autoClose = autoClose; }
-    [[nodiscard]] qint32 TimeToLive() const { return m_timeToLive; }
+    [[nodiscard]] qint32 timeToLive() const { return m_timeToLive; }
     void setTimeToLive(qint32 milliseconds) { m_timeToLive = milliseconds; }
-    [[nodiscard]] bool MakeTransparent() const { return m_makeTransparent; }
+    [[nodiscard]] bool makeTransparent() const { return m_makeTransparent; }
     void setMakeTransparent(bool transparent) { m_makeTransparent = transparent; }
     // False: the popup neither takes the focus nor becomes the active window.
-    [[nodiscard]] bool CanGainFocus() const { return m_canGainFocus; }
+    [[nodiscard]] bool canGainFocus() const { return m_canGainFocus; }
     void setCanGainFocus(bool canGainFocus);
 
     // All seven properties at once.
@@ -72,7 +72,7 @@ public:
 
     // Starts sliding down, from the current height; the popup deletes itself at the end. This is
     // what "Close Window" and the close picture do.
-    void CloseWindow();
+    void closeWindow();
 
     // The current and the design height in twips, and whether the popup is sliding down.
     [[nodiscard]] int heightTwips() const { return m_slide.heightTwips(); }
@@ -116,6 +116,6 @@ private:
     QToolButton *m_picClose = nullptr;
     // The next step of the slide, restarted at each step that moves the popup.
     const std::unique_ptr<platform::ClockTimer> m_animateTimer;
-    // TimeToLive, from the moment the popup is fully open (AutoClose only).
+    // timeToLive, from the moment the popup is fully open (autoClose only).
     const std::unique_ptr<platform::ClockTimer> m_waitTimer;
 };

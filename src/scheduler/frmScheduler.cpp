@@ -26,7 +26,7 @@
 namespace
 {
 
-QGroupBox *Frame(const char *name, const QString &title, QWidget *parent)
+QGroupBox *frame(const char *name, const QString &title, QWidget *parent)
 {
     auto *frame = new QGroupBox(title, parent);
     frame->setObjectName(QString::fromLatin1(name));
@@ -34,21 +34,21 @@ QGroupBox *Frame(const char *name, const QString &title, QWidget *parent)
 }
 
 // The three frames below step 1 form one indexed group, as the language file addresses them.
-QGroupBox *Container(int index, const QString &title, QWidget *parent)
+QGroupBox *container(int index, const QString &title, QWidget *parent)
 {
-    QGroupBox *frame = Frame("fmContainer", title, parent);
-    frame->setProperty("controlIndex", index);
-    return frame;
+    QGroupBox *box = frame("fmContainer", title, parent);
+    box->setProperty("controlIndex", index);
+    return box;
 }
 
-QCheckBox *CheckBox(const char *name, const QString &text, QWidget *parent)
+QCheckBox *checkBox(const char *name, const QString &text, QWidget *parent)
 {
     auto *box = new QCheckBox(text, parent);
     box->setObjectName(QString::fromLatin1(name));
     return box;
 }
 
-QLabel *Label(const char *name, const QString &text, QWidget *parent)
+QLabel *label(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -56,7 +56,7 @@ QLabel *Label(const char *name, const QString &text, QWidget *parent)
     return label;
 }
 
-QTreeWidget *FeedList(const char *name, QWidget *parent)
+QTreeWidget *feedList(const char *name, QWidget *parent)
 {
     auto *list = new QTreeWidget(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -69,18 +69,18 @@ QTreeWidget *FeedList(const char *name, QWidget *parent)
 }
 
 // The feed icons under the image numbers of the category tree: 3 RSS, 4 Atom, 5 podcast.
-QHash<QString, QIcon> FeedIcons()
+QHash<QString, QIcon> feedIcons()
 {
-    return { { QStringLiteral("3"), platform::NamedIcon(QStringLiteral("feed-rss")) },
-        { QStringLiteral("4"), platform::NamedIcon(QStringLiteral("feed-atom")) },
-        { QStringLiteral("5"), platform::NamedIcon(QStringLiteral("feed-podcast")) } };
+    return { { QStringLiteral("3"), platform::namedIcon(QStringLiteral("feed-rss")) },
+        { QStringLiteral("4"), platform::namedIcon(QStringLiteral("feed-atom")) },
+        { QStringLiteral("5"), platform::namedIcon(QStringLiteral("feed-podcast")) } };
 }
 
-std::unique_ptr<platform::QtReportList> FeedReportList(QTreeWidget &list)
+std::unique_ptr<platform::QtReportList> feedReportList(QTreeWidget &list)
 {
     auto binding = std::make_unique<platform::QtReportList>(list);
     binding->setColumns({ QStringLiteral("Feed Source") }, {});
-    binding->setIcons(FeedIcons());
+    binding->setIcons(feedIcons());
     return binding;
 }
 
@@ -105,26 +105,26 @@ frmScheduler::~frmScheduler() = default;
 
 void frmScheduler::buildControls()
 {
-    m_fmScheduleOpt = Frame("fmScheduleOpt", QStringLiteral("Step 1: Enable Scheduler ... "), this);
-    m_chkEnableScheduler = CheckBox("chkEnableScheduler",
+    m_fmScheduleOpt = frame("fmScheduleOpt", QStringLiteral("Step 1: Enable Scheduler ... "), this);
+    m_chkEnableScheduler = checkBox("chkEnableScheduler",
         QStringLiteral("Enable Scheduled Check of selected Feed Sources."), m_fmScheduleOpt);
 
-    m_sourcesFrame = Container(0, QStringLiteral("Step 2: Select Feed Sources ... "), this);
-    m_lstSources = FeedList("lstSources", m_sourcesFrame);
-    m_lstSchedule = FeedList("lstSchedule", m_sourcesFrame);
-    m_sources = FeedReportList(*m_lstSources);
-    m_schedule = FeedReportList(*m_lstSchedule);
+    m_sourcesFrame = container(0, QStringLiteral("Step 2: Select Feed Sources ... "), this);
+    m_lstSources = feedList("lstSources", m_sourcesFrame);
+    m_lstSchedule = feedList("lstSchedule", m_sourcesFrame);
+    m_sources = feedReportList(*m_lstSources);
+    m_schedule = feedReportList(*m_lstSchedule);
 
-    m_settingsFrame = Container(1, QStringLiteral("Step 3: Configure Scheduler ... "), this);
+    m_settingsFrame = container(1, QStringLiteral("Step 3: Configure Scheduler ... "), this);
     m_cmbInterval = new QComboBox(m_settingsFrame);
     m_cmbInterval->setObjectName(QStringLiteral("cmbInterval"));
-    m_cmbInterval->addItems(ScheduleInterval::IntervalCaptions());
+    m_cmbInterval->addItems(ScheduleInterval::intervalCaptions());
     m_cmbInterval->setCurrentIndex(-1);
     m_chkNotify
-        = CheckBox("chkNotify", QStringLiteral("Show Notification Popup."), m_settingsFrame);
-    m_chkSound = CheckBox("chkSound", QStringLiteral("Play Sound File."), m_settingsFrame);
+        = checkBox("chkNotify", QStringLiteral("Show Notification Popup."), m_settingsFrame);
+    m_chkSound = checkBox("chkSound", QStringLiteral("Play Sound File."), m_settingsFrame);
 
-    m_buttonsFrame = Container(2, QString(), this);
+    m_buttonsFrame = container(2, QString(), this);
     m_buttonsFrame->setFlat(true); // a rule above the buttons rather than a box around them
 
     connect(m_chkEnableScheduler, &QCheckBox::toggled, this, &frmScheduler::updateEnableState);
@@ -143,20 +143,20 @@ void frmScheduler::layOutControls()
 
     auto *sourcesColumn = new QVBoxLayout;
     sourcesColumn->addWidget(m_lstSources, 1);
-    sourcesColumn->addWidget(Label("lblAddSource",
+    sourcesColumn->addWidget(label("lblAddSource",
         QStringLiteral("Double-click to Add to list of Scheduled Sources."), m_sourcesFrame));
     auto *scheduleColumn = new QVBoxLayout;
     scheduleColumn->addWidget(m_lstSchedule, 1);
-    scheduleColumn->addWidget(Label("lblRemoveSource",
+    scheduleColumn->addWidget(label("lblRemoveSource",
         QStringLiteral("Double-click to Remove from list of Scheduled Sources."), m_sourcesFrame));
     auto *step2 = new QHBoxLayout(m_sourcesFrame);
     step2->addLayout(sourcesColumn, 1);
     step2->addLayout(scheduleColumn, 1);
 
     QLabel *intervalLabel
-        = Label("lblInterval", QStringLiteral("Schedule Interval:"), m_settingsFrame);
+        = label("lblInterval", QStringLiteral("Schedule Interval:"), m_settingsFrame);
     QLabel *newItemsLabel
-        = Label("lblNewItems", QStringLiteral("When New Items Found ... "), m_settingsFrame);
+        = label("lblNewItems", QStringLiteral("When New Items Found ... "), m_settingsFrame);
     // Short captions in front of their controls: they keep one line and set the column's width.
     intervalLabel->setWordWrap(false);
     newItemsLabel->setWordWrap(false);
@@ -169,8 +169,8 @@ void frmScheduler::layOutControls()
     step3->addWidget(m_chkSound, 2, 1);
     step3->setColumnStretch(1, 1);
 
-    QPushButton *ok = DialogLanguage::StandardButton(QDialogButtonBox::Ok, "btnOK", m_buttonsFrame);
-    QPushButton *cancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", m_buttonsFrame);
+    QPushButton *ok = DialogLanguage::standardButton(QDialogButtonBox::Ok, "btnOK", m_buttonsFrame);
+    QPushButton *cancel = DialogLanguage::standardButton(QDialogButtonBox::Cancel, "btnCancel", m_buttonsFrame);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &frmScheduler::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -196,13 +196,13 @@ void frmScheduler::prepare()
 
 void frmScheduler::translate()
 {
-    DialogLanguage::Translate(*this, m_languages);
+    DialogLanguage::translate(*this, m_languages);
 }
 
 void frmScheduler::fillSources()
 {
     m_sources->clear();
-    for (const platform::ListRow &row : ScheduleRows::FeedRows(m_categoryTree))
+    for (const platform::ListRow &row : ScheduleRows::feedRows(m_categoryTree))
         m_sources->add(row);
 }
 
@@ -224,7 +224,7 @@ void frmScheduler::fillSchedule()
     }
     m_schedule->clear();
     for (const FeedRecord &entry : scheduler.feedsBeforeProblem())
-        m_schedule->add(ScheduleRows::RowOf(entry));
+        m_schedule->add(ScheduleRows::rowOf(entry));
 }
 
 void frmScheduler::updateEnableState()
@@ -240,7 +240,7 @@ void frmScheduler::addSource(int position)
     if (position < 0 || position >= m_sources->count())
         return;
     const platform::ListRow source = m_sources->row(position);
-    if (ScheduleRows::FindKey(*m_schedule, source.key) >= 0) {
+    if (ScheduleRows::findKey(*m_schedule, source.key) >= 0) {
         m_ctx.messages.warning(QStringLiteral("Source already in Schedule List!"),
             QStringLiteral("Selected Source is already added to the Schedule List."));
         return;
@@ -297,7 +297,7 @@ void frmScheduler::save()
     // The dialog offers no choice of sound: it is always the one shipped in the app folder.
     scheduler.soundFile = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("notify.wav");
     for (int i = 0; i < m_schedule->count(); ++i)
-        scheduler.schedule.append({ {}, ScheduleRows::EntryOf(m_schedule->row(i)), {} });
+        scheduler.schedule.append({ {}, ScheduleRows::entryOf(m_schedule->row(i)), {} });
     Settings::saveScheduler(m_ctx, scheduler);
     m_ctx.messages.information(QStringLiteral("Done!"),
         QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));

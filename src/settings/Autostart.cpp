@@ -18,54 +18,54 @@ enum class EntryKind {
     Other,   // a desktop entry that does not start the program: it hides entries of its name
 };
 
-QString AbsoluteDirectory(const QString &path)
+QString absoluteDirectory(const QString &path)
 {
     return QDir::isAbsolutePath(path) ? QDir::cleanPath(path) : QString();
 }
 
-bool IsTrue(const QString &value)
+bool isTrue(const QString &value)
 {
     return value == QLatin1String("true") || value == QLatin1String("1");
 }
 
-bool IsFalse(const QString &value)
+bool isFalse(const QString &value)
 {
     return value == QLatin1String("false") || value == QLatin1String("0");
 }
 
-bool RunsProgram(const DesktopEntry::Group &entry, const QString &executableName)
+bool runsProgram(const DesktopEntry::Group &entry, const QString &executableName)
 {
     if (executableName.isEmpty())
         return false;
-    const std::optional<QStringList> arguments = DesktopEntry::ExecArguments(
+    const std::optional<QStringList> arguments = DesktopEntry::execArguments(
         entry.value(QStringLiteral("Exec")));
     return arguments &&
            arguments->join(QLatin1Char(' ')).contains(executableName, Qt::CaseInsensitive);
 }
 
-bool IsEnabledApplication(const DesktopEntry::Group &entry)
+bool isEnabledApplication(const DesktopEntry::Group &entry)
 {
     return entry.value(QStringLiteral("Type")) == QLatin1String("Application") &&
-           !IsTrue(entry.value(QStringLiteral("Hidden"))) &&
-           !IsFalse(entry.value(QStringLiteral("X-GNOME-Autostart-enabled")));
+           !isTrue(entry.value(QStringLiteral("Hidden"))) &&
+           !isFalse(entry.value(QStringLiteral("X-GNOME-Autostart-enabled")));
 }
 
-EntryKind KindOf(const QString &path, const QString &executableName)
+EntryKind kindOf(const QString &path, const QString &executableName)
 {
     if (!QFileInfo(path).isFile())
         return EntryKind::None;
-    const std::optional<DesktopEntry::Group> entry = DesktopEntry::ReadMainGroup(path);
+    const std::optional<DesktopEntry::Group> entry = DesktopEntry::readMainGroup(path);
     if (!entry)
         return EntryKind::None;
-    return IsEnabledApplication(*entry) && RunsProgram(*entry, executableName) ? EntryKind::Program
+    return isEnabledApplication(*entry) && runsProgram(*entry, executableName) ? EntryKind::Program
                                                                                : EntryKind::Other;
 }
 
 // The system-wide file that counts is the first one found, in order of importance.
-EntryKind AllUsersKind(const QStringList &paths, const QString &executableName)
+EntryKind allUsersKind(const QStringList &paths, const QString &executableName)
 {
     for (const QString &path : paths) {
-        const EntryKind kind = KindOf(path, executableName);
+        const EntryKind kind = kindOf(path, executableName);
         if (kind != EntryKind::None)
             return kind;
     }
@@ -74,26 +74,26 @@ EntryKind AllUsersKind(const QStringList &paths, const QString &executableName)
 
 // A user file may be replaced when there is none or when it is an entry of the program (also a
 // hidden one: writing it again is how the user switches the program back on).
-bool MayReplace(const QString &path, const QString &executableName)
+bool mayReplace(const QString &path, const QString &executableName)
 {
     if (!QFileInfo::exists(path))
         return true;
-    const std::optional<DesktopEntry::Group> entry = DesktopEntry::ReadMainGroup(path);
-    return entry && RunsProgram(*entry, executableName);
+    const std::optional<DesktopEntry::Group> entry = DesktopEntry::readMainGroup(path);
+    return entry && runsProgram(*entry, executableName);
 }
 
 } // namespace
 
-Locations DefaultLocations()
+Locations defaultLocations()
 {
-    QString configHome = AbsoluteDirectory(qEnvironmentVariable("XDG_CONFIG_HOME"));
+    QString configHome = absoluteDirectory(qEnvironmentVariable("XDG_CONFIG_HOME"));
     if (configHome.isEmpty())
         configHome = QDir::homePath() + QStringLiteral("/.config");
 
     QStringList configDirs;
     const QStringList listed = qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'));
     for (const QString &dir : listed) {
-        const QString absolute = AbsoluteDirectory(dir);
+        const QString absolute = absoluteDirectory(dir);
         if (!absolute.isEmpty())
             configDirs.append(absolute);
     }
@@ -107,15 +107,15 @@ Locations DefaultLocations()
     return locations;
 }
 
-bool IsProgramEntry(const QString &path, const QString &executableName)
+bool isProgramEntry(const QString &path, const QString &executableName)
 {
-    return KindOf(path, executableName) == EntryKind::Program;
+    return kindOf(path, executableName) == EntryKind::Program;
 }
 
-QString StateText(const Locations &locations, const QString &executableName)
+QString stateText(const Locations &locations, const QString &executableName)
 {
-    const EntryKind user = KindOf(locations.thisUser, executableName);
-    const EntryKind allUsers = AllUsersKind(locations.allUsers, executableName);
+    const EntryKind user = kindOf(locations.thisUser, executableName);
+    const EntryKind allUsers = allUsersKind(locations.allUsers, executableName);
     if (user != EntryKind::Other && allUsers == EntryKind::Program)
         return QStringLiteral("(Enabled - All Users)");
     if (user == EntryKind::Program)
@@ -123,9 +123,9 @@ QString StateText(const Locations &locations, const QString &executableName)
     return QStringLiteral("(Disabled - Run Manually)");
 }
 
-QByteArray EntryBytes(const QString &absoluteExecutablePath)
+QByteArray entryBytes(const QString &absoluteExecutablePath)
 {
-    const QString exec = DesktopEntry::QuotedExecArgument(absoluteExecutablePath) +
+    const QString exec = DesktopEntry::quotedExecArgument(absoluteExecutablePath) +
                          QStringLiteral(" -s");
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
@@ -136,27 +136,27 @@ QByteArray EntryBytes(const QString &absoluteExecutablePath)
                                         "Terminal=false\n"
                                         "Categories=Network;News;\n"
                                         "X-GNOME-Autostart-enabled=true\n")
-                             .arg(DesktopEntry::EscapedValue(exec));
+                             .arg(DesktopEntry::escapedValue(exec));
     return text.toUtf8();
 }
 
-bool WriteUserEntry(const Locations &locations, const QString &executablePath)
+bool writeUserEntry(const Locations &locations, const QString &executablePath)
 {
     if (executablePath.isEmpty() || locations.thisUser.isEmpty())
         return false;
     const QFileInfo executable(executablePath);
-    if (!MayReplace(locations.thisUser, executable.fileName()))
+    if (!mayReplace(locations.thisUser, executable.fileName()))
         return false;
     if (!QDir().mkpath(QFileInfo(locations.thisUser).absolutePath()))
         return false;
-    return platform::WriteFileAtomically(locations.thisUser,
-                                         EntryBytes(executable.absoluteFilePath()))
+    return platform::writeFileAtomically(locations.thisUser,
+                                         entryBytes(executable.absoluteFilePath()))
         .ok;
 }
 
-bool RemoveUserEntry(const Locations &locations, const QString &executableName)
+bool removeUserEntry(const Locations &locations, const QString &executableName)
 {
-    if (!IsProgramEntry(locations.thisUser, executableName))
+    if (!isProgramEntry(locations.thisUser, executableName))
         return true;
     return QFile::remove(locations.thisUser);
 }

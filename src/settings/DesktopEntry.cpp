@@ -11,13 +11,13 @@ const QString kMainGroup = QStringLiteral("Desktop Entry");
 // whole would only waste memory.
 constexpr qint64 kMaxEntrySize = 1024 * 1024;
 
-bool IsGroupHeader(const QString &line)
+bool isGroupHeader(const QString &line)
 {
     return line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'));
 }
 
 // The character that a backslash and this letter stand for in a value.
-std::optional<QChar> EscapedChar(QChar letter)
+std::optional<QChar> escapedChar(QChar letter)
 {
     switch (letter.unicode()) {
     case 's':
@@ -37,7 +37,7 @@ std::optional<QChar> EscapedChar(QChar letter)
 
 } // namespace
 
-std::optional<Group> ParseMainGroup(const QByteArray &bytes)
+std::optional<Group> parseMainGroup(const QByteArray &bytes)
 {
     Group main;
     bool inAnyGroup = false;
@@ -48,7 +48,7 @@ std::optional<Group> ParseMainGroup(const QByteArray &bytes)
         const QString line = rawLine.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        if (IsGroupHeader(line)) {
+        if (isGroupHeader(line)) {
             inAnyGroup = true;
             inMain = line.mid(1, line.size() - 2) == kMainGroup;
             mainSeen = mainSeen || inMain;
@@ -61,22 +61,22 @@ std::optional<Group> ParseMainGroup(const QByteArray &bytes)
         if (key.isEmpty())
             return std::nullopt;
         if (inMain)
-            main.insert(key, UnescapedValue(line.mid(equals + 1).trimmed()));
+            main.insert(key, unescapedValue(line.mid(equals + 1).trimmed()));
     }
     if (!mainSeen)
         return std::nullopt;
     return main;
 }
 
-std::optional<Group> ReadMainGroup(const QString &path)
+std::optional<Group> readMainGroup(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxEntrySize)
         return std::nullopt;
-    return ParseMainGroup(file.read(kMaxEntrySize));
+    return parseMainGroup(file.read(kMaxEntrySize));
 }
 
-std::optional<QStringList> ExecArguments(const QString &exec)
+std::optional<QStringList> execArguments(const QString &exec)
 {
     QStringList arguments;
     QString current;
@@ -111,7 +111,7 @@ std::optional<QStringList> ExecArguments(const QString &exec)
     return arguments;
 }
 
-QString QuotedExecArgument(const QString &argument)
+QString quotedExecArgument(const QString &argument)
 {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : argument) {
@@ -125,7 +125,7 @@ QString QuotedExecArgument(const QString &argument)
     return quoted + QLatin1Char('"');
 }
 
-QString EscapedValue(const QString &value)
+QString escapedValue(const QString &value)
 {
     QString escaped;
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -146,13 +146,13 @@ QString EscapedValue(const QString &value)
     return escaped;
 }
 
-QString UnescapedValue(const QString &value)
+QString unescapedValue(const QString &value)
 {
     QString plain;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
         const std::optional<QChar> escaped =
-            c == QLatin1Char('\\') && i + 1 < value.size() ? EscapedChar(value.at(i + 1))
+            c == QLatin1Char('\\') && i + 1 < value.size() ? escapedChar(value.at(i + 1))
                                                             : std::nullopt;
         if (escaped) {
             plain += *escaped;

@@ -17,7 +17,7 @@ constexpr QChar kNul(u'\0');
 const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
 
 // The file's text; an empty text for a missing file, nothing for one that cannot be read.
-std::optional<settings::IniText> LoadFile(const QString &fileName)
+std::optional<settings::IniText> loadFile(const QString &fileName)
 {
     if (!QFileInfo::exists(fileName))
         return settings::IniText();
@@ -28,22 +28,22 @@ std::optional<settings::IniText> LoadFile(const QString &fileName)
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     // The decoder drops a byte-order mark; the text keeps it so that the rewrite keeps it too.
-    QString text = platform::DecodeTextFile(bytes);
+    QString text = platform::decodeTextFile(bytes);
     if (bytes.startsWith(kUtf8ByteOrderMark))
         text.prepend(QChar(0xFEFF));
     return settings::IniText::parse(text);
 }
 
-void SaveFile(const QString &fileName, const settings::IniText &ini)
+void saveFile(const QString &fileName, const settings::IniText &ini)
 {
     // The file holds the mail password: owner only, and an existing file that is more open is
     // narrowed on this rewrite. A failed write is lost; callers have no way to act on it.
-    static_cast<void>(platform::WriteFileAtomically(
+    static_cast<void>(platform::writeFileAtomically(
         fileName, ini.toString().toUtf8(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 }
 
 // A read copies at most bufferSize - 1 characters, leaving room for the terminator.
-QString CutToBuffer(const QString &text, qint32 bufferSize)
+QString cutToBuffer(const QString &text, qint32 bufferSize)
 {
     const qsizetype capacity = bufferSize - 1;
     return text.size() > capacity ? text.left(capacity) : text;
@@ -75,26 +75,26 @@ QString IniFile::read(const QString &section, const QString &key, const QString 
 {
     checkState();
     std::optional<QString> stored;
-    if (const auto ini = LoadFile(m_fileName))
+    if (const auto ini = loadFile(m_fileName))
         stored = ini->value(section, key);
-    return unescapeLineBreaks(CutToBuffer(stored.value_or(defaultValue), m_bufferSize));
+    return unescapeLineBreaks(cutToBuffer(stored.value_or(defaultValue), m_bufferSize));
 }
 
 void IniFile::write(const QString &section, const QString &key, const QString &value) const
 {
     checkState();
-    auto ini = LoadFile(m_fileName);
+    auto ini = loadFile(m_fileName);
     if (!ini)
         return;
     ini->setValue(section, key, escapeLineBreaks(value));
-    SaveFile(m_fileName, *ini);
+    saveFile(m_fileName, *ini);
 }
 
 QString IniFile::readSection(const QString &section) const
 {
     checkState();
     QString names;
-    if (const auto ini = LoadFile(m_fileName)) {
+    if (const auto ini = loadFile(m_fileName)) {
         for (const QString &name : ini->keys(section))
             names += name + kNul;
     }
@@ -112,9 +112,9 @@ QString IniFile::readSection(const QString &section) const
 void IniFile::removeSection(const QString &section) const
 {
     checkState();
-    auto ini = LoadFile(m_fileName);
+    auto ini = loadFile(m_fileName);
     if (ini && ini->removeSection(section))
-        SaveFile(m_fileName, *ini);
+        saveFile(m_fileName, *ini);
 }
 
 QString IniFile::escapeLineBreaks(QString text)

@@ -8,30 +8,30 @@ namespace {
 constexpr QChar kByteOrderMark(0xFEFF);
 constexpr QChar kQuote(u'"');
 
-bool SameName(const QString &a, const QString &b)
+bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool IsQuoted(const QString &text)
+bool isQuoted(const QString &text)
 {
     return text.size() >= 2 && text.startsWith(kQuote) && text.endsWith(kQuote);
 }
 
 // The value as it must stand in the file to read back unchanged.
-QString StoredValue(QString value)
+QString storedValue(QString value)
 {
     const auto lineBreak = std::find_if(value.cbegin(), value.cend(),
                                         [](QChar c) { return c == u'\r' || c == u'\n'; });
     value.truncate(lineBreak - value.cbegin());
-    if (value != value.trimmed() || IsQuoted(value))
+    if (value != value.trimmed() || isQuoted(value))
         return kQuote + value + kQuote;
     return value;
 }
 
 // The key line's text up to where its value starts, so that a replaced value keeps the line's
 // own spelling of the key and spacing around "=".
-QString KeyLinePrefix(const QString &line)
+QString keyLinePrefix(const QString &line)
 {
     const qsizetype equals = line.indexOf(u'=');
     qsizetype start = equals + 1;
@@ -100,7 +100,7 @@ IniText::Line IniText::classify(const QString &text, const QString &end)
         return line;
     line.kind = LineKind::Key;
     line.value = trimmed.mid(equals + 1).trimmed();
-    if (IsQuoted(line.value))
+    if (isQuoted(line.value))
         line.value = line.value.mid(1, line.value.size() - 2);
     return line;
 }
@@ -111,7 +111,7 @@ QList<qsizetype> IniText::sectionLines(const QString &section) const
     bool inside = false;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         if (m_lines.at(i).kind == LineKind::Section)
-            inside = SameName(m_lines.at(i).name, section);
+            inside = sameName(m_lines.at(i).name, section);
         if (inside)
             indexes.append(i);
     }
@@ -122,7 +122,7 @@ qsizetype IniText::findKey(const QString &section, const QString &key) const
 {
     for (const qsizetype i : sectionLines(section)) {
         const Line &line = m_lines.at(i);
-        if (line.kind == LineKind::Key && SameName(line.name, key))
+        if (line.kind == LineKind::Key && sameName(line.name, key))
             return i;
     }
     return -1;
@@ -154,11 +154,11 @@ bool IniText::hasSection(const QString &section) const
 
 void IniText::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString stored = StoredValue(value);
+    const QString stored = storedValue(value);
     const qsizetype existing = findKey(section, key);
     if (existing >= 0) {
         Line &line = m_lines[existing];
-        line = classify(KeyLinePrefix(line.text) + stored, line.end);
+        line = classify(keyLinePrefix(line.text) + stored, line.end);
         return;
     }
     const QString keyLine = key + u'=' + stored;

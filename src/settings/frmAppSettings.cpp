@@ -20,7 +20,7 @@
 namespace {
 
 // Named, so that the language file can rename it.
-QLabel *Heading(const char *name, const QString &text, QWidget *parent)
+QLabel *heading(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -30,7 +30,7 @@ QLabel *Heading(const char *name, const QString &text, QWidget *parent)
     return label;
 }
 
-QVBoxLayout *IndentedSection(QVBoxLayout *parent)
+QVBoxLayout *indentedSection(QVBoxLayout *parent)
 {
     auto *section = new QVBoxLayout;
     section->setContentsMargins(16, 0, 0, 0);
@@ -58,8 +58,8 @@ void frmAppSettings::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
 
-    layout->addWidget(Heading("lblStartup", QStringLiteral("Application Startup:"), this));
-    QVBoxLayout *startup = IndentedSection(layout);
+    layout->addWidget(heading("lblStartup", QStringLiteral("Application Startup:"), this));
+    QVBoxLayout *startup = indentedSection(layout);
     m_startup = new QCheckBox(QStringLiteral("Start Application on Windows Startup."), this);
     m_startup->setObjectName(QStringLiteral("chkStartup"));
     startup->addWidget(m_startup);
@@ -73,8 +73,8 @@ void frmAppSettings::buildControls()
     startup->addWidget(m_startupState);
 
     layout->addSpacing(8);
-    layout->addWidget(Heading("lblClosing", QStringLiteral("Application Closing:"), this));
-    QVBoxLayout *closing = IndentedSection(layout);
+    layout->addWidget(heading("lblClosing", QStringLiteral("Application Closing:"), this));
+    QVBoxLayout *closing = indentedSection(layout);
     m_closeGroup = new QButtonGroup(this);
     const std::array<QString, 2> texts{QStringLiteral("Close Completely."),
                                        QStringLiteral("Minimize to System Tray.")};
@@ -90,8 +90,8 @@ void frmAppSettings::buildControls()
     layout->addStretch();
     layout->addSpacing(8);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
-    DialogLanguage::NameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
+    DialogLanguage::nameStandardButton(buttons->button(QDialogButtonBox::Ok), "btnOK");
+    DialogLanguage::nameStandardButton(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmAppSettings::saveAndClose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -102,7 +102,7 @@ void frmAppSettings::buildControls()
 
 void frmAppSettings::prepare()
 {
-    DialogLanguage::Translate(*this, m_languages);
+    DialogLanguage::translate(*this, m_languages);
 
     const Settings::Closing closing = Settings::loadClosing(m_ctx);
     m_startup->setChecked(closing.startWithDesktop);
@@ -123,7 +123,7 @@ void frmAppSettings::showOptions(bool closeCompletely, bool minimizeToTray)
 void frmAppSettings::showStartupState()
 {
     m_startupState->setText(
-        Autostart::StateText(m_locations, QFileInfo(m_executablePath).fileName()));
+        Autostart::stateText(m_locations, QFileInfo(m_executablePath).fileName()));
 }
 
 void frmAppSettings::saveAndClose()
@@ -147,11 +147,11 @@ void frmAppSettings::applyStartup()
 {
     const QString path = QDir::toNativeSeparators(m_locations.thisUser);
     if (m_startup->isChecked()) {
-        if (!Autostart::WriteUserEntry(m_locations, m_executablePath))
+        if (!Autostart::writeUserEntry(m_locations, m_executablePath))
             m_ctx.messages.warning(
                 windowTitle(),
                 QStringLiteral("The autostart entry could not be written:\n\n%1").arg(path));
-    } else if (!Autostart::RemoveUserEntry(m_locations, QFileInfo(m_executablePath).fileName())) {
+    } else if (!Autostart::removeUserEntry(m_locations, QFileInfo(m_executablePath).fileName())) {
         m_ctx.messages.warning(
             windowTitle(),
             QStringLiteral("The autostart entry could not be removed:\n\n%1").arg(path));

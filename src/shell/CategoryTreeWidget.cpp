@@ -67,7 +67,7 @@ CategoryTreeWidget::~CategoryTreeWidget() = default;
 bool CategoryTreeWidget::startRename()
 {
     const QString key = m_view.selectedKey();
-    if (!TreePane::CanRename(m_view, key))
+    if (!TreePane::canRename(m_view, key))
         return false;
     QTreeWidgetItem *item = m_view.item(key);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
@@ -79,7 +79,7 @@ bool CategoryTreeWidget::startRename()
 bool CategoryTreeWidget::captureDraggedFeed()
 {
     const QString key = m_view.selectedKey();
-    m_dragged = TreePane::CanDrag(key) ? TreePane::FeedOf(m_view, key) : std::nullopt;
+    m_dragged = TreePane::canDrag(key) ? TreePane::feedOf(m_view, key) : std::nullopt;
     return m_dragged.has_value();
 }
 
@@ -107,12 +107,12 @@ void CategoryTreeWidget::mouseReleaseEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     const QString key = keyAt(pos);
     if (!key.isEmpty() && key == m_pressedKey)
-        m_host.nodeClicked(TreePane::KindOf(key) == TreePane::NodeKind::Root);
+        m_host.nodeClicked(TreePane::kindOf(key) == TreePane::NodeKind::Root);
     m_pressedKey.clear();
     if (event->button() != Qt::RightButton || !viewport()->rect().contains(pos))
         return;
     const QPoint globalPos = event->globalPosition().toPoint();
-    switch (TreePane::KindOf(m_view.selectedKey())) {
+    switch (TreePane::kindOf(m_view.selectedKey())) {
     case TreePane::NodeKind::Feed:
         m_host.showFeedsMenu(globalPos);
         break;
@@ -129,7 +129,7 @@ void CategoryTreeWidget::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && !keyAt(event->position().toPoint()).isEmpty())
-        TreePane::OpenSelectedFeed(m_view, m_host);
+        TreePane::openSelectedFeed(m_view, m_host);
 }
 
 void CategoryTreeWidget::startDrag(Qt::DropActions)
@@ -137,7 +137,7 @@ void CategoryTreeWidget::startDrag(Qt::DropActions)
     if (!captureDraggedFeed())
         return;
     auto *payload = new QMimeData;
-    payload->setData(QString::fromLatin1(kFeedMimeType), m_dragged->ID.toUtf8());
+    payload->setData(QString::fromLatin1(kFeedMimeType), m_dragged->id.toUtf8());
     auto *drag = new QDrag(this); // takes the payload
     drag->setMimeData(payload);
     const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
@@ -163,7 +163,7 @@ void CategoryTreeWidget::dragMoveEvent(QDragMoveEvent *event)
     // decided here.
     QTreeWidget::dragMoveEvent(event);
     const QString key = keyAt(event->position().toPoint());
-    if (!carriesDraggedFeed(*event) || !TreePane::CanDrop(key)) {
+    if (!carriesDraggedFeed(*event) || !TreePane::canDrop(key)) {
         event->ignore();
         return;
     }
@@ -178,7 +178,7 @@ void CategoryTreeWidget::dropEvent(QDropEvent *event)
     setState(QAbstractItemView::NoState);
     viewport()->update();
     const QString key = keyAt(event->position().toPoint());
-    if (!carriesDraggedFeed(*event) || !TreePane::CanDrop(key)) {
+    if (!carriesDraggedFeed(*event) || !TreePane::canDrop(key)) {
         event->ignore();
         return;
     }
@@ -186,7 +186,7 @@ void CategoryTreeWidget::dropEvent(QDropEvent *event)
     event->accept();
     // The question box and the rebuilt tree wait until the drag has ended.
     QMetaObject::invokeMethod(
-        this, [this, feed = *m_dragged, key] { TreePane::DropFeed(m_ctx, m_view, feed, key); },
+        this, [this, feed = *m_dragged, key] { TreePane::dropFeed(m_ctx, m_view, feed, key); },
         Qt::QueuedConnection);
 }
 
@@ -199,10 +199,10 @@ bool CategoryTreeWidget::carriesDraggedFeed(const QDropEvent &event) const
 {
     const QMimeData *payload = event.mimeData();
     return m_dragged && payload
-        && payload->data(QString::fromLatin1(kFeedMimeType)) == m_dragged->ID.toUtf8();
+        && payload->data(QString::fromLatin1(kFeedMimeType)) == m_dragged->id.toUtf8();
 }
 
 void CategoryTreeWidget::commitRename(const QString &key, const QString &newText)
 {
-    TreePane::RenameNode(m_ctx, m_view, key, newText);
+    TreePane::renameNode(m_ctx, m_view, key, newText);
 }

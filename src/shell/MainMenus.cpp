@@ -12,14 +12,14 @@
 
 namespace {
 
-QMenu *NamedMenu(const char *name, const QString &title, QWidget *parent)
+QMenu *namedMenu(const char *name, const QString &title, QWidget *parent)
 {
     auto *menu = new QMenu(title, parent);
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
 }
 
-QAction *Entry(QMenu *menu, const char *name, const QString &text,
+QAction *entry(QMenu *menu, const char *name, const QString &text,
                const QKeySequence &shortcut = {})
 {
     QAction *action = menu->addAction(text);
@@ -28,154 +28,154 @@ QAction *Entry(QMenu *menu, const char *name, const QString &text,
     return action;
 }
 
-QToolButton *Button(QToolBar *toolbar, const char *name, const QString &text, const char *icon)
+QToolButton *button(QToolBar *toolbar, const char *name, const QString &text, const char *icon)
 {
     auto *button = new QToolButton(toolbar);
     button->setObjectName(QString::fromLatin1(name));
     button->setText(text);
-    button->setIcon(platform::NamedIcon(QString::fromLatin1(icon)));
+    button->setIcon(platform::namedIcon(QString::fromLatin1(icon)));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     toolbar->addWidget(button);
     return button;
 }
 
-void BuildFileAndCategoryMenus(MainMenus &m, QMainWindow &window)
+void buildFileAndCategoryMenus(MainMenus &m, QMainWindow &window)
 {
-    m.mnuFile = NamedMenu("mnuFile", QStringLiteral("File"), &window);
-    m.mnuFileItem = Entry(m.mnuFile, "mnuFileItem", QStringLiteral("Exit"));
+    m.mnuFile = namedMenu("mnuFile", QStringLiteral("File"), &window);
+    m.mnuFileItem = entry(m.mnuFile, "mnuFileItem", QStringLiteral("Exit"));
 
-    m.mnuCat = NamedMenu("mnuCat", QStringLiteral("Feed Manager"), &window);
-    m.mnuCatNew = Entry(m.mnuCat, "mnuCatNew", QStringLiteral("Add New Category"),
+    m.mnuCat = namedMenu("mnuCat", QStringLiteral("Feed Manager"), &window);
+    m.mnuCatNew = entry(m.mnuCat, "mnuCatNew", QStringLiteral("Add New Category"),
                         QKeySequence(Qt::CTRL | Qt::Key_C));
     m.mnuCat->addSeparator();
-    m.mnuCatEdit = Entry(m.mnuCat, "mnuCatEdit", QStringLiteral("Edit Category Details"));
-    m.mnuCatDel = Entry(m.mnuCat, "mnuCatDel", QStringLiteral("Delete selected Category"));
+    m.mnuCatEdit = entry(m.mnuCat, "mnuCatEdit", QStringLiteral("Edit Category Details"));
+    m.mnuCatDel = entry(m.mnuCat, "mnuCatDel", QStringLiteral("Delete selected Category"));
     m.mnuCat->addSeparator();
-    m.mnuCatNewFeed = Entry(m.mnuCat, "mnuCatNewFeed", QStringLiteral("Add New Feed"),
+    m.mnuCatNewFeed = entry(m.mnuCat, "mnuCatNewFeed", QStringLiteral("Add New Feed"),
                             QKeySequence(Qt::CTRL | Qt::Key_N));
     m.mnuCat->addSeparator();
-    m.mnuCatRefresh = Entry(m.mnuCat, "mnuCatRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
+    m.mnuCatRefresh = entry(m.mnuCat, "mnuCatRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
     m.mnuCat->addSeparator();
-    m.mnuCatImportOpml = Entry(m.mnuCat, "mnuCatImportOpml", QStringLiteral("Import Subscriptions (OPML)..."));
-    m.mnuCatExportOpml = Entry(m.mnuCat, "mnuCatExportOpml", QStringLiteral("Export Subscriptions (OPML)..."));
+    m.mnuCatImportOpml = entry(m.mnuCat, "mnuCatImportOpml", QStringLiteral("Import Subscriptions (OPML)..."));
+    m.mnuCatExportOpml = entry(m.mnuCat, "mnuCatExportOpml", QStringLiteral("Export Subscriptions (OPML)..."));
 
-    m.mnuFeeds = NamedMenu("mnuFeeds", QStringLiteral("Feeds"), &window);
-    m.mnuFeedsCheck = Entry(m.mnuFeeds, "mnuFeedsCheck", QStringLiteral("Check for New Feed Items..."));
-    m.mnuFeedsOpen = Entry(m.mnuFeeds, "mnuFeedsOpen", QStringLiteral("Open Feed in Work area"));
+    m.mnuFeeds = namedMenu("mnuFeeds", QStringLiteral("Feeds"), &window);
+    m.mnuFeedsCheck = entry(m.mnuFeeds, "mnuFeedsCheck", QStringLiteral("Check for New Feed Items..."));
+    m.mnuFeedsOpen = entry(m.mnuFeeds, "mnuFeedsOpen", QStringLiteral("Open Feed in Work area"));
     m.mnuFeeds->addSeparator();
-    m.mnuFeedsAdd = Entry(m.mnuFeeds, "mnuFeedsAdd", QStringLiteral("Add New Feed"));
+    m.mnuFeedsAdd = entry(m.mnuFeeds, "mnuFeedsAdd", QStringLiteral("Add New Feed"));
     m.mnuFeeds->addSeparator();
-    m.mnuFeedsEdit = Entry(m.mnuFeeds, "mnuFeedsEdit", QStringLiteral("Edit Feed Details"));
-    m.mnuFeedsDel = Entry(m.mnuFeeds, "mnuFeedsDel", QStringLiteral("Delete selected Feed"));
+    m.mnuFeedsEdit = entry(m.mnuFeeds, "mnuFeedsEdit", QStringLiteral("Edit Feed Details"));
+    m.mnuFeedsDel = entry(m.mnuFeeds, "mnuFeedsDel", QStringLiteral("Delete selected Feed"));
 }
 
-void BuildToolsAndHelpMenus(MainMenus &m, QMainWindow &window)
+void buildToolsAndHelpMenus(MainMenus &m, QMainWindow &window)
 {
-    m.mnuTools = NamedMenu("mnuTools", QStringLiteral("Tools"), &window);
-    m.mnuToolsEmailSettings = Entry(m.mnuTools, "mnuToolsEmailSettings", QStringLiteral("Email Settings"),
+    m.mnuTools = namedMenu("mnuTools", QStringLiteral("Tools"), &window);
+    m.mnuToolsEmailSettings = entry(m.mnuTools, "mnuToolsEmailSettings", QStringLiteral("Email Settings"),
                                     QKeySequence(Qt::CTRL | Qt::Key_F3));
-    m.mnuToolsSchedule = Entry(m.mnuTools, "mnuToolsSchedule", QStringLiteral("Scheduler"),
+    m.mnuToolsSchedule = entry(m.mnuTools, "mnuToolsSchedule", QStringLiteral("Scheduler"),
                                QKeySequence(Qt::CTRL | Qt::Key_F4));
-    m.mnuToolsAppSettings = Entry(m.mnuTools, "mnuToolsAppSettings", QStringLiteral("Application Settings"));
+    m.mnuToolsAppSettings = entry(m.mnuTools, "mnuToolsAppSettings", QStringLiteral("Application Settings"));
     m.mnuTools->addSeparator();
-    m.mnuToolsSendByEmail = Entry(m.mnuTools, "mnuToolsSendByEmail", QStringLiteral("Send by Email"),
+    m.mnuToolsSendByEmail = entry(m.mnuTools, "mnuToolsSendByEmail", QStringLiteral("Send by Email"),
                                   QKeySequence(Qt::Key_F3));
     m.mnuTools->addSeparator()->setVisible(false);
-    m.mnuToolsExecuteSchedule = Entry(m.mnuTools, "mnuToolsExecuteSchedule",
+    m.mnuToolsExecuteSchedule = entry(m.mnuTools, "mnuToolsExecuteSchedule",
                                       QStringLiteral("Execute Schedule Now"), QKeySequence(Qt::Key_F9));
     m.mnuTools->addSeparator();
-    m.mnuToolsOptionBar = Entry(m.mnuTools, "mnuToolsOptionBar", QStringLiteral("Option Bar"),
+    m.mnuToolsOptionBar = entry(m.mnuTools, "mnuToolsOptionBar", QStringLiteral("Option Bar"),
                                 QKeySequence(Qt::Key_F4));
     m.mnuToolsOptionBar->setCheckable(true);
     m.mnuToolsOptionBar->setChecked(true);
 
-    m.mnuLanguages = NamedMenu("mnuLanguages", QStringLiteral("Languages"), &window);
-    m.mnuLanguageItem = Entry(m.mnuLanguages, "mnuLanguageItem", QStringLiteral("Change Languages"));
+    m.mnuLanguages = namedMenu("mnuLanguages", QStringLiteral("Languages"), &window);
+    m.mnuLanguageItem = entry(m.mnuLanguages, "mnuLanguageItem", QStringLiteral("Change Languages"));
 
-    m.mnuHelp = NamedMenu("mnuHelp", QStringLiteral("Help"), &window);
-    m.mnuHelpFile = Entry(m.mnuHelp, "mnuHelpFile", QStringLiteral("View Help"), QKeySequence(Qt::Key_F1));
+    m.mnuHelp = namedMenu("mnuHelp", QStringLiteral("Help"), &window);
+    m.mnuHelpFile = entry(m.mnuHelp, "mnuHelpFile", QStringLiteral("View Help"), QKeySequence(Qt::Key_F1));
 
-    m.mnuAbout = NamedMenu("mnuAbout", QStringLiteral("About"), &window);
-    m.mnuAboutItem = Entry(m.mnuAbout, "mnuAboutItem", QStringLiteral("About this software"));
-    m.mnuHelpWebsite = Entry(m.mnuAbout, "mnuHelpWebsite", QStringLiteral("Visit our Website"),
+    m.mnuAbout = namedMenu("mnuAbout", QStringLiteral("About"), &window);
+    m.mnuAboutItem = entry(m.mnuAbout, "mnuAboutItem", QStringLiteral("About this software"));
+    m.mnuHelpWebsite = entry(m.mnuAbout, "mnuHelpWebsite", QStringLiteral("Visit our Website"),
                              QKeySequence(Qt::SHIFT | Qt::Key_F1));
 }
 
-void BuildItemMenu(MainMenus &m, QMainWindow &window)
+void buildItemMenu(MainMenus &m, QMainWindow &window)
 {
-    m.mnuFeedItem = NamedMenu("mnuFeedItem", QStringLiteral("FeedItemPopup"), &window);
-    m.mnuFeedItemShow = Entry(m.mnuFeedItem, "mnuFeedItemShow", QStringLiteral("Show "));
-    m.mnuFeedItemOnline = Entry(m.mnuFeedItem, "mnuFeedItemOnline", QStringLiteral("View Online"));
+    m.mnuFeedItem = namedMenu("mnuFeedItem", QStringLiteral("FeedItemPopup"), &window);
+    m.mnuFeedItemShow = entry(m.mnuFeedItem, "mnuFeedItemShow", QStringLiteral("Show "));
+    m.mnuFeedItemOnline = entry(m.mnuFeedItem, "mnuFeedItemOnline", QStringLiteral("View Online"));
     m.mnuFeedItem->addSeparator();
-    m.mnuFeedItemDel = Entry(m.mnuFeedItem, "mnuFeedItemDel", QStringLiteral("Delete"));
+    m.mnuFeedItemDel = entry(m.mnuFeedItem, "mnuFeedItemDel", QStringLiteral("Delete"));
     m.mnuFeedItem->addSeparator();
-    m.mnuFeedItemExportHtml = Entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to HTML"));
+    m.mnuFeedItemExportHtml = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to HTML"));
     m.mnuFeedItemExportHtml->setProperty("controlIndex", 0);
-    m.mnuFeedItemExportTxt = Entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to TXT"));
+    m.mnuFeedItemExportTxt = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to TXT"));
     m.mnuFeedItemExportTxt->setProperty("controlIndex", 1);
     m.mnuFeedItem->addSeparator();
-    m.mnuFeedItemEmail = Entry(m.mnuFeedItem, "mnuFeedItemEmail", QStringLiteral("Send as Email"));
+    m.mnuFeedItemEmail = entry(m.mnuFeedItem, "mnuFeedItemEmail", QStringLiteral("Send as Email"));
 }
 
 // The tray icon's menu; each entry's "trayKey" is the command key it sends.
-void BuildTrayMenu(MainMenus &m, QMainWindow &window)
+void buildTrayMenu(MainMenus &m, QMainWindow &window)
 {
-    m.mnuSysTray = NamedMenu("mnuSysTray", QStringLiteral("SysTryMenu"), &window);
-    const auto entry = [&m](const char *name, const QString &text, const char *key) {
-        QAction *action = Entry(m.mnuSysTray, name, text);
+    m.mnuSysTray = namedMenu("mnuSysTray", QStringLiteral("SysTryMenu"), &window);
+    const auto trayEntry = [&m](const char *name, const QString &text, const char *key) {
+        QAction *action = entry(m.mnuSysTray, name, text);
         action->setProperty("trayKey", QString::fromLatin1(key));
         return action;
     };
-    m.mnuSysTrayShow = entry("mnuSysTrayShow", QStringLiteral("Show"), "show");
+    m.mnuSysTrayShow = trayEntry("mnuSysTrayShow", QStringLiteral("Show"), "show");
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayAddFeed = entry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), "add_feed");
+    m.mnuSysTrayAddFeed = trayEntry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), "add_feed");
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayEmailSettings = entry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), "email_settings");
-    m.mnuSysTraySchedule = entry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), "scheduler_settings");
-    m.mnuSysTrayAppSettings = entry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), "app_settings");
+    m.mnuSysTrayEmailSettings = trayEntry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), "email_settings");
+    m.mnuSysTraySchedule = trayEntry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), "scheduler_settings");
+    m.mnuSysTrayAppSettings = trayEntry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), "app_settings");
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayHelpFile = entry("mnuSysTrayHelpFile", QStringLiteral("Help File"), "help_file");
-    m.mnuSysTrayContactUs = entry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), "help_email");
-    m.mnuSysTrayWebsite = entry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), "help_website");
+    m.mnuSysTrayHelpFile = trayEntry("mnuSysTrayHelpFile", QStringLiteral("Help File"), "help_file");
+    m.mnuSysTrayContactUs = trayEntry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), "help_email");
+    m.mnuSysTrayWebsite = trayEntry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), "help_website");
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayExit = entry("mnuSysTrayExit", QStringLiteral("Close"), "close");
+    m.mnuSysTrayExit = trayEntry("mnuSysTrayExit", QStringLiteral("Close"), "close");
     m.mnuSysTray->setDefaultAction(m.mnuSysTrayShow);
 }
 
-void BuildToolbar(MainMenus &m, QMainWindow &window)
+void buildToolbar(MainMenus &m, QMainWindow &window)
 {
     m.toolbar = window.addToolBar(QStringLiteral("Toolbar"));
     m.toolbar->setObjectName(QStringLiteral("tbMain"));
     m.toolbar->setMovable(false);
     m.toolbar->setIconSize(QSize(20, 20));
-    m.cmdAddFeed = Button(m.toolbar, "cmdAddFeed", QStringLiteral("Add Feed"), "add-feed");
-    m.cmdAddCat = Button(m.toolbar, "cmdAddCat", QStringLiteral("Add Category"), "add-category");
-    m.cmdToggle = Button(m.toolbar, "cmdToggle", QStringLiteral("Toggle Panel"), "toggle-panel");
-    m.cmdEmail = Button(m.toolbar, "cmdEmail", QStringLiteral("Email Article"), "email");
-    m.cmdSettings = Button(m.toolbar, "cmdSettings", QStringLiteral("Settings"), "settings");
-    m.cmdSchedule = Button(m.toolbar, "cmdSchedule", QStringLiteral("Schedule"), "schedule");
+    m.cmdAddFeed = button(m.toolbar, "cmdAddFeed", QStringLiteral("Add Feed"), "add-feed");
+    m.cmdAddCat = button(m.toolbar, "cmdAddCat", QStringLiteral("Add Category"), "add-category");
+    m.cmdToggle = button(m.toolbar, "cmdToggle", QStringLiteral("Toggle Panel"), "toggle-panel");
+    m.cmdEmail = button(m.toolbar, "cmdEmail", QStringLiteral("Email Article"), "email");
+    m.cmdSettings = button(m.toolbar, "cmdSettings", QStringLiteral("Settings"), "settings");
+    m.cmdSchedule = button(m.toolbar, "cmdSchedule", QStringLiteral("Schedule"), "schedule");
     // The web-site button keeps to the right edge.
     auto *spacer = new QWidget(m.toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m.toolbar->addWidget(spacer);
-    m.cmdWebsite = Button(m.toolbar, "cmdWebsite", QStringLiteral("Visit our Website"), "website");
+    m.cmdWebsite = button(m.toolbar, "cmdWebsite", QStringLiteral("Visit our Website"), "website");
 }
 
 } // namespace
 
-MainMenus BuildMainMenus(QMainWindow &window)
+MainMenus buildMainMenus(QMainWindow &window)
 {
     MainMenus m;
-    BuildFileAndCategoryMenus(m, window);
-    BuildToolsAndHelpMenus(m, window);
-    BuildItemMenu(m, window);
-    BuildTrayMenu(m, window);
+    buildFileAndCategoryMenus(m, window);
+    buildToolsAndHelpMenus(m, window);
+    buildItemMenu(m, window);
+    buildTrayMenu(m, window);
     for (QMenu *menu : {m.mnuFile, m.mnuCat, m.mnuTools, m.mnuLanguages, m.mnuHelp, m.mnuAbout})
         window.menuBar()->addMenu(menu);
     // The hidden menus still need their shortcuts to work from the window.
     window.addActions(m.mnuFeeds->actions());
     window.addActions(m.mnuFeedItem->actions());
-    BuildToolbar(m, window);
+    buildToolbar(m, window);
     return m;
 }

@@ -76,4 +76,4 @@ struct MainMenus {
 };
 
 // Builds the menu bar, the hidden pop-up menus and the toolbar of the window.
-[[nodiscard]] MainMenus BuildMainMenus(QMainWindow &window);
+[[nodiscard]] MainMenus buildMainMenus(QMainWindow &window);

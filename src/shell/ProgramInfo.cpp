@@ -5,7 +5,7 @@
 
 namespace ProgramInfo {
 
-ProgramIdentity Identity()
+ProgramIdentity identity()
 {
     ProgramIdentity identity;
     identity.productName = QStringLiteral("Marlowin");
@@ -14,25 +14,25 @@ ProgramIdentity Identity()
     return identity;
 }
 
-QString ShortVersion()
+QString shortVersion()
 {
     const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(MARLOWIN_VERSION));
     return QStringLiteral("%1.%2").arg(version.majorVersion()).arg(version.minorVersion());
 }
 
-QString WebsiteUrl(const QString &website)
+QString websiteUrl(const QString &website)
 {
     if (website.contains(u"https://") || website.contains(u"http://"))
         return website;
     return QStringLiteral("http://") + website;
 }
 
-QString LanguagesFolderUrl()
+QString languagesFolderUrl()
 {
     return QStringLiteral("https://www.marlowin.org/languages/");
 }
 
-QString SupportMailto()
+QString supportMailto()
 {
     return QStringLiteral("mailto:support@marlowin.org");
 }

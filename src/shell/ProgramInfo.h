@@ -7,16 +7,16 @@
 // The program's version record: its name, its maker and the maker's addresses.
 namespace ProgramInfo {
 
-[[nodiscard]] ProgramIdentity Identity();
+[[nodiscard]] ProgramIdentity identity();
 // "major.minor", as the about window shows it.
-[[nodiscard]] QString ShortVersion();
+[[nodiscard]] QString shortVersion();
 // The maker's web address as a URL to open: "http://" is put in front of an address that has
 // no http or https scheme.
-[[nodiscard]] QString WebsiteUrl(const QString &website);
+[[nodiscard]] QString websiteUrl(const QString &website);
 // The folder on the maker's site that holds the language files ("0/Localization.txt" is the
 // newest), with its trailing "/".
-[[nodiscard]] QString LanguagesFolderUrl();
+[[nodiscard]] QString languagesFolderUrl();
 // The support address of the tray menu's "Contact Us".
-[[nodiscard]] QString SupportMailto();
+[[nodiscard]] QString supportMailto();
 
 } // namespace ProgramInfo

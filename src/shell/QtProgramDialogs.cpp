@@ -22,7 +22,7 @@ QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, clsLanguages &l
 
 void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &categoryName)
 {
-    frmCategory dialog(m_ctx, m_languages, [this] { m_main->RefreshTree(); }, owner);
+    frmCategory dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setMode(static_cast<qint16>(mode));
     dialog.setCategoryName(categoryName);
     dialog.prepare();
@@ -32,7 +32,7 @@ void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &cat
 void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
                                    const QString &category, const QString &channel, const QString &url)
 {
-    frmAddFeed dialog(m_ctx, m_languages, [this] { m_main->RefreshTree(); }, owner);
+    frmAddFeed dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setDisplayMode(static_cast<qint16>(displayMode));
     dialog.setFeedID(feedId);
     dialog.setCategory(category);
@@ -52,14 +52,14 @@ void QtProgramDialogs::showEmailSettings(QWidget *owner)
 void QtProgramDialogs::showScheduler(QWidget *owner)
 {
     frmScheduler dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
-                        [this] { m_main->EnableSchedule(); }, owner);
+                        [this] { m_main->enableSchedule(); }, owner);
     dialog.prepare();
     dialog.exec();
 }
 
 void QtProgramDialogs::showAppSettings(QWidget *owner)
 {
-    frmAppSettings dialog(m_ctx, m_languages, Autostart::DefaultLocations(),
+    frmAppSettings dialog(m_ctx, m_languages, Autostart::defaultLocations(),
                           QCoreApplication::applicationFilePath(), owner);
     dialog.prepare();
     dialog.exec();
@@ -72,8 +72,8 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
         m_language->activateWindow();
         return;
     }
-    auto *dialog = new frmLanguage(m_ctx, m_languages, ProgramInfo::LanguagesFolderUrl(),
-                                   [this](const QString &language) { m_main->ApplyLanguage(language); },
+    auto *dialog = new frmLanguage(m_ctx, m_languages, ProgramInfo::languagesFolderUrl(),
+                                   [this](const QString &language) { m_main->applyLanguage(language); },
                                    owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->prepare();
@@ -88,10 +88,10 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
 void QtProgramDialogs::showSendEmail(QWidget *owner, const ItemMail &mail)
 {
     frmSendEmail dialog(m_ctx, m_languages, owner);
-    dialog.setChannelName(mail.ChannelName);
-    dialog.setFeedTitle(mail.FeedTitle);
-    dialog.setItemLink(mail.ItemLink);
-    dialog.setItemDescription(mail.ItemDescription);
+    dialog.setChannelName(mail.channelName);
+    dialog.setFeedTitle(mail.feedTitle);
+    dialog.setItemLink(mail.itemLink);
+    dialog.setItemDescription(mail.itemDescription);
     dialog.prepare();
     dialog.exec();
 }

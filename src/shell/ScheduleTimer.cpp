@@ -9,9 +9,9 @@
 
 namespace {
 
-QString Now(const platform::Context &ctx)
+QString now(const platform::Context &ctx)
 {
-    return mScheduler::GeneralDateTime(ctx.clock.now(), QLocale::system());
+    return mScheduler::generalDateTime(ctx.clock.now(), QLocale::system());
 }
 
 } // namespace
@@ -29,8 +29,8 @@ void ScheduleTimer::start()
     if (m_timer.interval() <= 0)
         return;
     m_timer.start();
-    mScheduler::WriteScheduleLog(
-        m_ctx, ScheduleInterval::TimerStartedLogText(Now(m_ctx), m_timer.interval()), false, false);
+    mScheduler::writeScheduleLog(
+        m_ctx, ScheduleInterval::timerStartedLogText(now(m_ctx), m_timer.interval()), false, false);
 }
 
 void ScheduleTimer::stop()
@@ -38,6 +38,6 @@ void ScheduleTimer::stop()
     if (!m_timer.isActive())
         return;
     m_timer.stop();
-    mScheduler::WriteScheduleLog(m_ctx, ScheduleInterval::TimerStoppedLogText(Now(m_ctx)), false,
+    mScheduler::writeScheduleLog(m_ctx, ScheduleInterval::timerStoppedLogText(now(m_ctx)), false,
                                  false);
 }

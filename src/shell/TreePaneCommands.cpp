@@ -16,23 +16,23 @@ namespace
 const QString kRootKey = QStringLiteral("main");
 constexpr int kFirstFeedImage = 3;
 
-QString Quoted(const QString &text)
+QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 // Category names are one name in the database whatever their letter case.
-bool SameName(const QString &a, const QString &b)
+bool sameName(const QString &a, const QString &b)
 {
     return a.toLower() == b.toLower();
 }
 
-bool RenameCategory(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
+bool renameCategory(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
     const QString &oldName, const QString &newName)
 {
-    if (!mCategories::EditCategory(ctx, oldName, newName)) {
+    if (!mCategories::editCategory(ctx, oldName, newName)) {
         ctx.messages.warning(QStringLiteral("Alert!"),
-            QStringLiteral("Application failed to access Category named ") + Quoted(oldName)
+            QStringLiteral("Application failed to access Category named ") + quoted(oldName)
                 + QStringLiteral(" in database. Edit operation failed. Please "
                                  "Refresh Category tree and try again ..."));
         return false;
@@ -41,26 +41,26 @@ bool RenameCategory(const platform::Context &ctx, platform::TreeView &tree, cons
     return true;
 }
 
-bool RenameFeed(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
+bool renameFeed(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
     const QString &newName)
 {
-    std::optional<FeedRecord> feed = FeedOf(tree, key);
+    std::optional<FeedRecord> feed = feedOf(tree, key);
     if (!feed)
         return false;
-    feed->Name = newName;
-    if (!mFeeds::EditFeed(ctx, *feed, false, QString()))
+    feed->name = newName;
+    if (!mFeeds::editFeed(ctx, *feed, false, QString()))
         return false;
     tree.setText(key, newName);
     return true;
 }
 
-bool HoldsFeed(const platform::TreeView &tree, const QString &categoryKey, const QString &feedKey)
+bool holdsFeed(const platform::TreeView &tree, const QString &categoryKey, const QString &feedKey)
 {
     const std::optional<platform::TreeNode> feed = tree.node(feedKey);
     return feed && feed->parentKey == categoryKey;
 }
 
-QStringList ExpandedKeys(const platform::TreeView &tree)
+QStringList expandedKeys(const platform::TreeView &tree)
 {
     QStringList keys;
     for (const platform::TreeNode &node : tree.nodes()) {
@@ -72,11 +72,11 @@ QStringList ExpandedKeys(const platform::TreeView &tree)
 
 // Rebuilds the tree from the database after a move. Category keys stand for positions in the
 // file, which a move does not change, so the categories the user had open open again.
-void ReloadAfterMove(const platform::Context &ctx, platform::TreeView &tree,
+void reloadAfterMove(const platform::Context &ctx, platform::TreeView &tree,
     const QString &targetKey, const QString &feedKey)
 {
-    const QStringList expanded = ExpandedKeys(tree);
-    mCategories::LoadCategories(ctx, tree);
+    const QStringList expanded = expandedKeys(tree);
+    mCategories::loadCategories(ctx, tree);
     for (const QString &key : expanded)
         tree.setExpanded(key, true);
     tree.setExpanded(targetKey, true);
@@ -86,7 +86,7 @@ void ReloadAfterMove(const platform::Context &ctx, platform::TreeView &tree,
 
 } // namespace
 
-NodeKind KindOf(const QString &key)
+NodeKind kindOf(const QString &key)
 {
     if (key.isEmpty())
         return NodeKind::None;
@@ -97,88 +97,88 @@ NodeKind KindOf(const QString &key)
     return NodeKind::Category;
 }
 
-std::optional<FeedRecord> FeedOf(const platform::TreeView &tree, const QString &key)
+std::optional<FeedRecord> feedOf(const platform::TreeView &tree, const QString &key)
 {
-    if (KindOf(key) != NodeKind::Feed)
+    if (kindOf(key) != NodeKind::Feed)
         return std::nullopt;
     const std::optional<platform::TreeNode> node = tree.node(key);
     if (!node)
         return std::nullopt;
     const std::optional<platform::TreeNode> parent = tree.node(node->parentKey);
     FeedRecord feed;
-    feed.Category = parent ? parent->text : QString();
-    feed.URL = node->tag;
-    feed.FeedType = static_cast<qint16>(node->image - kFirstFeedImage);
-    feed.ID = node->key;
-    feed.Name = node->text;
+    feed.category = parent ? parent->text : QString();
+    feed.url = node->tag;
+    feed.feedType = static_cast<qint16>(node->image - kFirstFeedImage);
+    feed.id = node->key;
+    feed.name = node->text;
     return feed;
 }
 
-void OpenSelectedFeed(const platform::TreeView &tree, TreePaneHost &host)
+void openSelectedFeed(const platform::TreeView &tree, TreePaneHost &host)
 {
-    const std::optional<FeedRecord> feed = FeedOf(tree, tree.selectedKey());
-    if (!feed || host.IsFeedWindowOpen(feed->URL, true))
+    const std::optional<FeedRecord> feed = feedOf(tree, tree.selectedKey());
+    if (!feed || host.isFeedWindowOpen(feed->url, true))
         return;
-    host.OpenFeedWindow(feed->Name, feed->ID, feed->URL, feed->FeedType, true);
+    host.openFeedWindow(feed->name, feed->id, feed->url, feed->feedType, true);
 }
 
-bool CanRename(const platform::TreeView &tree, const QString &key)
+bool canRename(const platform::TreeView &tree, const QString &key)
 {
-    const NodeKind kind = KindOf(key);
+    const NodeKind kind = kindOf(key);
     return (kind == NodeKind::Category || kind == NodeKind::Feed) && tree.node(key).has_value();
 }
 
-bool RenameNode(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
+bool renameNode(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
     const QString &newText)
 {
     const std::optional<platform::TreeNode> node = tree.node(key);
-    if (!node || !CanRename(tree, key) || Text::isBlank(newText) || SameName(newText, node->text))
+    if (!node || !canRename(tree, key) || Text::isBlank(newText) || sameName(newText, node->text))
         return false;
-    if (mCategories::CategoryExists(ctx, newText)) {
+    if (mCategories::categoryExists(ctx, newText)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),
             QStringLiteral("Category with same Name already exists. Try some "
                            "other Category Name ..."));
         return false;
     }
-    if (KindOf(key) == NodeKind::Category)
-        return RenameCategory(ctx, tree, key, node->text, newText);
-    return RenameFeed(ctx, tree, key, newText);
+    if (kindOf(key) == NodeKind::Category)
+        return renameCategory(ctx, tree, key, node->text, newText);
+    return renameFeed(ctx, tree, key, newText);
 }
 
-bool CanDrag(const QString &key)
+bool canDrag(const QString &key)
 {
-    return KindOf(key) == NodeKind::Feed;
+    return kindOf(key) == NodeKind::Feed;
 }
 
-bool CanDrop(const QString &targetKey)
+bool canDrop(const QString &targetKey)
 {
-    return KindOf(targetKey) == NodeKind::Category;
+    return kindOf(targetKey) == NodeKind::Category;
 }
 
-bool DropFeed(const platform::Context &ctx, platform::TreeView &tree, const FeedRecord &dragged,
+bool dropFeed(const platform::Context &ctx, platform::TreeView &tree, const FeedRecord &dragged,
     const QString &targetKey)
 {
     const std::optional<platform::TreeNode> target = tree.node(targetKey);
-    if (!target || !CanDrop(targetKey) || HoldsFeed(tree, targetKey, dragged.ID)
-        || SameName(target->text, dragged.Category))
+    if (!target || !canDrop(targetKey) || holdsFeed(tree, targetKey, dragged.id)
+        || sameName(target->text, dragged.category))
         return false;
     const QString newCategory = target->text;
     if (!ctx.messages.question(QStringLiteral("Change Category?"),
             QStringLiteral("Are you sure you want to move selected Feed from ")
-                + Quoted(dragged.Category) + QStringLiteral(" to ") + Quoted(newCategory)
+                + quoted(dragged.category) + QStringLiteral(" to ") + quoted(newCategory)
                 + QStringLiteral(" category?")))
         return false;
     FeedRecord inTarget = dragged;
-    inTarget.Category = newCategory;
-    if (mFeeds::FeedExists(ctx, inTarget)) {
+    inTarget.category = newCategory;
+    if (mFeeds::feedExists(ctx, inTarget)) {
         ctx.messages.information(QStringLiteral("Feed already Exists!"),
             QStringLiteral("Feed with same URL already exists under category ")
-                + Quoted(newCategory) + QLatin1Char('.'));
+                + quoted(newCategory) + QLatin1Char('.'));
         return false;
     }
-    if (!mFeeds::EditFeed(ctx, dragged, true, newCategory))
+    if (!mFeeds::editFeed(ctx, dragged, true, newCategory))
         return false;
-    ReloadAfterMove(ctx, tree, targetKey, dragged.ID);
+    reloadAfterMove(ctx, tree, targetKey, dragged.id);
     return true;
 }
 

@@ -11,9 +11,9 @@ public:
     virtual ~TreePaneHost() = default;
 
     // Brings the open window of that URL (any letter case) to the front; false when none is open.
-    virtual bool IsFeedWindowOpen(const QString &url, bool activate) = 0;
+    virtual bool isFeedWindowOpen(const QString &url, bool activate) = 0;
     // Opens the feed's window, or reuses the one open for its URL.
-    virtual void OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+    virtual void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
                                 qint16 feedType, bool checkForNewItems) = 0;
     // A node was clicked: "Add New Feed" of the "Feed Manager" menu is enabled for any node but
     // the root.

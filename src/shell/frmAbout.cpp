@@ -11,7 +11,7 @@
 namespace {
 
 // The labels show the version record, which no language file translates.
-QLabel *RecordLabel(const char *name, const QString &text, QWidget *parent)
+QLabel *recordLabel(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -24,24 +24,24 @@ QLabel *RecordLabel(const char *name, const QString &text, QWidget *parent)
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
-    const ProgramIdentity identity = ProgramInfo::Identity();
+    const ProgramIdentity identity = ProgramInfo::identity();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + identity.productName);
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *mark = new QLabel(this);
-    mark->setPixmap(platform::NamedIcon(QStringLiteral("marlowin")).pixmap(96, 96));
+    mark->setPixmap(platform::namedIcon(QStringLiteral("marlowin")).pixmap(96, 96));
     mark->setAlignment(Qt::AlignCenter);
-    auto *product = RecordLabel("lblProduct", identity.productName, this);
+    auto *product = recordLabel("lblProduct", identity.productName, this);
     QFont big = product->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
     product->setFont(big);
-    auto *version = RecordLabel("lblVersion", QStringLiteral("Version ") + ProgramInfo::ShortVersion(), this);
-    auto *maker = RecordLabel("lblCompany", QStringLiteral("by ") + identity.companyName, this);
-    auto *website = RecordLabel(
+    auto *version = recordLabel("lblVersion", QStringLiteral("Version ") + ProgramInfo::shortVersion(), this);
+    auto *maker = recordLabel("lblCompany", QStringLiteral("by ") + identity.companyName, this);
+    auto *website = recordLabel(
         "lblWebsite",
-        QStringLiteral("<a href=\"%1\">%2</a>").arg(ProgramInfo::WebsiteUrl(identity.website), identity.website),
+        QStringLiteral("<a href=\"%1\">%2</a>").arg(ProgramInfo::websiteUrl(identity.website), identity.website),
         this);
     website->setOpenExternalLinks(true);
 

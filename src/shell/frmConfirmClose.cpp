@@ -12,7 +12,7 @@
 
 namespace {
 
-QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
+QLabel *namedLabel(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -29,20 +29,20 @@ frmConfirmClose::frmConfirmClose(const platform::Context &ctx, QWidget *parent)
     setWindowTitle(QStringLiteral("Minimizing to System Tray ..."));
 
     auto *icon = new QLabel(this);
-    icon->setPixmap(platform::NamedIcon(QStringLiteral("marlowin")).pixmap(48, 48));
+    icon->setPixmap(platform::namedIcon(QStringLiteral("marlowin")).pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
 
-    auto *heading = NamedLabel("lblTitle", QStringLiteral("Application will be minimized to System Tray."), this);
+    auto *heading = namedLabel("lblTitle", QStringLiteral("Application will be minimized to System Tray."), this);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
-    auto *detail = NamedLabel("lblDetail",
+    auto *detail = namedLabel("lblDetail",
                               QStringLiteral("This software can continue running in your System Tray, so that "
                                              "scheduled tasks will be executed in time."),
                               this);
-    auto *note = NamedLabel("lblNote", QStringLiteral("Note:"), this);
+    auto *note = namedLabel("lblNote", QStringLiteral("Note:"), this);
     note->setFont(bold);
-    auto *noteText = NamedLabel(
+    auto *noteText = namedLabel(
         "lblNoteText",
         QStringLiteral("You can change this behavior anytime from Application Settings Panel."), this);
 

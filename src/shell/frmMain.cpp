@@ -39,7 +39,7 @@ const QString kReady = QStringLiteral("Status: Ready!");
 
 // "Text Files|*.txt" -> "Text Files (*.txt)"; patterns are separated by ";" on one side and by
 // blanks on the other.
-QString QtFilter(const QString &filter)
+QString qtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     if (parts.size() < 2)
@@ -47,10 +47,10 @@ QString QtFilter(const QString &filter)
     return QStringLiteral("%1 (%2)").arg(parts[0], parts[1].split(QLatin1Char(';')).join(QLatin1Char(' ')));
 }
 
-QIcon FeedIcon(qint16 type)
+QIcon feedIcon(qint16 type)
 {
     static const char *const names[] = {"feed-rss", "feed-atom", "feed-podcast"};
-    return platform::NamedIcon(QString::fromLatin1(type >= 0 && type <= 2 ? names[type] : names[0]));
+    return platform::namedIcon(QString::fromLatin1(type >= 0 && type <= 2 ? names[type] : names[0]));
 }
 
 } // namespace
@@ -60,10 +60,10 @@ frmMain::frmMain(MainWindowServices services, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowin"));
-    setWindowIcon(platform::NamedIcon(QStringLiteral("marlowin")));
+    setWindowIcon(platform::namedIcon(QStringLiteral("marlowin")));
     resize(1100, 720);
 
-    m_menus = BuildMainMenus(*this);
+    m_menus = buildMainMenus(*this);
     m_menus.mnuToolsSendByEmail->setEnabled(false);
     m_menus.cmdEmail->setEnabled(false);
 
@@ -76,7 +76,7 @@ frmMain::frmMain(MainWindowServices services, QWidget *parent)
     setCentralWidget(m_workArea);
 
     m_schedule = new ScheduleTimer(m_ctx, this);
-    connect(m_schedule, &ScheduleTimer::tick, this, &frmMain::RunScheduleTick);
+    connect(m_schedule, &ScheduleTimer::tick, this, &frmMain::runScheduleTick);
 
     buildStatusBar();
     connectCommands();
@@ -94,7 +94,7 @@ void frmMain::buildStatusBar()
     statusBar()->addWidget(m_panels[3], 1);
     for (int i = 0; i < 3; ++i)
         statusBar()->addPermanentWidget(m_panels[i]);
-    m_panels[0]->setText(ProgramInfo::Identity().productName);
+    m_panels[0]->setText(ProgramInfo::identity().productName);
     m_panels[3]->setText(kReady);
     // The clock is the only thing that wakes the program while nothing happens: once a second.
     m_clock.setInterval(1000);
@@ -123,31 +123,31 @@ QString frmMain::statusText() const
 
 // ---- the start of a run ----------------------------------------------------------------------------
 
-void frmMain::Load()
+void frmMain::load()
 {
     setWindowTitle(QStringLiteral("Marlowin"));
     seedAppFolder();
-    CreateOptionBar();
+    createOptionBar();
     m_panels[1]->setText(m_services.locale.toString(m_ctx.clock.now().date(),
                                                     QStringLiteral("dddd, dd MMMM yyyy")));
-    EnableSchedule();
+    enableSchedule();
     translateAndAskLanguage();
     showIdentity();
     // After the translation service is ready: the tray balloon takes its texts from it.
-    if (ScheduleInterval::IsTrayCommandLine(m_services.arguments))
-        AddToSystemTray();
+    if (ScheduleInterval::isTrayCommandLine(m_services.arguments))
+        addToSystemTray();
     if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
-        ShowHelp();
+        showHelp();
 }
 
 void frmMain::showIdentity()
 {
-    const ProgramIdentity identity = ProgramInfo::Identity();
+    const ProgramIdentity identity = ProgramInfo::identity();
     setWindowTitle(identity.productName + QStringLiteral(" by ") + identity.companyName);
     m_menus.cmdWebsite->setText(QStringLiteral("Visit ") + identity.website);
 }
 
-void frmMain::ApplyLanguage(const QString &language)
+void frmMain::applyLanguage(const QString &language)
 {
     translate(language);
     showIdentity();
@@ -157,8 +157,8 @@ void frmMain::ApplyLanguage(const QString &language)
 void frmMain::translate(const QString &language)
 {
     QtTranslatableWindow window(*this);
-    m_services.languages.ChangeLanguageMDI(window, language);
-    m_qtTexts.apply(LanguageList::InstalledLanguageCode(m_ctx, m_services.languages.CurrentLanguage()));
+    m_services.languages.changeLanguageMdi(window, language);
+    m_qtTexts.apply(LanguageList::installedLanguageCode(m_ctx, m_services.languages.currentLanguage()));
 }
 
 void frmMain::seedAppFolder()
@@ -171,7 +171,7 @@ void frmMain::seedAppFolder()
         QFile::copy(m_ctx.appFolder + QStringLiteral("/default.fdb"), database);
 }
 
-void frmMain::CreateOptionBar()
+void frmMain::createOptionBar()
 {
     if (m_optionBar)
         return;
@@ -199,30 +199,30 @@ void frmMain::translateAndAskLanguage()
     const bool firstRun = settings.value(kSettings, QStringLiteral("Language"), QString()).isEmpty();
     m_services.languages.setCurrentLanguage(
         settings.value(kSettings, QStringLiteral("Language"), QStringLiteral("English")));
-    m_services.languages.RegisterDefaultMessages();
-    translate(m_services.languages.CurrentLanguage());
+    m_services.languages.registerDefaultMessages();
+    translate(m_services.languages.currentLanguage());
     if (firstRun) {
         settings.setValue(kSettings, QStringLiteral("Language"), QStringLiteral("English"));
         m_services.dialogs.showLanguage(this, true);
     }
 }
 
-void frmMain::EnableSchedule()
+void frmMain::enableSchedule()
 {
     m_schedule->stop();
     const Settings::Scheduler scheduler = Settings::loadScheduler(m_ctx);
     if (!scheduler.enabled)
         return;
-    if (ScheduleInterval::IsDebugCommandLine(m_services.arguments))
+    if (ScheduleInterval::isDebugCommandLine(m_services.arguments))
         m_schedule->setInterval(ScheduleInterval::kDebugIntervalMs);
-    else if (const auto period = ScheduleInterval::IntervalMs(scheduler.intervalIndex))
+    else if (const auto period = ScheduleInterval::intervalMs(scheduler.intervalIndex))
         m_schedule->setInterval(*period);
     m_schedule->start();
 }
 
 // ---- closing -----------------------------------------------------------------------------------------
 
-void frmMain::RequestClose()
+void frmMain::requestClose()
 {
     m_programClose = true;
     close();
@@ -244,7 +244,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (!m_confirmClose) {
             m_confirmClose = new frmConfirmClose(m_ctx, this);
             QtTranslatableWindow window(*m_confirmClose);
-            m_services.languages.ChangeLanguage(window, m_services.languages.CurrentLanguage());
+            m_services.languages.changeLanguage(window, m_services.languages.currentLanguage());
             const QString title = message(QStringLiteral("CAPTION_FRMCONFIRMCLOSE"));
             if (!title.isEmpty())
                 m_confirmClose->setWindowTitle(title);
@@ -255,14 +255,14 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (!proceed) {
         event->ignore();
-        AddToSystemTray();
+        addToSystemTray();
         return;
     }
-    Unload();
+    unload();
     event->accept();
 }
 
-void frmMain::Unload()
+void frmMain::unload()
 {
     if (m_unloaded)
         return;
@@ -294,11 +294,11 @@ frmViewFeed *frmMain::activeFeedWindow() const
     return sub ? qobject_cast<frmViewFeed *>(sub->widget()) : nullptr;
 }
 
-bool frmMain::IsFeedWindowOpen(const QString &url, bool activate)
+bool frmMain::isFeedWindowOpen(const QString &url, bool activate)
 {
     for (QMdiSubWindow *sub : m_workArea->subWindowList()) {
         auto *feed = qobject_cast<frmViewFeed *>(sub->widget());
-        if (!feed || feed->FeedURL().compare(url, Qt::CaseInsensitive) != 0)
+        if (!feed || feed->feedUrl().compare(url, Qt::CaseInsensitive) != 0)
             continue;
         if (activate) {
             m_workArea->setActiveSubWindow(sub);
@@ -309,10 +309,10 @@ bool frmMain::IsFeedWindowOpen(const QString &url, bool activate)
     return false;
 }
 
-void frmMain::OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+void frmMain::openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
                              qint16 feedType, bool checkForNewItems)
 {
-    const bool open = IsFeedWindowOpen(url, true);
+    const bool open = isFeedWindowOpen(url, true);
     frmViewFeed *feed = open ? activeFeedWindow() : new frmViewFeed(m_ctx, *this, nullptr, m_services.locale);
     feed->setFeedID(feedId);
     feed->setFeedURL(url);
@@ -320,20 +320,20 @@ void frmMain::OpenFeedWindow(const QString &caption, const QString &feedId, cons
     feed->setFeedType(feedType);
     feed->setCheckForNewItems(checkForNewItems);
     if (open) {
-        feed->LoadFeedData(false);
+        feed->loadFeedData(false);
         return;
     }
     feed->setWindowTitle(caption);
     QMdiSubWindow *sub = m_workArea->addSubWindow(feed);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(FeedIcon(feedType));
+    sub->setWindowIcon(feedIcon(feedType));
     sub->showMaximized();
     m_workArea->setActiveSubWindow(sub);
 }
 
 // ---- the scheduler timer -----------------------------------------------------------------------------
 
-void frmMain::RunScheduleTick()
+void frmMain::runScheduleTick()
 {
     if (m_check)
         return;
@@ -409,7 +409,7 @@ QString frmMain::message(const QString &key) const
 
 QString frmMain::saveFileName(const QString &title, const QString &defaultSuffix, const QString &filter)
 {
-    QFileDialog dialog(this, title, QString(), QtFilter(filter));
+    QFileDialog dialog(this, title, QString(), qtFilter(filter));
     dialog.setObjectName(QStringLiteral("ucCommonDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -432,8 +432,8 @@ void frmMain::feedTypeCorrected(const QString &feedId, qint16 type)
 {
     for (QMdiSubWindow *sub : m_workArea->subWindowList()) {
         const auto *feed = qobject_cast<frmViewFeed *>(sub->widget());
-        if (feed && feed->FeedID() == feedId)
-            sub->setWindowIcon(FeedIcon(type));
+        if (feed && feed->feedId() == feedId)
+            sub->setWindowIcon(feedIcon(type));
     }
-    RefreshTree(); // the tree shows each feed's type
+    refreshTree(); // the tree shows each feed's type
 }

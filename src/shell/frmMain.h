@@ -45,7 +45,7 @@ struct MainWindowServices {
 };
 
 // The main window: menus, toolbar, the tree pane docked at the left, one tab per open feed
-// window, the status bar and the scheduler timer. Load() prepares it as the program starts;
+// window, the status bar and the scheduler timer. load() prepares it as the program starts;
 // closing it asks whether to end the run or keep it minimised.
 class frmMain final : public QMainWindow, public TreePaneHost, public FeedWindowHost {
     Q_OBJECT
@@ -55,38 +55,38 @@ public:
 
     // The start of a run: app folder, tree pane, status bar, scheduler timer, translation, the
     // first-run language question and help, the caption.
-    void Load();
+    void load();
     // Creates the docked tree pane, filled from feeds.fdb (a step of Load).
-    void CreateOptionBar();
+    void createOptionBar();
 
     // Stops the scheduler timer and, when the saved scheduler settings enable it, starts it
     // again with their interval.
-    void EnableSchedule();
+    void enableSchedule();
     // Hides the window behind its icon in the notification area, creating the icon (with a
     // balloon saying so) at the first trip of the run. A desktop without a notification area
     // keeps the window minimised on the task bar instead: hiding it would leave no way back.
-    void AddToSystemTray();
+    void addToSystemTray();
     // The tray menu's commands: "show", "add_feed", "email_settings", "scheduler_settings",
     // "app_settings", "help_file", "help_email", "help_website", "close"; others do nothing.
-    void HandleSystrayMenu(const QString &key);
+    void handleSystrayMenu(const QString &key);
     // The close request of File > Exit (and of the tray's Close): the confirmation may still
     // keep the program running, but the close-box setting does not apply.
-    void RequestClose();
+    void requestClose();
     // Translates the window into the language and puts back what the translation must not
     // change (the caption with the maker's name, the web-site button).
-    void ApplyLanguage(const QString &language);
+    void applyLanguage(const QString &language);
     // Subscriptions to and from an OPML file; the outcome is told in a box. The menu entries ask
     // for the file first.
-    void ImportOpml(const QString &path);
-    void ExportOpml(const QString &path);
+    void importOpml(const QString &path);
+    void exportOpml(const QString &path);
     // Rebuilds the category tree from feeds.fdb (Refresh, and after a dialog changed it).
-    void RefreshTree();
+    void refreshTree();
     // Whether Load sent the window to the tray ("-s").
     [[nodiscard]] bool wentToTray() const { return m_wentToTray; }
 
     // ---- feed windows -----------------------------------------------------------------------------
-    bool IsFeedWindowOpen(const QString &url, bool activate) override;
-    void OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+    bool isFeedWindowOpen(const QString &url, bool activate) override;
+    void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
                         qint16 feedType, bool checkForNewItems) override;
     // The feed window of the current tab, or nullptr.
     [[nodiscard]] frmViewFeed *activeFeedWindow() const;
@@ -95,7 +95,7 @@ public:
     // ---- the scheduler timer's tick, also run by "Execute Schedule Now" -----------------------------
     // Starts a scheduled check unless one is running; the timer and "Execute Schedule Now" wait
     // for its end.
-    void RunScheduleTick();
+    void runScheduleTick();
     [[nodiscard]] bool isCheckRunning() const { return m_check != nullptr; }
 
     // ---- for tests ----------------------------------------------------------------------------------
@@ -138,26 +138,26 @@ private:
     void showIdentity();
     void translate(const QString &language);
     [[nodiscard]] bool closeMinimises() const;
-    void Unload();
+    void unload();
     void createTrayIcon();
     void prepareTrayMenu();
-    void UnloadAllForms();
+    void unloadAllForms();
     void scheduledCheckFinished();
 
     // Commands (frmMainCommands.cpp).
-    void AddCategory();
-    void EditCategory();
-    void DeleteCategory();
-    void AddFeed();
-    void OpenSelectedFeed(bool checkForNewItems);
-    void EditFeed();
-    void DeleteFeed();
-    void ToggleOptionBar();
-    void ShowHelp();
-    void ShowAbout();
-    void VisitWebsite();
-    void SendActiveItem(const QString &action);
-    void DeleteActiveItem();
+    void addCategory();
+    void editCategory();
+    void deleteCategory();
+    void addFeed();
+    void openSelectedFeed(bool checkForNewItems);
+    void editFeed();
+    void deleteFeed();
+    void toggleOptionBar();
+    void showHelp();
+    void showAbout();
+    void visitWebsite();
+    void sendActiveItem(const QString &action);
+    void deleteActiveItem();
 
     MainWindowServices m_services;
     const platform::Context &m_ctx;

@@ -33,12 +33,12 @@ struct SelectedNode {
     TreePane::NodeKind kind = TreePane::NodeKind::None;
 };
 
-SelectedNode Selected(const frmOptionBar *pane)
+SelectedNode selected(const frmOptionBar *pane)
 {
     if (!pane)
         return {};
     const QString key = pane->tree().selectedKey();
-    return {key, TreePane::KindOf(key)};
+    return {key, TreePane::kindOf(key)};
 }
 
 } // namespace
@@ -46,31 +46,31 @@ SelectedNode Selected(const frmOptionBar *pane)
 void frmMain::connectCommands()
 {
     const MainMenus &m = m_menus;
-    connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::RequestClose);
-    connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::AddCategory);
-    connect(m.cmdAddCat, &QToolButton::clicked, this, &frmMain::AddCategory);
-    connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::EditCategory);
-    connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::DeleteCategory);
+    connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::requestClose);
+    connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::addCategory);
+    connect(m.cmdAddCat, &QToolButton::clicked, this, &frmMain::addCategory);
+    connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::editCategory);
+    connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::deleteCategory);
     for (QAction *add : {m.mnuCatNewFeed, m.mnuFeedsAdd})
-        connect(add, &QAction::triggered, this, &frmMain::AddFeed);
-    connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::AddFeed);
-    connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::RefreshTree);
+        connect(add, &QAction::triggered, this, &frmMain::addFeed);
+    connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::addFeed);
+    connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::refreshTree);
     connect(m.mnuCatImportOpml, &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import Subscriptions"), QString(),
                                                           QStringLiteral("OPML Files (*.opml *.xml);;All Files (*)"));
         if (!path.isEmpty())
-            ImportOpml(path);
+            importOpml(path);
     });
     connect(m.mnuCatExportOpml, &QAction::triggered, this, [this] {
         const QString path = saveFileName(QStringLiteral("Export Subscriptions"), QStringLiteral("opml"),
                                           QStringLiteral("OPML Files|*.opml"));
         if (!path.isEmpty())
-            ExportOpml(path);
+            exportOpml(path);
     });
-    connect(m.mnuFeedsCheck, &QAction::triggered, this, [this] { OpenSelectedFeed(true); });
-    connect(m.mnuFeedsOpen, &QAction::triggered, this, [this] { OpenSelectedFeed(false); });
-    connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::EditFeed);
-    connect(m.mnuFeedsDel, &QAction::triggered, this, &frmMain::DeleteFeed);
+    connect(m.mnuFeedsCheck, &QAction::triggered, this, [this] { openSelectedFeed(true); });
+    connect(m.mnuFeedsOpen, &QAction::triggered, this, [this] { openSelectedFeed(false); });
+    connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::editFeed);
+    connect(m.mnuFeedsDel, &QAction::triggered, this, &frmMain::deleteFeed);
 
     connect(m.mnuToolsEmailSettings, &QAction::triggered, this,
             [this] { m_services.dialogs.showEmailSettings(this); });
@@ -79,54 +79,54 @@ void frmMain::connectCommands()
     connect(m.mnuToolsAppSettings, &QAction::triggered, this,
             [this] { m_services.dialogs.showAppSettings(this); });
     connect(m.cmdSettings, &QToolButton::clicked, this, [this] { m_services.dialogs.showAppSettings(this); });
-    connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &frmMain::RunScheduleTick);
-    connect(m.mnuToolsOptionBar, &QAction::triggered, this, [this] { ToggleOptionBar(); });
+    connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &frmMain::runScheduleTick);
+    connect(m.mnuToolsOptionBar, &QAction::triggered, this, [this] { toggleOptionBar(); });
     connect(m.cmdToggle, &QToolButton::clicked, this, [this] {
         m_menus.mnuToolsOptionBar->setChecked(!m_menus.mnuToolsOptionBar->isChecked());
-        ToggleOptionBar();
+        toggleOptionBar();
     });
     connect(m.mnuLanguageItem, &QAction::triggered, this, [this] { m_services.dialogs.showLanguage(this, false); });
-    connect(m.mnuHelpFile, &QAction::triggered, this, &frmMain::ShowHelp);
-    connect(m.mnuAboutItem, &QAction::triggered, this, &frmMain::ShowAbout);
-    connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::VisitWebsite);
-    connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::VisitWebsite);
+    connect(m.mnuHelpFile, &QAction::triggered, this, &frmMain::showHelp);
+    connect(m.mnuAboutItem, &QAction::triggered, this, &frmMain::showAbout);
+    connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::visitWebsite);
+    connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::visitWebsite);
     connectItemCommands();
     connect(m.mnuSysTray, &QMenu::triggered, this,
-            [this](QAction *action) { HandleSystrayMenu(action->property("trayKey").toString()); });
+            [this](QAction *action) { handleSystrayMenu(action->property("trayKey").toString()); });
 }
 
 void frmMain::connectItemCommands()
 {
     const MainMenus &m = m_menus;
     for (QAction *email : {m.mnuToolsSendByEmail, m.mnuFeedItemEmail})
-        connect(email, &QAction::triggered, this, [this] { SendActiveItem(QStringLiteral("email")); });
-    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { SendActiveItem(QStringLiteral("email")); });
-    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { SendActiveItem(QStringLiteral("show")); });
+        connect(email, &QAction::triggered, this, [this] { sendActiveItem(QStringLiteral("email")); });
+    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { sendActiveItem(QStringLiteral("email")); });
+    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { sendActiveItem(QStringLiteral("show")); });
     connect(m.mnuFeedItemOnline, &QAction::triggered, this,
-            [this] { SendActiveItem(QStringLiteral("online")); });
-    connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::DeleteActiveItem);
+            [this] { sendActiveItem(QStringLiteral("online")); });
+    connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::deleteActiveItem);
     connect(m.mnuFeedItemExportHtml, &QAction::triggered, this,
-            [this] { SendActiveItem(QStringLiteral("html")); });
+            [this] { sendActiveItem(QStringLiteral("html")); });
     connect(m.mnuFeedItemExportTxt, &QAction::triggered, this,
-            [this] { SendActiveItem(QStringLiteral("txt")); });
+            [this] { sendActiveItem(QStringLiteral("txt")); });
 }
 
-void frmMain::AddCategory()
+void frmMain::addCategory()
 {
     m_services.dialogs.showCategory(this, 0, QString());
 }
 
-void frmMain::EditCategory()
+void frmMain::editCategory()
 {
-    const SelectedNode node = Selected(m_optionBar);
+    const SelectedNode node = selected(m_optionBar);
     if (node.kind != TreePane::NodeKind::Category)
         return;
     m_services.dialogs.showCategory(this, 1, m_optionBar->tree().node(node.key)->text);
 }
 
-void frmMain::DeleteCategory()
+void frmMain::deleteCategory()
 {
-    const SelectedNode node = Selected(m_optionBar);
+    const SelectedNode node = selected(m_optionBar);
     if (node.kind != TreePane::NodeKind::Category)
         return;
     const QString name = m_optionBar->tree().node(node.key)->text;
@@ -134,88 +134,88 @@ void frmMain::DeleteCategory()
                          QStringLiteral("\r\n\r\n") + message(QStringLiteral("MSG_DELETE3"));
     if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")) + name, text))
         return;
-    if (mCategories::DeleteCategory(m_ctx, name))
+    if (mCategories::deleteCategory(m_ctx, name))
         m_optionBar->tree().remove(node.key);
 }
 
-void frmMain::AddFeed()
+void frmMain::addFeed()
 {
     if (!m_optionBar || m_optionBar->tree().nodes().isEmpty())
         return;
-    const SelectedNode node = Selected(m_optionBar);
+    const SelectedNode node = selected(m_optionBar);
     QString category;
     if (node.kind == TreePane::NodeKind::Category)
         category = m_optionBar->tree().node(node.key)->text;
-    else if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
-        category = feed->Category;
+    else if (const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key))
+        category = feed->category;
     m_services.dialogs.showAddFeed(this, 0, QString(), category, QString(), QString());
 }
 
-void frmMain::OpenSelectedFeed(bool checkForNewItems)
+void frmMain::openSelectedFeed(bool checkForNewItems)
 {
-    const SelectedNode node = Selected(m_optionBar);
-    if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
-        OpenFeedWindow(feed->Name, feed->ID, feed->URL, feed->FeedType, checkForNewItems);
+    const SelectedNode node = selected(m_optionBar);
+    if (const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key))
+        openFeedWindow(feed->name, feed->id, feed->url, feed->feedType, checkForNewItems);
 }
 
-void frmMain::EditFeed()
+void frmMain::editFeed()
 {
-    const SelectedNode node = Selected(m_optionBar);
-    if (const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key))
-        m_services.dialogs.showAddFeed(this, 1, feed->ID, feed->Category, feed->Name, feed->URL);
+    const SelectedNode node = selected(m_optionBar);
+    if (const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key))
+        m_services.dialogs.showAddFeed(this, 1, feed->id, feed->category, feed->name, feed->url);
 }
 
-void frmMain::DeleteFeed()
+void frmMain::deleteFeed()
 {
-    const SelectedNode node = Selected(m_optionBar);
-    const auto feed = TreePane::FeedOf(m_optionBar->tree(), node.key);
+    const SelectedNode node = selected(m_optionBar);
+    const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key);
     if (!feed)
         return;
     if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")), message(QStringLiteral("MSG_DELETE5"))))
         return;
     QString failure;
-    if (mFeeds::DeleteFeed(m_ctx, *feed, &failure))
+    if (mFeeds::deleteFeed(m_ctx, *feed, &failure))
         m_optionBar->tree().remove(node.key);
     else if (!failure.isEmpty())
         ErrorReport::show(m_ctx, QStringLiteral("DeleteFeed"), mFeeds::FeedsDatabase::kSaveStep, failure);
 }
 
-void frmMain::ImportOpml(const QString &path)
+void frmMain::importOpml(const QString &path)
 {
-    const Opml::ImportResult result = Opml::Import(m_ctx, path);
+    const Opml::ImportResult result = Opml::importFile(m_ctx, path);
     const QString title = QStringLiteral("Import Subscriptions");
     if (!result.ok) {
-        m_ctx.messages.warning(title, Opml::ImportMessage(result));
+        m_ctx.messages.warning(title, Opml::importMessage(result));
         return;
     }
-    RefreshTree();
-    m_ctx.messages.information(title, Opml::ImportMessage(result));
+    refreshTree();
+    m_ctx.messages.information(title, Opml::importMessage(result));
 }
 
-void frmMain::ExportOpml(const QString &path)
+void frmMain::exportOpml(const QString &path)
 {
     QString error;
     Opml::ExportSummary summary;
     const QString title = QStringLiteral("Export Subscriptions");
-    if (Opml::Export(m_ctx, path, &error, &summary))
-        m_ctx.messages.information(title, Opml::ExportMessage(summary, path));
+    if (Opml::exportFile(m_ctx, path, &error, &summary))
+        m_ctx.messages.information(title, Opml::exportMessage(summary, path));
     else
         m_ctx.messages.warning(title, error);
 }
 
-void frmMain::ToggleOptionBar()
+void frmMain::toggleOptionBar()
 {
     if (m_dock)
         m_dock->setVisible(m_menus.mnuToolsOptionBar->isChecked());
 }
 
-void frmMain::RefreshTree()
+void frmMain::refreshTree()
 {
     if (m_optionBar)
         m_optionBar->reload();
 }
 
-void frmMain::ShowHelp()
+void frmMain::showHelp()
 {
     const QString help = m_ctx.appFolder + QStringLiteral("/Help.html");
     if (Files::fileExists(m_ctx, help)) {
@@ -224,28 +224,28 @@ void frmMain::ShowHelp()
     }
 }
 
-void frmMain::ShowAbout()
+void frmMain::showAbout()
 {
     auto *about = new frmAbout(this);
     about->show();
 }
 
-void frmMain::VisitWebsite()
+void frmMain::visitWebsite()
 {
-    Desktop::open(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
+    Desktop::open(m_ctx, ProgramInfo::websiteUrl(ProgramInfo::identity().website));
 }
 
-void frmMain::SendActiveItem(const QString &action)
+void frmMain::sendActiveItem(const QString &action)
 {
     if (frmViewFeed *feed = activeFeedWindow())
-        feed->HandlePopupMenu(action);
+        feed->handlePopupMenu(action);
 }
 
-void frmMain::DeleteActiveItem()
+void frmMain::deleteActiveItem()
 {
     frmViewFeed *feed = activeFeedWindow();
     if (!feed)
         return;
     if (m_ctx.messages.question(message(QStringLiteral("MSG_DELETE3")), message(QStringLiteral("MSG_DELETE5"))))
-        feed->HandlePopupMenu(QStringLiteral("del"));
+        feed->handlePopupMenu(QStringLiteral("del"));
 }

@@ -31,11 +31,11 @@ void frmMain::createTrayIcon()
     m_tray->setToolTip(QStringLiteral("Marlowin"));
     m_tray->setIcon(windowIcon());
     m_tray->setContextMenu(m_menus.mnuSysTray);
-    m_tray->doubleClicked = [this] { HandleSystrayMenu(QStringLiteral("show")); };
+    m_tray->doubleClicked = [this] { handleSystrayMenu(QStringLiteral("show")); };
     connect(m_menus.mnuSysTray, &QMenu::aboutToShow, this, &frmMain::prepareTrayMenu, Qt::UniqueConnection);
 }
 
-void frmMain::AddToSystemTray()
+void frmMain::addToSystemTray()
 {
     m_wentToTray = true;
     const bool firstTrip = !m_tray;
@@ -50,7 +50,7 @@ void frmMain::AddToSystemTray()
     }
     if (firstTrip) {
         m_tray->show();
-        m_tray->showMessage(ProgramInfo::Identity().productName + u' ' + message(QStringLiteral("MSG_MINIMIZED")),
+        m_tray->showMessage(ProgramInfo::identity().productName + u' ' + message(QStringLiteral("MSG_MINIMIZED")),
                             message(QStringLiteral("MSG_TRAY")), 5000);
     } else {
         m_menus.mnuSysTrayShow->setText(kShow);
@@ -65,7 +65,7 @@ void frmMain::prepareTrayMenu()
     m_menus.mnuSysTray->setDefaultAction(m_menus.mnuSysTrayShow);
 }
 
-void frmMain::HandleSystrayMenu(const QString &key)
+void frmMain::handleSystrayMenu(const QString &key)
 {
     if (key == u"show") {
         if (m_menus.mnuSysTrayShow->text() == kShow) {
@@ -78,7 +78,7 @@ void frmMain::HandleSystrayMenu(const QString &key)
             hide();
         }
     } else if (key == u"add_feed") {
-        AddFeed();
+        addFeed();
     } else if (key == u"email_settings") {
         m_services.dialogs.showEmailSettings(this);
     } else if (key == u"scheduler_settings") {
@@ -86,20 +86,20 @@ void frmMain::HandleSystrayMenu(const QString &key)
     } else if (key == u"app_settings") {
         m_services.dialogs.showAppSettings(this);
     } else if (key == u"help_file") {
-        ShowHelp();
+        showHelp();
     } else if (key == u"help_email") {
-        Desktop::open(m_ctx, ProgramInfo::SupportMailto());
+        Desktop::open(m_ctx, ProgramInfo::supportMailto());
     } else if (key == u"help_website") {
-        Desktop::open(m_ctx, ProgramInfo::WebsiteUrl(ProgramInfo::Identity().website));
+        Desktop::open(m_ctx, ProgramInfo::websiteUrl(ProgramInfo::identity().website));
     } else if (key == u"close") {
-        UnloadAllForms();
-        RequestClose();
+        unloadAllForms();
+        requestClose();
     }
 }
 
 // The other windows of the program (about, language, popups) close before the main window is
 // asked to.
-void frmMain::UnloadAllForms()
+void frmMain::unloadAllForms()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget != this && widget != m_confirmClose && widget->isVisible() &&
@@ -116,6 +116,6 @@ void frmMain::changeEvent(QEvent *event)
         (!m_tray || m_tray->isAvailable()))
         QTimer::singleShot(0, this, [this] {
             if (isMinimized() && isVisible())
-                AddToSystemTray();
+                addToSystemTray();
         });
 }

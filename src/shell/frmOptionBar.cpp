@@ -11,13 +11,13 @@ namespace
 {
 
 // The tree's image list: 1 the root, 2 a category, 3 to 5 the feed types RSS, Atom, podcast.
-QList<QIcon> TreeImages()
+QList<QIcon> treeImages()
 {
-    return { platform::NamedIcon(QStringLiteral("tree-root")),
-        platform::NamedIcon(QStringLiteral("category")),
-        platform::NamedIcon(QStringLiteral("feed-rss")),
-        platform::NamedIcon(QStringLiteral("feed-atom")),
-        platform::NamedIcon(QStringLiteral("feed-podcast")) };
+    return { platform::namedIcon(QStringLiteral("tree-root")),
+        platform::namedIcon(QStringLiteral("category")),
+        platform::namedIcon(QStringLiteral("feed-rss")),
+        platform::namedIcon(QStringLiteral("feed-atom")),
+        platform::namedIcon(QStringLiteral("feed-podcast")) };
 }
 
 } // namespace
@@ -37,7 +37,7 @@ frmOptionBar::frmOptionBar(const platform::Context &ctx, TreePaneHost &host, QWi
     auto *group = new QGroupBox(QStringLiteral("Categories"), this);
     group->setObjectName(QStringLiteral("ucOptionBar"));
     d->tree = new CategoryTreeWidget(ctx, host, group);
-    d->tree->view().setImages(TreeImages());
+    d->tree->view().setImages(treeImages());
     d->tree->setProperty("untranslated", true); // its header is hidden
 
     auto *groupLayout = new QVBoxLayout(group);
@@ -66,5 +66,5 @@ QTreeWidget &frmOptionBar::treeWidget() const
 
 void frmOptionBar::reload()
 {
-    mCategories::LoadCategories(d->ctx, d->tree->view());
+    mCategories::loadCategories(d->ctx, d->tree->view());
 }

@@ -28,7 +28,7 @@ public:
     // and remove nodes from it.
     [[nodiscard]] platform::QtTreeView &tree() const;
     [[nodiscard]] QTreeWidget &treeWidget() const;
-    // Rebuilds the tree from the database (LoadCategories).
+    // Rebuilds the tree from the database (loadCategories).
     void reload();
 
 private:

@@ -23,16 +23,16 @@ frmSplash::frmSplash(const platform::Context &ctx, std::function<void()> ready, 
     setAttribute(Qt::WA_StyledBackground);
 
     auto *mark = new QLabel(this);
-    mark->setPixmap(platform::NamedIcon(QStringLiteral("marlowin")).pixmap(96, 96));
+    mark->setPixmap(platform::namedIcon(QStringLiteral("marlowin")).pixmap(96, 96));
     mark->setAlignment(Qt::AlignCenter);
-    const ProgramIdentity identity = ProgramInfo::Identity();
+    const ProgramIdentity identity = ProgramInfo::identity();
     auto *name = new QLabel(identity.productName, this);
     QFont big = name->font();
     big.setPointSizeF(big.pointSizeF() * 2.2);
     big.setBold(true);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    auto *tagline = new QLabel(QStringLiteral("Feeds and podcasts, version %1").arg(ProgramInfo::ShortVersion()), this);
+    auto *tagline = new QLabel(QStringLiteral("Feeds and podcasts, version %1").arg(ProgramInfo::shortVersion()), this);
     tagline->setAlignment(Qt::AlignCenter);
 
     auto *layout = new QVBoxLayout(this);

@@ -38,7 +38,7 @@ constexpr qint16 kPodcast = 2;
 constexpr qint16 kFailed = -1;
 
 // Asks until the system reports a connection; false when the user cancels.
-bool WaitForConnection(const platform::Context &ctx)
+bool waitForConnection(const platform::Context &ctx)
 {
     return Connection::waitFor(
         ctx, platform::MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
@@ -48,7 +48,7 @@ bool WaitForConnection(const platform::Context &ctx)
                        "properly to grant Internet Access for this application."));
 }
 
-void ReportTimeout(const platform::Context &ctx)
+void reportTimeout(const platform::Context &ctx)
 {
     ctx.messages.information(
         QStringLiteral("Timeout Error!"),
@@ -56,14 +56,14 @@ void ReportTimeout(const platform::Context &ctx)
                        "data. Server may be down right now, please try again later."));
 }
 
-void ReportInvalidData(const platform::Context &ctx)
+void reportInvalidData(const platform::Context &ctx)
 {
     ctx.messages.warning(QStringLiteral("Invalid Feed Data Format!"),
                          QStringLiteral("Feed data returned by specified URL is not in a valid format. "
                                         "Please check URL and try again ..."));
 }
 
-void ReportUnsupported(const platform::Context &ctx)
+void reportUnsupported(const platform::Context &ctx)
 {
     ctx.messages.information(
         QStringLiteral("Feed Type Not Supported!"),
@@ -74,25 +74,25 @@ void ReportUnsupported(const platform::Context &ctx)
 
 // Judges a complete response by its text alone. Only a well-formed document is kept in
 // Debug.xml, so that the file shows what the type detection looked at.
-qint16 JudgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
+qint16 judgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
 {
     platform::XmlDocument doc;
     if (!doc.loadXML(responseText)) {
-        ReportInvalidData(ctx);
+        reportInvalidData(ctx);
         return kFailed;
     }
     // A failed write has shown its own box; the probe's answer does not depend on the file.
     Files::writeText(ctx, Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Debug.xml"),
                          responseText);
-    const qint16 type = DetectFeedType(doc, &channelTitle);
+    const qint16 type = detectFeedType(doc, &channelTitle);
     if (type < 0)
-        ReportUnsupported(ctx);
+        reportUnsupported(ctx);
     return type;
 }
 
 } // namespace
 
-qint16 DetectFeedType(const platform::XmlDocument &doc, QString *title)
+qint16 detectFeedType(const platform::XmlDocument &doc, QString *title)
 {
     for (const FeedShape &shape : kShapes) {
         if (!doc.selectSingleNode(shape.root))
@@ -106,10 +106,10 @@ qint16 DetectFeedType(const platform::XmlDocument &doc, QString *title)
     return kFailed;
 }
 
-qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
+qint16 checkFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
 {
     platform::HttpRequest request(ctx.network, &ctx.responseBudget);
-    if (!WaitForConnection(ctx))
+    if (!waitForConnection(ctx))
         return kFailed;
 
     if (!request.open(QStringLiteral("GET"), url, true)) {
@@ -119,15 +119,15 @@ qint16 CheckFeed(const platform::Context &ctx, const QString &url, QString &chan
     request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
     request.send();
 
-    if (platform::WaitForResponse(request, ctx.clock, timeoutMs)
+    if (platform::waitForResponse(request, ctx.clock, timeoutMs)
         == platform::WaitResult::TimedOut) {
         request.abort();
         // Lets the aborted reply wind down before the modal box opens.
-        platform::DoEvents();
-        ReportTimeout(ctx);
+        platform::doEvents();
+        reportTimeout(ctx);
         return kFailed;
     }
-    return JudgeResponse(ctx, request.responseText(), channelTitle);
+    return judgeResponse(ctx, request.responseText(), channelTitle);
 }
 
 } // namespace FeedProbe

@@ -25,7 +25,7 @@ inline constexpr int kProbeTimeoutMs = 6000;
 // When the deciding element's title exists (rss/channel/title, feed/title, rdf/channel/title,
 // the first in document order) *title receives its text, untrimmed; otherwise *title is left as
 // it was. title may be null. Shows nothing, so tools without windows can use it too.
-[[nodiscard]] qint16 DetectFeedType(const platform::XmlDocument &doc, QString *title);
+[[nodiscard]] qint16 detectFeedType(const platform::XmlDocument &doc, QString *title);
 
 // Probes a feed address for the add and edit feed dialog and returns its feed type, or -1.
 //
@@ -33,14 +33,14 @@ inline constexpr int kProbeTimeoutMs = 6000;
 // one GET with "Cache-Control: no-cache", waiting at most timeoutMs while the event loop runs.
 // Every failure shows its box before -1 is returned: "Timeout Error!" (no complete response in
 // time, the request is aborted), "Invalid Feed Data Format!" (the response text is not
-// well-formed XML), "Feed Type Not Supported!" (DetectFeedType found nothing), and the
+// well-formed XML), "Feed Type Not Supported!" (detectFeedType found nothing), and the
 // "CheckFeed Function" error report for an address the request refuses. The HTTP status is
 // never looked at: an error page is judged by its text like any response.
 //
 // A well-formed response is written to Debug.xml in the app folder (text plus CR LF) before its
 // type is detected. channelTitle (the dialog's name field) receives the feed's title only when
 // the feed has one; on every other path it keeps what it held.
-[[nodiscard]] qint16 CheckFeed(const platform::Context &ctx, const QString &url,
+[[nodiscard]] qint16 checkFeed(const platform::Context &ctx, const QString &url,
                                QString &channelTitle, int timeoutMs = kProbeTimeoutMs);
 
 } // namespace FeedProbe

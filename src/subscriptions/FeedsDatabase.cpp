@@ -10,28 +10,28 @@
 
 namespace mFeeds {
 
-bool IsFeedIdentifier(const QString &id)
+bool isFeedIdentifier(const QString &id)
 {
     static const QRegularExpression form(QStringLiteral(
         "^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
     return form.match(id).hasMatch();
 }
 
-QString NewFeedIdentifier()
+QString newFeedIdentifier()
 {
     const QString digits = QString::fromLatin1(QUuid::createUuid().toRfc4122().toHex().toUpper());
     return digits.mid(0, 8) + u'-' + digits.mid(8, 4) + u'-' + digits.mid(12, 4) + u'-'
            + digits.mid(16, 4) + u'-' + digits.mid(20, 12);
 }
 
-QString FeedDataPath(const platform::Context &ctx, const QString &id)
+QString feedDataPath(const platform::Context &ctx, const QString &id)
 {
-    if (!IsFeedIdentifier(id))
+    if (!isFeedIdentifier(id))
         return {};
     return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Data/") + id + QStringLiteral(".fdb");
 }
 
-QString FeedsDatabasePath(const platform::Context &ctx)
+QString feedsDatabasePath(const platform::Context &ctx)
 {
     return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("feeds.fdb");
 }
@@ -44,7 +44,7 @@ FeedsDatabase::FeedsDatabase(const platform::Context &ctx, QString path)
 
 std::optional<FeedsDatabase> FeedsDatabase::open(const platform::Context &ctx)
 {
-    FeedsDatabase database(ctx, FeedsDatabasePath(ctx));
+    FeedsDatabase database(ctx, feedsDatabasePath(ctx));
     if (!Files::fileExists(ctx, database.m_path))
         Files::writeText(ctx, database.m_path, QStringLiteral("<categories/>"));
     if (!database.m_document.load(database.m_path)) {

@@ -12,21 +12,21 @@ struct Context;
 
 namespace mFeeds {
 
-// A feed identifier as NewFeedIdentifier makes it: groups of 8-4-4-4-12 hexadecimal digits
+// A feed identifier as newFeedIdentifier makes it: groups of 8-4-4-4-12 hexadecimal digits
 // joined by "-".
 // Only such an identifier is ever used to build a path, so no hand-edited file can make the
 // program read, write or delete a file outside Data/.
-[[nodiscard]] bool IsFeedIdentifier(const QString &id);
+[[nodiscard]] bool isFeedIdentifier(const QString &id);
 
 // A new feed identifier: 36 characters, groups of 8-4-4-4-12 upper-case hexadecimal digits.
-[[nodiscard]] QString NewFeedIdentifier();
+[[nodiscard]] QString newFeedIdentifier();
 
 // The feed's item file, Data/<identifier>.fdb in the app folder; empty text for anything that
 // is not a feed identifier.
-[[nodiscard]] QString FeedDataPath(const platform::Context &ctx, const QString &id);
+[[nodiscard]] QString feedDataPath(const platform::Context &ctx, const QString &id);
 
 // feeds.fdb in the app folder.
-[[nodiscard]] QString FeedsDatabasePath(const platform::Context &ctx);
+[[nodiscard]] QString feedsDatabasePath(const platform::Context &ctx);
 
 // The feeds database opened for one operation. open() creates a missing file as an empty
 // database, parses it and finds the categories element; a file that is not XML, or has no

@@ -26,14 +26,14 @@ constexpr int kMaxChildren = 32767;
 
 const QString kNotAList = QStringLiteral("The file is not an OPML subscription list: %1.");
 
-ImportResult Failed(const QString &error)
+ImportResult failed(const QString &error)
 {
     ImportResult result;
     result.error = error;
     return result;
 }
 
-QString Counted(int count, const char *one, const char *many)
+QString counted(int count, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
@@ -113,7 +113,7 @@ private:
         XmlNode element = m_database.document().createElement(QStringLiteral("feed"));
         element.setAttribute(QStringLiteral("name"), feed.name);
         element.setAttribute(QStringLiteral("type"), QString::number(feed.type));
-        element.setAttribute(QStringLiteral("id"), mFeeds::NewFeedIdentifier());
+        element.setAttribute(QStringLiteral("id"), mFeeds::newFeedIdentifier());
         element.setText(feed.url);
         return element;
     }
@@ -123,7 +123,7 @@ private:
     std::optional<QString> m_tooLarge; // a category that would hold too many feeds
 };
 
-std::vector<ListedFolder> FoldersOf(const mFeeds::FeedsDatabase &database)
+std::vector<ListedFolder> foldersOf(const mFeeds::FeedsDatabase &database)
 {
     std::vector<ListedFolder> folders;
     for (const XmlNode &category : database.categories().children()) {
@@ -145,32 +145,32 @@ std::vector<ListedFolder> FoldersOf(const mFeeds::FeedsDatabase &database)
 
 } // namespace
 
-ImportResult Import(const platform::Context &ctx, const QString &opmlPath)
+ImportResult importFile(const platform::Context &ctx, const QString &opmlPath)
 {
     QFile file(opmlPath);
     if (!file.open(QIODevice::ReadOnly))
-        return Failed(QStringLiteral("The file \"%1\" could not be read: %2.")
+        return failed(QStringLiteral("The file \"%1\" could not be read: %2.")
                           .arg(opmlPath, file.errorString()));
     if (file.size() > kMaxFileSize)
-        return Failed(kNotAList.arg(
+        return failed(kNotAList.arg(
             QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize / (1024 * 1024))));
-    const ReadResult list = ReadOpml(file.read(kMaxFileSize + 1));
+    const ReadResult list = readOpml(file.read(kMaxFileSize + 1));
     if (!list.ok)
-        return Failed(kNotAList.arg(list.reason));
+        return failed(kNotAList.arg(list.reason));
 
     auto database = mFeeds::FeedsDatabase::open(ctx);
     if (!database)
-        return Failed(
+        return failed(
             QStringLiteral("The feeds database could not be opened; nothing was imported."));
     ImportPlan plan(*database);
     for (const ListedFolder &folder : list.folders)
         plan.add(folder);
     if (const QString refusal = plan.refusal(); !refusal.isEmpty())
-        return Failed(refusal + QStringLiteral(" Nothing was imported."));
+        return failed(refusal + QStringLiteral(" Nothing was imported."));
     if (plan.changed()) {
         QString error;
         if (!database->save(&error))
-            return Failed(QStringLiteral("The feeds database could not be saved (%1); nothing "
+            return failed(QStringLiteral("The feeds database could not be saved (%1); nothing "
                                          "was imported.")
                               .arg(error));
     }
@@ -178,14 +178,14 @@ ImportResult Import(const platform::Context &ctx, const QString &opmlPath)
     return plan.result;
 }
 
-QString ImportMessage(const ImportResult &result)
+QString importMessage(const ImportResult &result)
 {
     if (!result.ok)
         return result.error;
-    QString message = QStringLiteral("Imported ") + Counted(result.feedsAdded, "feed", "feeds");
+    QString message = QStringLiteral("Imported ") + counted(result.feedsAdded, "feed", "feeds");
     if (result.categoriesAdded > 0)
         message += QStringLiteral(" in ")
-            + Counted(result.categoriesAdded, "new category", "new categories");
+            + counted(result.categoriesAdded, "new category", "new categories");
     if (result.feedsSkipped > 0)
         message += QStringLiteral(" (%1 already subscribed %2 skipped)")
                        .arg(result.feedsSkipped)
@@ -193,7 +193,7 @@ QString ImportMessage(const ImportResult &result)
     return message + QLatin1Char('.');
 }
 
-bool Export(
+bool exportFile(
     const platform::Context &ctx, const QString &opmlPath, QString *error, ExportSummary *summary)
 {
     const auto database = mFeeds::FeedsDatabase::open(ctx);
@@ -203,9 +203,9 @@ bool Export(
                 = QStringLiteral("The feeds database could not be opened; nothing was exported.");
         return false;
     }
-    const std::vector<ListedFolder> folders = FoldersOf(*database);
+    const std::vector<ListedFolder> folders = foldersOf(*database);
     const platform::WriteResult written
-        = platform::WriteFileAtomically(opmlPath, WriteOpml(folders, ctx.clock.now()));
+        = platform::writeFileAtomically(opmlPath, writeOpml(folders, ctx.clock.now()));
     if (!written.ok) {
         if (error)
             *error = QStringLiteral("The subscriptions could not be written to \"%1\": %2.")
@@ -221,11 +221,11 @@ bool Export(
     return true;
 }
 
-QString ExportMessage(const ExportSummary &summary, const QString &opmlPath)
+QString exportMessage(const ExportSummary &summary, const QString &opmlPath)
 {
     return QStringLiteral("Exported %1 in %2 to \"%3\".")
-        .arg(Counted(summary.feeds, "feed", "feeds"),
-            Counted(summary.categories, "category", "categories"), opmlPath);
+        .arg(counted(summary.feeds, "feed", "feeds"),
+            counted(summary.categories, "category", "categories"), opmlPath);
 }
 
 } // namespace Opml

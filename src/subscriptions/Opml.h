@@ -30,11 +30,11 @@ struct ImportResult {
 // fetched. The charset is the one the file declares; no DTD or entity is expanded. An import
 // that would leave more than 32767 categories, or feeds in one category, is refused. A feeds
 // database that cannot be read shows its own warning box before the import fails.
-[[nodiscard]] ImportResult Import(const platform::Context &ctx, const QString &opmlPath);
+[[nodiscard]] ImportResult importFile(const platform::Context &ctx, const QString &opmlPath);
 
 // The line the user sees after an import: "Imported 12 feeds in 3 new categories (2 already
 // subscribed were skipped)." on success, the failure's text otherwise.
-[[nodiscard]] QString ImportMessage(const ImportResult &result);
+[[nodiscard]] QString importMessage(const ImportResult &result);
 
 struct ExportSummary {
     int categories = 0;
@@ -48,11 +48,11 @@ struct ExportSummary {
 // it back as a podcast. dateCreated is ctx.clock's time in RFC 822 form. False, with the
 // failure's text in *error, when the database cannot be read or the file cannot be written;
 // the counts go to *summary when given.
-[[nodiscard]] bool Export(const platform::Context &ctx, const QString &opmlPath, QString *error,
+[[nodiscard]] bool exportFile(const platform::Context &ctx, const QString &opmlPath, QString *error,
     ExportSummary *summary = nullptr);
 
 // The line the user sees after a successful export: 'Exported 12 feeds in 3 categories to
 // "<path>".'
-[[nodiscard]] QString ExportMessage(const ExportSummary &summary, const QString &opmlPath);
+[[nodiscard]] QString exportMessage(const ExportSummary &summary, const QString &opmlPath);
 
 } // namespace Opml

@@ -11,7 +11,7 @@
 namespace Opml {
 namespace {
 
-QString AttributeOf(const pugi::xml_node &node, const char *name)
+QString attributeOf(const pugi::xml_node &node, const char *name)
 {
     for (const pugi::xml_attribute &attribute : node.attributes()) {
         if (qstricmp(attribute.name(), name) == 0)
@@ -20,33 +20,33 @@ QString AttributeOf(const pugi::xml_node &node, const char *name)
     return {};
 }
 
-bool IsOutline(const pugi::xml_node &node)
+bool isOutline(const pugi::xml_node &node)
 {
     return node.type() == pugi::node_element && std::strcmp(node.name(), "outline") == 0;
 }
 
 // The URL of a feed outline; empty for a folder.
-QString FeedUrlOf(const pugi::xml_node &outline)
+QString feedUrlOf(const pugi::xml_node &outline)
 {
-    return AttributeOf(outline, "xmlUrl").trimmed();
+    return attributeOf(outline, "xmlUrl").trimmed();
 }
 
 // Text, else title, else the fallback: readers fill either, and some only the title.
-QString NameOf(const pugi::xml_node &outline, const QString &fallback)
+QString nameOf(const pugi::xml_node &outline, const QString &fallback)
 {
     for (const char *attribute : {"text", "title"}) {
-        const QString name = AttributeOf(outline, attribute);
+        const QString name = attributeOf(outline, attribute);
         if (!Text::isBlank(name))
             return name;
     }
     return fallback;
 }
 
-qint16 TypeOf(const pugi::xml_node &outline)
+qint16 typeOf(const pugi::xml_node &outline)
 {
-    if (AttributeOf(outline, "marlowinType").compare(u"podcast", Qt::CaseInsensitive) == 0)
+    if (attributeOf(outline, "marlowinType").compare(u"podcast", Qt::CaseInsensitive) == 0)
         return kPodcast;
-    const QString type = AttributeOf(outline, "type");
+    const QString type = attributeOf(outline, "type");
     if (type.compare(u"atom", Qt::CaseInsensitive) == 0)
         return kAtom;
     if (type.compare(u"podcast", Qt::CaseInsensitive) == 0)
@@ -54,9 +54,9 @@ qint16 TypeOf(const pugi::xml_node &outline)
     return kRss;
 }
 
-ListedFeed FeedOf(const pugi::xml_node &outline, const QString &url)
+ListedFeed feedOf(const pugi::xml_node &outline, const QString &url)
 {
-    return {NameOf(outline, url), url, TypeOf(outline)};
+    return {nameOf(outline, url), url, typeOf(outline)};
 }
 
 // Collects the feed outlines below a top-level outline. The walk is pugixml's own, which keeps
@@ -70,10 +70,10 @@ public:
 
     bool for_each(pugi::xml_node &node) override
     {
-        if (IsOutline(node)) {
-            const QString url = FeedUrlOf(node);
+        if (isOutline(node)) {
+            const QString url = feedUrlOf(node);
             if (!url.isEmpty())
-                m_feeds.push_back(FeedOf(node, url));
+                m_feeds.push_back(feedOf(node, url));
         }
         return true;
     }
@@ -82,33 +82,33 @@ private:
     std::vector<ListedFeed> &m_feeds;
 };
 
-ListedFolder FolderOf(pugi::xml_node outline)
+ListedFolder folderOf(pugi::xml_node outline)
 {
     ListedFolder folder;
-    const QString url = FeedUrlOf(outline);
+    const QString url = feedUrlOf(outline);
     if (url.isEmpty()) {
-        folder.name = NameOf(outline, kLooseFeedsFolder);
+        folder.name = nameOf(outline, kLooseFeedsFolder);
     } else {
         folder.name = kLooseFeedsFolder;
-        folder.feeds.push_back(FeedOf(outline, url));
+        folder.feeds.push_back(feedOf(outline, url));
     }
     FeedCollector collector(folder.feeds);
     outline.traverse(collector);
     return folder;
 }
 
-int LineAt(const QByteArray &utf8, ptrdiff_t offset)
+int lineAt(const QByteArray &utf8, ptrdiff_t offset)
 {
     const qsizetype end = std::clamp<qsizetype>(offset, 0, utf8.size());
     return int(std::count(utf8.cbegin(), utf8.cbegin() + end, '\n')) + 1;
 }
 
-bool IsXmlBlank(char c)
+bool isXmlBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-ReadResult Refused(const QString &reason)
+ReadResult refused(const QString &reason)
 {
     ReadResult result;
     result.reason = reason;
@@ -117,33 +117,33 @@ ReadResult Refused(const QString &reason)
 
 } // namespace
 
-ReadResult ReadOpml(const QByteArray &bytes)
+ReadResult readOpml(const QByteArray &bytes)
 {
-    const QByteArray utf8 = platform::DecodeDocumentToUtf8(bytes);
-    if (std::all_of(utf8.cbegin(), utf8.cend(), IsXmlBlank))
-        return Refused(QStringLiteral("the file is empty"));
+    const QByteArray utf8 = platform::decodeDocumentToUtf8(bytes);
+    if (std::all_of(utf8.cbegin(), utf8.cend(), isXmlBlank))
+        return refused(QStringLiteral("the file is empty"));
 
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_buffer(
         utf8.constData(), size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
     if (!parsed)
-        return Refused(QStringLiteral("it is not well-formed XML (%1 on line %2)")
+        return refused(QStringLiteral("it is not well-formed XML (%1 on line %2)")
                            .arg(QString::fromUtf8(parsed.description()))
-                           .arg(LineAt(utf8, parsed.offset)));
+                           .arg(lineAt(utf8, parsed.offset)));
 
     const pugi::xml_node root = document.document_element();
     if (std::strcmp(root.name(), "opml") != 0)
-        return Refused(QStringLiteral("its root element is <%1>, not <opml>")
+        return refused(QStringLiteral("its root element is <%1>, not <opml>")
                            .arg(QString::fromUtf8(root.name())));
     const pugi::xml_node body = root.child("body");
     if (!body)
-        return Refused(QStringLiteral("it has no <body> element"));
+        return refused(QStringLiteral("it has no <body> element"));
 
     ReadResult result;
     result.ok = true;
     for (const pugi::xml_node &outline : body.children()) {
-        if (IsOutline(outline))
-            result.folders.push_back(FolderOf(outline));
+        if (isOutline(outline))
+            result.folders.push_back(folderOf(outline));
     }
     return result;
 }

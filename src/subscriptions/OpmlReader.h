@@ -43,6 +43,6 @@ struct ReadResult {
 // The charset is the one the bytes declare; a DOCTYPE is skipped unread, so no entity is
 // expanded and nothing outside the bytes is read. Attribute names compare without regard to
 // case, since readers write "xmlUrl", "xmlurl" and "xmlURL" alike.
-[[nodiscard]] ReadResult ReadOpml(const QByteArray &bytes);
+[[nodiscard]] ReadResult readOpml(const QByteArray &bytes);
 
 } // namespace Opml

@@ -18,41 +18,41 @@ public:
     QByteArray bytes;
 };
 
-void SetAttribute(pugi::xml_node &node, const char *name, const QString &value)
+void setAttribute(pugi::xml_node &node, const char *name, const QString &value)
 {
     node.append_attribute(name).set_value(value.toUtf8().constData());
 }
 
-void SetText(pugi::xml_node node, const QString &text)
+void setText(pugi::xml_node node, const QString &text)
 {
     node.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
 }
 
-void AppendFeed(pugi::xml_node &folder, const ListedFeed &feed)
+void appendFeed(pugi::xml_node &folder, const ListedFeed &feed)
 {
     pugi::xml_node outline = folder.append_child("outline");
-    SetAttribute(outline, "text", feed.name);
-    SetAttribute(outline, "title", feed.name);
+    setAttribute(outline, "text", feed.name);
+    setAttribute(outline, "title", feed.name);
     outline.append_attribute("type").set_value(feed.type == kAtom ? "atom" : "rss");
-    SetAttribute(outline, "xmlUrl", feed.url);
+    setAttribute(outline, "xmlUrl", feed.url);
     // OPML knows no podcast type; readers that do not know this attribute see an RSS feed,
     // which is what a podcast is.
     if (feed.type == kPodcast)
         outline.append_attribute("marlowinType").set_value("podcast");
 }
 
-void AppendFolder(pugi::xml_node &body, const ListedFolder &folder)
+void appendFolder(pugi::xml_node &body, const ListedFolder &folder)
 {
     pugi::xml_node outline = body.append_child("outline");
-    SetAttribute(outline, "text", folder.name);
-    SetAttribute(outline, "title", folder.name);
+    setAttribute(outline, "text", folder.name);
+    setAttribute(outline, "title", folder.name);
     for (const ListedFeed &feed : folder.feeds)
-        AppendFeed(outline, feed);
+        appendFeed(outline, feed);
 }
 
 } // namespace
 
-QString Rfc822Date(const QDateTime &date)
+QString rfc822Date(const QDateTime &date)
 {
     const int offsetMinutes = date.offsetFromUtc() / 60;
     const int magnitude = std::abs(offsetMinutes);
@@ -63,7 +63,7 @@ QString Rfc822Date(const QDateTime &date)
               .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
 }
 
-QByteArray WriteOpml(const std::vector<ListedFolder> &folders, const QDateTime &created)
+QByteArray writeOpml(const std::vector<ListedFolder> &folders, const QDateTime &created)
 {
     pugi::xml_document document;
     pugi::xml_node declaration = document.append_child(pugi::node_declaration);
@@ -73,11 +73,11 @@ QByteArray WriteOpml(const std::vector<ListedFolder> &folders, const QDateTime &
     pugi::xml_node opml = document.append_child("opml");
     opml.append_attribute("version").set_value("2.0");
     pugi::xml_node head = opml.append_child("head");
-    SetText(head.append_child("title"), QStringLiteral("Marlowin subscriptions"));
-    SetText(head.append_child("dateCreated"), Rfc822Date(created));
+    setText(head.append_child("title"), QStringLiteral("Marlowin subscriptions"));
+    setText(head.append_child("dateCreated"), rfc822Date(created));
     pugi::xml_node body = opml.append_child("body");
     for (const ListedFolder &folder : folders)
-        AppendFolder(body, folder);
+        appendFolder(body, folder);
 
     ByteArrayWriter writer;
     document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);

@@ -9,7 +9,7 @@
 namespace SubscriptionEdits {
 namespace {
 
-bool RefuseBlankName(const platform::Context &ctx, const QString &name)
+bool refuseBlankName(const platform::Context &ctx, const QString &name)
 {
     if (!Text::isBlank(name))
         return false;
@@ -18,9 +18,9 @@ bool RefuseBlankName(const platform::Context &ctx, const QString &name)
     return true;
 }
 
-bool EnsureCategory(const platform::Context &ctx, const QString &name)
+bool ensureCategory(const platform::Context &ctx, const QString &name)
 {
-    if (mCategories::CategoryExists(ctx, name) || mCategories::AddCategory(ctx, name))
+    if (mCategories::categoryExists(ctx, name) || mCategories::addCategory(ctx, name))
         return true;
     ctx.messages.warning(QStringLiteral("Failed to Create Category!"),
                          QStringLiteral("Application failed to create specified Category. Please "
@@ -30,36 +30,36 @@ bool EnsureCategory(const platform::Context &ctx, const QString &name)
 
 } // namespace
 
-bool StoreFeed(const platform::Context &ctx, const FeedRecord &feed, bool editing)
+bool storeFeed(const platform::Context &ctx, const FeedRecord &feed, bool editing)
 {
-    if (!EnsureCategory(ctx, feed.Category))
+    if (!ensureCategory(ctx, feed.category))
         return false;
     if (editing)
-        return mFeeds::EditFeed(ctx, feed, false, QString());
-    return mFeeds::AddFeed(ctx, feed);
+        return mFeeds::editFeed(ctx, feed, false, QString());
+    return mFeeds::addFeed(ctx, feed);
 }
 
-bool AddCategory(const platform::Context &ctx, const QString &name)
+bool addCategory(const platform::Context &ctx, const QString &name)
 {
-    if (RefuseBlankName(ctx, name))
+    if (refuseBlankName(ctx, name))
         return false;
-    return mCategories::AddCategory(ctx, name);
+    return mCategories::addCategory(ctx, name);
 }
 
-bool RenameCategory(const platform::Context &ctx, const QString &oldName, const QString &newName)
+bool renameCategory(const platform::Context &ctx, const QString &oldName, const QString &newName)
 {
-    if (RefuseBlankName(ctx, newName))
+    if (refuseBlankName(ctx, newName))
         return false;
     // The database takes names in any letter case for one name: nothing to store.
     if (newName.toLower() == oldName.toLower())
         return false;
-    if (mCategories::CategoryExists(ctx, newName)) {
+    if (mCategories::categoryExists(ctx, newName)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),
                              QStringLiteral("Category with same Name already exists. Try some "
                                             "other Category Name ..."));
         return false;
     }
-    if (!mCategories::EditCategory(ctx, oldName, newName)) {
+    if (!mCategories::editCategory(ctx, oldName, newName)) {
         ctx.messages.warning(QStringLiteral("Alert!"),
                              QStringLiteral("Application failed to access Category named \"")
                                  + oldName

@@ -18,17 +18,17 @@ namespace SubscriptionEdits {
 // Category!" is shown and nothing is stored. Then the feed is added (adding: no duplicate
 // check, the same URL may be there already) or the feed of that ID in that category takes the
 // record's name, type and URL (editing). No field is trimmed or refused for being empty.
-[[nodiscard]] bool StoreFeed(const platform::Context &ctx, const FeedRecord &feed, bool editing);
+[[nodiscard]] bool storeFeed(const platform::Context &ctx, const FeedRecord &feed, bool editing);
 
 // Adds a category of exactly that name, also when one of that name exists already. A blank name
 // is refused with "Category Name?".
-[[nodiscard]] bool AddCategory(const platform::Context &ctx, const QString &name);
+[[nodiscard]] bool addCategory(const platform::Context &ctx, const QString &name);
 
 // Renames the category oldName to newName, with the rules of renaming in the tree: a blank name
 // is refused with "Category Name?"; the old name again, in any letter case, changes nothing and
 // shows nothing (false); a name that a category has is refused with "Category Exists!"; a
 // category that cannot be renamed gets "Alert!".
-[[nodiscard]] bool RenameCategory(const platform::Context &ctx, const QString &oldName,
+[[nodiscard]] bool renameCategory(const platform::Context &ctx, const QString &oldName,
                                   const QString &newName);
 
 } // namespace SubscriptionEdits

@@ -30,7 +30,7 @@ const QString kOkTag = QStringLiteral("ok");
 
 constexpr int kBackspace = 8;
 
-QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
+QLabel *namedLabel(const char *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -40,7 +40,7 @@ QLabel *NamedLabel(const char *name, const QString &text, QWidget *parent)
 // The character code that type-ahead completion takes for a key, or 0 for a key it must not
 // see: shortcuts, movement keys, and Enter and Escape, which keep their meaning for the dialog
 // (OK and Cancel) also in the category box.
-int TypedCharacterCode(const QKeyEvent &key)
+int typedCharacterCode(const QKeyEvent &key)
 {
     if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return 0;
@@ -79,15 +79,15 @@ frmAddFeed::frmAddFeed(const platform::Context &ctx, clsLanguages &languages,
 
     m_form = new QFormLayout;
     m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    m_form->addRow(NamedLabel("lblInfo2", QStringLiteral("Feed URL:"), this), m_txtURL);
-    m_form->addRow(NamedLabel("lblInfo1", QStringLiteral("Channel Name:"), this), m_txtChannel);
-    m_form->addRow(NamedLabel("lblInfo0", QStringLiteral("Category:"), this), m_cmbCategories);
+    m_form->addRow(namedLabel("lblInfo2", QStringLiteral("Feed URL:"), this), m_txtURL);
+    m_form->addRow(namedLabel("lblInfo1", QStringLiteral("Channel Name:"), this), m_txtChannel);
+    m_form->addRow(namedLabel("lblInfo0", QStringLiteral("Category:"), this), m_cmbCategories);
 
     // Its caption tells the phase, so the language file leaves it alone.
-    m_btnOK = DialogLanguage::UntranslatedButton("btnOK", QStringLiteral("Proceed ..."), this);
+    m_btnOK = DialogLanguage::untranslatedButton("btnOK", QStringLiteral("Proceed ..."), this);
     m_btnOK->setProperty(kTag, kProceedTag);
     m_btnOK->setDefault(true);
-    m_btnCancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", this);
+    m_btnCancel = DialogLanguage::standardButton(QDialogButtonBox::Cancel, "btnCancel", this);
     connect(m_btnOK, &QPushButton::clicked, this, &frmAddFeed::confirm);
     connect(m_btnCancel, &QPushButton::clicked, this, &frmAddFeed::reject);
 
@@ -121,7 +121,7 @@ void frmAddFeed::setURL(const QString &url)
 void frmAddFeed::prepare()
 {
     QtTranslatableWindow window(*this);
-    m_languages.ChangeLanguage(window, m_languages.CurrentLanguage());
+    m_languages.changeLanguage(window, m_languages.currentLanguage());
     setWindowTitle(editing() ? QStringLiteral("Edit Feed Details ...") : QStringLiteral("Add New Feed ..."));
     // A feed changes its category by being moved in the tree.
     m_cmbCategories->setEnabled(!editing());
@@ -130,7 +130,7 @@ void frmAddFeed::prepare()
 
 void frmAddFeed::fillCategories()
 {
-    mCategories::LoadCategories(m_ctx, *m_categories);
+    mCategories::loadCategories(m_ctx, *m_categories);
     for (int index = 0; index < m_categories->count(); ++index) {
         if (m_categories->itemText(index) == m_category) {
             m_categories->setCurrentIndex(index);
@@ -161,7 +161,7 @@ void frmAddFeed::validateURL()
     }
     setValidating(true);
     QString channel = m_txtChannel->text();
-    m_typeOfFeed = FeedProbe::CheckFeed(m_ctx, m_txtURL->text(), channel, m_probeTimeoutMs);
+    m_typeOfFeed = FeedProbe::checkFeed(m_ctx, m_txtURL->text(), channel, m_probeTimeoutMs);
     m_txtChannel->setText(channel);
     setValidating(false);
 
@@ -199,12 +199,12 @@ void frmAddFeed::showPhaseTwo()
 void frmAddFeed::storeFeed()
 {
     FeedRecord feed;
-    feed.Category = m_cmbCategories->currentText();
-    feed.URL = m_txtURL->text();
-    feed.FeedType = m_typeOfFeed;
-    feed.ID = editing() ? m_feedID : mFeeds::NewFeedIdentifier();
-    feed.Name = m_txtChannel->text();
-    if (!SubscriptionEdits::StoreFeed(m_ctx, feed, editing()))
+    feed.category = m_cmbCategories->currentText();
+    feed.url = m_txtURL->text();
+    feed.feedType = m_typeOfFeed;
+    feed.id = editing() ? m_feedID : mFeeds::newFeedIdentifier();
+    feed.name = m_txtChannel->text();
+    if (!SubscriptionEdits::storeFeed(m_ctx, feed, editing()))
         return;
     if (m_reloadTree)
         m_reloadTree();
@@ -230,7 +230,7 @@ bool frmAddFeed::eventFilter(QObject *watched, QEvent *event)
 {
     const bool categoryBox = watched == m_cmbCategories || watched == m_cmbCategories->lineEdit();
     if (categoryBox && event->type() == QEvent::KeyPress) {
-        int code = TypedCharacterCode(*static_cast<QKeyEvent *>(event));
+        int code = typedCharacterCode(*static_cast<QKeyEvent *>(event));
         if (code == 0)
             return false;
         ComboCompletion::complete(*m_categories, code, false, false);

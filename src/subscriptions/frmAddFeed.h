@@ -20,7 +20,7 @@ class QtComboBoxView;
 
 // "Add New Feed ..." / "Edit Feed Details ...": subscribes to a feed or changes one, in two
 // phases carried by the tag of btnOK. Phase one ("proceed") shows only the URL: btnOK fetches it
-// (FeedProbe::CheckFeed), which tells the feed type and proposes the channel title as its name.
+// (FeedProbe::checkFeed), which tells the feed type and proposes the channel title as its name.
 // Phase two ("ok") locks the validated URL, reveals the name and the category and stores the
 // subscription; a category typed there that does not exist yet is created first.
 //
@@ -34,7 +34,7 @@ public:
                std::function<void()> reloadTree, QWidget *parent = nullptr);
     ~frmAddFeed() override;
 
-    // 0 adds a feed, 1 edits the feed FeedID (its category cannot be changed here).
+    // 0 adds a feed, 1 edits the feed feedId (its category cannot be changed here).
     void setDisplayMode(qint16 mode) { m_displayMode = mode; }
     void setFeedID(const QString &id) { m_feedID = id; }
     // The category to preselect; matched exactly, letter case included.
@@ -44,7 +44,7 @@ public:
     void setProbeTimeout(int ms) { m_probeTimeoutMs = ms; }
 
     // The feed type code of the last probe; -1 before any probe and after a failed one.
-    [[nodiscard]] qint16 TypeOfFeed() const { return m_typeOfFeed; }
+    [[nodiscard]] qint16 typeOfFeed() const { return m_typeOfFeed; }
     // True while the probe waits for the feed.
     [[nodiscard]] bool isValidating() const { return m_validating; }
 

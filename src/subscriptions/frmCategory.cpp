@@ -24,9 +24,9 @@ frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
 
     // Enter in the name field clicks btnOK, the default button.
     // Its caption tells the mode, so the language file leaves it alone.
-    m_btnOK = DialogLanguage::UntranslatedButton("btnOK", QStringLiteral("Add Category"), this);
+    m_btnOK = DialogLanguage::untranslatedButton("btnOK", QStringLiteral("Add Category"), this);
     m_btnOK->setDefault(true);
-    auto *btnCancel = DialogLanguage::StandardButton(QDialogButtonBox::Cancel, "btnCancel", this);
+    auto *btnCancel = DialogLanguage::standardButton(QDialogButtonBox::Cancel, "btnCancel", this);
     connect(m_btnOK, &QPushButton::clicked, this, &frmCategory::confirm);
     connect(btnCancel, &QPushButton::clicked, this, &frmCategory::reject);
 
@@ -46,7 +46,7 @@ frmCategory::frmCategory(const platform::Context &ctx, clsLanguages &languages,
 void frmCategory::prepare()
 {
     setWindowTitle(QStringLiteral("Add/Edit Category"));
-    DialogLanguage::Translate(*this, m_languages);
+    DialogLanguage::translate(*this, m_languages);
 
     m_nameBeforeEditing = editing() ? m_categoryName : QString();
     m_txtCategoryName->setText(m_nameBeforeEditing);
@@ -56,8 +56,8 @@ void frmCategory::prepare()
 void frmCategory::confirm()
 {
     const QString name = m_txtCategoryName->text();
-    const bool stored = editing() ? SubscriptionEdits::RenameCategory(m_ctx, m_nameBeforeEditing, name)
-                                  : SubscriptionEdits::AddCategory(m_ctx, name);
+    const bool stored = editing() ? SubscriptionEdits::renameCategory(m_ctx, m_nameBeforeEditing, name)
+                                  : SubscriptionEdits::addCategory(m_ctx, name);
     if (!stored) {
         m_txtCategoryName->setFocus();
         return;

@@ -13,7 +13,7 @@ struct Context;
 }
 
 // "Add/Edit Category": names a new category (mode 0, "Add Category") or renames the category
-// CategoryName (mode 1, "Save Details"). Adding takes the name as typed, also one that exists
+// categoryName (mode 1, "Save Details"). Adding takes the name as typed, also one that exists
 // already; renaming refuses a name another category has. The opener calls setMode (and, for
 // renaming, setCategoryName), then prepare(), then exec().
 class frmCategory final : public QDialog {
@@ -22,9 +22,9 @@ public:
     frmCategory(const platform::Context &ctx, clsLanguages &languages,
                 std::function<void()> reloadTree, QWidget *parent = nullptr);
 
-    [[nodiscard]] qint16 Mode() const { return m_mode; }
+    [[nodiscard]] qint16 mode() const { return m_mode; }
     void setMode(qint16 mode) { m_mode = mode; }
-    [[nodiscard]] QString CategoryName() const { return m_categoryName; }
+    [[nodiscard]] QString categoryName() const { return m_categoryName; }
     void setCategoryName(const QString &name) { m_categoryName = name; }
 
     // Sets the title, translates the captions and fills the name field for the mode.

@@ -11,7 +11,7 @@ namespace mCategories {
 namespace {
 
 // Adds one feed node under its category node; the reason it cannot, or empty text.
-QString AddFeedNode(platform::TreeView &tree, const QString &categoryKey, const XmlNode &feed)
+QString addFeedNode(platform::TreeView &tree, const QString &categoryKey, const XmlNode &feed)
 {
     if (feed.attributeCount() < 3)
         return QStringLiteral("The feed \"%1\" lacks its type or identifier.").arg(feed.attributeValue(0));
@@ -31,7 +31,7 @@ QString AddFeedNode(platform::TreeView &tree, const QString &categoryKey, const 
 
 } // namespace
 
-bool AddCategory(const platform::Context &ctx, const QString &name)
+bool addCategory(const platform::Context &ctx, const QString &name)
 {
     auto database = mFeeds::FeedsDatabase::open(ctx);
     if (!database)
@@ -42,13 +42,13 @@ bool AddCategory(const platform::Context &ctx, const QString &name)
     return database->saveOrReport(QStringLiteral("AddCategory"));
 }
 
-bool CategoryExists(const platform::Context &ctx, const QString &name)
+bool categoryExists(const platform::Context &ctx, const QString &name)
 {
     const auto database = mFeeds::FeedsDatabase::open(ctx);
     return database && database->findCategory(name);
 }
 
-bool EditCategory(const platform::Context &ctx, const QString &oldName, const QString &newName)
+bool editCategory(const platform::Context &ctx, const QString &oldName, const QString &newName)
 {
     auto database = mFeeds::FeedsDatabase::open(ctx);
     if (!database)
@@ -60,7 +60,7 @@ bool EditCategory(const platform::Context &ctx, const QString &oldName, const QS
     return database->saveOrReport(QStringLiteral("EditCategory"));
 }
 
-bool DeleteCategory(const platform::Context &ctx, const QString &name)
+bool deleteCategory(const platform::Context &ctx, const QString &name)
 {
     auto database = mFeeds::FeedsDatabase::open(ctx);
     if (!database)
@@ -72,7 +72,7 @@ bool DeleteCategory(const platform::Context &ctx, const QString &name)
     return database->saveOrReport(QStringLiteral("DeleteCategory"));
 }
 
-void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
+void loadCategories(const platform::Context &ctx, platform::TreeView &tree)
 {
     const QString root = QStringLiteral("main");
     tree.clear();
@@ -90,7 +90,7 @@ void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
         for (const XmlNode &feed : category.children()) {
             if (feed.name() != QLatin1String("feed"))
                 continue;
-            const QString failure = AddFeedNode(tree, categoryKey, feed);
+            const QString failure = addFeedNode(tree, categoryKey, feed);
             if (!failure.isEmpty()) {
                 ErrorReport::show(ctx, QStringLiteral("LoadCategories"), mFeeds::FeedsDatabase::kWorkStep, failure);
                 return;
@@ -99,7 +99,7 @@ void LoadCategories(const platform::Context &ctx, platform::TreeView &tree)
     }
 }
 
-void LoadCategories(const platform::Context &ctx, platform::ComboBoxView &list)
+void loadCategories(const platform::Context &ctx, platform::ComboBoxView &list)
 {
     list.clear();
     const auto database = mFeeds::FeedsDatabase::open(ctx);

@@ -18,7 +18,7 @@ constexpr int kDatabaseLockWaitMs = 5000;
 
 // The first feed of the category with exactly that identifier. A child without an identifier
 // attribute on the way is a damaged database: *failure says so and nothing is found.
-XmlNode FindFeed(const XmlNode &category, const QString &id, QString *failure)
+XmlNode findFeed(const XmlNode &category, const QString &id, QString *failure)
 {
     for (const XmlNode &feed : category.children()) {
         if (feed.attributeCount() < 3) {
@@ -32,24 +32,24 @@ XmlNode FindFeed(const XmlNode &category, const QString &id, QString *failure)
     return {};
 }
 
-void SetDetails(XmlNode &feed, const FeedRecord &record)
+void setDetails(XmlNode &feed, const FeedRecord &record)
 {
-    feed.setAttribute(QStringLiteral("name"), record.Name);
-    feed.setAttribute(QStringLiteral("type"), QString::number(record.FeedType));
+    feed.setAttribute(QStringLiteral("name"), record.name);
+    feed.setAttribute(QStringLiteral("type"), QString::number(record.feedType));
 }
 
 } // namespace
 
-bool FeedExists(const platform::Context &ctx, const FeedRecord &feed)
+bool feedExists(const platform::Context &ctx, const FeedRecord &feed)
 {
     const auto database = FeedsDatabase::open(ctx);
     if (!database)
         return false;
-    const XmlNode category = database->requireCategory(feed.Category);
+    const XmlNode category = database->requireCategory(feed.category);
     if (!category)
         return false;
-    const QString url = feed.URL.toLower();
-    const QString name = feed.Name.toLower();
+    const QString url = feed.url.toLower();
+    const QString name = feed.name.toLower();
     for (const XmlNode &child : category.children()) {
         if (child.text().toLower() == url || child.attributeValue(0).toLower() == name)
             return true;
@@ -57,33 +57,33 @@ bool FeedExists(const platform::Context &ctx, const FeedRecord &feed)
     return false;
 }
 
-bool AddFeed(const platform::Context &ctx, const FeedRecord &feed)
+bool addFeed(const platform::Context &ctx, const FeedRecord &feed)
 {
     auto database = FeedsDatabase::open(ctx);
     if (!database)
         return false;
-    XmlNode category = database->requireCategory(feed.Category);
+    XmlNode category = database->requireCategory(feed.category);
     if (!category)
         return false;
     XmlNode element = database->document().createElement(QStringLiteral("feed"));
-    SetDetails(element, feed);
-    element.setAttribute(QStringLiteral("id"), feed.ID);
-    element.setText(feed.URL);
+    setDetails(element, feed);
+    element.setAttribute(QStringLiteral("id"), feed.id);
+    element.setText(feed.url);
     category.appendChild(element);
     return database->saveOrReport(QStringLiteral("AddFeed"));
 }
 
-bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
+bool editFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
               const QString &targetCategory)
 {
     auto database = FeedsDatabase::open(ctx);
     if (!database)
         return false;
-    const XmlNode category = database->requireCategory(feed.Category);
+    const XmlNode category = database->requireCategory(feed.category);
     if (!category)
         return false;
     QString failure;
-    XmlNode element = FindFeed(category, feed.ID, &failure);
+    XmlNode element = findFeed(category, feed.id, &failure);
     if (!failure.isEmpty()) {
         ErrorReport::show(ctx, QStringLiteral("EditFeed"), FeedsDatabase::kWorkStep, failure);
         return false;
@@ -91,8 +91,8 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
     if (!element)
         return false;
     if (!move) {
-        SetDetails(element, feed);
-        element.setText(feed.URL);
+        setDetails(element, feed);
+        element.setText(feed.url);
     } else {
         XmlNode target = database->findCategory(targetCategory);
         if (!target) {
@@ -106,22 +106,22 @@ bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
     return database->saveOrReport(QStringLiteral("EditFeed"));
 }
 
-bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure)
+bool deleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure)
 {
     QString reason;
     auto database = FeedsDatabase::open(ctx);
     if (!database)
         return false;
-    XmlNode category = database->requireCategory(feed.Category);
+    XmlNode category = database->requireCategory(feed.category);
     if (!category)
         return false;
-    const XmlNode element = FindFeed(category, feed.ID, &reason);
+    const XmlNode element = findFeed(category, feed.id, &reason);
     if (element) {
         category.removeChild(element);
         // The items go only once the database no longer lists the feed: a failed save must not
         // leave a subscription whose items are lost.
         if (database->save(&reason)) {
-            DeleteFeedData(ctx, feed.ID);
+            deleteFeedData(ctx, feed.id);
             return true;
         }
     }
@@ -130,16 +130,16 @@ bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *f
     return false;
 }
 
-void DeleteFeedData(const platform::Context &ctx, const QString &id)
+void deleteFeedData(const platform::Context &ctx, const QString &id)
 {
-    const QString path = FeedDataPath(ctx, id);
+    const QString path = feedDataPath(ctx, id);
     if (!path.isEmpty())
         QFile::remove(path);
 }
 
-bool CorrectFeedType(const platform::Context &ctx, const QString &feedId, qint16 type, QString *failure)
+bool correctFeedType(const platform::Context &ctx, const QString &feedId, qint16 type, QString *failure)
 {
-    const QString path = FeedsDatabasePath(ctx);
+    const QString path = feedsDatabasePath(ctx);
     platform::FileLock lock(path);
     if (!lock.acquire(kDatabaseLockWaitMs)) {
         if (failure)

@@ -14,30 +14,30 @@ struct Context;
 namespace mFeeds {
 
 // True when the record's category holds a feed with the same URL or the same name.
-[[nodiscard]] bool FeedExists(const platform::Context &ctx, const FeedRecord &feed);
+[[nodiscard]] bool feedExists(const platform::Context &ctx, const FeedRecord &feed);
 
 // Appends the feed as the last of its category (no duplicate check).
-bool AddFeed(const platform::Context &ctx, const FeedRecord &feed);
+bool addFeed(const platform::Context &ctx, const FeedRecord &feed);
 
 // Finds the feed by identifier in the record's category. Without move, takes the record's name,
 // type and URL; with move, moves the feed unchanged to the end of targetCategory. False without
 // a message when the feed is not there.
-bool EditFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
+bool editFeed(const platform::Context &ctx, const FeedRecord &feed, bool move,
               const QString &targetCategory);
 
 // Removes the feed found by identifier in the record's category, and then its item file. A
 // failure to save is not reported here: it is handed to the caller in *failure.
-bool DeleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure = nullptr);
+bool deleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *failure = nullptr);
 
 // Sets the type of the feed with this identifier, in whatever category it stands, when it holds
 // another: under the database's lock, without any box, so that a check without windows may call
 // it. True when the database was changed; false when the feed is not there, already has the
 // type, or the database cannot be read or written (*failure then says why).
-bool CorrectFeedType(const platform::Context &ctx, const QString &feedId, qint16 type,
+bool correctFeedType(const platform::Context &ctx, const QString &feedId, qint16 type,
                      QString *failure = nullptr);
 
 // Deletes the feed's item file when there is one; does nothing for anything but a feed
 // identifier. Failures are ignored.
-void DeleteFeedData(const platform::Context &ctx, const QString &id);
+void deleteFeedData(const platform::Context &ctx, const QString &id);
 
 } // namespace mFeeds

@@ -108,7 +108,7 @@ protected:
     static Output parse(const QString &path)
     {
         return capture([&](QIODevice &out, QIODevice &err) {
-            return CheckCommand::ParseFile(path, out, err, kEnglish);
+            return CheckCommand::parseFile(path, out, err, kEnglish);
         });
     }
 
@@ -116,7 +116,7 @@ protected:
     {
         arguments.prepend(QStringLiteral("marlowin-check"));
         return capture([&](QIODevice &out, QIODevice &err) {
-            return CheckCommand::Run(arguments, out, err, kEnglish);
+            return CheckCommand::run(arguments, out, err, kEnglish);
         });
     }
 
@@ -363,7 +363,7 @@ TEST(CheckAppFolderTest, PrintsTheLogAsItIsWrittenAndThenThePopupRows)
     QBuffer out;
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
 
-    EXPECT_EQ(CheckCommand::CheckAppFolder(t.ctx, out, kEnglish), kExitOk);
+    EXPECT_EQ(CheckCommand::checkAppFolder(t.ctx, out, kEnglish), kExitOk);
 
     const QString now = QStringLiteral("3/14/26 9:26:53 AM"); // the fake clock
     EXPECT_EQ(QString::fromUtf8(out.data()),
@@ -414,7 +414,7 @@ TEST(CheckProgramTest, WritesEachFeedsLinesIntoAPipeAsSoonAsTheyAreInOrder)
     ASSERT_TRUE(check.waitForStarted());
 
     QByteArray seen;
-    const bool quickArrived = test::WaitUntil([&] {
+    const bool quickArrived = test::waitUntil([&] {
         seen += check.readAllStandardOutput();
         return seen.contains("    1 New Items found!\n    Done!\n");
     }, 10000);

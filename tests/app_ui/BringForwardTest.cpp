@@ -15,7 +15,7 @@ TEST_F(BringForwardTest, FromTheTrayAsTheTraysShowBringsIt)
     frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
     ASSERT_FALSE(main.isVisible());
 
-    BringForward(main);
+    bringForward(main);
 
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(main.isMinimized());
@@ -34,10 +34,10 @@ TEST_F(BringForwardTest, AWindowOnScreenStaysOnScreen)
         frmMain &main
             = loadWithTray(true, viaTray ? QStringList{QStringLiteral("-s")} : QStringList{});
         if (viaTray)
-            main.HandleSystrayMenu(QStringLiteral("show"));
+            main.handleSystrayMenu(QStringLiteral("show"));
         ASSERT_TRUE(main.isVisible());
 
-        BringForward(main);
+        bringForward(main);
 
         EXPECT_TRUE(main.isVisible());
         EXPECT_FALSE(main.isMinimized());
@@ -60,7 +60,7 @@ TEST_F(BringForwardTest, OutOfMinimisedKeepingMaximised)
         main.showMinimized();
         ASSERT_TRUE(main.isMinimized());
 
-        BringForward(main);
+        bringForward(main);
 
         EXPECT_TRUE(main.isVisible());
         EXPECT_FALSE(main.isMinimized());

@@ -38,8 +38,8 @@ protected:
     void SetUp() override
     {
         QFile::copy(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"), t.path(QStringLiteral("Localization.txt")));
-        languages.RegisterDefaultMessages();
-        windows = CreateAllWindows(MainWindowServices{t.ctx, languages, dialogs, announcement, {}});
+        languages.registerDefaultMessages();
+        windows = createAllWindows(MainWindowServices{t.ctx, languages, dialogs, announcement, {}});
     }
     void TearDown() override
     {
@@ -53,10 +53,10 @@ protected:
         QStringList left;
         for (const auto &window : windows) {
             QtTranslatableWindow translatable(*window);
-            languages.ChangeLanguage(translatable, QStringLiteral("English"));
-            const QList<CaptionItem> english = CollectCaptions(QtTranslatableWindow(*window));
-            languages.ChangeLanguage(translatable, language);
-            const QList<CaptionItem> translated = CollectCaptions(QtTranslatableWindow(*window));
+            languages.changeLanguage(translatable, QStringLiteral("English"));
+            const QList<CaptionItem> english = collectCaptions(QtTranslatableWindow(*window));
+            languages.changeLanguage(translatable, language);
+            const QList<CaptionItem> translated = collectCaptions(QtTranslatableWindow(*window));
             for (qsizetype i = 0; i < english.size() && i < translated.size(); ++i) {
                 const QString &text = english[i].text;
                 if (text.trimmed().isEmpty() || same.contains(text.trimmed()) || translated[i].text != text)
@@ -68,7 +68,7 @@ protected:
     }
 
     TestContext t;
-    clsLanguages languages{t.ctx.appFolder, ProgramInfo::Identity()};
+    clsLanguages languages{t.ctx.appFolder, ProgramInfo::identity()};
     QtProgramDialogs dialogs{t.ctx, languages};
     NoAnnouncement announcement;
     std::vector<std::unique_ptr<QWidget>> windows;

@@ -12,7 +12,7 @@ namespace {
 
 // Types a character the way the dialog's key handler does: completion first, then the key
 // itself when it was not consumed (it replaces the selection).
-void Type(test::MemoryComboBox &combo, int key, bool limitToList = false)
+void type(test::MemoryComboBox &combo, int key, bool limitToList = false)
 {
     int code = key;
     ComboCompletion::complete(combo, code, limitToList, true);
@@ -26,14 +26,14 @@ void Type(test::MemoryComboBox &combo, int key, bool limitToList = false)
 TEST(ComboCompletion, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
 {
     test::MemoryComboBox combo({QStringLiteral("News"), QStringLiteral("Podcasts"), QStringLiteral("Politics")});
-    Type(combo, 'p');
+    type(combo, 'p');
     EXPECT_EQ(combo.text(), QStringLiteral("Podcasts"));
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(combo.selectionStart(), 1);
     EXPECT_EQ(combo.selectedText(), QStringLiteral("odcasts"));
 
-    Type(combo, 'O');
-    Type(combo, 'l');
+    type(combo, 'O');
+    type(combo, 'l');
     EXPECT_EQ(combo.text(), QStringLiteral("Politics"));
     EXPECT_EQ(combo.selectedText(), QStringLiteral("itics"));
 }
@@ -41,13 +41,13 @@ TEST(ComboCompletion, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
 TEST(ComboCompletion, FreeTextOrLimitedToTheList)
 {
     test::MemoryComboBox free({QStringLiteral("News"), QStringLiteral("Podcasts")});
-    Type(free, 'T');
-    Type(free, 'e');
+    type(free, 'T');
+    type(free, 'e');
     EXPECT_EQ(free.text(), QStringLiteral("Te"));
     EXPECT_EQ(free.beeps, 0);
 
     test::MemoryComboBox limited({QStringLiteral("News"), QStringLiteral("Podcasts")});
-    Type(limited, 'x', true);
+    type(limited, 'x', true);
     EXPECT_EQ(limited.text(), QString());
     EXPECT_EQ(limited.beeps, 1);
 }
@@ -55,27 +55,27 @@ TEST(ComboCompletion, FreeTextOrLimitedToTheList)
 TEST(ComboCompletion, EditingKeys)
 {
     test::MemoryComboBox combo({QStringLiteral("News"), QStringLiteral("Podcasts")});
-    Type(combo, 'p');
-    Type(combo, 'o');
-    Type(combo, 8); // Backspace: back to the completion of "p"
+    type(combo, 'p');
+    type(combo, 'o');
+    type(combo, 8); // Backspace: back to the completion of "p"
     EXPECT_EQ(combo.text(), QStringLiteral("Podcasts"));
     EXPECT_EQ(combo.selectionStart(), 1);
-    Type(combo, 8); // one character left: cleared
+    type(combo, 8); // one character left: cleared
     EXPECT_EQ(combo.text(), QString());
 
-    Type(combo, 'n');
-    Type(combo, 27); // Escape clears
+    type(combo, 'n');
+    type(combo, 27); // Escape clears
     EXPECT_EQ(combo.text(), QString());
-    Type(combo, 'n');
-    Type(combo, '.'); // so does the full stop
+    type(combo, 'n');
+    type(combo, '.'); // so does the full stop
     EXPECT_EQ(combo.text(), QString());
 
     test::MemoryComboBox fresh({QStringLiteral("News"), QStringLiteral("Podcasts")});
-    Type(fresh, 13); // Enter with nothing chosen takes the first entry whole
+    type(fresh, 13); // Enter with nothing chosen takes the first entry whole
     EXPECT_EQ(fresh.text(), QStringLiteral("News"));
     EXPECT_EQ(fresh.selectedText(), QStringLiteral("News"));
     fresh.setSelection(4, 0);
-    Type(fresh, 13); // Enter on a chosen entry selects its whole text
+    type(fresh, 13); // Enter on a chosen entry selects its whole text
     EXPECT_EQ(fresh.selectedText(), QStringLiteral("News"));
 }
 

@@ -14,7 +14,7 @@ const QString kDisclaimer = QStringLiteral(
     "Email is manually sent using Marlowin. In case of dispute, please contact Sender "
     "directly.</center></font></p><hr size='1' color='#666666'>");
 
-EmailBody::Parts Item()
+EmailBody::Parts item()
 {
     EmailBody::Parts parts;
     parts.fromName = QStringLiteral("Jane Doe");
@@ -30,14 +30,14 @@ TEST(EmailBody, FillsThePlaceholdersAndAddsTheDisclaimer)
     const QString tpl = QStringLiteral(
         "<h1>[[title]]</h1>[[from_name]]:[[personal_message]]|[[description]]|[[title]]|[[app]]");
 
-    EmailBody::Parts link = Item();
-    EXPECT_EQ(EmailBody::Compose(tpl, link),
+    EmailBody::Parts link = item();
+    EXPECT_EQ(EmailBody::compose(tpl, link),
               "<h1>Big news</h1>Jane Doe:Hi|View Online: <a href='https://example.org/items/42'>"
               "https://example.org/items/42</a>|Big news|[[app]]\r\n" + kDisclaimer);
 
-    EmailBody::Parts whole = Item();
+    EmailBody::Parts whole = item();
     whole.completeDescription = true;
-    EXPECT_EQ(EmailBody::Compose(tpl, whole),
+    EXPECT_EQ(EmailBody::compose(tpl, whole),
               "<h1>Big news</h1>Jane Doe:Hi|<p>The <b>whole</b> story.</p>|Big news|[[app]]\r\n" +
                   kDisclaimer);
 }
@@ -46,10 +46,10 @@ TEST(EmailBody, FillsThePlaceholdersAndAddsTheDisclaimer)
 // "[[title]]" gets the title too, while a title holding "[[from_name]]" stays as it is.
 TEST(EmailBody, FillsInOrder)
 {
-    EmailBody::Parts parts = Item();
+    EmailBody::Parts parts = item();
     parts.fromName = QStringLiteral("[[title]]");
     parts.title = QStringLiteral("[[from_name]]");
-    EXPECT_EQ(EmailBody::Compose(QStringLiteral("[[from_name]]/[[title]]"), parts),
+    EXPECT_EQ(EmailBody::compose(QStringLiteral("[[from_name]]/[[title]]"), parts),
               "[[from_name]]/[[from_name]]\r\n" + kDisclaimer);
 }
 
@@ -66,16 +66,16 @@ TEST(EmailBody, PersonalMessageBreaksLinesAndStandsInWhenBlank)
         {"a < b & \"c\"", "a &lt; b &amp; &quot;c&quot;"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(EmailBody::PersonalMessageHtml(c.typed), c.html) << c.typed.toStdString();
+        EXPECT_EQ(EmailBody::personalMessageHtml(c.typed), c.html) << c.typed.toStdString();
 }
 
 // Plain text from a feed cannot end the attribute or open a tag.
 TEST(EmailBody, EscapesPlainTextFromTheFeed)
 {
-    EmailBody::Parts parts = Item();
+    EmailBody::Parts parts = item();
     parts.title = QStringLiteral("Cats <script>alert(1)</script> & dogs");
     parts.link = QStringLiteral("https://example.org/?a=1&b='x' onmouseover='y");
-    EXPECT_EQ(EmailBody::Compose(QStringLiteral("[[title]]|[[description]]"), parts),
+    EXPECT_EQ(EmailBody::compose(QStringLiteral("[[title]]|[[description]]"), parts),
               "Cats &lt;script&gt;alert(1)&lt;/script&gt; &amp; dogs|View Online: <a "
               "href='https://example.org/?a=1&amp;b=&#39;x&#39; onmouseover=&#39;y'>"
               "https://example.org/?a=1&amp;b=&#39;x&#39; onmouseover=&#39;y</a>\r\n" + kDisclaimer);
@@ -85,7 +85,7 @@ TEST(EmailBody, EscapesPlainTextFromTheFeed)
 // fetch or run.
 TEST(EmailBody, ShippedTemplateIsSelfContained)
 {
-    QFile file(platform::ShippedFilesFolder() + QStringLiteral("/email.tpl"));
+    QFile file(platform::shippedFilesFolder() + QStringLiteral("/email.tpl"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     const QString tpl = QString::fromUtf8(file.readAll());
     for (const char *placeholder :

@@ -10,7 +10,7 @@
 namespace {
 
 // Undoes quoted-printable: soft breaks vanish, =XX becomes its byte.
-QByteArray DecodeQp(const QByteArray &encoded)
+QByteArray decodeQp(const QByteArray &encoded)
 {
     QByteArray out;
     for (qsizetype i = 0; i < encoded.size(); ++i) {
@@ -27,7 +27,7 @@ QByteArray DecodeQp(const QByteArray &encoded)
 }
 
 // Undoes a header value made of encoded words and folds; plain words come back as they are.
-QString DecodeHeader(const QByteArray &value)
+QString decodeHeader(const QByteArray &value)
 {
     static const QRegularExpression word(QStringLiteral("=\\?UTF-8\\?B\\?([^?]*)\\?="));
     const QString unfolded = QString::fromLatin1(value).replace(QStringLiteral("\r\n "), QStringLiteral(" "));
@@ -40,7 +40,7 @@ QString DecodeHeader(const QByteArray &value)
     return sawWord ? QString::fromUtf8(utf8) : unfolded;
 }
 
-QList<QByteArray> Lines(const QByteArray &text)
+QList<QByteArray> lines(const QByteArray &text)
 {
     return text.split('\n');
 }
@@ -59,7 +59,7 @@ TEST(MailFormat, HeaderTextTurnsEveryControlCharacterIntoOneSpace)
         {"Zoë 日本 😀", "Zoë 日本 😀"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailFormat::HeaderText(c.in), c.out) << c.in.toStdString();
+        EXPECT_EQ(MailFormat::headerText(c.in), c.out) << c.in.toStdString();
 }
 
 TEST(MailFormat, RecipientsSplitOnlyAtTheSeparator)
@@ -78,7 +78,7 @@ TEST(MailFormat, RecipientsSplitOnlyAtTheSeparator)
         {"", ";", {}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailFormat::Recipients(c.typed, c.separator), c.addresses) << c.typed.toStdString();
+        EXPECT_EQ(MailFormat::recipients(c.typed, c.separator), c.addresses) << c.typed.toStdString();
 }
 
 TEST(MailFormat, MailboxQuotesOrEncodesTheName)
@@ -94,7 +94,7 @@ TEST(MailFormat, MailboxQuotesOrEncodesTheName)
         {"Zoë", "zoe@example.org", "=?UTF-8?B?Wm/Dqw==?= <zoe@example.org>"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailFormat::Mailbox(c.name, c.address), c.mailbox) << c.name.toStdString();
+        EXPECT_EQ(MailFormat::mailbox(c.name, c.address), c.mailbox) << c.name.toStdString();
 }
 
 // Whatever the text, the header carries it back intact, on lines a mail client accepts, in
@@ -111,8 +111,8 @@ TEST(MailFormat, EncodedTextRoundTripsOnShortLines)
         QString(120, QLatin1Char('x')),
     };
     for (const QString &text : cases) {
-        const QByteArray value = MailFormat::EncodedText(text, int(sizeof("Subject: ") - 1));
-        EXPECT_EQ(DecodeHeader(value), text) << value.toStdString();
+        const QByteArray value = MailFormat::encodedText(text, int(sizeof("Subject: ") - 1));
+        EXPECT_EQ(decodeHeader(value), text) << value.toStdString();
         const QList<QByteArray> lines = value.split('\n');
         for (qsizetype i = 0; i < lines.size(); ++i) {
             const qsizetype limit = i == 0 ? 78 - 9 : 78;
@@ -125,12 +125,12 @@ TEST(MailFormat, EncodedTextRoundTripsOnShortLines)
             EXPECT_FALSE(QString::fromUtf8(chunk).contains(QChar::ReplacementCharacter));
         }
     }
-    EXPECT_EQ(MailFormat::EncodedText(QStringLiteral("Plain subject"), 9), "Plain subject");
+    EXPECT_EQ(MailFormat::encodedText(QStringLiteral("Plain subject"), 9), "Plain subject");
 }
 
 TEST(MailFormat, QuotedPrintableKeepsLinesShortAndDecodesBack)
 {
-    const QByteArray exact = MailFormat::QuotedPrintable("a=b \r\nc\td\t\n.dot\rend ");
+    const QByteArray exact = MailFormat::quotedPrintable("a=b \r\nc\td\t\n.dot\rend ");
     EXPECT_EQ(exact, "a=3Db=20\r\nc\td=09\r\n.dot\r\nend=20");
 
     const QByteArray cases[] = {
@@ -142,8 +142,8 @@ TEST(MailFormat, QuotedPrintableKeepsLinesShortAndDecodesBack)
         QStringLiteral("<p>Zoë wrote — 😀</p>\r\n<br>\r\n").repeated(20).toUtf8(),
     };
     for (const QByteArray &in : cases) {
-        const QByteArray out = MailFormat::QuotedPrintable(in);
-        for (const QByteArray &line : Lines(out)) {
+        const QByteArray out = MailFormat::quotedPrintable(in);
+        for (const QByteArray &line : lines(out)) {
             const QByteArray bare = line.endsWith('\r') ? line.chopped(1) : line;
             EXPECT_LE(bare.size(), 76) << bare.toStdString();
             EXPECT_FALSE(bare.contains('\r'));
@@ -154,16 +154,16 @@ TEST(MailFormat, QuotedPrintableKeepsLinesShortAndDecodesBack)
         }
         QByteArray expected = in;
         expected.replace("\r\n", "\n").replace('\n', "\r\n");
-        EXPECT_EQ(DecodeQp(out), expected);
+        EXPECT_EQ(decodeQp(out), expected);
     }
 }
 
 TEST(MailFormat, DateUsesEnglishNamesAndTheOwnOffset)
 {
     const QDateTime plusOne(QDate(2026, 3, 14), QTime(9, 26, 53), QTimeZone(3600));
-    EXPECT_EQ(MailFormat::DateText(plusOne), "Sat, 14 Mar 2026 09:26:53 +0100");
+    EXPECT_EQ(MailFormat::dateText(plusOne), "Sat, 14 Mar 2026 09:26:53 +0100");
     const QDateTime minus(QDate(2025, 12, 1), QTime(23, 5, 0), QTimeZone(-(3 * 3600 + 30 * 60)));
-    EXPECT_EQ(MailFormat::DateText(minus), "Mon, 01 Dec 2025 23:05:00 -0330");
+    EXPECT_EQ(MailFormat::dateText(minus), "Mon, 01 Dec 2025 23:05:00 -0330");
 }
 
 TEST(MailFormat, MessageIdDomainComesFromAPlainSenderDomain)
@@ -179,7 +179,7 @@ TEST(MailFormat, MessageIdDomainComesFromAPlainSenderDomain)
         {"", "marlowin.local"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailFormat::IdDomain(c.address), c.domain) << c.address.toStdString();
+        EXPECT_EQ(MailFormat::idDomain(c.address), c.domain) << c.address.toStdString();
 }
 
 TEST(MailFormat, ComposedMessageHasOneHeaderEachAndCrLfLines)
@@ -192,7 +192,7 @@ TEST(MailFormat, ComposedMessageHasOneHeaderEachAndCrLfLines)
     message.body = QStringLiteral("<p>one</p>\n<p>two</p>");
     message.date = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53), QTimeZone(0));
 
-    const QByteArray bytes = MailFormat::Compose(message);
+    const QByteArray bytes = MailFormat::compose(message);
     const qsizetype split = bytes.indexOf("\r\n\r\n");
     ASSERT_GT(split, 0);
     EXPECT_FALSE(QByteArray(bytes).replace("\r\n", "").contains('\n'));
@@ -213,7 +213,7 @@ TEST(MailFormat, ComposedMessageHasOneHeaderEachAndCrLfLines)
 
     static const QRegularExpression id(QStringLiteral("Message-ID: <[0-9a-f-]{36}@example\\.com>"));
     EXPECT_TRUE(id.match(QString::fromLatin1(bytes)).hasMatch());
-    EXPECT_NE(MailFormat::Compose(message).mid(bytes.indexOf("Message-ID")),
+    EXPECT_NE(MailFormat::compose(message).mid(bytes.indexOf("Message-ID")),
               bytes.mid(bytes.indexOf("Message-ID")));
 }
 

@@ -29,7 +29,7 @@ struct Outcome {
     [[nodiscard]] int finals() const { return successes + int(failures.size()); }
 };
 
-QString Normalized(QString text)
+QString normalized(QString text)
 {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -37,18 +37,18 @@ QString Normalized(QString text)
 class SmtpSessionTest : public ::testing::Test {
 protected:
     // Each server starts on first use: a Python process costs a few tenths of a second.
-    static LocalSmtpServer &Plain()
+    static LocalSmtpServer &plain()
     {
-        static const std::unique_ptr<LocalSmtpServer> server = Started({{}, {}, {kRefused}});
+        static const std::unique_ptr<LocalSmtpServer> server = started({{}, {}, {kRefused}});
         return *server;
     }
-    static LocalSmtpServer &WithAuth()
+    static LocalSmtpServer &withAuth()
     {
         static const std::unique_ptr<LocalSmtpServer> server =
-            Started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
+            started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
         return *server;
     }
-    static std::unique_ptr<LocalSmtpServer> Started(const LocalSmtpServer::Options &options)
+    static std::unique_ptr<LocalSmtpServer> started(const LocalSmtpServer::Options &options)
     {
         auto server = std::make_unique<LocalSmtpServer>();
         EXPECT_TRUE(server->start(options)) << "the test SMTP server did not start";
@@ -57,7 +57,7 @@ protected:
 
     // A session that sends the usual message to the port; tests change what they look at. Its
     // limits run on the test's clock.
-    std::unique_ptr<SmtpSession> Session(int port)
+    std::unique_ptr<SmtpSession> sessionTo(int port)
     {
         auto session = std::make_unique<SmtpSession>(m_clock);
         session->setAsHTML(true);
@@ -77,21 +77,21 @@ protected:
     static Outcome Run(SmtpSession &session)
     {
         Outcome outcome;
-        QObject::connect(&session, &SmtpSession::Progress, [&](int p) { outcome.progress << p; });
-        QObject::connect(&session, &SmtpSession::Status, [&](const QString &s) { outcome.statuses << s; });
-        QObject::connect(&session, &SmtpSession::SendSuccesful, [&] { ++outcome.successes; });
-        QObject::connect(&session, &SmtpSession::SendFailed,
+        QObject::connect(&session, &SmtpSession::progress, [&](int p) { outcome.progress << p; });
+        QObject::connect(&session, &SmtpSession::status, [&](const QString &s) { outcome.statuses << s; });
+        QObject::connect(&session, &SmtpSession::sendSuccesful, [&] { ++outcome.successes; });
+        QObject::connect(&session, &SmtpSession::sendFailed,
                          [&](const QString &e) { outcome.failures << e; });
         session.send();
         EXPECT_EQ(outcome.finals(), 0) << "signals arrive through the event loop only";
-        EXPECT_TRUE(test::WaitUntil([&] { return outcome.finals() > 0; }, 20000));
+        EXPECT_TRUE(test::waitUntil([&] { return outcome.finals() > 0; }, 20000));
         QTest::qWait(50);
         EXPECT_EQ(outcome.finals(), 1);
         return outcome;
     }
 
     // The messages that reached the server during the test.
-    static QList<ReceivedMail> Arrived(const LocalSmtpServer &server, qsizetype before)
+    static QList<ReceivedMail> arrived(const LocalSmtpServer &server, qsizetype before)
     {
         return server.messages().mid(before);
     }
@@ -101,19 +101,19 @@ protected:
 
 TEST_F(SmtpSessionTest, DeliversOneMessageToEveryListedRecipient)
 {
-    const qsizetype before = Plain().messages().size();
-    auto session = Session(Plain().port());
+    const qsizetype before = plain().messages().size();
+    auto session = sessionTo(plain().port());
     session->setRecipient(QStringLiteral(" ann@example.org ;Bob <bob@example.net>; ;"));
 
     const Outcome outcome = Run(*session);
 
     ASSERT_EQ(outcome.failures, QStringList());
     EXPECT_EQ(outcome.progress.last(), 100);
-    EXPECT_EQ(outcome.statuses.first(), QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(Plain().port()));
+    EXPECT_EQ(outcome.statuses.first(), QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(plain().port()));
     EXPECT_TRUE(outcome.statuses.contains(QStringLiteral("Sending message ...")));
     EXPECT_EQ(outcome.statuses.last(), QStringLiteral("Message sent."));
 
-    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    const QList<ReceivedMail> mails = arrived(plain(), before);
     ASSERT_EQ(mails.size(), 1);
     const ReceivedMail &mail = mails.first();
     EXPECT_EQ(mail.mailFrom, "me@example.com");
@@ -124,20 +124,20 @@ TEST_F(SmtpSessionTest, DeliversOneMessageToEveryListedRecipient)
     EXPECT_EQ(mail.header("Date"), QStringList({"Sat, 14 Mar 2026 09:26:53 +0100"}));
     EXPECT_TRUE(mail.header("Message-ID").value(0).endsWith("@example.com>"));
     EXPECT_EQ(mail.header("Content-Type"), QStringList({"text/html; charset=\"UTF-8\""}));
-    EXPECT_EQ(Normalized(mail.body), "<p>Hello</p>\n");
+    EXPECT_EQ(normalized(mail.body), "<p>Hello</p>\n");
 }
 
 // Feed text reaches the subject and the sender name; neither can add a header or a recipient.
 TEST_F(SmtpSessionTest, LineBreaksInHeaderValuesAddNoHeaderAndNoRecipient)
 {
-    const qsizetype before = Plain().messages().size();
-    auto session = Session(Plain().port());
+    const qsizetype before = plain().messages().size();
+    auto session = sessionTo(plain().port());
     session->setSubject(QStringLiteral("An Article from \"News\r\nBcc: eve@example.org\""));
     session->setFromDisplayName(QStringLiteral("Me\nBcc: mallory@example.org\r\nX-Evil: 1"));
 
     ASSERT_EQ(Run(*session).successes, 1);
 
-    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    const QList<ReceivedMail> mails = arrived(plain(), before);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails[0].recipients, QStringList({"ann@example.org"}));
     EXPECT_EQ(mails[0].header("Bcc"), QStringList());
@@ -149,23 +149,23 @@ TEST_F(SmtpSessionTest, LineBreaksInHeaderValuesAddNoHeaderAndNoRecipient)
 // Encoded headers, quoted-printable lines and dot-stuffing together must give back the text.
 TEST_F(SmtpSessionTest, NonAsciiTextAndLeadingDotsArriveIntact)
 {
-    const qsizetype before = Plain().messages().size();
+    const qsizetype before = plain().messages().size();
     const QString subject = QStringLiteral(
         "An Article from \"Ünïcödé Nëws — 日本語のニュース、とても長い題名です 😀\"");
     const QString body = QStringLiteral("<p>Café “quoted” — 😀</p>\r\n.\r\n..leading dots\r\n") +
                          QString(200, QChar(0x00E9)) + QStringLiteral("\r\n=3D is not encoded\r\n");
-    auto session = Session(Plain().port());
+    auto session = sessionTo(plain().port());
     session->setSubject(subject);
     session->setFromDisplayName(QStringLiteral("Zoë Ångström"));
     session->setMessage(body);
 
     ASSERT_EQ(Run(*session).successes, 1);
 
-    const QList<ReceivedMail> mails = Arrived(Plain(), before);
+    const QList<ReceivedMail> mails = arrived(plain(), before);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails[0].subject, subject);
     EXPECT_EQ(mails[0].from, "Zoë Ångström <me@example.com>");
-    EXPECT_EQ(Normalized(mails[0].body), Normalized(body));
+    EXPECT_EQ(normalized(mails[0].body), normalized(body));
     for (const QByteArray &line : mails[0].raw.split('\n'))
         EXPECT_LE(line.size(), 77) << line.toStdString(); // 76 and the CR
 }
@@ -183,15 +183,15 @@ TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.password.toStdString());
-        const qsizetype before = WithAuth().messages().size();
-        auto session = Session(WithAuth().port());
+        const qsizetype before = withAuth().messages().size();
+        auto session = sessionTo(withAuth().port());
         session->setUseAuthentication(c.useAuthentication);
         session->setUsername(QStringLiteral("reader"));
         session->setPassword(c.password);
 
         const Outcome outcome = Run(*session);
 
-        const QList<ReceivedMail> mails = Arrived(WithAuth(), before);
+        const QList<ReceivedMail> mails = arrived(withAuth(), before);
         if (!c.failure) {
             EXPECT_EQ(outcome.successes, 1);
             EXPECT_TRUE(outcome.statuses.contains(QStringLiteral("Logging in ...")));
@@ -216,17 +216,17 @@ TEST_F(SmtpSessionTest, FailuresExplainThemselves)
         QString recipients;
         QStringList explanationParts;
     } cases[] = {
-        {"refused recipient", "127.0.0.1", Plain().port(), "ann@example.org;" + kRefused,
+        {"refused recipient", "127.0.0.1", plain().port(), "ann@example.org;" + kRefused,
          {"RCPT failed: 550", "The server answered: 550 5.1.1 <refused@example.org>: Recipient address rejected"}},
-        {"closed port", "127.0.0.1", LocalSmtpServer::ClosedPort(), "ann@example.org",
+        {"closed port", "127.0.0.1", LocalSmtpServer::closedPort(), "ann@example.org",
          {"Failed to connect to 127.0.0.1 port"}},
-        {"no server", " ", Plain().port(), "ann@example.org", {"No SMTP server is set."}},
-        {"no recipient", "127.0.0.1", Plain().port(), " ; ; ", {"No recipient address is given."}},
+        {"no server", " ", plain().port(), "ann@example.org", {"No SMTP server is set."}},
+        {"no recipient", "127.0.0.1", plain().port(), " ; ; ", {"No recipient address is given."}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const qsizetype before = Plain().messages().size();
-        auto session = Session(c.port);
+        const qsizetype before = plain().messages().size();
+        auto session = sessionTo(c.port);
         session->setSMTPHost(c.host);
         session->setRecipient(c.recipients);
 
@@ -235,7 +235,7 @@ TEST_F(SmtpSessionTest, FailuresExplainThemselves)
         ASSERT_EQ(outcome.failures.size(), 1);
         for (const QString &part : c.explanationParts)
             EXPECT_TRUE(outcome.failures[0].contains(part)) << outcome.failures[0].toStdString();
-        EXPECT_TRUE(Arrived(Plain(), before).isEmpty());
+        EXPECT_TRUE(arrived(plain(), before).isEmpty());
     }
 }
 
@@ -288,18 +288,18 @@ TEST_F(SmtpSessionTest, GivesUpOnASilentServerAfterTheTimeout)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.failsAfterMs);
         SilentServer silent(c.silentFrom);
-        auto session = Session(silent.port());
+        auto session = sessionTo(silent.port());
         session->setConnectTimeout(c.connectSeconds);
         session->setTimeout(c.transferSeconds);
         QStringList statuses;
         QStringList failures;
-        QObject::connect(session.get(), &SmtpSession::Status,
+        QObject::connect(session.get(), &SmtpSession::status,
                          [&](const QString &s) { statuses << s; });
-        QObject::connect(session.get(), &SmtpSession::SendFailed,
+        QObject::connect(session.get(), &SmtpSession::sendFailed,
                          [&](const QString &e) { failures << e; });
         const qint64 start = m_clock.tickCount();
         session->send();
-        ASSERT_TRUE(test::WaitUntil([&] {
+        ASSERT_TRUE(test::waitUntil([&] {
             return c.silentFrom == Until::Greeting
                 ? silent.connections() == 1
                 : statuses.contains(QStringLiteral("Sending message ..."));
@@ -310,7 +310,7 @@ TEST_F(SmtpSessionTest, GivesUpOnASilentServerAfterTheTimeout)
         QTest::qWait(20);
         EXPECT_TRUE(failures.isEmpty());
         m_clock.advance(1);
-        ASSERT_TRUE(test::WaitUntil([&] { return !failures.isEmpty(); }));
+        ASSERT_TRUE(test::waitUntil([&] { return !failures.isEmpty(); }));
         EXPECT_EQ(m_clock.tickCount() - start, c.failsAfterMs);
         EXPECT_EQ(failures,
                   QStringList(QStringLiteral("Operation timed out after %1 milliseconds "
@@ -327,14 +327,14 @@ TEST_F(SmtpSessionTest, DestroyingTheSessionStopsATransferInProgress)
     for (const SilentServer::Until until :
          {SilentServer::Until::Greeting, SilentServer::Until::Envelope}) {
         SilentServer silent(until);
-        auto session = Session(silent.port());
+        auto session = sessionTo(silent.port());
         session->setConnectTimeout(600);
         session->setTimeout(600);
         QStringList statuses;
-        QObject::connect(session.get(), &SmtpSession::Status,
+        QObject::connect(session.get(), &SmtpSession::status,
                          [&](const QString &s) { statuses << s; });
         session->send();
-        ASSERT_TRUE(test::WaitUntil([&] {
+        ASSERT_TRUE(test::waitUntil([&] {
             return until == SilentServer::Until::Greeting
                 ? !statuses.isEmpty()
                 : statuses.contains(QStringLiteral("Sending message ..."));

@@ -59,7 +59,7 @@ class EmailSettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        languages.RegisterDefaultMessages();
+        languages.registerDefaultMessages();
         store({});
     }
 

@@ -31,7 +31,7 @@ using test::ReceivedMail;
 const QString kRefused = QStringLiteral("refused@example.org");
 const QString kFailurePrefix = QStringLiteral("Failed to Send Email due to following error: \r\n\r\n");
 
-QString Normalized(QString text)
+QString normalized(QString text)
 {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -39,7 +39,7 @@ QString Normalized(QString text)
 class SendEmailDialog : public ::testing::Test {
 protected:
     // Started on first use: a Python process costs a few tenths of a second.
-    static LocalSmtpServer &Server()
+    static LocalSmtpServer &server()
     {
         static const std::unique_ptr<LocalSmtpServer> server = [] {
             auto started = std::make_unique<LocalSmtpServer>();
@@ -51,8 +51,8 @@ protected:
 
     void SetUp() override
     {
-        languages.RegisterDefaultMessages();
-        ASSERT_TRUE(QFile::copy(platform::ShippedFilesFolder() + QStringLiteral("/email.tpl"),
+        languages.registerDefaultMessages();
+        ASSERT_TRUE(QFile::copy(platform::shippedFilesFolder() + QStringLiteral("/email.tpl"),
                                 t.path(QStringLiteral("email.tpl"))));
         useServerAt(25);
     }
@@ -108,7 +108,7 @@ protected:
         QTest::mouseClick(child<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
     }
 
-    static QList<ReceivedMail> arrived(qsizetype before) { return Server().messages().mid(before); }
+    static QList<ReceivedMail> arrived(qsizetype before) { return server().messages().mid(before); }
 
     test::TestContext t;
     clsLanguages languages{t.ctx.appFolder, ProgramIdentity{}};
@@ -153,8 +153,8 @@ TEST_F(SendEmailDialog, SendsTheItemAndStaysOpenForTheNextRecipient)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        useServerAt(Server().port());
-        const qsizetype before = Server().messages().size();
+        useServerAt(server().port());
+        const qsizetype before = server().messages().size();
         t.messages.shown.clear();
         auto dialog = open();
         option(*dialog, c.option)->setChecked(true);
@@ -180,7 +180,7 @@ TEST_F(SendEmailDialog, SendsTheItemAndStaysOpenForTheNextRecipient)
         EXPECT_EQ(mails[0].subject, "An Article from \"Tech News\"");
         EXPECT_EQ(mails[0].from, "Marlowin Reader <me@example.com>");
         EXPECT_EQ(mails[0].header("Date").value(0).left(25), "Sat, 14 Mar 2026 09:26:53");
-        const QString body = Normalized(mails[0].body);
+        const QString body = normalized(mails[0].body);
         QStringList expected = c.bodyParts;
         expected << "Marlowin Reader" << "Rust &amp; C++ &lt;compared&gt;"
                  << "This Email is manually sent using Marlowin.";
@@ -193,8 +193,8 @@ TEST_F(SendEmailDialog, SendsTheItemAndStaysOpenForTheNextRecipient)
 // A channel name is feed text: it reaches the subject, never a header of its own.
 TEST_F(SendEmailDialog, ChannelNameCannotAddHeadersOrRecipients)
 {
-    useServerAt(Server().port());
-    const qsizetype before = Server().messages().size();
+    useServerAt(server().port());
+    const qsizetype before = server().messages().size();
     auto dialog = open(QStringLiteral("News\r\nBcc: eve@example.org"));
 
     send(*dialog, QStringLiteral("ann@example.org"));
@@ -215,13 +215,13 @@ TEST_F(SendEmailDialog, FailureIsReportedAndKeepsWhatWasEntered)
         QString explanationPart;
     } cases[] = {
         {"refused recipient", 0, "ann@example.org;" + kRefused, "550"},
-        {"closed port", LocalSmtpServer::ClosedPort(), "ann@example.org", "Failed to connect"},
+        {"closed port", LocalSmtpServer::closedPort(), "ann@example.org", "Failed to connect"},
         {"no recipient", 0, "  ", "No recipient address is given."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        useServerAt(c.port ? c.port : Server().port());
-        const qsizetype before = Server().messages().size();
+        useServerAt(c.port ? c.port : server().port());
+        const qsizetype before = server().messages().size();
         t.messages.shown.clear();
         auto dialog = open();
 

@@ -21,7 +21,7 @@ using LanguageList::DownloadResult;
 // Generous, so that a loaded machine still passes; a healthy run never comes near it.
 constexpr int kArrivesMs = 20000;
 
-QString Group(const QString &name)
+QString group(const QString &name)
 {
     return QStringLiteral(
         "<LANGUAGE_GROUP xml:lang=\"xx\">\r\n\t<LANGUAGE_NAME>%1</LANGUAGE_NAME>\r\n"
@@ -40,29 +40,29 @@ TEST(LanguageGroupNames, ListsEveryNamedGroupInFileOrder)
         QString file;
         QStringList names;
     } cases[] = {
-        { "two groups", Group("English") + Group("Deutsch"), { "English", "Deutsch" } },
+        { "two groups", group("English") + group("Deutsch"), { "English", "Deutsch" } },
         { "any case of the group marker",
-            Group("English")
-                + Group(QStringLiteral("Français")).replace("<LANGUAGE_GROUP", "<language_Group"),
+            group("English")
+                + group(QStringLiteral("Français")).replace("<LANGUAGE_GROUP", "<language_Group"),
             { "English", QStringLiteral("Français") } },
         // The next group's name is not taken for the nameless one.
-        { "a group without a name", Group("English") + nameless + Group("Deutsch"),
+        { "a group without a name", group("English") + nameless + group("Deutsch"),
             { "English", "Deutsch" } },
-        { "an empty name", Group("") + Group("Deutsch"), { "Deutsch" } },
-        { "a last group left open", Group("English") + Group("Deutsch").remove("</LANGUAGE_GROUP>"),
+        { "an empty name", group("") + group("Deutsch"), { "Deutsch" } },
+        { "a last group left open", group("English") + group("Deutsch").remove("</LANGUAGE_GROUP>"),
             { "English", "Deutsch" } },
         { "no groups", QStringLiteral("<XML_DIZ_INFO></XML_DIZ_INFO>"), {} },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(LanguageList::GroupNames(c.file), c.names);
+        EXPECT_EQ(LanguageList::groupNames(c.file), c.names);
     }
 }
 
 TEST(LanguageFileFromDownload, KeepsALanguageFileFromItsFirstTag)
 {
     const QString file = QStringLiteral("<?xml version=\"1.0\"?>\r\n<XML_DIZ_INFO>\r\n")
-        + Group("English") + QStringLiteral("</XML_DIZ_INFO>");
+        + group("English") + QStringLiteral("</XML_DIZ_INFO>");
     const struct {
         const char *what;
         QString body;
@@ -80,7 +80,7 @@ TEST(LanguageFileFromDownload, KeepsALanguageFileFromItsFirstTag)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(LanguageList::LanguageFileFromDownload(c.body), c.stored);
+        EXPECT_EQ(LanguageList::languageFileFromDownload(c.body), c.stored);
     }
 }
 
@@ -98,7 +98,7 @@ protected:
         m_server.routes().Get(
             "/held/0/Localization.txt", [this](const httplib::Request &, httplib::Response &res) {
                 m_server.holdRequest();
-                res.set_content(Group("Deutsch").toStdString(), "text/plain");
+                res.set_content(group("Deutsch").toStdString(), "text/plain");
             });
         ASSERT_TRUE(m_server.start());
         t.writeFile("Localization.txt", kOldFile);
@@ -113,10 +113,10 @@ protected:
 
     [[nodiscard]] QString url(const char *folder) const
     {
-        return LanguageList::NewestLanguageFileUrl(m_server.url(QString::fromLatin1(folder)));
+        return LanguageList::newestLanguageFileUrl(m_server.url(QString::fromLatin1(folder)));
     }
 
-    const QByteArray kOldFile = Group("English").toUtf8();
+    const QByteArray kOldFile = group("English").toUtf8();
     test::TestContext t;
     test::LocalHttpServer m_server { &t.network };
     std::mutex m_mutex;
@@ -126,16 +126,16 @@ protected:
 
 TEST_F(LanguageDownload, StoresTheNewestFileFromItsFirstTagWithALineBreak)
 {
-    const QByteArray file = ("<XML_DIZ_INFO>\r\n" + Group("English")
-        + Group(QStringLiteral("Français")) + "</XML_DIZ_INFO>")
+    const QByteArray file = ("<XML_DIZ_INFO>\r\n" + group("English")
+        + group(QStringLiteral("Français")) + "</XML_DIZ_INFO>")
                                 .toUtf8();
     serve(200, "\xEF\xBB\xBF junk " + file.toStdString());
 
-    EXPECT_EQ(LanguageList::DownloadLanguageFile(t.ctx, url("/languages/"), kArrivesMs),
+    EXPECT_EQ(LanguageList::downloadLanguageFile(t.ctx, url("/languages/"), kArrivesMs),
         DownloadResult::Stored);
 
     EXPECT_EQ(t.readFile("Localization.txt"), file + "\r\n");
-    EXPECT_EQ(LanguageList::InstalledLanguages(t.ctx),
+    EXPECT_EQ(LanguageList::installedLanguages(t.ctx),
         QStringList({ "English", QStringLiteral("Français") }));
     EXPECT_EQ(m_server.lastHeader("User-Agent"), "Mozilla");
     EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
@@ -148,7 +148,7 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
     const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
     closed.close();
-    const std::string languageFile = Group("Deutsch").toStdString();
+    const std::string languageFile = group("Deutsch").toStdString();
 
     const struct {
         const char *what;
@@ -161,11 +161,11 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
             url("/languages/"), kArrivesMs },
         { "an error page", 404, languageFile, url("/languages/"), kArrivesMs },
         { "an empty answer", 200, "", url("/languages/"), kArrivesMs },
-        { "no server", 200, languageFile, LanguageList::NewestLanguageFileUrl(refused),
+        { "no server", 200, languageFile, LanguageList::newestLanguageFileUrl(refused),
             kArrivesMs },
         { "no answer in time", 200, languageFile, url("/held/"), 300 },
         { "not a web address", 200, languageFile,
-            LanguageList::NewestLanguageFileUrl(t.dir.path() + "/"), kArrivesMs },
+            LanguageList::newestLanguageFileUrl(t.dir.path() + "/"), kArrivesMs },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -175,7 +175,7 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
         const qint64 start = t.clock.tickCount();
         if (c.timeoutMs != kArrivesMs)
             limit.emplace(t.clock, c.timeoutMs, [&] { return m_server.heldRequests() > 0; });
-        EXPECT_EQ(LanguageList::DownloadLanguageFile(t.ctx, c.url, c.timeoutMs),
+        EXPECT_EQ(LanguageList::downloadLanguageFile(t.ctx, c.url, c.timeoutMs),
             DownloadResult::NotALanguageFile);
         EXPECT_EQ(t.readFile("Localization.txt"), kOldFile);
         if (limit) {
@@ -188,7 +188,7 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
 TEST(InstalledLanguages, NoneWithoutALanguageFile)
 {
     test::TestContext t;
-    EXPECT_TRUE(LanguageList::InstalledLanguages(t.ctx).isEmpty());
+    EXPECT_TRUE(LanguageList::installedLanguages(t.ctx).isEmpty());
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-QString YesButton()
+QString yesButton()
 {
     return QCoreApplication::translate("QPlatformTheme", "&Yes");
 }
@@ -17,11 +17,11 @@ TEST(QtStandardTranslation, StandardButtonsFollowTheLanguageCode)
 {
     QtStandardTranslation translation;
     EXPECT_TRUE(translation.apply(QStringLiteral("de")));
-    EXPECT_EQ(YesButton(), u"&Ja");
+    EXPECT_EQ(yesButton(), u"&Ja");
     EXPECT_TRUE(translation.apply(QStringLiteral("fr")));
-    EXPECT_EQ(YesButton(), u"&Oui");
+    EXPECT_EQ(yesButton(), u"&Oui");
     EXPECT_FALSE(translation.apply(QStringLiteral("en")));
-    EXPECT_EQ(YesButton(), u"&Yes");
+    EXPECT_EQ(yesButton(), u"&Yes");
     EXPECT_FALSE(translation.apply(QString()));
 }
 
@@ -31,10 +31,10 @@ TEST(LanguageGroupCode, IsTheXmlLangOfTheNamedGroup)
         "<XML_DIZ_INFO>\r\n<LANGUAGE_GROUP xml:lang=\"en\">\r\n<LANGUAGE_NAME>English</LANGUAGE_NAME>\r\n"
         "</LANGUAGE_GROUP>\r\n<language_group xml:lang = \"de\">\r\n<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
         "</LANGUAGE_GROUP>\r\n<LANGUAGE_GROUP>\r\n<LANGUAGE_NAME>Klingon</LANGUAGE_NAME>\r\n</LANGUAGE_GROUP>\r\n");
-    EXPECT_EQ(LanguageList::GroupLanguageCode(file, QStringLiteral("deutsch")), u"de");
-    EXPECT_EQ(LanguageList::GroupLanguageCode(file, QStringLiteral("English")), u"en");
-    EXPECT_EQ(LanguageList::GroupLanguageCode(file, QStringLiteral("Klingon")), u"");
-    EXPECT_EQ(LanguageList::GroupLanguageCode(file, QStringLiteral("Français")), u"");
+    EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("deutsch")), u"de");
+    EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("English")), u"en");
+    EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("Klingon")), u"");
+    EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("Français")), u"");
 }
 
 } // namespace

@@ -26,7 +26,7 @@ struct LanguageGroup {
     QStringList malformedLines; // lines between the item markers that are no `<KEY>text</KEY>`
 };
 
-QString Between(const QString &text, const QString &open, const QString &close)
+QString between(const QString &text, const QString &open, const QString &close)
 {
     const qsizetype start = text.indexOf(open);
     if (start < 0)
@@ -36,7 +36,7 @@ QString Between(const QString &text, const QString &open, const QString &close)
     return end < 0 ? QString() : text.mid(body, end - body);
 }
 
-QList<LanguageGroup> ParseGroups(const QString &file)
+QList<LanguageGroup> parseGroups(const QString &file)
 {
     static const QRegularExpression groupPattern(
         QStringLiteral(R"re(<LANGUAGE_GROUP xml:lang="([^"]*)">(.*?)</LANGUAGE_GROUP>)re"),
@@ -47,10 +47,10 @@ QList<LanguageGroup> ParseGroups(const QString &file)
         const QString body = match.captured(2);
         LanguageGroup group;
         group.code = match.captured(1);
-        group.name = Between(body, QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>"));
-        group.description = Between(body, QStringLiteral("<DESCRIPTION>"), QStringLiteral("</DESCRIPTION>"));
+        group.name = between(body, QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>"));
+        group.description = between(body, QStringLiteral("<DESCRIPTION>"), QStringLiteral("</DESCRIPTION>"));
         const QString items =
-            Between(body, QStringLiteral("<TRANSLATION_ITEMS>"), QStringLiteral("</TRANSLATION_ITEMS>"));
+            between(body, QStringLiteral("<TRANSLATION_ITEMS>"), QStringLiteral("</TRANSLATION_ITEMS>"));
         for (const QString &line : items.split(QStringLiteral("\r\n"))) {
             if (line.trimmed().isEmpty())
                 continue;
@@ -72,7 +72,7 @@ protected:
         QFile file(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         bytes = file.readAll();
-        groups = ParseGroups(QString::fromUtf8(bytes));
+        groups = parseGroups(QString::fromUtf8(bytes));
         ASSERT_EQ(groups.size(), 3);
     }
 
@@ -156,7 +156,7 @@ TEST_F(ShippedTranslations, TheTranslationServiceReadsEveryItem)
     clsLanguages service(QStringLiteral(MARLOWIN_RESOURCES_DIR), ProgramIdentity{});
     for (const LanguageGroup &group : translations()) {
         SCOPED_TRACE(group.name.toStdString());
-        service.LoadLanguage(group.name);
+        service.loadLanguage(group.name);
         QStringList differing;
         for (const Item &item : group.items) {
             if (item.text.contains(QLatin1Char('[')))

@@ -8,7 +8,7 @@
 namespace {
 
 // One language group of a language file, items given without their indentation.
-QByteArray Group(const QByteArray &code, const QByteArray &name, const QList<QByteArray> &items,
+QByteArray group(const QByteArray &code, const QByteArray &name, const QList<QByteArray> &items,
                  const QByteArray &eol = "\r\n")
 {
     QByteArray text = "<LANGUAGE_GROUP xml:lang=\"" + code + "\">" + eol;
@@ -21,7 +21,7 @@ QByteArray Group(const QByteArray &code, const QByteArray &name, const QList<QBy
     return text;
 }
 
-QByteArray LanguageFile(const QByteArray &groups, const QByteArray &eol = "\r\n")
+QByteArray languageFile(const QByteArray &groups, const QByteArray &eol = "\r\n")
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + eol + "<XML_DIZ_INFO>" + eol + groups +
            "</XML_DIZ_INFO>" + eol;
@@ -32,13 +32,13 @@ protected:
     Languages() : service(context.dir.path(), {QStringLiteral("Marlowin"), QStringLiteral("Acme"),
                                                 QStringLiteral("https://example.org")})
     {
-        service.RegisterDefaultMessages();
+        service.registerDefaultMessages();
     }
 
-    void writeLanguageFile(const QByteArray &groups) { context.writeFile("Localization.txt", LanguageFile(groups)); }
+    void writeLanguageFile(const QByteArray &groups) { context.writeFile("Localization.txt", languageFile(groups)); }
 
     // frmMain with a label, a button and a check box.
-    static FakeWindow MainWindow()
+    static FakeWindow mainWindow()
     {
         FakeWindow window(QStringLiteral("frmMain"));
         window.add(ControlKind::Label, QStringLiteral("lblName"), {QStringLiteral("Name")});
@@ -56,16 +56,16 @@ TEST_F(Languages, ALabelKeyMatchesInAnyLetterCase)
 {
     for (const QByteArray key : {"frmMain_lblName", "FRMMAIN_LBLNAME", "FrmMAIN_lblNAME"}) {
         SCOPED_TRACE(key.toStdString());
-        writeLanguageFile(Group("de", "Deutsch", {"<" + key + ">Vorname</" + key + ">"}));
-        FakeWindow window = MainWindow();
-        service.ChangeLanguage(window, QStringLiteral("deutsch"));
+        writeLanguageFile(group("de", "Deutsch", {"<" + key + ">Vorname</" + key + ">"}));
+        FakeWindow window = mainWindow();
+        service.changeLanguage(window, QStringLiteral("deutsch"));
         EXPECT_EQ(window.all(), QStringList({"Vorname", "Go", "All", "Marlowin"}));
     }
 }
 
 TEST_F(Languages, EveryControlKindIsTranslatedUnderItsKey)
 {
-    writeLanguageFile(Group("de", "Deutsch",
+    writeLanguageFile(group("de", "Deutsch",
                             {"<frmMain_tabView_TABS1>Ansicht</frmMain_tabView_TABS1>",
                              "<frmMain_tabView_TABS2>Liste</frmMain_tabView_TABS2>",
                              "<frmMain_lstItems_COL2>Datum</frmMain_lstItems_COL2>",
@@ -88,7 +88,7 @@ TEST_F(Languages, EveryControlKindIsTranslatedUnderItsKey)
     window.add(ControlKind::SkinLabel, QStringLiteral("sklHead"), {"Head"});
     window.setTitle(QStringLiteral("Main"));
 
-    service.ChangeLanguage(window, QStringLiteral("Deutsch"));
+    service.changeLanguage(window, QStringLiteral("Deutsch"));
 
     EXPECT_EQ(window.all(), QStringList({"Ansicht", "Liste", "Other", "Title", "Datum", "First", "Zweiter",
                                          "Lone", "Datei", "Zuletzt", "Rahmen", "Kopf", "Hauptfenster"}));
@@ -96,16 +96,16 @@ TEST_F(Languages, EveryControlKindIsTranslatedUnderItsKey)
 
 TEST_F(Languages, LookedUpTextsGetNamesAndAnUpperCaseFirstLetter)
 {
-    writeLanguageFile(Group("fr", "Français",
+    writeLanguageFile(group("fr", "Français",
                             {"<frmMain_lblName>nom</frmMain_lblName>",
                              "<frmMain_cmdGo>[programname] de [CompanyName], [Website]</frmMain_cmdGo>",
                              "<MSG_DELETE3>continuer sur [Website] ?</MSG_DELETE3>"}));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("français"));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("français"));
 
     EXPECT_EQ(window.all(), QStringList({"Nom", "Marlowin de Acme, https://example.org", "All", "Marlowin"}));
     EXPECT_EQ(service.getMessages(QStringLiteral("msg_delete3")), "Continuer sur https://example.org ?");
-    EXPECT_EQ(service.CurrentLanguage(), "français");
+    EXPECT_EQ(service.currentLanguage(), "français");
 
     // Messages replace the program and company names only; their first letter is raised too.
     service.setMessage(QStringLiteral("MSG_X"), QStringLiteral("[ProgramName] by [companyname] at [Website]"));
@@ -116,7 +116,7 @@ TEST_F(Languages, LookedUpTextsGetNamesAndAnUpperCaseFirstLetter)
 TEST_F(Languages, DefaultMessagesAreRegisteredInOrder)
 {
     clsLanguages fresh(context.dir.path(), {});
-    fresh.RegisterDefaultMessages();
+    fresh.registerDefaultMessages();
     EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_DELETE1")), "You are attempting to delete the ");
     EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_DELETE2")),
               " category. All feeds subscribed under this category will be deleted.");
@@ -126,7 +126,7 @@ TEST_F(Languages, DefaultMessagesAreRegisteredInOrder)
     EXPECT_FALSE(fresh.getMessages(QStringLiteral("MSG_DOWNLOADED")).isEmpty());
 
     // The generated file lists them in registration order, which is the order above.
-    const QString file = QString::fromUtf8(fresh.LocalizationFileBytes({}));
+    const QString file = QString::fromUtf8(fresh.localizationFileBytes({}));
     const QStringList keys = {"MSG_DELETE1", "MSG_DELETE2", "MSG_DELETE3", "MSG_DELETE4", "MSG_DELETE5",
                               "MSG_BUSY", "CAPTION_FRMADDFEED", "CAPTION_FRMAPPSETTINGS",
                               "CAPTION_FRMCATEGORY", "CAPTION_FRMCONFIRMCLOSE", "CAPTION_FRMEMAILSETTINGS",
@@ -155,58 +155,58 @@ TEST_F(Languages, TheMessageTableHoldsTwoHundredAndOneMessages)
 
 TEST_F(Languages, AMessageNeverRegisteredIsEmptyEvenWhenTheFileHasIt)
 {
-    writeLanguageFile(Group("de", "Deutsch", {"<MSG_UNKNOWN>Unbekannt</MSG_UNKNOWN>"}));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("Deutsch"));
+    writeLanguageFile(group("de", "Deutsch", {"<MSG_UNKNOWN>Unbekannt</MSG_UNKNOWN>"}));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("Deutsch"));
     EXPECT_EQ(service.getCaption(QStringLiteral("MSG_UNKNOWN")), "Unbekannt");
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_UNKNOWN")), "");
 }
 
 TEST_F(Languages, ALanguageTheFileLacksKeepsThePreviousItems)
 {
-    writeLanguageFile(Group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
-                      Group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
-    FakeWindow first = MainWindow();
-    service.ChangeLanguage(first, QStringLiteral("Deutsch"));
+    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
+                      group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
+    FakeWindow first = mainWindow();
+    service.changeLanguage(first, QStringLiteral("Deutsch"));
 
-    FakeWindow second = MainWindow();
-    service.ChangeLanguage(second, QStringLiteral("Klingon"));
+    FakeWindow second = mainWindow();
+    service.changeLanguage(second, QStringLiteral("Klingon"));
     EXPECT_EQ(second.all(), QStringList({"Vorname", "Go", "All", "Marlowin"}));
-    EXPECT_EQ(service.CurrentLanguage(), "Klingon");
+    EXPECT_EQ(service.currentLanguage(), "Klingon");
 
     // A missing file leaves them as well.
     ASSERT_TRUE(QFile::remove(context.path("Localization.txt")));
-    FakeWindow third = MainWindow();
-    service.ChangeLanguage(third, QStringLiteral("English"));
+    FakeWindow third = mainWindow();
+    service.changeLanguage(third, QStringLiteral("English"));
     EXPECT_EQ(third.all(), QStringList({"Vorname", "Go", "All", "Marlowin"}));
 }
 
 TEST_F(Languages, EnglishIsTheFallbackWhenNoLanguageWasEverFound)
 {
-    writeLanguageFile(Group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
-                      Group("xx", "Empty", {}));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("Klingon"));
+    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
+                      group("xx", "Empty", {}));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("Klingon"));
     EXPECT_EQ(window.all(), QStringList({"Name:", "Go", "All", "Marlowin"}));
-    EXPECT_EQ(service.CurrentLanguage(), "English");
+    EXPECT_EQ(service.currentLanguage(), "English");
 
     // A group whose items are a single line also falls back.
     context.writeFile("Localization.txt",
-                      LanguageFile(Group("en", "English", {"<frmMain_cmdGo>Start</frmMain_cmdGo>"}) +
+                      languageFile(group("en", "English", {"<frmMain_cmdGo>Start</frmMain_cmdGo>"}) +
                                    "<LANGUAGE_GROUP><LANGUAGE_NAME>One</LANGUAGE_NAME>"
                                    "<TRANSLATION_ITEMS><frmMain_lblName>X</frmMain_lblName>"
                                    "</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n"));
-    service.ChangeLanguage(window, QStringLiteral("One"));
+    service.changeLanguage(window, QStringLiteral("One"));
     EXPECT_EQ(window.all(), QStringList({"Name:", "Start", "All", "Marlowin"}));
 }
 
 TEST_F(Languages, AMessageTranslationStaysUntilAnotherLanguageTranslatesIt)
 {
-    writeLanguageFile(Group("de", "Deutsch", {"<MSG_DELETE3>Weiter?</MSG_DELETE3>"}) +
-                      Group("nl", "Nederlands", {"<MSG_DELETE4>Verwijder </MSG_DELETE4>"}));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("Deutsch"));
-    service.ChangeLanguage(window, QStringLiteral("Nederlands"));
+    writeLanguageFile(group("de", "Deutsch", {"<MSG_DELETE3>Weiter?</MSG_DELETE3>"}) +
+                      group("nl", "Nederlands", {"<MSG_DELETE4>Verwijder </MSG_DELETE4>"}));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("Deutsch"));
+    service.changeLanguage(window, QStringLiteral("Nederlands"));
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_DELETE3")), "Weiter?");
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_DELETE4")), "Verwijder ");
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_DELETE5")),
@@ -215,12 +215,12 @@ TEST_F(Languages, AMessageTranslationStaysUntilAnotherLanguageTranslatesIt)
 
 TEST_F(Languages, MalformedItemLinesGiveNoText)
 {
-    writeLanguageFile(Group("de", "Deutsch",
+    writeLanguageFile(group("de", "Deutsch",
                             {"<frmMain_lblName>ohne Ende", "<frmMain_cmdGo>Los</frmMain_lblName>",
                              "x\r\n<a>kurz</a>", "frmMain_chkAll", "<frmMain_chkAll><b>Alle</b></frmMain_chkAll>",
                              "<FRMMAIN_CAPTION></FRMMAIN_CAPTION>"}));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("Deutsch"));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("Deutsch"));
     // Other "<" and ">" are part of the text; an empty translation keeps the caption; an item
     // line whose opening tag, indentation included, is two characters or fewer is no item.
     EXPECT_EQ(window.all(), QStringList({"Name", "Go", "<b>Alle</b>", "Marlowin"}));
@@ -230,9 +230,9 @@ TEST_F(Languages, MalformedItemLinesGiveNoText)
 TEST_F(Languages, LineFeedOnlyFilesAndUtf8TextAreRead)
 {
     context.writeFile("Localization.txt",
-                      LanguageFile(Group("ru", "Русский", {"<frmMain_lblName>имя</frmMain_lblName>"}, "\n"), "\n"));
-    FakeWindow window = MainWindow();
-    service.ChangeLanguage(window, QStringLiteral("русский"));
+                      languageFile(group("ru", "Русский", {"<frmMain_lblName>имя</frmMain_lblName>"}, "\n"), "\n"));
+    FakeWindow window = mainWindow();
+    service.changeLanguage(window, QStringLiteral("русский"));
     EXPECT_EQ(window.all(), QStringList({"Имя", "Go", "All", "Marlowin"}));
 }
 
@@ -246,7 +246,7 @@ TEST_F(Languages, AGeneratedFileIsExactAndChangesNoCaption)
     window.add(ControlKind::Menu, QStringLiteral("mnuC"), {"&File"});
     window.setTitle(QStringLiteral("Tiny – window"));
 
-    ASSERT_TRUE(fresh.makeLocalizationFile(CollectCaptions(window)));
+    ASSERT_TRUE(fresh.makeLocalizationFile(collectCaptions(window)));
     const QByteArray expected =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
         "<XML_DIZ_INFO>\r\n"
@@ -273,38 +273,38 @@ TEST_F(Languages, AGeneratedFileIsExactAndChangesNoCaption)
     EXPECT_EQ(context.readFile("Localization.txt"), expected);
 
     const QStringList before = window.all();
-    service.ChangeLanguage(window, QStringLiteral("English"));
+    service.changeLanguage(window, QStringLiteral("English"));
     EXPECT_EQ(window.all(), before);
 }
 
 TEST_F(Languages, AGeneratedFileReplacesTheOldOne)
 {
-    writeLanguageFile(Group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
-    FakeWindow window = MainWindow();
-    ASSERT_TRUE(service.makeLocalizationFile(CollectCaptions(window)));
+    writeLanguageFile(group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
+    FakeWindow window = mainWindow();
+    ASSERT_TRUE(service.makeLocalizationFile(collectCaptions(window)));
     const QByteArray file = context.readFile("Localization.txt");
     EXPECT_FALSE(file.contains("Deutsch"));
     EXPECT_EQ(file.count("<LANGUAGE_GROUP"), 1);
 
-    service.ChangeLanguage(window, QStringLiteral("English"));
+    service.changeLanguage(window, QStringLiteral("English"));
     EXPECT_EQ(window.all(), QStringList({"Name", "Go", "All", "Marlowin"}));
 }
 
 TEST(LanguageFilePaths, TrimAndExistence)
 {
-    EXPECT_EQ(clsLanguages::LangTrimPath(""), "");
-    EXPECT_EQ(clsLanguages::LangTrimPath("/home/u/Localization.txt"), "Localization.txt");
-    EXPECT_EQ(clsLanguages::LangTrimPath("C:\\a\\b.txt"), "b.txt");
-    EXPECT_EQ(clsLanguages::LangTrimPath("name"), "name");
-    EXPECT_EQ(clsLanguages::LangTrimPath("folder/"), "");
+    EXPECT_EQ(clsLanguages::langTrimPath(""), "");
+    EXPECT_EQ(clsLanguages::langTrimPath("/home/u/Localization.txt"), "Localization.txt");
+    EXPECT_EQ(clsLanguages::langTrimPath("C:\\a\\b.txt"), "b.txt");
+    EXPECT_EQ(clsLanguages::langTrimPath("name"), "name");
+    EXPECT_EQ(clsLanguages::langTrimPath("folder/"), "");
 
     test::TestContext context;
     context.writeFile(".hidden", "x");
-    EXPECT_TRUE(clsLanguages::LangFileExists(context.path(".hidden")));
-    EXPECT_FALSE(clsLanguages::LangFileExists(context.path("missing.txt")));
-    EXPECT_FALSE(clsLanguages::LangFileExists(context.dir.path()));
-    EXPECT_FALSE(clsLanguages::LangFileExists(""));
-    EXPECT_TRUE(clsLanguages::ListLanguages().isEmpty());
+    EXPECT_TRUE(clsLanguages::langFileExists(context.path(".hidden")));
+    EXPECT_FALSE(clsLanguages::langFileExists(context.path("missing.txt")));
+    EXPECT_FALSE(clsLanguages::langFileExists(context.dir.path()));
+    EXPECT_FALSE(clsLanguages::langFileExists(""));
+    EXPECT_TRUE(clsLanguages::listLanguages().isEmpty());
 }
 
 } // namespace

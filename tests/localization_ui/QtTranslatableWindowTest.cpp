@@ -27,7 +27,7 @@
 
 namespace {
 
-QByteArray Group(const QByteArray &code, const QByteArray &name, const QList<QByteArray> &items)
+QByteArray group(const QByteArray &code, const QByteArray &name, const QList<QByteArray> &items)
 {
     QByteArray text = "<LANGUAGE_GROUP xml:lang=\"" + code + "\">\r\n";
     text += "\t<LANGUAGE_NAME>" + name + "</LANGUAGE_NAME>\r\n";
@@ -38,7 +38,7 @@ QByteArray Group(const QByteArray &code, const QByteArray &name, const QList<QBy
 }
 
 // "<key>text</key>" for each pair.
-QList<QByteArray> Items(const QList<std::pair<QByteArray, QByteArray>> &pairs)
+QList<QByteArray> items(const QList<std::pair<QByteArray, QByteArray>> &pairs)
 {
     QList<QByteArray> items;
     for (const auto &[key, text] : pairs)
@@ -48,9 +48,9 @@ QList<QByteArray> Items(const QList<std::pair<QByteArray, QByteArray>> &pairs)
 
 // Both languages translate every caption a user sees, and also name the controls that must keep
 // their text: the skinned OK button, a text field, a drop-down list and a nested dialog's label.
-QByteArray LanguageFile()
+QByteArray languageFile()
 {
-    const QByteArray german = Group("de", "Deutsch", Items({
+    const QByteArray german = group("de", "Deutsch", items({
         {"frmMain_lblName", "Name:"}, {"frmMain_cmdGo", "Los"}, {"frmMain_fraMode", "Modus"},
         {"frmMain_chkAll", "alle"}, {"frmMain_optClose0", "Beenden"}, {"frmMain_optClose1", "Verkleinern"},
         {"frmMain_tabView_TABS1", "Artikel"}, {"frmMain_tabView_TABS2", "Verlauf"},
@@ -58,7 +58,7 @@ QByteArray LanguageFile()
         {"frmMain_mnuFile0", "Datei"}, {"frmMain_mnuExit0", "Schließen"}, {"frmMain_mnuRecent1", "Zuletzt"},
         {"frmMain_btnOK", "Jawohl"}, {"frmMain_txtUrl", "Adresse"}, {"frmMain_cboCategory", "Kategorie"},
         {"frmMain_lblInner", "Innen"}, {"FRMMAIN_CAPTION", "[ProgramName] Hauptfenster"}}));
-    const QByteArray french = Group("fr", "Français", Items({
+    const QByteArray french = group("fr", "Français", items({
         {"FRMMAIN_LBLNAME", "Nom :"}, {"frmMain_cmdGo", "Aller"}, {"frmMain_fraMode", "Mode"},
         {"frmMain_chkAll", "Tous"}, {"frmMain_optClose0", "Quitter"}, {"frmMain_optClose1", "Réduire"},
         {"frmMain_tabView_TABS1", "Articles"}, {"frmMain_tabView_TABS2", "Historique"},
@@ -70,7 +70,7 @@ QByteArray LanguageFile()
 }
 
 template <typename Widget>
-Widget *Named(Widget *widget, const char *name)
+Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -88,37 +88,37 @@ public:
         window.setCentralWidget(central);
         auto *layout = new QVBoxLayout(central);
 
-        label = Named(new QLabel(QStringLiteral("Name"), central), "lblName");
-        button = Named(new QPushButton(QStringLiteral("Go"), central), "cmdGo");
-        frame = Named(new QGroupBox(QStringLiteral("Mode"), central), "fraMode");
-        check = Named(new QCheckBox(QStringLiteral("All"), frame), "chkAll");
+        label = named(new QLabel(QStringLiteral("Name"), central), "lblName");
+        button = named(new QPushButton(QStringLiteral("Go"), central), "cmdGo");
+        frame = named(new QGroupBox(QStringLiteral("Mode"), central), "fraMode");
+        check = named(new QCheckBox(QStringLiteral("All"), frame), "chkAll");
         for (int i = 0; i < 2; ++i) {
-            radios[i] = Named(new QRadioButton(i == 0 ? QStringLiteral("Close") : QStringLiteral("Minimize"), frame),
+            radios[i] = named(new QRadioButton(i == 0 ? QStringLiteral("Close") : QStringLiteral("Minimize"), frame),
                               "optClose");
             radios[i]->setProperty("controlIndex", i);
         }
-        tabs = Named(new QTabWidget(central), "tabView");
+        tabs = named(new QTabWidget(central), "tabView");
         tabs->addTab(new QWidget, QStringLiteral("Items"));
         tabs->addTab(new QWidget, QStringLiteral("History"));
-        list = Named(new QTreeWidget(central), "lstItems");
+        list = named(new QTreeWidget(central), "lstItems");
         list->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Date"), QStringLiteral("Feed")});
 
-        url = Named(new QLineEdit(QStringLiteral("https://example.org/feed"), central), "txtUrl");
-        category = Named(new QComboBox(central), "cboCategory");
+        url = named(new QLineEdit(QStringLiteral("https://example.org/feed"), central), "txtUrl");
+        category = named(new QComboBox(central), "cboCategory");
         category->addItem(QStringLiteral("News"));
-        ok = Named(new QPushButton(QStringLiteral("OK"), central), "btnOK");
+        ok = named(new QPushButton(QStringLiteral("OK"), central), "btnOK");
         ok->setProperty("untranslated", true);
         unnamed = new QLabel(QStringLiteral("Unnamed"), central);
         for (QWidget *widget : std::initializer_list<QWidget *>{label, button, frame, tabs, list, url, category, ok, unnamed})
             layout->addWidget(widget);
 
-        fileMenu = Named(window.menuBar()->addMenu(QStringLiteral("File")), "mnuFile");
-        exit = Named(fileMenu->addAction(QStringLiteral("Exit")), "mnuExit");
-        recent = Named(fileMenu->addAction(QStringLiteral("Recent")), "mnuRecent");
+        fileMenu = named(window.menuBar()->addMenu(QStringLiteral("File")), "mnuFile");
+        exit = named(fileMenu->addAction(QStringLiteral("Exit")), "mnuExit");
+        recent = named(fileMenu->addAction(QStringLiteral("Recent")), "mnuRecent");
         recent->setProperty("controlIndex", 1);
 
-        dialog = Named(new QDialog(&window), "frmAbout");
-        inner = Named(new QLabel(QStringLiteral("Inside"), dialog), "lblInner");
+        dialog = named(new QDialog(&window), "frmAbout");
+        inner = named(new QLabel(QStringLiteral("Inside"), dialog), "lblInner");
     }
 
     // What the user sees, in a fixed order: captions, tabs, columns, menu, then the title.
@@ -159,7 +159,7 @@ class QtWindowTranslation : public ::testing::Test {
 protected:
     QtWindowTranslation() : service(context.dir.path(), {QStringLiteral("Marlowin"), {}, {}})
     {
-        context.writeFile(QStringLiteral("Localization.txt"), LanguageFile());
+        context.writeFile(QStringLiteral("Localization.txt"), languageFile());
     }
 
     const QStringList originalUntouched{QStringLiteral("https://example.org/feed"), QStringLiteral("News"),
@@ -173,14 +173,14 @@ protected:
 
 TEST_F(QtWindowTranslation, EveryVisibleCaptionFollowsTheChosenLanguage)
 {
-    service.ChangeLanguage(translatable, QStringLiteral("Deutsch"));
+    service.changeLanguage(translatable, QStringLiteral("Deutsch"));
     EXPECT_EQ(ui.captions(),
               QStringList({"Name:", "Los", "Modus", "Alle", "Beenden", "Verkleinern", "Artikel", "Verlauf",
                            "Titel", "Datum", "Quelle", "Datei", QString::fromUtf8("Schließen"), "Zuletzt",
                            "Marlowin Hauptfenster"}));
     EXPECT_EQ(ui.untouched(), originalUntouched);
 
-    service.ChangeLanguage(translatable, QString::fromUtf8("Français"));
+    service.changeLanguage(translatable, QString::fromUtf8("Français"));
     EXPECT_EQ(ui.captions(),
               QStringList({"Nom :", "Aller", "Mode", "Tous", "Quitter", QString::fromUtf8("Réduire"), "Articles",
                            "Historique", "Titre", "Date", "Source", "Fichier", "Fermer",
@@ -192,7 +192,7 @@ TEST_F(QtWindowTranslation, CollectedCaptionsListTheWindowsKeysInOrder)
 {
     QStringList keys;
     QStringList texts;
-    for (const CaptionItem &item : CollectCaptions(translatable)) {
+    for (const CaptionItem &item : collectCaptions(translatable)) {
         keys << item.key;
         texts << item.text;
     }
@@ -207,7 +207,7 @@ TEST_F(QtWindowTranslation, CollectedCaptionsListTheWindowsKeysInOrder)
 TEST_F(QtWindowTranslation, ControlsAddedAfterAWalkAreFoundByTheNextOne)
 {
     const qsizetype before = translatable.controls().size();
-    auto *late = Named(new QLabel(QStringLiteral("Late"), ui.window.centralWidget()), "lblLate");
+    auto *late = named(new QLabel(QStringLiteral("Late"), ui.window.centralWidget()), "lblLate");
     const QList<TranslatableControl> after = translatable.controls();
     ASSERT_EQ(after.size(), before + 1);
     const auto found = std::find_if(after.begin(), after.end(), [](const TranslatableControl &control) {
@@ -231,22 +231,22 @@ TEST(QtWindowTranslationKinds, IndexedFramesToolbarButtonsAndSpareColumns)
     auto *central = new QWidget(&window);
     window.setCentralWidget(central);
     for (int i = 0; i < 2; ++i) {
-        auto *frame = Named(new QGroupBox(QStringLiteral("Step %1").arg(i + 2), central), "fmContainer");
+        auto *frame = named(new QGroupBox(QStringLiteral("Step %1").arg(i + 2), central), "fmContainer");
         frame->setProperty("controlIndex", i);
     }
     auto *toolbar = window.addToolBar(QStringLiteral("Tools"));
-    auto *button = Named(new QToolButton(toolbar), "cmdAdd");
+    auto *button = named(new QToolButton(toolbar), "cmdAdd");
     button->setText(QStringLiteral("Add"));
     toolbar->addWidget(button);
-    auto *list = Named(new QTreeWidget(central), "lstSources");
+    auto *list = named(new QTreeWidget(central), "lstSources");
     list->setHeaderLabels({QStringLiteral("Feed Source"), QString(), QString()});
     list->setColumnHidden(1, true);
     list->setColumnHidden(2, true);
-    auto *tabs = Named(new QTabWidget(central), "tabView"); // its scroll buttons are Qt's
+    auto *tabs = named(new QTabWidget(central), "tabView"); // its scroll buttons are Qt's
     tabs->addTab(new QWidget, QStringLiteral("One"));
 
     QStringList keys;
-    for (const CaptionItem &item : CollectCaptions(QtTranslatableWindow(window)))
+    for (const CaptionItem &item : collectCaptions(QtTranslatableWindow(window)))
         keys << item.key + u'=' + item.text;
     EXPECT_EQ(keys, (QStringList{QStringLiteral("FRMSCHEDULER_FMCONTAINER0=Step 2"),
                                  QStringLiteral("FRMSCHEDULER_FMCONTAINER1=Step 3"),

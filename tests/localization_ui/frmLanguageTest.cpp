@@ -31,7 +31,7 @@ using platform::MessageIcon;
 // Generous, so that a loaded machine still passes; a healthy run never comes near it.
 constexpr int kArrivesMs = 20000;
 
-QByteArray Group(const QByteArray &code, const QByteArray &name,
+QByteArray group(const QByteArray &code, const QByteArray &name,
     const QList<std::pair<QByteArray, QByteArray>> &items)
 {
     QByteArray text = "<LANGUAGE_GROUP xml:lang=\"" + code + "\">\r\n\t<LANGUAGE_NAME>" + name
@@ -42,22 +42,22 @@ QByteArray Group(const QByteArray &code, const QByteArray &name,
     return text + "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n";
 }
 
-QByteArray LanguageFile(const QByteArray &groups)
+QByteArray languageFile(const QByteArray &groups)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n" + groups
         + "</XML_DIZ_INFO>";
 }
 
-const QByteArray kEnglish = Group("en", "English", { { "MSG_TITLELANGUAGE", "Change Language" } });
-const QByteArray kGerman = Group("de", "Deutsch",
+const QByteArray kEnglish = group("en", "English", { { "MSG_TITLELANGUAGE", "Change Language" } });
+const QByteArray kGerman = group("de", "Deutsch",
     { { "frmLanguage_Label1", "Bitte wählen Sie die Sprache des Programms:" },
         { "FRMLANGUAGE_COMMAND1", "Nach neuen Sprachen suchen" },
         { "frmLanguage_Command2", "Fertig" },
         { "FRMLANGUAGE_COMMAND3", "Dieses Programm übersetzen" },
         { "MSG_TITLELANGUAGE", "Sprache wählen" },
         { "MSG_DOWNLOADED", "Die Sprachdatei wurde geladen." } });
-const QByteArray kFrench = Group("fr", "Français", { { "FRMLANGUAGE_COMMAND2", "Terminé" } });
-const QByteArray kInstalled = LanguageFile(kEnglish + kGerman);
+const QByteArray kFrench = group("fr", "Français", { { "FRMLANGUAGE_COMMAND2", "Terminé" } });
+const QByteArray kInstalled = languageFile(kEnglish + kGerman);
 
 class LanguageDialog : public ::testing::Test
 {
@@ -72,12 +72,12 @@ protected:
         m_server.routes().Get(
             "/held/0/Localization.txt", [this](const httplib::Request &, httplib::Response &res) {
                 m_server.holdRequest();
-                res.set_content(LanguageFile(kEnglish + kGerman + kFrench).toStdString(),
+                res.set_content(languageFile(kEnglish + kGerman + kFrench).toStdString(),
                     "text/plain; charset=utf-8");
             });
         ASSERT_TRUE(m_server.start());
-        languages.RegisterDefaultMessages();
-        languages.LoadLanguage(QStringLiteral("English"));
+        languages.registerDefaultMessages();
+        languages.loadLanguage(QStringLiteral("English"));
     }
 
     // The dialog as the main window opens it, with the maker's languages folder at folderUrl.
@@ -199,7 +199,7 @@ TEST_F(LanguageDialog, ShowsTheStoredLanguageOrThePrompt)
 TEST_F(LanguageDialog, OpensInTheCurrentLanguage)
 {
     t.writeFile("Localization.txt", kInstalled);
-    languages.LoadLanguage(QStringLiteral("Deutsch"));
+    languages.loadLanguage(QStringLiteral("Deutsch"));
     auto dialog = open();
 
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sprache wählen"));
@@ -214,7 +214,7 @@ TEST_F(LanguageDialog, ChoosingALanguageStoresAndAppliesItAtOnce)
     choose(*dialog, QStringLiteral("Deutsch"));
 
     EXPECT_EQ(storedLanguage(), "Deutsch");
-    EXPECT_EQ(languages.CurrentLanguage(), "Deutsch");
+    EXPECT_EQ(languages.currentLanguage(), "Deutsch");
     EXPECT_EQ(applied, QStringList({ "Deutsch" }));
     EXPECT_EQ(
         text(*dialog, "Label1"), QStringLiteral("Bitte wählen Sie die Sprache des Programms:"));
@@ -237,7 +237,7 @@ TEST_F(LanguageDialog, ADownloadedFileReplacesTheOldOneAndIsListedAtOnce)
     t.writeFile("Localization.txt", kInstalled);
     t.userSettings.setValue(
         QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("Deutsch"));
-    const QByteArray newest = LanguageFile(kEnglish + kGerman + kFrench);
+    const QByteArray newest = languageFile(kEnglish + kGerman + kFrench);
     serve("\r\n\x01noise" + newest);
     auto dialog = open();
 
@@ -286,7 +286,7 @@ TEST_F(LanguageDialog, StaysOpenAndIdleWhileTheCheckWaits)
     QStringList enabledWhileWaiting;
     bool visibleAfterCloseAttempts = false;
     QTimer::singleShot(0, dialog.get(), [&] {
-        EXPECT_TRUE(test::WaitUntil([&] { return m_server.heldRequests() == 1; }, kArrivesMs));
+        EXPECT_TRUE(test::waitUntil([&] { return m_server.heldRequests() == 1; }, kArrivesMs));
         for (const char *name : { "Combo1", "Command1", "Command2", "Command3" }) {
             if (dialog->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled())
                 enabledWhileWaiting << QString::fromLatin1(name);
@@ -335,7 +335,7 @@ TEST_F(LanguageDialog, OkClosesTheDialog)
 
     QTest::mouseClick(&button(*dialog, "Command2"), Qt::LeftButton);
 
-    EXPECT_TRUE(test::WaitUntil([&] { return dialog.isNull(); }));
+    EXPECT_TRUE(test::waitUntil([&] { return dialog.isNull(); }));
     EXPECT_EQ(storedLanguage(), "Deutsch");
 }
 

@@ -28,7 +28,7 @@
 using platform::FetchFailure;
 using platform::HttpRequest;
 using platform::ResponseBudget;
-using platform::WaitForResponse;
+using platform::waitForResponse;
 using platform::WaitResult;
 
 namespace {
@@ -73,7 +73,7 @@ const CharsetCase kCharsetCases[] = {
      QStringLiteral(u"<t>café € “q”</t>")},
 };
 
-std::string Gzip(const std::string &plain)
+std::string gzip(const std::string &plain)
 {
     httplib::detail::gzip_compressor compressor;
     std::string packed;
@@ -86,7 +86,7 @@ std::string Gzip(const std::string &plain)
     return packed;
 }
 
-std::string Filler(size_t size)
+std::string filler(size_t size)
 {
     return std::string(size, 'x');
 }
@@ -145,7 +145,7 @@ private:
     const std::map<QByteArray, QByteArray> m_replies;
 };
 
-QByteArray ClosedResponse(const QByteArray &statusLine, const QByteArray &body)
+QByteArray closedResponse(const QByteArray &statusLine, const QByteArray &body)
 {
     return statusLine + "\r\nContent-Length: " + QByteArray::number(body.size())
         + "\r\nConnection: close\r\n\r\n" + body;
@@ -162,18 +162,18 @@ public:
 };
 
 // Runs the event loop a little longer, so that a second finished() would have arrived.
-void RunALittleLonger()
+void runALittleLonger()
 {
     for (int turn = 0; turn < 20; ++turn)
-        platform::DoEvents(5);
+        platform::doEvents(5);
 }
 
 // Runs the event loop until the network holds no reply any more, then handles what is still
 // posted. A request lets go of its reply before it signals its end, and nothing else can make it
 // signal: whatever a finished request still had to say has then been said.
-void RunUntilTheRepliesAreGone(QNetworkAccessManager &network)
+void runUntilTheRepliesAreGone(QNetworkAccessManager &network)
 {
-    EXPECT_TRUE(test::WaitUntil([&] { return network.findChildren<QNetworkReply *>().isEmpty(); },
+    EXPECT_TRUE(test::waitUntil([&] { return network.findChildren<QNetworkReply *>().isEmpty(); },
                                 kArrivesMs));
     QCoreApplication::processEvents();
 }
@@ -235,19 +235,19 @@ protected:
         routes.Get("/gzip.xml", [](const httplib::Request &, httplib::Response &res) {
             // A feed type that the server does not compress by itself: the test's bytes go out.
             res.set_header("Content-Encoding", "gzip");
-            res.set_content(Gzip(kFeed + Filler(100000)), "application/rss+xml");
+            res.set_content(gzip(kFeed + filler(100000)), "application/rss+xml");
         });
         routes.Get(R"(/bytes/(\d+))", [](const httplib::Request &req, httplib::Response &res) {
             const size_t size = std::stoul(req.matches[1]);
             if (!req.has_param("chunked")) {
-                res.set_content(Filler(size), "application/xml");
+                res.set_content(filler(size), "application/xml");
                 return;
             }
             auto sent = std::make_shared<size_t>(0);
             res.set_chunked_content_provider(
                 "application/xml", [size, sent](size_t, httplib::DataSink &sink) {
                     const size_t piece = std::min<size_t>(16 * 1024, size - *sent);
-                    if (piece > 0 && !sink.write(Filler(piece).data(), piece))
+                    if (piece > 0 && !sink.write(filler(piece).data(), piece))
                         return false;
                     *sent += piece;
                     if (*sent == size)
@@ -260,7 +260,7 @@ protected:
         routes.Get("/endless", [](const httplib::Request &, httplib::Response &res) {
             res.set_chunked_content_provider("application/rss+xml",
                                              [](size_t, httplib::DataSink &sink) {
-                                                 const std::string piece = Filler(64 * 1024);
+                                                 const std::string piece = filler(64 * 1024);
                                                  return sink.write(piece.data(), piece.size());
                                              });
         });
@@ -270,7 +270,7 @@ protected:
             res.set_chunked_content_provider(
                 "application/rss+xml", [this, size](size_t offset, httplib::DataSink &sink) {
                     if (offset < size) {
-                        const std::string piece = Filler(size - offset);
+                        const std::string piece = filler(size - offset);
                         return sink.write(piece.data(), piece.size());
                     }
                     m_server.holdRequest();
@@ -284,7 +284,7 @@ protected:
                                      [](size_t offset, size_t, httplib::DataSink &sink) {
                                          if (offset > 0)
                                              return false;
-                                         sink.write(Filler(500).data(), 500);
+                                         sink.write(filler(500).data(), 500);
                                          return true;
                                      });
         });
@@ -306,7 +306,7 @@ protected:
     {
         const QDeadlineTimer deadline(kArrivesMs);
         while (m_server.heldRequests() == 0 && !deadline.hasExpired())
-            platform::DoEvents(5);
+            platform::doEvents(5);
         return m_server.heldRequests() > 0;
     }
 
@@ -322,7 +322,7 @@ TEST_F(HttpRequestTest, AnyStatusIsACompleteResponseWithItsBody)
         HttpRequest request(m_network);
         get(request, QStringLiteral("/status/%1").arg(status));
 
-        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.readyState(), HttpRequest::Done);
         EXPECT_EQ(request.status(), status);
         EXPECT_EQ(request.responseText(), QStringLiteral("<html>status %1</html>").arg(status));
@@ -337,7 +337,7 @@ TEST_F(HttpRequestTest, FollowsRedirectsToTheFinalBody)
         HttpRequest request(m_network);
         get(request, QString::fromLatin1(path));
 
-        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.status(), 200);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     }
@@ -346,10 +346,10 @@ TEST_F(HttpRequestTest, FollowsRedirectsToTheFinalBody)
 TEST_F(HttpRequestTest, EachWayOfEndingHasItsFailureAndText)
 {
     ScriptedServer scripted({
-        {"/no-reason", ClosedResponse("HTTP/1.1 404", "nope")},
-        {"/unknown-status", ClosedResponse("HTTP/1.1 599 ", "nope")},
-        {"/control-reason", ClosedResponse("HTTP/1.1 503 Back\x01 soon\x85later\t", "nope")},
-        {"/utf8-reason", ClosedResponse("HTTP/1.1 410 Caf\xC3\xA9 ferm\xC3\xA9", "nope")},
+        {"/no-reason", closedResponse("HTTP/1.1 404", "nope")},
+        {"/unknown-status", closedResponse("HTTP/1.1 599 ", "nope")},
+        {"/control-reason", closedResponse("HTTP/1.1 503 Back\x01 soon\x85later\t", "nope")},
+        {"/utf8-reason", closedResponse("HTTP/1.1 410 Caf\xC3\xA9 ferm\xC3\xA9", "nope")},
         {"/cut-chunked",
          "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: "
          "close\r\n\r\n5\r\n<rss>\r\n"},
@@ -430,8 +430,8 @@ TEST_F(HttpRequestTest, EachWayOfEndingHasItsFailureAndText)
         getAddress(request, c.address);
         EXPECT_EQ(finished.count, 0); // never from inside send()
 
-        ASSERT_TRUE(test::WaitUntil([&] { return finished.count > 0; }, kArrivesMs));
-        RunUntilTheRepliesAreGone(m_network);
+        ASSERT_TRUE(test::waitUntil([&] { return finished.count > 0; }, kArrivesMs));
+        runUntilTheRepliesAreGone(m_network);
         EXPECT_EQ(finished.count, 1);
         EXPECT_EQ(request.failure(), c.failure);
         EXPECT_EQ(request.failureText(), c.qtWordsFollow ? c.text + request.errorString() : c.text);
@@ -441,7 +441,7 @@ TEST_F(HttpRequestTest, EachWayOfEndingHasItsFailureAndText)
         const bool givesUp = c.failure == FetchFailure::TooLarge;
         EXPECT_EQ(request.failed(), givesUp);
         EXPECT_EQ(request.readyState() == HttpRequest::Done, !givesUp);
-        EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs),
+        EXPECT_EQ(waitForResponse(request, m_clock, kArrivesMs),
                   givesUp ? WaitResult::TimedOut : WaitResult::Complete);
     }
 }
@@ -464,8 +464,8 @@ TEST_F(HttpRequestTest, RespondingInTheFinishedHandlerIsSafe)
     });
     get(*request, QStringLiteral("/status/404"));
 
-    ASSERT_TRUE(test::WaitUntil([&] { return !request; }, kArrivesMs));
-    RunUntilTheRepliesAreGone(m_network);
+    ASSERT_TRUE(test::waitUntil([&] { return !request; }, kArrivesMs));
+    runUntilTheRepliesAreGone(m_network);
     EXPECT_EQ(finishes, 2);
 }
 
@@ -478,7 +478,7 @@ TEST_F(HttpRequestTest, AbortedRequestNeverSignalsFinished)
 
     request.abort();
     m_server.openGate();
-    RunALittleLonger();
+    runALittleLonger();
     EXPECT_EQ(finished.count, 0);
     EXPECT_EQ(request.failure(), FetchFailure::None);
     EXPECT_TRUE(request.failureText().isEmpty());
@@ -495,20 +495,20 @@ TEST_F(HttpRequestTest, SharedBudgetStopsTheBodiesThatOutgrowIt)
     HttpRequest holding(m_network, &budget);
     get(holding, QStringLiteral("/held/700000"));
     ASSERT_TRUE(
-        test::WaitUntil([&] { return holding.responseBody().size() == 700000; }, kArrivesMs));
+        test::waitUntil([&] { return holding.responseBody().size() == 700000; }, kArrivesMs));
     HttpRequest late(m_network, &budget);
     const FinishedCounter lateFinished(late);
     get(late, QStringLiteral("/bytes/700000"));
-    ASSERT_TRUE(test::WaitUntil([&] { return lateFinished.count > 0; }, kArrivesMs));
+    ASSERT_TRUE(test::waitUntil([&] { return lateFinished.count > 0; }, kArrivesMs));
     EXPECT_TRUE(late.failed());
     EXPECT_EQ(late.failure(), FetchFailure::OverBudget);
     EXPECT_EQ(late.failureText(), overBudget);
     EXPECT_TRUE(late.responseBody().isEmpty());
-    EXPECT_EQ(WaitForResponse(late, m_clock, kArrivesMs), WaitResult::TimedOut);
+    EXPECT_EQ(waitForResponse(late, m_clock, kArrivesMs), WaitResult::TimedOut);
 
     EXPECT_TRUE(holding.isRunning());
     m_server.openGate();
-    ASSERT_EQ(WaitForResponse(holding, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(holding, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(holding.failure(), FetchFailure::None);
     EXPECT_EQ(holding.responseBody().size(), 700000);
     EXPECT_EQ(budget.available(), budget.total());
@@ -520,7 +520,7 @@ TEST_F(HttpRequestTest, SharedBudgetStopsTheBodiesThatOutgrowIt)
     const FinishedCounter secondFinished(second);
     get(first, QStringLiteral("/endless"));
     get(second, QStringLiteral("/endless"));
-    ASSERT_TRUE(test::WaitUntil([&] { return firstFinished.count > 0 && secondFinished.count > 0; },
+    ASSERT_TRUE(test::waitUntil([&] { return firstFinished.count > 0 && secondFinished.count > 0; },
                                 kArrivesMs));
     for (const HttpRequest *request : {&first, &second}) {
         EXPECT_EQ(request->failure(), FetchFailure::OverBudget);
@@ -535,7 +535,7 @@ TEST_F(HttpRequestTest, BudgetCountsTheBodysBufferAndGetsItBackHoweverTheRequest
     const auto holdsItsBody = [&](std::unique_ptr<HttpRequest> &request) {
         request = std::make_unique<HttpRequest>(m_network, &budget);
         get(*request, QStringLiteral("/held/%1").arg(kHeldBytes));
-        EXPECT_TRUE(test::WaitUntil([&] { return request->responseBody().size() == kHeldBytes; },
+        EXPECT_TRUE(test::waitUntil([&] { return request->responseBody().size() == kHeldBytes; },
                                     kArrivesMs));
         // The whole buffer counts, spare capacity included.
         EXPECT_GE(budget.total() - budget.available(), request->responseBody().capacity());
@@ -552,7 +552,7 @@ TEST_F(HttpRequestTest, BudgetCountsTheBodysBufferAndGetsItBackHoweverTheRequest
         {"done",
          [this](auto &request) {
              m_server.openGate();
-             EXPECT_EQ(WaitForResponse(*request, m_clock, kArrivesMs), WaitResult::Complete);
+             EXPECT_EQ(waitForResponse(*request, m_clock, kArrivesMs), WaitResult::Complete);
              EXPECT_EQ(request->responseBody().size(), kHeldBytes);
          }},
     };
@@ -570,8 +570,8 @@ TEST_F(HttpRequestTest, GzipBodyArrivesDecoded)
     HttpRequest request(m_network);
     get(request, QStringLiteral("/gzip.xml"));
 
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
-    EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed + Filler(100000)));
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed + filler(100000)));
     EXPECT_TRUE(request.responseText().startsWith(
         QStringLiteral(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss "
                        u"version=\"2.0\"><channel><title>Café news")));
@@ -581,7 +581,7 @@ TEST_F(HttpRequestTest, SendsTheCallersAndTheProgramsHeaders)
 {
     HttpRequest request(m_network);
     get(request, QStringLiteral("/headers"));
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
 
     EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
     EXPECT_EQ(m_server.lastHeader("User-Agent").rfind("Marlowin", 0), 0u)
@@ -599,7 +599,7 @@ TEST_F(HttpRequestTest, DecodesEachDeclaredCharset)
         HttpRequest request(m_network);
         get(request, QStringLiteral("/charset/%1").arg(i));
 
-        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(c.body));
         EXPECT_EQ(request.responseText(), c.text);
     }
@@ -622,7 +622,7 @@ TEST_F(HttpRequestTest, BodyOverTheCapFailsLikeATimeOut)
         HttpRequest request(m_network, &budget, kSmallCap);
         get(request, QStringLiteral("/bytes/%1%2").arg(c.size).arg(c.chunked ? "?chunked" : ""));
 
-        const WaitResult result = WaitForResponse(request, m_clock, kArrivesMs);
+        const WaitResult result = waitForResponse(request, m_clock, kArrivesMs);
         if (c.fits) {
             EXPECT_EQ(result, WaitResult::Complete);
             EXPECT_EQ(request.responseBody().size(), c.size);
@@ -648,7 +648,7 @@ TEST_F(HttpRequestTest, UnansweredRequestIsAbortedAtTheLimitAndTheObjectServesAg
     const test::AdvanceToLimit limit(clock, kGivesUpMs,
                                      [&] { return m_server.heldRequests() > 0; });
 
-    EXPECT_EQ(WaitForResponse(request, clock, kGivesUpMs), WaitResult::TimedOut);
+    EXPECT_EQ(waitForResponse(request, clock, kGivesUpMs), WaitResult::TimedOut);
     EXPECT_EQ(clock.tickCount(), kGivesUpMs) << "it gave up before its limit";
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
     EXPECT_FALSE(request.isRunning());
@@ -656,14 +656,14 @@ TEST_F(HttpRequestTest, UnansweredRequestIsAbortedAtTheLimitAndTheObjectServesAg
     // The late answer must not complete the abandoned request.
     m_server.openGate();
     for (int turn = 0; turn < 20; ++turn)
-        platform::DoEvents(5);
+        platform::doEvents(5);
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
     EXPECT_TRUE(request.responseBody().isEmpty());
 
     // A retry runs the same object again, as the refresh's Retry does.
     request.abort();
     get(request, QStringLiteral("/feed.xml"));
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
 }
 
@@ -671,13 +671,13 @@ TEST_F(HttpRequestTest, ReopeningStartsFromAnEmptyResponse)
 {
     HttpRequest request(m_network);
     get(request, QStringLiteral("/status/404"));
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
 
     get(request, QStringLiteral("/feed.xml"));
     EXPECT_EQ(request.readyState(), HttpRequest::Opened);
     EXPECT_TRUE(request.responseBody().isEmpty());
     EXPECT_EQ(request.status(), 0);
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     EXPECT_EQ(request.status(), 200);
 }
@@ -687,10 +687,10 @@ TEST_F(HttpRequestTest, AbortIsHarmlessWhenIdleAndForgetsACompletedResponse)
     HttpRequest request(m_network);
     request.abort();
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
-    EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
+    EXPECT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
 
     get(request, QStringLiteral("/feed.xml"));
-    ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+    ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
     request.abort();
     EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
     EXPECT_TRUE(request.responseBody().isEmpty());
@@ -711,7 +711,7 @@ TEST_F(HttpRequestTest, DestroyingARunningRequestLeavesNoReplyBehind)
     // The server's late answer reaches nobody.
     m_server.openGate();
     for (int turn = 0; turn < 20; ++turn)
-        platform::DoEvents(5);
+        platform::doEvents(5);
 }
 
 TEST_F(HttpRequestTest, OpenAcceptsOnlyAsynchronousGetOfWebAddresses)
@@ -742,7 +742,7 @@ TEST_F(HttpRequestTest, OpenAcceptsOnlyAsynchronousGetOfWebAddresses)
         request.send();
         EXPECT_EQ(request.readyState(), HttpRequest::Unsent);
         EXPECT_FALSE(request.isRunning());
-        EXPECT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
+        EXPECT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::TimedOut);
     }
 
     const OpenCase accepted[] = {
@@ -759,7 +759,7 @@ TEST_F(HttpRequestTest, OpenAcceptsOnlyAsynchronousGetOfWebAddresses)
             << request.errorString().toStdString();
         EXPECT_EQ(request.readyState(), HttpRequest::Opened);
         request.send();
-        ASSERT_EQ(WaitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
+        ASSERT_EQ(waitForResponse(request, m_clock, kArrivesMs), WaitResult::Complete);
         EXPECT_EQ(request.responseBody(), QByteArray::fromStdString(kFeed));
     }
 }

@@ -50,7 +50,7 @@ public:
     // Runs this thread's event loop until the later start has ended.
     void finish()
     {
-        EXPECT_TRUE(test::WaitUntil([this] { return done.load(); }, 20000));
+        EXPECT_TRUE(test::waitUntil([this] { return done.load(); }, 20000));
         m_thread.join();
     }
     // Waits for the later start without running the event loop: a first run on this thread
@@ -207,7 +207,7 @@ TEST(SingleInstance, ALaterStartWaitsForAFirstThatIsNotListeningYet)
     QLockFile taken(folder.filePath(QStringLiteral("marlowin.lock")));
     ASSERT_TRUE(taken.tryLock(0));
     LaterStart later(folder.path(), true);
-    ASSERT_TRUE(test::WaitUntil([&] { return later.refused.load(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return later.refused.load(); }));
 
     taken.unlock();
     platform::SingleInstance first(folder.path());

@@ -35,30 +35,30 @@ TEST(DecodeDocument, PicksTheCharsetInTheRightOrder)
         {"UTF-16BE without a mark", QByteArray("\0<\0a\0>\0\xe9\0<\0/\0a\0>", 16), {}, QStringLiteral("<a>é</a>")},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(platform::DecodeDocument(c.bytes, c.transportCharset), c.text) << c.what;
+        EXPECT_EQ(platform::decodeDocument(c.bytes, c.transportCharset), c.text) << c.what;
 }
 
 TEST(CharsetOfContentType, ReadsTheParameter)
 {
-    EXPECT_EQ(platform::CharsetOfContentType("application/rss+xml; charset=ISO-8859-1"), "ISO-8859-1");
-    EXPECT_EQ(platform::CharsetOfContentType("text/xml;Charset=\"utf-8\""), "utf-8");
-    EXPECT_EQ(platform::CharsetOfContentType("text/xml"), "");
+    EXPECT_EQ(platform::charsetOfContentType("application/rss+xml; charset=ISO-8859-1"), "ISO-8859-1");
+    EXPECT_EQ(platform::charsetOfContentType("text/xml;Charset=\"utf-8\""), "utf-8");
+    EXPECT_EQ(platform::charsetOfContentType("text/xml"), "");
 }
 
 TEST(DecodeTextFile, Utf8ElseWindows1252)
 {
-    EXPECT_EQ(platform::DecodeTextFile("caf\xc3\xa9"), QStringLiteral("café"));
-    EXPECT_EQ(platform::DecodeTextFile("\xef\xbb\xbf[email]"), QStringLiteral("[email]"));
-    EXPECT_EQ(platform::DecodeTextFile("caf\xe9"), QStringLiteral("café"));
+    EXPECT_EQ(platform::decodeTextFile("caf\xc3\xa9"), QStringLiteral("café"));
+    EXPECT_EQ(platform::decodeTextFile("\xef\xbb\xbf[email]"), QStringLiteral("[email]"));
+    EXPECT_EQ(platform::decodeTextFile("caf\xe9"), QStringLiteral("café"));
 }
 
 TEST(Windows1252, LackingCharactersBecomeQuestionMarks)
 {
-    EXPECT_EQ(platform::ToWindows1252(QStringLiteral("aé€“")), QByteArray("a\xe9\x80\x93"));
-    EXPECT_EQ(platform::ToWindows1252(QStringLiteral("a\u0100b\u4e2d")), QByteArray("a?b?"));
-    EXPECT_EQ(platform::ToWindows1252(QStringLiteral("x\U0001F600")), QByteArray("x??"));
-    EXPECT_EQ(platform::ToWindows1252(QStringLiteral("\x1a")), QByteArray("\x1a"));
-    EXPECT_EQ(platform::FromWindows1252("\x80\xe9"), QStringLiteral("€é"));
+    EXPECT_EQ(platform::toWindows1252(QStringLiteral("aé€“")), QByteArray("a\xe9\x80\x93"));
+    EXPECT_EQ(platform::toWindows1252(QStringLiteral("a\u0100b\u4e2d")), QByteArray("a?b?"));
+    EXPECT_EQ(platform::toWindows1252(QStringLiteral("x\U0001F600")), QByteArray("x??"));
+    EXPECT_EQ(platform::toWindows1252(QStringLiteral("\x1a")), QByteArray("\x1a"));
+    EXPECT_EQ(platform::fromWindows1252("\x80\xe9"), QStringLiteral("€é"));
 }
 
 } // namespace

@@ -15,19 +15,19 @@ namespace {
 using platform::XmlDocument;
 using platform::XmlNode;
 
-QString Q(const char *utf8)
+QString q(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
 
-void WriteBytes(const QString &path, const QByteArray &bytes)
+void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QByteArray ReadBytes(const QString &path)
+QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
@@ -35,7 +35,7 @@ QByteArray ReadBytes(const QString &path)
 }
 
 // The serialised document without its declaration, to compare trees in tests.
-QString Body(const XmlDocument &document)
+QString body(const XmlDocument &document)
 {
     const QString xml = document.xml();
     return xml.mid(xml.indexOf(QLatin1String("?>")) + 2);
@@ -57,7 +57,7 @@ TEST(XmlDocumentLoad, AcceptsWellFormedTextWithWhateverPrecedesTheRoot)
     };
     for (const auto &c : cases) {
         XmlDocument document;
-        EXPECT_TRUE(document.loadXML(Q(c.text))) << c.what;
+        EXPECT_TRUE(document.loadXML(q(c.text))) << c.what;
         EXPECT_FALSE(document.isEmpty()) << c.what;
         EXPECT_EQ(document.documentElement().name(), QStringLiteral("rss")) << c.what;
         EXPECT_FALSE(document.documentElement().hasChildNodes()) << c.what;
@@ -86,7 +86,7 @@ TEST(XmlDocumentLoad, RefusesMalformedTextAndIsEmptyAfterwards)
     for (const auto &c : cases) {
         XmlDocument document;
         ASSERT_TRUE(document.loadXML(QStringLiteral("<previous/>")));
-        EXPECT_FALSE(document.loadXML(Q(c.text))) << c.what;
+        EXPECT_FALSE(document.loadXML(q(c.text))) << c.what;
         EXPECT_TRUE(document.isEmpty()) << c.what;
         EXPECT_FALSE(document.documentElement()) << c.what;
         EXPECT_FALSE(document.selectSingleNode(QStringLiteral(".//previous"))) << c.what;
@@ -98,9 +98,9 @@ TEST(XmlDocumentLoad, TextIsAlreadyDecodedWhateverTheDeclarationSays)
 {
     XmlDocument document;
     ASSERT_TRUE(document.loadXML(
-        Q("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a t=\"Ça\">café € 😀</a>")));
-    EXPECT_EQ(document.documentElement().text(), Q("café € 😀"));
-    EXPECT_EQ(document.documentElement().attribute(QStringLiteral("t")), Q("Ça"));
+        q("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a t=\"Ça\">café € 😀</a>")));
+    EXPECT_EQ(document.documentElement().text(), q("café € 😀"));
+    EXPECT_EQ(document.documentElement().attribute(QStringLiteral("t")), q("Ça"));
 }
 
 TEST(XmlDocumentLoad, LoneSurrogatesAreReplacedNotFatal)
@@ -131,11 +131,11 @@ TEST(XmlDocumentLoad, ReadsFilesInTheirCharset)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("feeds.fdb"));
     for (const auto &c : cases) {
-        WriteBytes(path, c.bytes);
+        writeBytes(path, c.bytes);
         XmlDocument document;
         ASSERT_TRUE(document.load(path)) << c.what;
-        EXPECT_EQ(document.documentElement().text(), Q("café €")) << c.what;
-        EXPECT_EQ(document.documentElement().attributeValue(0), Q("Ça")) << c.what;
+        EXPECT_EQ(document.documentElement().text(), q("café €")) << c.what;
+        EXPECT_EQ(document.documentElement().attributeValue(0), q("Ça")) << c.what;
     }
 }
 
@@ -144,28 +144,28 @@ TEST(XmlDocumentLoad, MissingOrMalformedFileGivesAnEmptyDocument)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString notXml = dir.filePath(QStringLiteral("feeds.fdb"));
-    WriteBytes(notXml, "this is not XML\r\n");
+    writeBytes(notXml, "this is not XML\r\n");
     for (const QString &path : {dir.filePath(QStringLiteral("missing.fdb")), notXml, dir.path()}) {
         XmlDocument document;
         ASSERT_TRUE(document.loadXML(QStringLiteral("<previous/>")));
         EXPECT_FALSE(document.load(path)) << path.toStdString();
         EXPECT_TRUE(document.isEmpty()) << path.toStdString();
     }
-    EXPECT_EQ(ReadBytes(notXml), "this is not XML\r\n");
+    EXPECT_EQ(readBytes(notXml), "this is not XML\r\n");
 }
 
 TEST(XmlDocumentLoad, ExpandsOnlyPredefinedEntitiesAndCharacterReferences)
 {
     XmlDocument plain;
     ASSERT_TRUE(plain.loadXML(QStringLiteral("<a t=\"&quot;&apos;\">&lt;&amp;&gt;&#233;&#x20AC;</a>")));
-    EXPECT_EQ(plain.documentElement().text(), Q("<&>é€"));
+    EXPECT_EQ(plain.documentElement().text(), q("<&>é€"));
     EXPECT_EQ(plain.documentElement().attributeValue(0), QStringLiteral("\"'"));
 
     // A document can neither pull in another file nor grow by expansion.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString secret = dir.filePath(QStringLiteral("secret.txt"));
-    WriteBytes(secret, "SECRET-MARKER");
+    writeBytes(secret, "SECRET-MARKER");
     const QString fileUrl = QUrl::fromLocalFile(secret).toString();
     const QString external = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"")
                              + fileUrl + QStringLiteral("\">]><r>&x;</r>");
@@ -216,11 +216,11 @@ TEST(XmlNode, SetTextReplacesTheWholeContent)
 
     latest.setText(QStringLiteral("20060501123456"));
     EXPECT_EQ(latest.childCount(), 1);
-    EXPECT_EQ(Body(document), QStringLiteral("<data><latest>20060501123456</latest></data>"));
+    EXPECT_EQ(body(document), QStringLiteral("<data><latest>20060501123456</latest></data>"));
 
     latest.setText(QString());
     EXPECT_FALSE(latest.hasChildNodes());
-    EXPECT_EQ(Body(document), QStringLiteral("<data><latest/></data>"));
+    EXPECT_EQ(body(document), QStringLiteral("<data><latest/></data>"));
 }
 
 TEST(XmlNode, AttributeOrderSurvivesChangeSaveAndLoad)
@@ -297,11 +297,11 @@ TEST(XmlDocumentSelect, FindsTheFirstMatchInDocumentOrder)
     };
     for (const auto &c : cases) {
         XmlDocument document;
-        ASSERT_TRUE(document.loadXML(Q(c.document))) << c.what;
-        const XmlNode found = document.selectSingleNode(Q(c.pattern));
+        ASSERT_TRUE(document.loadXML(q(c.document))) << c.what;
+        const XmlNode found = document.selectSingleNode(q(c.pattern));
         if (c.found) {
             ASSERT_TRUE(found) << c.what;
-            EXPECT_EQ(found.attribute(QStringLiteral("n")), Q(c.found)) << c.what;
+            EXPECT_EQ(found.attribute(QStringLiteral("n")), q(c.found)) << c.what;
         } else {
             EXPECT_FALSE(found) << c.what;
         }
@@ -317,13 +317,13 @@ TEST(XmlNode, CreatedElementStaysOutsideTheDocumentUntilAppended)
     item.setAttribute(QStringLiteral("id"), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
     item.setAttribute(QStringLiteral("status"), QStringLiteral("0"));
     for (const char *name : {"title", "link", "date", "desc", "media"}) {
-        XmlNode child = document.createElement(Q(name));
+        XmlNode child = document.createElement(q(name));
         child.setText(name == std::string_view("date") ? QStringLiteral("--T") : QString());
         item.appendChild(child);
     }
     EXPECT_FALSE(item.parent());
     EXPECT_FALSE(document.selectSingleNode(QStringLiteral(".//item")));
-    EXPECT_EQ(Body(document), QStringLiteral("<data><items/></data>"));
+    EXPECT_EQ(body(document), QStringLiteral("<data><items/></data>"));
     EXPECT_FALSE(document.createElement(QStringLiteral("two words")));
     EXPECT_FALSE(document.createElement(QString()));
 
@@ -331,7 +331,7 @@ TEST(XmlNode, CreatedElementStaysOutsideTheDocumentUntilAppended)
     EXPECT_EQ(items.appendChild(item), item);
     EXPECT_EQ(item.parent(), items);
     EXPECT_EQ(document.selectSingleNode(QStringLiteral(".//items/item")), item);
-    EXPECT_EQ(Body(document), QStringLiteral("<data><items><item id=\"d41d8cd98f00b204e9800998ecf8427e\" "
+    EXPECT_EQ(body(document), QStringLiteral("<data><items><item id=\"d41d8cd98f00b204e9800998ecf8427e\" "
                                              "status=\"0\"><title/><link/><date>--T</date><desc/>"
                                              "<media/></item></items></data>"));
     EXPECT_FALSE(document.documentElement().parent());
@@ -352,16 +352,16 @@ TEST(XmlNode, AppendChildMovesANodeThatHasAParent)
     EXPECT_EQ(feed.parent(), to);
     EXPECT_EQ(from.childCount(), 1);
     EXPECT_EQ(to.childCount(), 2);
-    EXPECT_EQ(Body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/></category>"
+    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/></category>"
                                              "<category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1</feed>"
                                              "</category></categories>"));
 
     // A node cannot become a child of itself or of its own descendant.
-    const QString before = Body(document);
+    const QString before = body(document);
     EXPECT_FALSE(to.appendChild(categories));
     EXPECT_FALSE(to.appendChild(to));
     EXPECT_FALSE(feed.child(0).appendChild(to));
-    EXPECT_EQ(Body(document), before);
+    EXPECT_EQ(body(document), before);
 
     // A node of another document is copied.
     XmlDocument other;
@@ -369,8 +369,8 @@ TEST(XmlNode, AppendChildMovesANodeThatHasAParent)
     const XmlNode copy = from.appendChild(other.documentElement().child(0));
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy.parent(), from);
-    EXPECT_EQ(Body(other), QStringLiteral("<x><feed id=\"9\">u9</feed></x>"));
-    EXPECT_EQ(Body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/><feed id=\"9\">u9</feed>"
+    EXPECT_EQ(body(other), QStringLiteral("<x><feed id=\"9\">u9</feed></x>"));
+    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/><feed id=\"9\">u9</feed>"
                                              "</category><category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1"
                                              "</feed></category></categories>"));
 }
@@ -385,11 +385,11 @@ TEST(XmlNode, RemoveChildTakesTheSubtreeAndIgnoresStrangers)
 
     categories.removeChild(a.child(0)); // not a child of categories
     categories.removeChild(XmlNode());
-    EXPECT_EQ(Body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"1\"/></category>"
+    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"1\"/></category>"
                                              "<category name=\"b\"/></categories>"));
 
     categories.removeChild(a);
-    EXPECT_EQ(Body(document), QStringLiteral("<categories><category name=\"b\"/></categories>"));
+    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"b\"/></categories>"));
     EXPECT_EQ(categories.childCount(), 1);
     EXPECT_FALSE(document.selectSingleNode(QStringLiteral(".//feed")));
 }
@@ -416,7 +416,7 @@ TEST(XmlNode, ChildByPositionFollowsChangesMadeThroughAnyHandle)
         }
     }
     EXPECT_EQ(seen, QStringList({"1", "2", "text", "3", "4"}));
-    EXPECT_EQ(Body(document), QStringLiteral("<items><item id=\"1\"/>text<item id=\"3\"/></items>"));
+    EXPECT_EQ(body(document), QStringLiteral("<items><item id=\"1\"/>text<item id=\"3\"/></items>"));
 
     // Appending through another handle is seen as well.
     XmlNode(items).appendChild(document.createElement(QStringLiteral("item")));
@@ -429,9 +429,9 @@ TEST(XmlDocumentSave, WhatIsSavedLoadsBackUnchanged)
     XmlDocument document;
     ASSERT_TRUE(document.loadXML(QStringLiteral("<data><items/><note><![CDATA[x]]></note></data>")));
     XmlNode item = document.createElement(QStringLiteral("item"));
-    item.setAttribute(QStringLiteral("title"), Q("a\r\nb\nc\td  <&>\"' é€😀"));
+    item.setAttribute(QStringLiteral("title"), q("a\r\nb\nc\td  <&>\"' é€😀"));
     XmlNode desc = document.createElement(QStringLiteral("desc"));
-    const QString description = Q("<p>line 1</p>\r\nline 2\rline 3\n\tindented ]]> é€😀\r\n");
+    const QString description = q("<p>line 1</p>\r\nline 2\rline 3\n\tindented ]]> é€😀\r\n");
     desc.setText(description);
     item.appendChild(desc);
     document.selectSingleNode(QStringLiteral(".//data/items")).appendChild(item);
@@ -442,19 +442,19 @@ TEST(XmlDocumentSave, WhatIsSavedLoadsBackUnchanged)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("item.fdb"));
     ASSERT_TRUE(document.save(path));
-    const QByteArray bytes = ReadBytes(path);
+    const QByteArray bytes = readBytes(path);
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><data><items><item "));
 
     XmlDocument reloaded;
     ASSERT_TRUE(reloaded.load(path));
     EXPECT_EQ(reloaded.selectSingleNode(QStringLiteral(".//items/item")).attributeValue(0),
-              Q("a\r\nb\nc\td  <&>\"' é€😀"));
+              q("a\r\nb\nc\td  <&>\"' é€😀"));
     EXPECT_EQ(reloaded.selectSingleNode(QStringLiteral(".//item/desc")).text(), description);
     EXPECT_EQ(reloaded.selectSingleNode(QStringLiteral(".//data/note")).text(), cdata);
 
     // Saving again writes the same bytes.
     ASSERT_TRUE(reloaded.save(path));
-    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_EQ(readBytes(path), bytes);
 }
 
 TEST(XmlDocumentSave, LargeDocumentsRoundTripAcrossWriteChunks)
@@ -473,7 +473,7 @@ TEST(XmlDocumentSave, LargeDocumentsRoundTripAcrossWriteChunks)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("big.fdb"));
     ASSERT_TRUE(document.save(path));
-    ASSERT_GT(ReadBytes(path).size(), 3 * 64 * 1024);
+    ASSERT_GT(readBytes(path).size(), 3 * 64 * 1024);
 
     XmlDocument reloaded;
     ASSERT_TRUE(reloaded.load(path));
@@ -487,7 +487,7 @@ TEST(XmlDocumentSave, FailedSaveLeavesThePreviousFile)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("feeds.fdb"));
     const QByteArray previous = "<categories><category name=\"kept\"/></categories>";
-    WriteBytes(path, previous);
+    writeBytes(path, previous);
 
     XmlDocument large;
     ASSERT_TRUE(large.loadXML(QStringLiteral("<categories/>")));
@@ -496,12 +496,12 @@ TEST(XmlDocumentSave, FailedSaveLeavesThePreviousFile)
         const test::FileSizeLimit fullDisk(4096);
         EXPECT_FALSE(large.save(path));
     }
-    EXPECT_EQ(ReadBytes(path), previous);
+    EXPECT_EQ(readBytes(path), previous);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"feeds.fdb"}));
 
     XmlDocument empty;
     EXPECT_FALSE(empty.save(path));
-    EXPECT_EQ(ReadBytes(path), previous);
+    EXPECT_EQ(readBytes(path), previous);
 
     EXPECT_FALSE(large.save(dir.filePath(QStringLiteral("no such folder/feeds.fdb"))));
 }
@@ -520,7 +520,7 @@ TEST(XmlDocument, HandlesSurviveMovingTheDocument)
     XmlDocument third;
     third = std::move(second);
     EXPECT_EQ(third.documentElement(), items.parent());
-    EXPECT_EQ(Body(third), QStringLiteral("<data><items><item/></items></data>"));
+    EXPECT_EQ(body(third), QStringLiteral("<data><items><item/></items></data>"));
 }
 
 } // namespace

@@ -17,7 +17,7 @@ namespace {
 
 // Whether any pixel of the image is not fully transparent. A missing or unreadable SVG already
 // gives a null icon; this catches one that parses but draws nothing inside its view box.
-bool HasVisiblePixels(const QImage &image)
+bool hasVisiblePixels(const QImage &image)
 {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -30,12 +30,12 @@ class NamedIconTest : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(NamedIconTest, LoadsAndDrawsAtListAndToolbarSizes)
 {
-    const QIcon icon = platform::NamedIcon(QString::fromLatin1(GetParam()));
+    const QIcon icon = platform::namedIcon(QString::fromLatin1(GetParam()));
     ASSERT_FALSE(icon.isNull());
     for (const int side : {16, 32}) {
         const QImage image = icon.pixmap(side, side).toImage();
         EXPECT_EQ(image.size(), QSize(side, side)) << side << " px";
-        EXPECT_TRUE(HasVisiblePixels(image)) << side << " px";
+        EXPECT_TRUE(hasVisiblePixels(image)) << side << " px";
     }
 }
 
@@ -52,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(EveryName, NamedIconTest,
 
 TEST(NamedIcon, UnknownNameDrawsNothing)
 {
-    const QIcon icon = platform::NamedIcon(QStringLiteral("no-such-icon"));
-    EXPECT_TRUE(icon.isNull() || !HasVisiblePixels(icon.pixmap(16, 16).toImage()));
+    const QIcon icon = platform::namedIcon(QStringLiteral("no-such-icon"));
+    EXPECT_TRUE(icon.isNull() || !hasVisiblePixels(icon.pixmap(16, 16).toImage()));
 }
 
 } // namespace

@@ -19,7 +19,7 @@ using platform::MessageIcon;
 namespace {
 
 // Acts on the box as soon as it is open, the way a user would.
-void WhenBoxOpens(std::function<void(QMessageBox &)> act)
+void whenBoxOpens(std::function<void(QMessageBox &)> act)
 {
     QTimer::singleShot(0, [act] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -34,7 +34,7 @@ TEST(QtMessageBoxes, ShowsTitleTextIconAndButtons)
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    WhenBoxOpens([&](QMessageBox &box) {
+    whenBoxOpens([&](QMessageBox &box) {
         title = box.windowTitle();
         text = box.text();
         icon = box.icon();
@@ -64,7 +64,7 @@ TEST(QtMessageBoxes, EscapeGivesTheSafeAnswer)
         {MessageButtons::Ok, MessageAnswer::Ok},
     };
     for (const auto &c : cases) {
-        WhenBoxOpens([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
+        whenBoxOpens([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
         EXPECT_EQ(boxes.show(MessageIcon::Question, QStringLiteral("t"), QStringLiteral("x"), c.buttons),
                   c.answer);
     }

@@ -75,7 +75,7 @@ struct ImplementationName {
     }
 };
 
-QString Describe(const TreeNode &node)
+QString describe(const TreeNode &node)
 {
     return u"%1 '%2' %3/%4 tag=%5 parent=%6"_s
         .arg(node.key, node.text)
@@ -84,22 +84,22 @@ QString Describe(const TreeNode &node)
         .arg(node.tag, node.parentKey);
 }
 
-QStringList Describe(const QList<TreeNode> &nodes)
+QStringList describe(const QList<TreeNode> &nodes)
 {
     QStringList lines;
     for (const TreeNode &node : nodes)
-        lines.append(Describe(node));
+        lines.append(describe(node));
     return lines;
 }
 
-QString Describe(const ListRow &row)
+QString describe(const ListRow &row)
 {
     return u"'%1' '%2' '%3' key=%4 tag=%5 icon=%6 %7"_s
         .arg(row.text, row.subItem1, row.subItem2, row.key, row.tag, row.icon,
              row.bold ? u"bold"_s : u"normal"_s);
 }
 
-QStringList Keys(const QList<TreeNode> &nodes)
+QStringList keys(const QList<TreeNode> &nodes)
 {
     QStringList keys;
     for (const TreeNode &node : nodes)
@@ -107,7 +107,7 @@ QStringList Keys(const QList<TreeNode> &nodes)
     return keys;
 }
 
-QStringList Keys(const platform::ReportList &list)
+QStringList keys(const platform::ReportList &list)
 {
     QStringList keys;
     for (int i = 0; i < list.count(); ++i)
@@ -117,7 +117,7 @@ QStringList Keys(const platform::ReportList &list)
 
 // The category tree as the program builds it: a sorted, expanded root, categories under it and
 // feeds keyed by identifier (which contain "-") under the categories.
-void AddCategoryTree(platform::TreeView &tree)
+void addCategoryTree(platform::TreeView &tree)
 {
     ASSERT_TRUE(tree.add({}, u"main"_s, u"Subscribed Feeds"_s, 1, 1));
     tree.setSorted(u"main"_s, true);
@@ -161,13 +161,13 @@ TYPED_TEST(TreeViewContract, AddRefusesTakenKeysAndMissingParents)
             << a.key << " under " << a.parent;
     }
 
-    EXPECT_EQ(Describe(tree.nodes()),
+    EXPECT_EQ(describe(tree.nodes()),
               QStringList({"main 'Subscribed Feeds' 1/1 tag= parent=",
                            "cat_1 'News' 2/2 tag= parent=main",
                            "a-1 'Wire' 4/4 tag= parent=cat_1",
                            "cat_2 'Blogs' 2/7 tag= parent=main"}));
     ASSERT_TRUE(tree.node(u"a-1"_s).has_value());
-    EXPECT_EQ(Describe(*tree.node(u"a-1"_s)), u"a-1 'Wire' 4/4 tag= parent=cat_1"_s);
+    EXPECT_EQ(describe(*tree.node(u"a-1"_s)), u"a-1 'Wire' 4/4 tag= parent=cat_1"_s);
     EXPECT_FALSE(tree.node(u"cat_9"_s).has_value());
     EXPECT_EQ(tree.childKeys(QString()), QStringList({"main"}));
 }
@@ -200,7 +200,7 @@ TYPED_TEST(TreeViewContract, SortedNodesOrderChildrenByTextWithoutRegardToCase)
 
         EXPECT_EQ(tree.isSorted(u"main"_s), c.sorting != Sorting::Never);
         EXPECT_EQ(tree.childKeys(u"main"_s), c.shown);
-        EXPECT_EQ(Keys(tree.nodes()), QStringList({"main", "k1", "k2", "k3", "k4"}));
+        EXPECT_EQ(keys(tree.nodes()), QStringList({"main", "k1", "k2", "k3", "k4"}));
     }
 }
 
@@ -254,12 +254,12 @@ TYPED_TEST(TreeViewContract, RemoveTakesTheSubtreeAndASelectionInIt)
         SCOPED_TRACE(c.removed);
         TypeParam holder;
         platform::TreeView &tree = holder.view;
-        AddCategoryTree(tree);
+        addCategoryTree(tree);
         tree.select(QString::fromUtf8(c.selected));
 
         tree.remove(QString::fromUtf8(c.removed));
 
-        EXPECT_EQ(Keys(tree.nodes()), c.left);
+        EXPECT_EQ(keys(tree.nodes()), c.left);
         EXPECT_EQ(tree.selectedKey(), QString::fromUtf8(c.selectedAfter));
         // Every removed key is free again.
         for (const QString key : {"main", "cat_1", "cat_2", "a-1", "a-2", "b-1"}) {
@@ -275,7 +275,7 @@ TYPED_TEST(TreeViewContract, ClearForgetsNodesFlagsAndSelection)
 {
     TypeParam holder;
     platform::TreeView &tree = holder.view;
-    AddCategoryTree(tree);
+    addCategoryTree(tree);
     tree.select(u"a-2"_s);
 
     tree.clear();
@@ -294,7 +294,7 @@ TYPED_TEST(TreeViewContract, TextTagExpansionAndSelectionRoundTrip)
 {
     TypeParam holder;
     platform::TreeView &tree = holder.view;
-    AddCategoryTree(tree);
+    addCategoryTree(tree);
     EXPECT_EQ(tree.childKeys(u"main"_s), QStringList({"cat_2", "cat_1"}));
     EXPECT_TRUE(tree.isExpanded(u"main"_s));
 
@@ -308,7 +308,7 @@ TYPED_TEST(TreeViewContract, TextTagExpansionAndSelectionRoundTrip)
     tree.setTag(u"x-9"_s, u"http://ghost"_s);
     tree.setExpanded(u"x-9"_s, true);
 
-    EXPECT_EQ(Describe(*tree.node(u"a-1"_s)),
+    EXPECT_EQ(describe(*tree.node(u"a-1"_s)),
               u"a-1 'Wire Service' 3/3 tag=http://example.org/wire.xml parent=cat_1"_s);
     EXPECT_TRUE(tree.isExpanded(u"cat_1"_s));
     EXPECT_FALSE(tree.isExpanded(u"main"_s));
@@ -328,14 +328,14 @@ class ReportListContract : public ::testing::Test {};
 using ReportLists = ::testing::Types<MemoryList, QtList>;
 TYPED_TEST_SUITE(ReportListContract, ReportLists, ImplementationName);
 
-ListRow Row(const char *key, const char *text, const char *subItem1 = "", const char *subItem2 = "")
+ListRow row(const char *key, const char *text, const char *subItem1 = "", const char *subItem2 = "")
 {
     return {QString::fromUtf8(text), QString::fromUtf8(subItem1), QString::fromUtf8(subItem2),
             QString::fromUtf8(key), u"http://example.org/"_s + QString::fromUtf8(key),
             u"unread"_s, true};
 }
 
-void AddRows(platform::ReportList &list, const QList<ListRow> &rows)
+void addRows(platform::ReportList &list, const QList<ListRow> &rows)
 {
     for (const ListRow &row : rows)
         list.add(row);
@@ -363,8 +363,8 @@ TYPED_TEST(ReportListContract, AddPutsRowsWhereAsked)
         {"a", -1, 0}, {"b", -1, 1}, {"c", 0, 0}, {"d", 2, 2}, {"e", 99, 4}, {"f", 5, 5},
     };
     for (const auto &a : adds)
-        EXPECT_EQ(list.add(Row(a.key, a.key), a.position), a.placed) << a.key;
-    EXPECT_EQ(Keys(list), QStringList({"c", "a", "d", "b", "e", "f"}));
+        EXPECT_EQ(list.add(row(a.key, a.key), a.position), a.placed) << a.key;
+    EXPECT_EQ(keys(list), QStringList({"c", "a", "d", "b", "e", "f"}));
     EXPECT_EQ(list.count(), 6);
 }
 
@@ -381,16 +381,16 @@ TYPED_TEST(ReportListContract, RowsRoundTrip)
          false},
         {"", "", "", "", "", "", false},
     };
-    AddRows(list, rows);
+    addRows(list, rows);
     ASSERT_EQ(list.count(), rows.size());
     for (int i = 0; i < rows.size(); ++i)
-        EXPECT_EQ(Describe(list.row(i)), Describe(rows[i]));
+        EXPECT_EQ(describe(list.row(i)), describe(rows[i]));
 
     // Every field is replaced, the bold flag and icon in both directions.
     list.setRow(0, rows[1]);
     list.setRow(1, rows[0]);
-    EXPECT_EQ(Describe(list.row(0)), Describe(rows[1]));
-    EXPECT_EQ(Describe(list.row(1)), Describe(rows[0]));
+    EXPECT_EQ(describe(list.row(0)), describe(rows[1]));
+    EXPECT_EQ(describe(list.row(1)), describe(rows[0]));
     EXPECT_EQ(list.count(), rows.size());
 }
 
@@ -409,12 +409,12 @@ TYPED_TEST(ReportListContract, RemoveAndClearKeepTheSelectionOnItsRow)
         SCOPED_TRACE(c.removed);
         TypeParam holder;
         platform::ReportList &list = holder.view;
-        AddRows(list, {Row("a", "a"), Row("b", "b"), Row("c", "c"), Row("d", "d")});
+        addRows(list, {row("a", "a"), row("b", "b"), row("c", "c"), row("d", "d")});
         list.select(c.selected);
 
         list.remove(c.removed);
 
-        EXPECT_EQ(Keys(list), c.left);
+        EXPECT_EQ(keys(list), c.left);
         EXPECT_EQ(list.selectedRow(), c.selectedAfter);
         list.clear();
         EXPECT_EQ(list.count(), 0);
@@ -426,45 +426,45 @@ TYPED_TEST(ReportListContract, SelectionFollowsItsRowThroughInsertsAndSorting)
 {
     TypeParam holder;
     platform::ReportList &list = holder.view;
-    AddRows(list, {Row("a", "b"), Row("b", "d"), Row("c", "f")});
+    addRows(list, {row("a", "b"), row("b", "d"), row("c", "f")});
     list.select(1);
 
-    list.add(Row("x", "z"), 0);
+    list.add(row("x", "z"), 0);
     EXPECT_EQ(list.selectedRow(), 2);
-    list.add(Row("y", "a"));
+    list.add(row("y", "a"));
     EXPECT_EQ(list.selectedRow(), 2);
 
     list.setSortDescending(true);
     list.setSorted(true);
-    EXPECT_EQ(Keys(list), QStringList({"x", "c", "b", "a", "y"}));
+    EXPECT_EQ(keys(list), QStringList({"x", "c", "b", "a", "y"}));
     ASSERT_EQ(list.selectedRow(), 2);
 
     // A row whose sort text changes takes its new place; the selection goes with it.
-    list.setRow(2, Row("b", "0"));
-    EXPECT_EQ(Keys(list), QStringList({"x", "c", "a", "y", "b"}));
+    list.setRow(2, row("b", "0"));
+    EXPECT_EQ(keys(list), QStringList({"x", "c", "a", "y", "b"}));
     ASSERT_EQ(list.selectedRow(), 4);
     EXPECT_EQ(list.row(list.selectedRow()).key, u"b"_s);
 
-    list.add(Row("w", "e"), 4); // the position is ignored while sorted
+    list.add(row("w", "e"), 4); // the position is ignored while sorted
     EXPECT_EQ(list.row(list.selectedRow()).key, u"b"_s);
-    EXPECT_EQ(Keys(list), QStringList({"x", "c", "w", "a", "y", "b"}));
+    EXPECT_EQ(keys(list), QStringList({"x", "c", "w", "a", "y", "b"}));
 
     // Turning sorting off leaves the rows where they stand.
     list.setSorted(false);
-    EXPECT_EQ(list.add(Row("v", "m"), 0), 0);
-    EXPECT_EQ(Keys(list), QStringList({"v", "x", "c", "w", "a", "y", "b"}));
+    EXPECT_EQ(list.add(row("v", "m"), 0), 0);
+    EXPECT_EQ(keys(list), QStringList({"v", "x", "c", "w", "a", "y", "b"}));
 }
 
 TYPED_TEST(ReportListContract, SortedRowsStandInTextOrderOfTheSortColumn)
 {
     // Sub-item 2 holds stamps of unequal length: text order, not numeric order.
     const QList<ListRow> rows = {
-        Row("r1", "banana", "9", "20240101120000"),
-        Row("r2", "Apple", "10", "2023123123"),
-        Row("r3", "apple", "1", "20240315080000"),
-        Row("r4", "cherry", "", "20231231235959"),
+        row("r1", "banana", "9", "20240101120000"),
+        row("r2", "Apple", "10", "2023123123"),
+        row("r3", "apple", "1", "20240315080000"),
+        row("r4", "cherry", "", "20231231235959"),
     };
-    const ListRow added = Row("r5", "APPLE", "2", "20240101");
+    const ListRow added = row("r5", "APPLE", "2", "20240101");
     const struct {
         int column;
         bool descending;
@@ -485,15 +485,15 @@ TYPED_TEST(ReportListContract, SortedRowsStandInTextOrderOfTheSortColumn)
         TypeParam holder;
         platform::ReportList &list = holder.view;
         list.setColumns({"Title", "Published On", "date_sort"}, {300, 120, 0});
-        AddRows(list, rows);
+        addRows(list, rows);
         list.setSortColumn(c.column);
         list.setSortDescending(c.descending);
-        EXPECT_EQ(Keys(list), QStringList({"r1", "r2", "r3", "r4"})); // not sorted yet
+        EXPECT_EQ(keys(list), QStringList({"r1", "r2", "r3", "r4"})); // not sorted yet
 
         list.setSorted(true);
-        EXPECT_EQ(Keys(list), c.sorted);
+        EXPECT_EQ(keys(list), c.sorted);
         EXPECT_EQ(list.add(added, 0), c.placed);
-        EXPECT_EQ(Keys(list), c.afterAdd);
+        EXPECT_EQ(keys(list), c.afterAdd);
         EXPECT_EQ(list.sortColumn(), c.column);
         EXPECT_EQ(list.isSortDescending(), c.descending);
         EXPECT_TRUE(list.isSorted());
@@ -504,13 +504,13 @@ TYPED_TEST(ReportListContract, ChangingTheSortWhileSortedReordersAtOnce)
 {
     TypeParam holder;
     platform::ReportList &list = holder.view;
-    AddRows(list, {Row("a", "b", "3"), Row("b", "a", "1"), Row("c", "c", "2")});
+    addRows(list, {row("a", "b", "3"), row("b", "a", "1"), row("c", "c", "2")});
     list.setSorted(true);
-    EXPECT_EQ(Keys(list), QStringList({"b", "a", "c"}));
+    EXPECT_EQ(keys(list), QStringList({"b", "a", "c"}));
     list.setSortColumn(1);
-    EXPECT_EQ(Keys(list), QStringList({"b", "c", "a"}));
+    EXPECT_EQ(keys(list), QStringList({"b", "c", "a"}));
     list.setSortDescending(true);
-    EXPECT_EQ(Keys(list), QStringList({"a", "c", "b"}));
+    EXPECT_EQ(keys(list), QStringList({"a", "c", "b"}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -583,14 +583,14 @@ TYPED_TEST(ComboBoxViewContract, SelectionStartsAtTheCaret)
 // ---------------------------------------------------------------------------------------------
 // What the Qt views show
 
-QIcon Swatch(Qt::GlobalColor color)
+QIcon swatch(Qt::GlobalColor color)
 {
     QPixmap pixmap(16, 16);
     pixmap.fill(color);
     return QIcon(pixmap);
 }
 
-QImage Shown(const QIcon &icon)
+QImage shown(const QIcon &icon)
 {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -599,9 +599,9 @@ TEST(QtTreeViewShows, TheSelectedImageOnlyOnTheCurrentNode)
 {
     QTreeWidget widget;
     platform::QtTreeView tree(widget);
-    AddCategoryTree(tree);
-    const QList<QIcon> images = {Swatch(Qt::red), Swatch(Qt::green), Swatch(Qt::blue),
-                                 Swatch(Qt::yellow)};
+    addCategoryTree(tree);
+    const QList<QIcon> images = {swatch(Qt::red), swatch(Qt::green), swatch(Qt::blue),
+                                 swatch(Qt::yellow)};
     tree.setImages(images); // after the nodes: they take the icons too
     ASSERT_TRUE(tree.add(u"cat_2"_s, u"b-2"_s, u"Log"_s, 3, 4));
 
@@ -609,15 +609,15 @@ TEST(QtTreeViewShows, TheSelectedImageOnlyOnTheCurrentNode)
     EXPECT_EQ(widget.columnCount(), 1);
     EXPECT_EQ(tree.item(u"a-1"_s)->text(0), u"Wire"_s);
     EXPECT_TRUE(tree.item(u"main"_s)->isExpanded());
-    EXPECT_EQ(Shown(tree.item(u"main"_s)->icon(0)), Shown(images[0]));
-    EXPECT_EQ(Shown(tree.item(u"cat_1"_s)->icon(0)), Shown(images[1]));
+    EXPECT_EQ(shown(tree.item(u"main"_s)->icon(0)), shown(images[0]));
+    EXPECT_EQ(shown(tree.item(u"cat_1"_s)->icon(0)), shown(images[1]));
     EXPECT_TRUE(tree.item(u"b-1"_s)->icon(0).isNull()); // image 5: past the list
 
     tree.select(u"b-2"_s);
-    EXPECT_EQ(Shown(tree.item(u"b-2"_s)->icon(0)), Shown(images[3]));
+    EXPECT_EQ(shown(tree.item(u"b-2"_s)->icon(0)), shown(images[3]));
     widget.setCurrentItem(tree.item(u"a-1"_s)); // as a click would
     EXPECT_EQ(tree.selectedKey(), u"a-1"_s);
-    EXPECT_EQ(Shown(tree.item(u"b-2"_s)->icon(0)), Shown(images[2]));
+    EXPECT_EQ(shown(tree.item(u"b-2"_s)->icon(0)), shown(images[2]));
     EXPECT_EQ(platform::QtTreeView::keyOf(widget.currentItem()), u"a-1"_s);
 }
 
@@ -626,7 +626,7 @@ TEST(QtReportListShows, BoldUnreadRowsAndTheirIcons)
     QTreeWidget widget;
     platform::QtReportList list(widget);
     list.setColumns({"Title", "Published On", "date_sort"}, {300, 120, 0});
-    const QHash<QString, QIcon> icons = {{"read", Swatch(Qt::gray)}, {"unread", Swatch(Qt::blue)}};
+    const QHash<QString, QIcon> icons = {{"read", swatch(Qt::gray)}, {"unread", swatch(Qt::blue)}};
     list.setIcons(icons);
     list.add({"New", "15 Mar 2024", "20240315", "", "http://example.org/1", "unread", true});
     list.add({"Old", "14 Mar 2024", "20240314", "", "http://example.org/2", "read", false});
@@ -635,8 +635,8 @@ TEST(QtReportListShows, BoldUnreadRowsAndTheirIcons)
         EXPECT_TRUE(widget.topLevelItem(0)->font(column).bold()) << column;
         EXPECT_FALSE(widget.topLevelItem(1)->font(column).bold()) << column;
     }
-    EXPECT_EQ(Shown(widget.topLevelItem(0)->icon(0)), Shown(icons["unread"]));
-    EXPECT_EQ(Shown(widget.topLevelItem(1)->icon(0)), Shown(icons["read"]));
+    EXPECT_EQ(shown(widget.topLevelItem(0)->icon(0)), shown(icons["unread"]));
+    EXPECT_EQ(shown(widget.topLevelItem(1)->icon(0)), shown(icons["read"]));
     EXPECT_EQ(widget.topLevelItem(0)->data(0, platform::QtReportList::TagRole).toString(),
               u"http://example.org/1"_s);
 
@@ -646,9 +646,9 @@ TEST(QtReportListShows, BoldUnreadRowsAndTheirIcons)
     read.bold = false;
     list.setRow(0, read);
     EXPECT_FALSE(widget.topLevelItem(0)->font(0).bold());
-    EXPECT_EQ(Shown(widget.topLevelItem(0)->icon(0)), Shown(icons["read"]));
-    list.setIcons({{"read", Swatch(Qt::black)}});
-    EXPECT_EQ(Shown(widget.topLevelItem(1)->icon(0)), Shown(Swatch(Qt::black)));
+    EXPECT_EQ(shown(widget.topLevelItem(0)->icon(0)), shown(icons["read"]));
+    list.setIcons({{"read", swatch(Qt::black)}});
+    EXPECT_EQ(shown(widget.topLevelItem(1)->icon(0)), shown(swatch(Qt::black)));
 }
 
 TEST(QtReportListShows, HeaderLabelsWidthsAndHiddenTextColumns)
@@ -669,11 +669,11 @@ TEST(QtReportListShows, HeaderLabelsWidthsAndHiddenTextColumns)
     EXPECT_FALSE(widget.isColumnHidden(0));
     EXPECT_TRUE(widget.isColumnHidden(1));
     EXPECT_TRUE(widget.isColumnHidden(2));
-    list.add(Row("a", "a", "", "2"));
-    list.add(Row("b", "b", "", "1"));
+    list.add(row("a", "a", "", "2"));
+    list.add(row("b", "b", "", "1"));
     list.setSortColumn(2);
     list.setSorted(true);
-    EXPECT_EQ(Keys(list), QStringList({"b", "a"}));
+    EXPECT_EQ(keys(list), QStringList({"b", "a"}));
 }
 
 // The window's handler turns sorting off, picks the column, reverses the order and turns sorting
@@ -683,8 +683,8 @@ TEST(QtReportListShows, TheSortIndicatorOfTheSortTheWindowChose)
     QTreeWidget widget;
     platform::QtReportList list(widget);
     list.setColumns({"Title", "Published On", "date_sort"}, {200, 120, 100});
-    AddRows(list, {Row("a", "b", "2 Jan", "2"), Row("b", "a", "3 Jan", "3"),
-                   Row("c", "c", "1 Jan", "1")});
+    addRows(list, {row("a", "b", "2 Jan", "2"), row("b", "a", "3 Jan", "3"),
+                   row("c", "c", "1 Jan", "1")});
     QObject::connect(widget.header(), &QHeaderView::sectionClicked, &widget, [&list](int section) {
         list.setSorted(false);
         if (section == 1)
@@ -721,7 +721,7 @@ TEST(QtReportListShows, TheSortIndicatorOfTheSortTheWindowChose)
         EXPECT_TRUE(header->isSortIndicatorShown()) << c.clicked;
         EXPECT_EQ(header->sortIndicatorSection(), c.indicatorSection) << c.clicked;
         EXPECT_EQ(header->sortIndicatorOrder(), c.order) << c.clicked;
-        EXPECT_EQ(Keys(list), c.keys) << c.clicked;
+        EXPECT_EQ(keys(list), c.keys) << c.clicked;
     }
     list.setSorted(false);
     EXPECT_FALSE(header->isSortIndicatorShown());

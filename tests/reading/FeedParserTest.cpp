@@ -22,25 +22,25 @@ namespace {
 
 constexpr auto kDigestOfNothing = "d41d8cd98f00b204e9800998ecf8427e";
 
-QString Q(const char *utf8)
+QString q(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
 
 // One line per item, so that a failing comparison shows every field of every item.
-std::string Describe(const FeedItem &item)
+std::string describe(const FeedItem &item)
 {
-    return QStringList{item.Title, item.Link, item.Day + u' ' + item.Month + u' ' + item.Year + u' ' + item.Time,
-                       item.Description, item.Media, item.Guid}
+    return QStringList{item.title, item.link, item.day + u' ' + item.month + u' ' + item.year + u' ' + item.time,
+                       item.description, item.media, item.guid}
         .join(QStringLiteral(" | "))
         .toStdString();
 }
 
-std::vector<std::string> Describe(const QList<FeedItem> &items)
+std::vector<std::string> describe(const QList<FeedItem> &items)
 {
     std::vector<std::string> lines;
     for (const FeedItem &item : items)
-        lines.push_back(Describe(item));
+        lines.push_back(describe(item));
     return lines;
 }
 
@@ -53,22 +53,22 @@ struct Expected {
     const char *guid; // nullptr: none
 };
 
-std::vector<std::string> Describe(const std::vector<Expected> &items)
+std::vector<std::string> describe(const std::vector<Expected> &items)
 {
     std::vector<std::string> lines;
     for (const Expected &e : items) {
         FeedItem item;
-        item.Title = Q(e.title);
-        item.Link = Q(e.link);
-        const QStringList date = Q(e.date).split(u' ');
-        item.Day = date.value(0);
-        item.Month = date.value(1);
-        item.Year = date.value(2);
-        item.Time = date.value(3);
-        item.Description = Q(e.description);
-        item.Media = Q(e.media);
-        item.Guid = e.guid ? Q(e.guid) : QString();
-        lines.push_back(Describe(item));
+        item.title = q(e.title);
+        item.link = q(e.link);
+        const QStringList date = q(e.date).split(u' ');
+        item.day = date.value(0);
+        item.month = date.value(1);
+        item.year = date.value(2);
+        item.time = date.value(3);
+        item.description = q(e.description);
+        item.media = q(e.media);
+        item.guid = e.guid ? q(e.guid) : QString();
+        lines.push_back(describe(item));
     }
     return lines;
 }
@@ -79,9 +79,9 @@ struct DocumentCase {
     std::vector<Expected> items;
 };
 
-QString Repeated(const char *piece, int times)
+QString repeated(const char *piece, int times)
 {
-    return Q(piece).repeated(times);
+    return q(piece).repeated(times);
 }
 
 TEST(ParseRss, ReadsTheItemsOfTheChannelInDocumentOrder)
@@ -140,9 +140,9 @@ TEST(ParseRss, ReadsTheItemsOfTheChannelInDocumentOrder)
          {{"a", "", "", "", "", nullptr}}},
     };
     for (const auto &c : cases) {
-        const auto result = FeedParser::ParseRss(Q(c.document));
+        const auto result = FeedParser::parseRss(q(c.document));
         EXPECT_EQ(result.status, ParseStatus::Ok) << c.what;
-        EXPECT_EQ(Describe(result.items), Describe(c.items)) << c.what;
+        EXPECT_EQ(describe(result.items), describe(c.items)) << c.what;
     }
 }
 
@@ -185,9 +185,9 @@ TEST(ParseAtom, ReadsTheEntriesOfTheFeedWithTheLinkThatPointsAtThem)
         {"a feed without entries", "<feed><title>Empty</title></feed>", {}},
     };
     for (const auto &c : cases) {
-        const auto result = FeedParser::ParseAtom(Q(c.document), english);
+        const auto result = FeedParser::parseAtom(q(c.document), english);
         EXPECT_EQ(result.status, ParseStatus::Ok) << c.what;
-        EXPECT_EQ(Describe(result.items), Describe(c.items)) << c.what;
+        EXPECT_EQ(describe(result.items), describe(c.items)) << c.what;
     }
 }
 
@@ -195,13 +195,13 @@ TEST(ParseAtom, NamesThePublishedMonthInTheGivenLocale)
 {
     const char *document = "<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><published>2006-05-01T12:34:56Z</published></entry></feed>";
     for (const QLocale &locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany)}) {
-        const auto result = FeedParser::ParseAtom(Q(document), locale);
+        const auto result = FeedParser::parseAtom(q(document), locale);
         ASSERT_EQ(result.items.size(), 1);
         const FeedItem &item = result.items.first();
-        EXPECT_EQ(item.Day, QStringLiteral("01"));
-        EXPECT_EQ(item.Month, locale.monthName(5, QLocale::ShortFormat)) << locale.name().toStdString();
-        EXPECT_EQ(item.Year, QStringLiteral("2006"));
-        EXPECT_EQ(item.Time, QStringLiteral("12:34:56"));
+        EXPECT_EQ(item.day, QStringLiteral("01"));
+        EXPECT_EQ(item.month, locale.monthName(5, QLocale::ShortFormat)) << locale.name().toStdString();
+        EXPECT_EQ(item.year, QStringLiteral("2006"));
+        EXPECT_EQ(item.time, QStringLiteral("12:34:56"));
     }
 }
 
@@ -231,8 +231,8 @@ TEST(FeedParsers, ReportWhyADocumentGaveNoItems)
         {"an RSS feed", "<rss><channel><item/></channel></rss>", ParseStatus::Ok, ParseStatus::WrongFeedType},
     };
     for (const auto &c : cases) {
-        const auto rss = FeedParser::ParseRss(Q(c.document));
-        const auto atom = FeedParser::ParseAtom(Q(c.document));
+        const auto rss = FeedParser::parseRss(q(c.document));
+        const auto atom = FeedParser::parseAtom(q(c.document));
         EXPECT_EQ(rss.status, c.rss) << c.what;
         EXPECT_EQ(atom.status, c.atom) << c.what;
         EXPECT_EQ(rss.items.size(), c.rss == ParseStatus::Ok ? 1 : 0) << c.what;
@@ -246,21 +246,21 @@ TEST(FeedParsers, ReadDocumentsDecodedFromOtherCharsets)
     const QByteArray latin1("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
                             "<rss><channel><item><title>Caf\xe9 cr\xe8me</title>"
                             "<link>http://example.org/caf\xe9</link></item></channel></rss>\n");
-    const auto rss = FeedParser::ParseRss(platform::DecodeDocument(latin1));
+    const auto rss = FeedParser::parseRss(platform::decodeDocument(latin1));
     ASSERT_EQ(rss.status, ParseStatus::Ok);
-    EXPECT_EQ(Describe(rss.items),
-              Describe(std::vector<Expected>{{"Café crème", "http://example.org/café", "", "", "", nullptr}}));
-    EXPECT_EQ(rss.items[0].ID, QStringLiteral("f863d51bb39d54628325b3a021ac75c3"));
+    EXPECT_EQ(describe(rss.items),
+              describe(std::vector<Expected>{{"Café crème", "http://example.org/café", "", "", "", nullptr}}));
+    EXPECT_EQ(rss.items[0].id, QStringLiteral("f863d51bb39d54628325b3a021ac75c3"));
 
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     const QByteArray utf16Bytes = utf16.encode(
-        Q("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">"
+        q("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">"
           "<entry><title>Привет €</title><link href=\"http://example.org/\"/></entry></feed>"));
-    const auto atom = FeedParser::ParseAtom(platform::DecodeDocument(utf16Bytes));
+    const auto atom = FeedParser::parseAtom(platform::decodeDocument(utf16Bytes));
     ASSERT_EQ(atom.status, ParseStatus::Ok);
-    EXPECT_EQ(Describe(atom.items),
-              Describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "", nullptr}}));
-    EXPECT_EQ(atom.items[0].ID, QStringLiteral("d0d92cdc9b30c1300fbc3c7ebd304be0"));
+    EXPECT_EQ(describe(atom.items),
+              describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "", nullptr}}));
+    EXPECT_EQ(atom.items[0].id, QStringLiteral("d0d92cdc9b30c1300fbc3c7ebd304be0"));
 }
 
 TEST(FeedParsers, StopAtTheSixteenBitLimits)
@@ -274,25 +274,25 @@ TEST(FeedParsers, StopAtTheSixteenBitLimits)
         QString firstTitle;
     } cases[] = {
         {"more items than the list holds",
-         Q("<rss><channel>") + Repeated("<item/>", limit + 5) + Q("</channel></rss>"),
-         Q("<feed>") + Repeated("<entry/>", limit + 5) + Q("</feed>"), limit, {}},
+         q("<rss><channel>") + repeated("<item/>", limit + 5) + q("</channel></rss>"),
+         q("<feed>") + repeated("<entry/>", limit + 5) + q("</feed>"), limit, {}},
         {"an item after the limit of children",
-         Q("<rss><channel>") + Repeated("<x/>", limit) + Q("<item/></channel></rss>"),
-         Q("<feed>") + Repeated("<x/>", limit) + Q("<entry/></feed>"), 0, {}},
+         q("<rss><channel>") + repeated("<x/>", limit) + q("<item/></channel></rss>"),
+         q("<feed>") + repeated("<x/>", limit) + q("<entry/></feed>"), 0, {}},
         {"a title after the limit of an item's children",
-         Q("<rss><channel><item>") + Repeated("<x/>", limit) + Q("<title>late</title></item></channel></rss>"),
-         Q("<feed><entry>") + Repeated("<x/>", limit) + Q("<title>late</title></entry></feed>"), 1, {}},
+         q("<rss><channel><item>") + repeated("<x/>", limit) + q("<title>late</title></item></channel></rss>"),
+         q("<feed><entry>") + repeated("<x/>", limit) + q("<title>late</title></entry></feed>"), 1, {}},
         {"a title just within the limit",
-         Q("<rss><channel><item>") + Repeated("<x/>", limit - 1) + Q("<title>last</title></item></channel></rss>"),
-         Q("<feed><entry>") + Repeated("<x/>", limit - 1) + Q("<title>last</title></entry></feed>"), 1,
+         q("<rss><channel><item>") + repeated("<x/>", limit - 1) + q("<title>last</title></item></channel></rss>"),
+         q("<feed><entry>") + repeated("<x/>", limit - 1) + q("<title>last</title></entry></feed>"), 1,
          QStringLiteral("last")},
     };
     for (const auto &c : cases) {
-        for (const auto &result : {FeedParser::ParseRss(c.rss), FeedParser::ParseAtom(c.atom)}) {
+        for (const auto &result : {FeedParser::parseRss(c.rss), FeedParser::parseAtom(c.atom)}) {
             ASSERT_EQ(result.status, ParseStatus::Ok) << c.what;
             EXPECT_EQ(result.items.size(), c.items) << c.what;
             if (!result.items.isEmpty()) {
-                EXPECT_EQ(result.items.first().Title, c.firstTitle) << c.what;
+                EXPECT_EQ(result.items.first().title, c.firstTitle) << c.what;
             }
         }
     }
@@ -310,7 +310,7 @@ TEST(ItemIdentifierDigest, DigestsWindows1252TextAsEarlierVersionsAndOtherTextAs
         {"http://example.org/Ω", "93a9d258f9d6f3e0b5bcbfeba373368a"},     // no Ω in the code page: UTF-8
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ItemIdentifier::Digest(Q(c.text)), Q(c.digest)) << c.text;
+        EXPECT_EQ(ItemIdentifier::digest(q(c.text)), q(c.digest)) << c.text;
 }
 
 // Real feeds from many sources: nothing crashes, items that differ (by guid, else by link,
@@ -328,10 +328,10 @@ TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
         SCOPED_TRACE(file.toStdString());
         QFile in(feeds.filePath(file));
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-        const QString text = platform::DecodeDocument(in.readAll());
+        const QString text = platform::decodeDocument(in.readAll());
         platform::XmlDocument document;
         const bool wellFormed = document.loadXML(text);
-        for (const auto &result : {FeedParser::ParseRss(text), FeedParser::ParseAtom(text)}) {
+        for (const auto &result : {FeedParser::parseRss(text), FeedParser::parseAtom(text)}) {
             if (!wellFormed) {
                 EXPECT_NE(result.status, ParseStatus::Ok);
                 continue;
@@ -341,15 +341,15 @@ TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
             QSet<QString> ids;
             QSet<QString> distinct;
             for (const FeedItem &item : result.items) {
-                ids.insert(item.ID);
-                distinct.insert(item.Guid.isEmpty() ? QStringList{item.Link, item.Media, item.Title,
-                                                                  ItemStamp::ChronologicalKey(item)}
+                ids.insert(item.id);
+                distinct.insert(item.guid.isEmpty() ? QStringList{item.link, item.media, item.title,
+                                                                  ItemStamp::chronologicalKey(item)}
                                                           .join(u'\n')
-                                                    : QStringLiteral("guid\n") + item.Guid);
-                EXPECT_TRUE(digest.match(item.ID).hasMatch());
-                const int dateFields = !item.Day.isEmpty() + !item.Month.isEmpty() + !item.Year.isEmpty()
-                    + !item.Time.isEmpty();
-                EXPECT_TRUE(dateFields == 0 || dateFields == 4) << Describe(item);
+                                                    : QStringLiteral("guid\n") + item.guid);
+                EXPECT_TRUE(digest.match(item.id).hasMatch());
+                const int dateFields = !item.day.isEmpty() + !item.month.isEmpty() + !item.year.isEmpty()
+                    + !item.time.isEmpty();
+                EXPECT_TRUE(dateFields == 0 || dateFields == 4) << describe(item);
             }
             EXPECT_EQ(ids.size(), distinct.size());
         }

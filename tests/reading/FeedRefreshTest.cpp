@@ -44,7 +44,7 @@ public:
     QStringList events;
 };
 
-std::string RssItem(int n, const std::string &title, const std::string &pubDate,
+std::string rssItem(int n, const std::string &title, const std::string &pubDate,
                     const std::string &extra = "")
 {
     std::string item = "<item><title>" + title + "</title><link>http://example.org/"
@@ -54,7 +54,7 @@ std::string RssItem(int n, const std::string &title, const std::string &pubDate,
     return item + "<description>text " + std::to_string(n) + "</description>" + extra + "</item>";
 }
 
-std::string Rss(const std::initializer_list<std::string> items)
+std::string rss(const std::initializer_list<std::string> items)
 {
     std::string rss
         = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Example</title>\n";
@@ -63,21 +63,21 @@ std::string Rss(const std::initializer_list<std::string> items)
     return rss + "</channel></rss>\n";
 }
 
-const std::string kFirst = RssItem(1, "First", "Mon, 01 May 2006 08:00:00 GMT");
-const std::string kSecond = RssItem(2, "Second", "Tue, 02 May 2006 08:00:00 GMT");
-const std::string kThird = RssItem(3, "Third &amp; last", "Wed, 03 May 2006 08:00:00 GMT",
+const std::string kFirst = rssItem(1, "First", "Mon, 01 May 2006 08:00:00 GMT");
+const std::string kSecond = rssItem(2, "Second", "Tue, 02 May 2006 08:00:00 GMT");
+const std::string kThird = rssItem(3, "Third &amp; last", "Wed, 03 May 2006 08:00:00 GMT",
                                    "<enclosure url=\"http://example.org/3.mp3\" length=\"1\"/>");
-const std::string kFourth = RssItem(4, "Fourth", "Thu, 04 May 2006 08:00:00 GMT");
-const std::string kLate = RssItem(5, "Late", "Sun, 30 Apr 2006 08:00:00 GMT");
+const std::string kFourth = rssItem(4, "Fourth", "Thu, 04 May 2006 08:00:00 GMT");
+const std::string kLate = rssItem(5, "Late", "Sun, 30 Apr 2006 08:00:00 GMT");
 
-ino_t InodeOf(const QString &path)
+ino_t inodeOf(const QString &path)
 {
     struct stat info { };
     EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
     return info.st_ino;
 }
 
-QStringList StoredTitles(const QString &path)
+QStringList storedTitles(const QString &path)
 {
     ItemFile file(path);
     EXPECT_EQ(file.load(), ItemFile::State::Loaded);
@@ -98,11 +98,11 @@ protected:
         });
         m_server.routes().Get("/silent", [this](const httplib::Request &, httplib::Response &res) {
             m_server.holdRequest();
-            res.set_content(Rss({kFirst}), "application/rss+xml");
+            res.set_content(rss({kFirst}), "application/rss+xml");
         });
         m_server.routes().Get("/missing", [](const httplib::Request &, httplib::Response &res) {
             res.status = 404;
-            res.set_content(Rss({kFirst}), "application/rss+xml");
+            res.set_content(rss({kFirst}), "application/rss+xml");
         });
         ASSERT_TRUE(m_server.start());
         setUp(reader, kFeedId);
@@ -127,8 +127,8 @@ protected:
     // A whole refresh, to its end.
     static void refresh(FeedReader &feed, bool loadList)
     {
-        feed.LoadFeedData(loadList);
-        ASSERT_TRUE(test::WaitUntil([&] { return !feed.isRefreshing(); }, kArrivesMs));
+        feed.loadFeedData(loadList);
+        ASSERT_TRUE(test::waitUntil([&] { return !feed.isRefreshing(); }, kArrivesMs));
     }
     void refresh(bool loadList) { refresh(reader, loadList); }
 
@@ -160,13 +160,13 @@ protected:
 
 TEST_F(FeedRefreshTest, FirstRefreshStoresItemsOldestFirstAndListsThemNewestFirst)
 {
-    const std::string feed = Rss({kThird, kSecond, kFirst});
+    const std::string feed = rss({kThird, kSecond, kFirst});
     serve(feed);
 
     refresh(true);
 
     const QByteArray thirdId
-        = ItemIdentifier::Digest(QStringLiteral("http://example.org/3\nhttp://example.org/3.mp3"))
+        = ItemIdentifier::digest(QStringLiteral("http://example.org/3\nhttp://example.org/3.mp3"))
               .toLatin1();
     EXPECT_EQ(
         itemFile(),
@@ -213,19 +213,19 @@ TEST_F(FeedRefreshTest, FirstRefreshStoresItemsOldestFirstAndListsThemNewestFirs
     EXPECT_TRUE(list.isSortDescending());
 
     EXPECT_EQ(caption.events.mid(caption.events.size() - 2), (QStringList{kNew, kTabs}));
-    EXPECT_EQ(reader.FeedData(), QString::fromStdString(feed));
+    EXPECT_EQ(reader.feedData(), QString::fromStdString(feed));
     EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), QByteArray::fromStdString(feed) + "\r\n");
     EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
-    EXPECT_FALSE(reader.StillExecuting());
+    EXPECT_FALSE(reader.stillExecuting());
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(FeedRefreshTest, RefreshWithoutChangeLeavesFileAndCaptionAlone)
 {
-    serve(Rss({kThird, kSecond, kFirst}));
+    serve(rss({kThird, kSecond, kFirst}));
     refresh(true);
     const QByteArray stored = itemFile();
-    const ino_t inode = InodeOf(itemPath());
+    const ino_t inode = inodeOf(itemPath());
 
     for (const bool loadList : {false, true}) {
         SCOPED_TRACE(loadList);
@@ -233,8 +233,8 @@ TEST_F(FeedRefreshTest, RefreshWithoutChangeLeavesFileAndCaptionAlone)
         refresh(loadList);
 
         EXPECT_EQ(itemFile(), stored);
-        EXPECT_EQ(InodeOf(itemPath()), inode) << "the file was rewritten";
-        EXPECT_FALSE(reader.HasNewItems());
+        EXPECT_EQ(inodeOf(itemPath()), inode) << "the file was rewritten";
+        EXPECT_FALSE(reader.hasNewItems());
         EXPECT_EQ(caption.events.mid(caption.events.size() - 2), (QStringList{kCaption, kTabs}));
         EXPECT_EQ(list.count(), 3);
     }
@@ -247,11 +247,11 @@ TEST_F(FeedRefreshTest, RefreshWithoutChangeLeavesFileAndCaptionAlone)
 // editorial order are all stored.
 TEST_F(FeedRefreshTest, EveryItemNotStoredYetIsAddedWhateverItsDate)
 {
-    serve(Rss({kSecond, kThird, kFirst}));
+    serve(rss({kSecond, kThird, kFirst}));
     refresh(true);
-    EXPECT_EQ(StoredTitles(itemPath()), (QStringList{"First", "Third & last", "Second"}));
+    EXPECT_EQ(storedTitles(itemPath()), (QStringList{"First", "Third & last", "Second"}));
 
-    serve(Rss({kFourth, kThird, kSecond, kFirst, kLate}));
+    serve(rss({kFourth, kThird, kSecond, kFirst, kLate}));
     caption.events.clear();
     refresh(false);
 
@@ -259,17 +259,17 @@ TEST_F(FeedRefreshTest, EveryItemNotStoredYetIsAddedWhateverItsDate)
     EXPECT_TRUE(list.row(0).bold);
     EXPECT_TRUE(list.row(4).bold);
     EXPECT_EQ(caption.events.mid(caption.events.size() - 2), (QStringList{kNew, kTabs}));
-    EXPECT_EQ(StoredTitles(itemPath()),
+    EXPECT_EQ(storedTitles(itemPath()),
               (QStringList{"First", "Third & last", "Second", "Late", "Fourth"}));
 
     refresh(true);
-    EXPECT_EQ(StoredTitles(itemPath()).size(), 5);
+    EXPECT_EQ(storedTitles(itemPath()).size(), 5);
     EXPECT_EQ(caption.events.mid(caption.events.size() - 2), (QStringList{kCaption, kTabs}));
 }
 
 TEST_F(FeedRefreshTest, UndatedItemsAreStoredOnceAndShownWithoutDate)
 {
-    serve(Rss({RssItem(1, "Undated one", ""), RssItem(2, "Undated two", "")}));
+    serve(rss({rssItem(1, "Undated one", ""), rssItem(2, "Undated two", "")}));
 
     refresh(true);
 
@@ -290,13 +290,13 @@ TEST_F(FeedRefreshTest, UndatedItemsAreStoredOnceAndShownWithoutDate)
         EXPECT_EQ(list.row(i).subItem1, QStringLiteral("No Date Info Provided"));
         EXPECT_EQ(list.row(i).subItem2, QStringLiteral("0"));
     }
-    const ino_t inode = InodeOf(itemPath());
+    const ino_t inode = inodeOf(itemPath());
 
     caption.events.clear();
     refresh(false);
 
     EXPECT_EQ(itemFile(), stored);
-    EXPECT_EQ(InodeOf(itemPath()), inode);
+    EXPECT_EQ(inodeOf(itemPath()), inode);
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(caption.events.mid(caption.events.size() - 2), (QStringList{kCaption, kTabs}));
 }
@@ -305,11 +305,11 @@ TEST_F(FeedRefreshTest, UndatedItemsAreStoredOnceAndShownWithoutDate)
 // misorder items.
 TEST_F(FeedRefreshTest, RowsSortByTheMomentOfPublication)
 {
-    serve(Rss({RssItem(1, "Noon in Berlin", "Fri, 05 May 2006 12:00:00 +0200"),
-               RssItem(2, "Eleven in London", "Fri, 5 May 2006 11:00:00 GMT"),
-               RssItem(3, "Early in New York", "Fri, 05 May 2006 05:30 EST"),
-               RssItem(4, "Late April", "Sun, 30 Apr 2006 23:59:59 GMT"),
-               RssItem(5, "Undated", "")}));
+    serve(rss({rssItem(1, "Noon in Berlin", "Fri, 05 May 2006 12:00:00 +0200"),
+               rssItem(2, "Eleven in London", "Fri, 5 May 2006 11:00:00 GMT"),
+               rssItem(3, "Early in New York", "Fri, 05 May 2006 05:30 EST"),
+               rssItem(4, "Late April", "Sun, 30 Apr 2006 23:59:59 GMT"),
+               rssItem(5, "Undated", "")}));
 
     refresh(true);
 
@@ -319,7 +319,7 @@ TEST_F(FeedRefreshTest, RowsSortByTheMomentOfPublication)
     EXPECT_EQ(list.row(0).subItem1, QStringLiteral("5 May 2006; 11:00:00"));
     EXPECT_EQ(list.row(1).subItem2, QStringLiteral("20060505103000"));
     // A reload from the file keeps the order: the zones went into the file with the items.
-    reader.LoadItemList();
+    reader.loadItemList();
     list.setSortColumn(2);
     list.setSortDescending(true);
     EXPECT_EQ(rowTitles(),
@@ -334,7 +334,7 @@ TEST_F(FeedRefreshTest, TenThousandItemsAreStoredInOneSave)
     // Newest first, one second apart.
     for (int second = kCount - 1; second >= 0; --second) {
         const QString time = QTime(0, 0).addSecs(second).toString(QStringLiteral("HH:mm:ss"));
-        rss += RssItem(second, "at " + std::to_string(second),
+        rss += rssItem(second, "at " + std::to_string(second),
                        "Mon, 01 May 2006 " + time.toStdString() + " GMT");
     }
     serve(rss + "</channel></rss>");
@@ -353,14 +353,14 @@ TEST_F(FeedRefreshTest, TenThousandItemsAreStoredInOneSave)
 
     const QByteArray bytes = itemFile();
     refresh(false);
-    EXPECT_FALSE(reader.HasNewItems());
+    EXPECT_FALSE(reader.hasNewItems());
     EXPECT_EQ(itemFile(), bytes);
 }
 
 TEST_F(FeedRefreshTest, IdentifierNotOfTheFeedFormWritesNothing)
 {
     reader.setFeedID(QStringLiteral("../escape"));
-    serve(Rss({kThird, kSecond, kFirst}));
+    serve(rss({kThird, kSecond, kFirst}));
 
     refresh(true);
 
@@ -402,7 +402,7 @@ TEST_F(FeedRefreshTest, CaptionShowsEachStageOfTheRefresh)
          7,
          {checking, kTabs, parsing, kTabs, updating, kTabs, kNew, kTabs}},
     };
-    serve(Rss({kThird, kSecond, kFirst}));
+    serve(rss({kThird, kSecond, kFirst}));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(itemPath());
@@ -425,7 +425,7 @@ TEST_F(FeedRefreshTest, OfflineMachineAsksUntilCancelledAndFetchesNothing)
 {
     t.connection.connected = false;
     t.messages.answers = {MessageAnswer::Retry, MessageAnswer::Cancel};
-    serve(Rss({kFirst}));
+    serve(rss({kFirst}));
 
     refresh(false);
 
@@ -450,17 +450,17 @@ TEST_F(FeedRefreshTest, OfflineMachineAsksUntilCancelledAndFetchesNothing)
 // The time limit runs on the clock: the test moves it instead of waiting.
 TEST_F(FeedRefreshTest, SilentServerTimesOutAndRetriesUntilCancelled)
 {
-    serve(Rss({kFirst}));
+    serve(rss({kFirst}));
     refresh(false);
     reader.setFeedURL(m_server.url(QStringLiteral("/silent")));
     t.messages.answers = {MessageAnswer::Retry, MessageAnswer::Cancel};
 
-    reader.LoadFeedData(false);
+    reader.loadFeedData(false);
     for (int request = 1; request <= 2; ++request) {
-        ASSERT_TRUE(test::WaitUntil([&] { return m_server.heldRequests() == request; }));
+        ASSERT_TRUE(test::waitUntil([&] { return m_server.heldRequests() == request; }));
         t.clock.advance(kArrivesMs);
     }
-    ASSERT_TRUE(test::WaitUntil([&] { return !reader.isRefreshing(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !reader.isRefreshing(); }));
 
     ASSERT_EQ(t.messages.shown.size(), 2);
     for (const auto &box : t.messages.shown) {
@@ -472,8 +472,8 @@ TEST_F(FeedRefreshTest, SilentServerTimesOutAndRetriesUntilCancelled)
             QStringLiteral(
                 "Server did not respond in timely manner. Application failed to fetch Feed Data!"));
     }
-    EXPECT_EQ(reader.FeedData(), QString::fromStdString(Rss({kFirst})));
-    EXPECT_FALSE(reader.StillExecuting());
+    EXPECT_EQ(reader.feedData(), QString::fromStdString(rss({kFirst})));
+    EXPECT_FALSE(reader.stillExecuting());
     EXPECT_EQ(caption.events.last(), kTabs);
     EXPECT_EQ(caption.events.at(caption.events.size() - 2), kNew) << "the last merge's mark stays";
 }
@@ -541,7 +541,7 @@ TEST_F(FeedRefreshTest, EveryFailureIsToldInItsOwnBoxAndStoresNothing)
 // found by its identifier, even where its episodes share one link.
 TEST_F(FeedRefreshTest, ItemsAreFoundByIdentifierAndADeletedOneNeverComesBack)
 {
-    const std::string podcast = Rss({
+    const std::string podcast = rss({
         "<item><title>Episode 2</title><link>http://show.example/</link><guid>ep-2</guid>"
         "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate></item>",
         "<item><title>Episode 1</title><link>http://show.example/</link>"
@@ -558,19 +558,19 @@ TEST_F(FeedRefreshTest, ItemsAreFoundByIdentifierAndADeletedOneNeverComesBack)
     ASSERT_NE(first, second);
     ASSERT_NE(list.row(2).key, list.row(3).key);
 
-    ASSERT_TRUE(reader.ProcessItem(first, QStringLiteral("getinfo"), true));
-    EXPECT_EQ(reader.CurrentItem().Title, QStringLiteral("Episode 1"));
-    ASSERT_TRUE(reader.ProcessItem(second, QStringLiteral("del"), true));
-    ASSERT_TRUE(reader.ProcessItem(list.row(3).key, QStringLiteral("del"), true));
-    EXPECT_EQ(StoredTitles(itemPath()), (QStringList{"Bonus", "Episode 1"}));
+    ASSERT_TRUE(reader.processItem(first, QStringLiteral("getinfo"), true));
+    EXPECT_EQ(reader.currentItem().title, QStringLiteral("Episode 1"));
+    ASSERT_TRUE(reader.processItem(second, QStringLiteral("del"), true));
+    ASSERT_TRUE(reader.processItem(list.row(3).key, QStringLiteral("del"), true));
+    EXPECT_EQ(storedTitles(itemPath()), (QStringList{"Bonus", "Episode 1"}));
 
     test::MemoryReportList rows;
     FeedReader later(t.ctx, rows, caption, QLocale::c());
     setUp(later, kFeedId);
     refresh(later, true);
 
-    EXPECT_FALSE(later.HasNewItems());
-    EXPECT_EQ(StoredTitles(itemPath()), (QStringList{"Bonus", "Episode 1"}));
+    EXPECT_FALSE(later.hasNewItems());
+    EXPECT_EQ(storedTitles(itemPath()), (QStringList{"Bonus", "Episode 1"}));
     ASSERT_EQ(rows.count(), 2);
     EXPECT_FALSE(rows.row(0).bold) << "read before";
 }
@@ -595,7 +595,7 @@ TEST_F(FeedRefreshTest, AnAtomFeedStoredAsRssIsReadAndItsTypeCorrected)
 
     EXPECT_EQ(rowTitles(), QStringList{"A"});
     EXPECT_EQ(corrected, QList<qint16>{1});
-    EXPECT_EQ(reader.FeedType(), 1);
+    EXPECT_EQ(reader.feedType(), 1);
     EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("type=\"1\""));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -608,7 +608,7 @@ TEST_F(FeedRefreshTest, ARowFollowsItsItemToTheIdentifierTheFeedGivesIt)
                 kDeclaration + "<data><items><item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"1\">"
                     "<title>Frist</title><link>http://example.org/1</link><date>2006-May-01T08:00:00</date>"
                     "<desc>text 1</desc><media/></item></items><latest>20060501080000</latest></data>");
-    serve(Rss({"<item><title>First</title><link>http://example.org/1</link><guid>post-1</guid>"
+    serve(rss({"<item><title>First</title><link>http://example.org/1</link><guid>post-1</guid>"
                "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>text 1</description></item>"}));
 
     refresh(true);
@@ -616,9 +616,9 @@ TEST_F(FeedRefreshTest, ARowFollowsItsItemToTheIdentifierTheFeedGivesIt)
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.row(0).text, QStringLiteral("First"));
     EXPECT_FALSE(list.row(0).bold);
-    EXPECT_EQ(list.row(0).key, ItemIdentifier::Digest(QStringLiteral("post-1")));
-    EXPECT_TRUE(reader.ProcessItem(list.row(0).key, QStringLiteral("getinfo"), false));
-    EXPECT_FALSE(reader.HasNewItems());
+    EXPECT_EQ(list.row(0).key, ItemIdentifier::digest(QStringLiteral("post-1")));
+    EXPECT_TRUE(reader.processItem(list.row(0).key, QStringLiteral("getinfo"), false));
+    EXPECT_FALSE(reader.hasNewItems());
 }
 
 TEST(TypeToStore, TheDocumentDecidesAndAPodcastStaysOne)
@@ -634,13 +634,13 @@ TEST(TypeToStore, TheDocumentDecidesAndAPodcastStaysOne)
         {7, 0, 0},                       // a type no longer known
     };
     for (const auto &c : cases)
-        EXPECT_EQ(TypeToStore(c.stored, c.read), c.kept) << c.stored << " read as " << c.read;
+        EXPECT_EQ(typeToStore(c.stored, c.read), c.kept) << c.stored << " read as " << c.read;
 }
 
 TEST_F(FeedRefreshTest, ADamagedItemFileIsSetAsideAndTheFeedStartsAgain)
 {
     t.writeFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"), "<data><items>");
-    serve(Rss({kSecond, kFirst}));
+    serve(rss({kSecond, kFirst}));
 
     refresh(true);
 
@@ -654,7 +654,7 @@ TEST_F(FeedRefreshTest, ADamagedItemFileIsSetAsideAndTheFeedStartsAgain)
                              "and a new file keeps the Items the Feed still offers.")
                   .arg(kFeedId));
     EXPECT_EQ(rowTitles(), (QStringList{"Second", "First"}));
-    EXPECT_EQ(StoredTitles(itemPath()), (QStringList{"First", "Second"}));
+    EXPECT_EQ(storedTitles(itemPath()), (QStringList{"First", "Second"}));
 }
 
 TEST(TimeColumn, LongTimeFormatLosesItsZone)
@@ -672,7 +672,7 @@ TEST(TimeColumn, LongTimeFormatLosesItsZone)
         {"HH:mm:ss", "HH:mm:ss"},
     };
     for (const auto &[format, expected] : cases)
-        EXPECT_EQ(TimeFormatWithoutZone(format), expected) << format.toStdString();
+        EXPECT_EQ(timeFormatWithoutZone(format), expected) << format.toStdString();
 }
 
 TEST(TimeColumn, StoredTimesShowInTheLocalesLongFormat)
@@ -698,7 +698,7 @@ TEST(TimeColumn, StoredTimesShowInTheLocalesLongFormat)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.time.toStdString() + " " + c.locale.name().toStdString());
-        const std::optional<QString> shown = FormatItemTime(c.time, c.locale);
+        const std::optional<QString> shown = formatItemTime(c.time, c.locale);
         ASSERT_EQ(shown.has_value(), c.shown.has_value());
         if (shown) {
             // Qt may use a narrow no-break space before AM/PM.

@@ -19,12 +19,12 @@ struct DateCase {
     const char *time;
 };
 
-std::string Fields(const ItemDate &date)
+std::string fields(const ItemDate &date)
 {
-    return (date.Day + u'|' + date.Month + u'|' + date.Year + u'|' + date.Time).toStdString();
+    return (date.day + u'|' + date.month + u'|' + date.year + u'|' + date.time).toStdString();
 }
 
-std::string Fields(const DateCase &c)
+std::string fields(const DateCase &c)
 {
     return std::string(c.day) + '|' + c.month + '|' + c.year + '|' + c.time;
 }
@@ -42,7 +42,7 @@ TEST(SplitPubDate, KeepsWhatThePositionalRulesGiveForTheUsualForm)
         {"Mon 01 May 2006 12:34:56 EST", "01", "May", "2006", "12:34:56"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(c.text))), Fields(c)) << c.text;
+        EXPECT_EQ(fields(ItemDates::splitPubDate(QString::fromUtf8(c.text))), fields(c)) << c.text;
 }
 
 TEST(SplitPubDate, ReadsTheCommonFormsThePositionalRulesCannotTakeApart)
@@ -76,7 +76,7 @@ TEST(SplitPubDate, ReadsTheCommonFormsThePositionalRulesCannotTakeApart)
         {"01 May 2006", "01", "May", "2006", "00:00:00"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(c.text))), Fields(c)) << c.text;
+        EXPECT_EQ(fields(ItemDates::splitPubDate(QString::fromUtf8(c.text))), fields(c)) << c.text;
 }
 
 TEST(SplitPubDate, LeavesEveryFieldEmptyForWhatIsNoDate)
@@ -104,7 +104,7 @@ TEST(SplitPubDate, LeavesEveryFieldEmptyForWhatIsNoDate)
         "01 May 2006 13:34 PM",
     };
     for (const char *text : cases)
-        EXPECT_EQ(Fields(ItemDates::SplitPubDate(QString::fromUtf8(text))), "|||") << text;
+        EXPECT_EQ(fields(ItemDates::splitPubDate(QString::fromUtf8(text))), "|||") << text;
 }
 
 TEST(SplitPublished, NamesTheMonthInTheLocalesAbbreviation)
@@ -134,7 +134,7 @@ TEST(SplitPublished, NamesTheMonthInTheLocalesAbbreviation)
             {"", "|||"},
         };
         for (const auto &c : cases) {
-            EXPECT_EQ(Fields(ItemDates::SplitPublished(QString::fromUtf8(c.text), locale)),
+            EXPECT_EQ(fields(ItemDates::splitPublished(QString::fromUtf8(c.text), locale)),
                       c.fields)
                 << c.text << " in " << locale.name().toStdString();
         }
@@ -147,7 +147,7 @@ TEST(ItemDates, ApplyTheWrittenZoneToUtc)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const struct {
-        bool atom; // SplitPublished, else SplitPubDate
+        bool atom; // splitPublished, else splitPubDate
         const char *text;
         const char *utc;
     } cases[] = {
@@ -189,8 +189,8 @@ TEST(ItemDates, ApplyTheWrittenZoneToUtc)
     for (const auto &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const ItemDate date
-            = c.atom ? ItemDates::SplitPublished(text, english) : ItemDates::SplitPubDate(text);
-        EXPECT_EQ(date.Utc, QString::fromUtf8(c.utc)) << c.text;
+            = c.atom ? ItemDates::splitPublished(text, english) : ItemDates::splitPubDate(text);
+        EXPECT_EQ(date.utc, QString::fromUtf8(c.utc)) << c.text;
     }
 }
 
@@ -205,21 +205,21 @@ TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
     static const QRegularExpression utc(QStringLiteral("^[0-9]{14}$"));
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const auto check = [&](const ItemDate &date, const QString &text) {
-        if (date.Day.isEmpty() && date.Month.isEmpty() && date.Year.isEmpty()
-            && date.Time.isEmpty()) {
-            EXPECT_TRUE(date.Utc.isEmpty())
-                << text.toStdString() << " -> " << date.Utc.toStdString();
+        if (date.day.isEmpty() && date.month.isEmpty() && date.year.isEmpty()
+            && date.time.isEmpty()) {
+            EXPECT_TRUE(date.utc.isEmpty())
+                << text.toStdString() << " -> " << date.utc.toStdString();
             return;
         }
-        EXPECT_TRUE(utc.match(date.Utc).hasMatch())
-            << text.toStdString() << " -> " << date.Utc.toStdString();
-        EXPECT_TRUE(year.match(date.Year).hasMatch())
-            << text.toStdString() << " -> " << Fields(date);
-        EXPECT_TRUE(day.match(date.Day).hasMatch()) << text.toStdString() << " -> " << Fields(date);
-        EXPECT_TRUE(time.match(date.Time).hasMatch())
-            << text.toStdString() << " -> " << Fields(date);
-        EXPECT_NE(MonthNames::InLocale(date.Month, english), 0)
-            << text.toStdString() << " -> " << Fields(date);
+        EXPECT_TRUE(utc.match(date.utc).hasMatch())
+            << text.toStdString() << " -> " << date.utc.toStdString();
+        EXPECT_TRUE(year.match(date.year).hasMatch())
+            << text.toStdString() << " -> " << fields(date);
+        EXPECT_TRUE(day.match(date.day).hasMatch()) << text.toStdString() << " -> " << fields(date);
+        EXPECT_TRUE(time.match(date.time).hasMatch())
+            << text.toStdString() << " -> " << fields(date);
+        EXPECT_NE(MonthNames::inLocale(date.month, english), 0)
+            << text.toStdString() << " -> " << fields(date);
     };
     const QString samples[] = {
         QStringLiteral("Mon, 01 May 2006 12:34:56 GMT"),
@@ -231,15 +231,15 @@ TEST(ItemDates, GiveAllFieldsOrNoneForDamagedDates)
     const QString replacements = QStringLiteral(" :-T,0a\t");
     for (const QString &sample : samples) {
         for (qsizetype n = 0; n <= sample.size(); ++n) {
-            check(ItemDates::SplitPubDate(sample.left(n)), sample.left(n));
-            check(ItemDates::SplitPublished(sample.left(n), english), sample.left(n));
+            check(ItemDates::splitPubDate(sample.left(n)), sample.left(n));
+            check(ItemDates::splitPublished(sample.left(n), english), sample.left(n));
             for (const QChar replacement : replacements) {
                 if (n == sample.size())
                     break;
                 QString damaged = sample;
                 damaged[n] = replacement;
-                check(ItemDates::SplitPubDate(damaged), damaged);
-                check(ItemDates::SplitPublished(damaged, english), damaged);
+                check(ItemDates::splitPubDate(damaged), damaged);
+                check(ItemDates::splitPublished(damaged, english), damaged);
             }
         }
     }

@@ -27,26 +27,26 @@ public:
 };
 
 // An item element as the program writes it; the id is the digest of the link.
-QByteArray StoredItem(const QByteArray &link, const QByteArray &status, const QByteArray &title,
+QByteArray storedItem(const QByteArray &link, const QByteArray &status, const QByteArray &title,
                       const QByteArray &date, const QByteArray &desc = "", const QByteArray &media = "")
 {
     const auto child = [](const char *name, const QByteArray &text) {
         return text.isEmpty() ? "<" + QByteArray(name) + "/>"
                               : "<" + QByteArray(name) + ">" + text + "</" + name + ">";
     };
-    return "<item id=\"" + ItemIdentifier::Digest(QString::fromUtf8(link)).toLatin1() + "\" status=\"" + status
+    return "<item id=\"" + ItemIdentifier::digest(QString::fromUtf8(link)).toLatin1() + "\" status=\"" + status
            + "\">" + child("title", title) + child("link", link) + child("date", date)
            + child("desc", desc) + child("media", media) + "</item>";
 }
 
-platform::ListRow RowTitled(const QString &text)
+platform::ListRow rowTitled(const QString &text)
 {
     platform::ListRow row;
     row.text = text;
     return row;
 }
 
-QByteArray SavedFile(const QByteArray &items, const QByteArray &latest)
+QByteArray savedFile(const QByteArray &items, const QByteArray &latest)
 {
     return kDeclaration + "<data><items>" + items + "</items><latest>" + latest + "</latest></data>";
 }
@@ -91,11 +91,11 @@ TEST(SplitItemDate, TakesStoredDatesApart)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        const ItemDate date = SplitItemDate(c.text);
-        EXPECT_EQ(date.Year, c.expected.Year);
-        EXPECT_EQ(date.Month, c.expected.Month);
-        EXPECT_EQ(date.Day, c.expected.Day);
-        EXPECT_EQ(date.Time, c.expected.Time);
+        const ItemDate date = splitItemDate(c.text);
+        EXPECT_EQ(date.year, c.expected.year);
+        EXPECT_EQ(date.month, c.expected.month);
+        EXPECT_EQ(date.day, c.expected.day);
+        EXPECT_EQ(date.time, c.expected.time);
     }
 }
 
@@ -132,7 +132,7 @@ TEST_F(ItemFileTest, WithoutPathNothingIsReadOrWritten)
     ItemFile file{QString()};
     EXPECT_EQ(file.loadOrStart(ItemFile::kNewItemsDocument), ItemFile::State::Missing);
     FeedItem item;
-    item.Title = QStringLiteral("Lost");
+    item.title = QStringLiteral("Lost");
     EXPECT_FALSE(file.appendItem(item));
     EXPECT_FALSE(file.setLatest(QStringLiteral("1")));
     EXPECT_FALSE(file.save());
@@ -158,20 +158,20 @@ TEST_F(ItemFileTest, FindItemComparesTheFirstAttributeOfItemsOnly)
 TEST_F(ItemFileTest, AppendItemAndSetLatestWriteTheDocumentedShape)
 {
     FeedItem dated;
-    dated.Title = QStringLiteral("First & foremost");
-    dated.Link = QStringLiteral("http://example.org/1");
-    dated.Day = QStringLiteral("01");
-    dated.Month = QStringLiteral("May");
-    dated.Year = QStringLiteral("2006");
-    dated.Time = QStringLiteral("12:34:56");
-    dated.Utc = QStringLiteral("20060501123456");
-    dated.Description = QStringLiteral("<p>one</p>");
-    dated.Media = QStringLiteral("http://example.org/1.mp3");
-    dated.ID = QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987");
+    dated.title = QStringLiteral("First & foremost");
+    dated.link = QStringLiteral("http://example.org/1");
+    dated.day = QStringLiteral("01");
+    dated.month = QStringLiteral("May");
+    dated.year = QStringLiteral("2006");
+    dated.time = QStringLiteral("12:34:56");
+    dated.utc = QStringLiteral("20060501123456");
+    dated.description = QStringLiteral("<p>one</p>");
+    dated.media = QStringLiteral("http://example.org/1.mp3");
+    dated.id = QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987");
     FeedItem zoned = dated;
-    zoned.Utc = QStringLiteral("20060501103456"); // written at +02:00
+    zoned.utc = QStringLiteral("20060501103456"); // written at +02:00
     FeedItem undated;
-    undated.ID = QStringLiteral("d41d8cd98f00b204e9800998ecf8427e");
+    undated.id = QStringLiteral("d41d8cd98f00b204e9800998ecf8427e");
 
     ItemFile file(t.path(fileName()));
     ASSERT_EQ(file.loadOrStart(ItemFile::kNewItemsDocument), ItemFile::State::Loaded);
@@ -222,12 +222,12 @@ TEST_F(ItemFileTest, WritersLeaveDocumentsTheyCannotUseAsTheyAre)
 
 TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
 {
-    const QByteArray first = StoredItem("http://example.org/1", "0", "One", "2006-May-01T12:34:56",
+    const QByteArray first = storedItem("http://example.org/1", "0", "One", "2006-May-01T12:34:56",
                                         "first text", "http://example.org/1.mp3");
-    const QByteArray second = StoredItem("http://example.org/2", "1", "Two", "2006-May-02T08:00:00",
+    const QByteArray second = storedItem("http://example.org/2", "1", "Two", "2006-May-02T08:00:00",
                                          "&lt;b&gt;two&lt;/b&gt;");
-    const QByteArray duplicate = StoredItem("http://example.org/1", "0", "One again", "2006-May-03T09:00:00");
-    const QByteArray original = SavedFile(first + second + duplicate, "20060503090000");
+    const QByteArray duplicate = storedItem("http://example.org/1", "0", "One again", "2006-May-03T09:00:00");
+    const QByteArray original = savedFile(first + second + duplicate, "20060503090000");
 
     struct Case {
         const char *link;
@@ -244,17 +244,17 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
     const Case cases[] = {
         {"http://example.org/1", "check", false, true, original, {}},
         {"http://example.org/1", "read", false, true,
-         SavedFile(with(first, "1") + second + duplicate, "20060503090000"), {}},
+         savedFile(with(first, "1") + second + duplicate, "20060503090000"), {}},
         {"http://example.org/2", "unread", false, true,
-         SavedFile(first + with(second, "0") + duplicate, "20060503090000"), {}},
+         savedFile(first + with(second, "0") + duplicate, "20060503090000"), {}},
         {"http://example.org/2", "getinfo", false, true, original, QStringLiteral("Two")},
         {"http://example.org/1", "getinfo", true, true,
-         SavedFile(with(first, "1") + second + duplicate, "20060503090000"), QStringLiteral("One")},
+         savedFile(with(first, "1") + second + duplicate, "20060503090000"), QStringLiteral("One")},
         // A file without a record of deleted items starts one that is not complete yet.
         {"http://example.org/1", "del", true, true,
-         SavedFile(second + duplicate, "20060503090000")
+         savedFile(second + duplicate, "20060503090000")
              .replace("</data>", "<deleted legacy=\"1\"><id served=\"2026-03-14\">"
-                                     + ItemIdentifier::Digest(QStringLiteral("http://example.org/1")).toLatin1()
+                                     + ItemIdentifier::digest(QStringLiteral("http://example.org/1")).toLatin1()
                                      + "</id></deleted></data>"),
          {}},
         {"http://example.org/9", "read", false, false, original, {}},
@@ -264,40 +264,40 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.action) + " " + c.link);
         writeItemFile(original);
-        const FeedItem before = reader.CurrentItem();
+        const FeedItem before = reader.currentItem();
 
-        EXPECT_EQ(reader.ProcessItem(ItemIdentifier::Digest(QString::fromLatin1(c.link)),
+        EXPECT_EQ(reader.processItem(ItemIdentifier::digest(QString::fromLatin1(c.link)),
                                      QString::fromLatin1(c.action), c.markRead),
                   c.found);
 
         EXPECT_EQ(itemFile(), c.after);
-        EXPECT_EQ(reader.LatestStamp(), QStringLiteral("20060503090000"));
-        EXPECT_EQ(reader.CurrentItem().Title, c.currentTitle.isNull() ? before.Title : c.currentTitle);
+        EXPECT_EQ(reader.latestStamp(), QStringLiteral("20060503090000"));
+        EXPECT_EQ(reader.currentItem().title, c.currentTitle.isNull() ? before.title : c.currentTitle);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(ItemFileTest, GetInfoCopiesEveryFieldOfTheStoredItem)
 {
-    writeItemFile(SavedFile("<item id=\"" + ItemIdentifier::Digest(QStringLiteral("http://example.org/2")).toLatin1()
+    writeItemFile(savedFile("<item id=\"" + ItemIdentifier::digest(QStringLiteral("http://example.org/2")).toLatin1()
                                 + "\" status=\"0\"><extra>ignored</extra><media>http://example.org/2.ogg</media>"
                                   "<date>2006-Jun-5T08:00:00</date><desc>&lt;b&gt;two&lt;/b&gt;</desc>"
                                   "<link>http://example.org/2</link><title>Two</title></item>",
                             "1"));
 
-    ASSERT_TRUE(reader.ProcessItem(ItemIdentifier::Digest(QStringLiteral("http://example.org/2")),
+    ASSERT_TRUE(reader.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/2")),
                                    QStringLiteral("getinfo"), false));
 
-    const FeedItem &item = reader.CurrentItem();
-    EXPECT_EQ(item.ID, ItemIdentifier::Digest(QStringLiteral("http://example.org/2")));
-    EXPECT_EQ(item.Title, QStringLiteral("Two"));
-    EXPECT_EQ(item.Link, QStringLiteral("http://example.org/2"));
-    EXPECT_EQ(item.Description, QStringLiteral("<b>two</b>"));
-    EXPECT_EQ(item.Media, QStringLiteral("http://example.org/2.ogg"));
-    EXPECT_EQ(item.Year, QStringLiteral("2006"));
-    EXPECT_EQ(item.Month, QStringLiteral("Jun"));
-    EXPECT_EQ(item.Day, QStringLiteral("5"));
-    EXPECT_EQ(item.Time, QStringLiteral("08:00:00"));
+    const FeedItem &item = reader.currentItem();
+    EXPECT_EQ(item.id, ItemIdentifier::digest(QStringLiteral("http://example.org/2")));
+    EXPECT_EQ(item.title, QStringLiteral("Two"));
+    EXPECT_EQ(item.link, QStringLiteral("http://example.org/2"));
+    EXPECT_EQ(item.description, QStringLiteral("<b>two</b>"));
+    EXPECT_EQ(item.media, QStringLiteral("http://example.org/2.ogg"));
+    EXPECT_EQ(item.year, QStringLiteral("2006"));
+    EXPECT_EQ(item.month, QStringLiteral("Jun"));
+    EXPECT_EQ(item.day, QStringLiteral("5"));
+    EXPECT_EQ(item.time, QStringLiteral("08:00:00"));
 }
 
 TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
@@ -318,13 +318,13 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
         QString lookupText;
         QString listTitle; // empty: the list shows no box
         QString listText;
-        QString latest; // LatestStamp afterwards
+        QString latest; // latestStamp afterwards
     };
     const Case cases[] = {
         {"no file", kFeedId, fileName(), std::nullopt, missingTitle, missingText, {}, {}, {}},
         // Data/../escape.fdb would be read if the identifier made a path.
         {"identifier not of the feed form", QStringLiteral("../escape"), QStringLiteral("escape.fdb"),
-         SavedFile(StoredItem("http://example.org/1", "0", "One", "--T"), "7"), missingTitle,
+         savedFile(storedItem("http://example.org/1", "0", "One", "--T"), "7"), missingTitle,
          missingText, {}, {}, {}},
         {"not XML", kFeedId, fileName(), "<data><items>", invalid, notLoaded, invalid, notLoaded, {}},
         {"no items", kFeedId, fileName(), "<data><latest>5</latest></data>", invalid, noRecords, invalid,
@@ -339,20 +339,20 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
         FeedReader fresh(t.ctx, list, caption, QLocale::c());
         fresh.setFeedID(c.feedId);
 
-        EXPECT_FALSE(fresh.ProcessItem(ItemIdentifier::Digest(QStringLiteral("http://example.org/1")),
+        EXPECT_FALSE(fresh.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/1")),
                                        QStringLiteral("read"), true));
         ASSERT_EQ(t.messages.shown.size(), 1);
         EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
         EXPECT_EQ(t.messages.shown[0].buttons, MessageButtons::Ok);
         EXPECT_EQ(t.messages.shown[0].title, c.lookupTitle);
         EXPECT_EQ(t.messages.shown[0].text, c.lookupText);
-        EXPECT_EQ(fresh.LatestStamp(), c.latest);
+        EXPECT_EQ(fresh.latestStamp(), c.latest);
 
         t.messages.shown.clear();
-        list.add(RowTitled(QStringLiteral("stale row")));
-        fresh.LoadItemList();
+        list.add(rowTitled(QStringLiteral("stale row")));
+        fresh.loadItemList();
         EXPECT_EQ(list.count(), 0);
-        EXPECT_FALSE(fresh.StillExecuting());
+        EXPECT_FALSE(fresh.stillExecuting());
         if (c.listTitle.isEmpty()) {
             EXPECT_TRUE(t.messages.shown.isEmpty());
         } else {
@@ -360,7 +360,7 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
             EXPECT_EQ(t.messages.shown[0].title, c.listTitle);
             EXPECT_EQ(t.messages.shown[0].text, c.listText);
         }
-        EXPECT_EQ(fresh.LatestStamp(), c.latest);
+        EXPECT_EQ(fresh.latestStamp(), c.latest);
         if (c.content) {
             EXPECT_EQ(t.readFile(c.fileName), *c.content);
         }
@@ -369,20 +369,20 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
 
 TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
 {
-    writeItemFile(SavedFile(StoredItem("http://example.org/1", "0", "1 dated unread", "2006-May-01T12:34:56")
-                                + StoredItem("http://example.org/2", "1", "2 one-digit day, read",
+    writeItemFile(savedFile(storedItem("http://example.org/1", "0", "1 dated unread", "2006-May-01T12:34:56")
+                                + storedItem("http://example.org/2", "1", "2 one-digit day, read",
                                              "2006-Jun-5T08:00:00")
                                 + "<note>not an item</note>"
-                                + StoredItem("http://example.org/3", "abc", "3 undated", "--T")
-                                + StoredItem("http://example.org/4", " 2 ", "4 no time", "2006-May-01T")
-                                + StoredItem("http://example.org/5", "0.0", "5 no time of day",
+                                + storedItem("http://example.org/3", "abc", "3 undated", "--T")
+                                + storedItem("http://example.org/4", " 2 ", "4 no time", "2006-May-01T")
+                                + storedItem("http://example.org/5", "0.0", "5 no time of day",
                                              "2006-May-01T25:00:00")
-                                + StoredItem("http://example.org/6", "-1", "6 no month name",
+                                + storedItem("http://example.org/6", "-1", "6 no month name",
                                              "2006-Foo-01T10:00:00"),
                             "20060605080000"));
-    list.add(RowTitled(QStringLiteral("0 stale row")));
+    list.add(rowTitled(QStringLiteral("0 stale row")));
 
-    reader.LoadItemList();
+    reader.loadItemList();
 
     struct Row {
         QString text, subItem1, subItem2, tag, icon;
@@ -404,14 +404,14 @@ TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
         EXPECT_EQ(row.subItem1, expected[i].subItem1);
         EXPECT_EQ(row.subItem2, expected[i].subItem2);
         EXPECT_EQ(row.tag, expected[i].tag);
-        EXPECT_EQ(row.key, ItemIdentifier::Digest(expected[i].tag));
+        EXPECT_EQ(row.key, ItemIdentifier::digest(expected[i].tag));
         EXPECT_EQ(row.icon, expected[i].icon);
         EXPECT_EQ(row.bold, expected[i].bold);
     }
-    EXPECT_EQ(reader.LatestStamp(), QStringLiteral("20060605080000"));
+    EXPECT_EQ(reader.latestStamp(), QStringLiteral("20060605080000"));
     EXPECT_EQ(list.scrolledTo(), 0);
     EXPECT_TRUE(list.isSorted());
-    EXPECT_FALSE(reader.StillExecuting());
+    EXPECT_FALSE(reader.stillExecuting());
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 

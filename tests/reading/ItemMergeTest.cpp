@@ -32,7 +32,7 @@ struct Item {
     std::string description = "text";
 };
 
-std::string RssItem(const Item &item)
+std::string rssItem(const Item &item)
 {
     std::string xml = "<item><title>" + item.title + "</title>";
     if (!item.link.empty())
@@ -46,18 +46,18 @@ std::string RssItem(const Item &item)
     return xml + "<description>" + item.description + "</description></item>";
 }
 
-QList<FeedItem> Document(const std::initializer_list<Item> items)
+QList<FeedItem> document(const std::initializer_list<Item> items)
 {
     std::string rss = "<rss version=\"2.0\"><channel><title>T</title>";
     for (const Item &item : items)
-        rss += RssItem(item);
+        rss += rssItem(item);
     rss += "</channel></rss>";
-    FeedParser::ParseResult result = FeedParser::ParseRss(QString::fromStdString(rss));
+    FeedParser::ParseResult result = FeedParser::parseRss(QString::fromStdString(rss));
     EXPECT_EQ(result.status, FeedParser::ParseStatus::Ok);
     return result.items;
 }
 
-QString OldIdentifier(const QString &link)
+QString oldIdentifier(const QString &link)
 {
     return QString::fromLatin1(
         QCryptographicHash::hash(link.toLatin1(), QCryptographicHash::Md5).toHex());
@@ -77,7 +77,7 @@ protected:
     MergeResult merge(const QList<FeedItem> &items, const QDate &today = kToday)
     {
         const ItemStore::MergeOutcome outcome
-            = ItemStore::Merge(path(), items, QDateTime(today, QTime(9, 30)));
+            = ItemStore::merge(path(), items, QDateTime(today, QTime(9, 30)));
         EXPECT_NE(outcome.status, ItemStore::MergeOutcome::Status::Failed)
             << outcome.error.toStdString();
         return outcome.merge;
@@ -106,17 +106,17 @@ protected:
     test::TestContext t;
 };
 
-QStringList Titles(const QList<FeedItem> &items)
+QStringList titles(const QList<FeedItem> &items)
 {
     QStringList titles;
     for (const FeedItem &item : items)
-        titles << item.Title;
+        titles << item.title;
     return titles;
 }
 
 TEST(ItemIdentifierTest, NamesAnItemByGuidElseLinkAndEnclosureElseEnclosureElseTitleAndDate)
 {
-    const QList<FeedItem> items = Document({
+    const QList<FeedItem> items = document({
         {"guid is the link", "", "http://example.org/a", "http://example.org/a"},
         {"guid of its own", "", "http://example.org/b", "urn:b"},
         {"link only", "", "http://example.org/c"},
@@ -125,15 +125,15 @@ TEST(ItemIdentifierTest, NamesAnItemByGuidElseLinkAndEnclosureElseEnclosureElseT
         {"title and date", "Mon, 01 May 2006 08:00:00 GMT"},
     });
     ASSERT_EQ(items.size(), 6);
-    EXPECT_EQ(items[0].ID, OldIdentifier(QStringLiteral("http://example.org/a")));
-    EXPECT_EQ(items[1].ID, ItemIdentifier::Digest(QStringLiteral("urn:b")));
-    EXPECT_EQ(items[2].ID, OldIdentifier(QStringLiteral("http://example.org/c")));
+    EXPECT_EQ(items[0].id, oldIdentifier(QStringLiteral("http://example.org/a")));
+    EXPECT_EQ(items[1].id, ItemIdentifier::digest(QStringLiteral("urn:b")));
+    EXPECT_EQ(items[2].id, oldIdentifier(QStringLiteral("http://example.org/c")));
     EXPECT_EQ(
-        items[3].ID,
-        ItemIdentifier::Digest(QStringLiteral("http://example.org/d\nhttp://example.org/d.mp3")));
-    EXPECT_EQ(items[4].ID, ItemIdentifier::Digest(QStringLiteral("http://example.org/e.mp3")));
-    EXPECT_EQ(items[5].ID,
-              ItemIdentifier::Digest(QStringLiteral("title and date\n20060501080000")));
+        items[3].id,
+        ItemIdentifier::digest(QStringLiteral("http://example.org/d\nhttp://example.org/d.mp3")));
+    EXPECT_EQ(items[4].id, ItemIdentifier::digest(QStringLiteral("http://example.org/e.mp3")));
+    EXPECT_EQ(items[5].id,
+              ItemIdentifier::digest(QStringLiteral("title and date\n20060501080000")));
 }
 
 TEST(ItemIdentifierTest, LinksOutsideWindows1252HashOverUtf8AndStayApart)
@@ -142,13 +142,13 @@ TEST(ItemIdentifierTest, LinksOutsideWindows1252HashOverUtf8AndStayApart)
         "http://example.org/\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8");
     QString second = first;
     second[second.size() - 1] = QChar(0x044F); // one letter differs
-    EXPECT_NE(ItemIdentifier::Digest(first), ItemIdentifier::Digest(second));
-    EXPECT_EQ(ItemIdentifier::Digest(first),
+    EXPECT_NE(ItemIdentifier::digest(first), ItemIdentifier::digest(second));
+    EXPECT_EQ(ItemIdentifier::digest(first),
               QString::fromLatin1(
                   QCryptographicHash::hash(first.toUtf8(), QCryptographicHash::Md5).toHex()));
     // Windows-1252 text keeps the digest of earlier versions, its euro sign included.
     const QString western = QString::fromUtf8("http://example.org/caf\xC3\xA9?p=\xE2\x82\xAC");
-    EXPECT_EQ(ItemIdentifier::Digest(western),
+    EXPECT_EQ(ItemIdentifier::digest(western),
               QString::fromLatin1(QCryptographicHash::hash("http://example.org/caf\xE9?p=\x80",
                                                            QCryptographicHash::Md5)
                                       .toHex()));
@@ -170,19 +170,19 @@ TEST(ItemIdentifierTest, ItemsSharingALinkStayApartAndKeepTheirIdentifiersAsOthe
     for (const auto &[one, two] :
          {std::pair{episode1, episode2}, {guided1, guided2}, {same1, same2}}) {
         SCOPED_TRACE(one.title);
-        const QList<FeedItem> both = Document({two, one});
+        const QList<FeedItem> both = document({two, one});
         ASSERT_EQ(both.size(), 2);
-        EXPECT_NE(both[0].ID, both[1].ID);
+        EXPECT_NE(both[0].id, both[1].id);
         // A new item beside them changes neither identifier.
-        const QList<FeedItem> three = Document({kMonday, two, one});
-        EXPECT_EQ(three[1].ID, both[0].ID);
-        EXPECT_EQ(three[2].ID, both[1].ID);
+        const QList<FeedItem> three = document({kMonday, two, one});
+        EXPECT_EQ(three[1].id, both[0].id);
+        EXPECT_EQ(three[2].id, both[1].id);
     }
     // Repeats of one item (the same guid, or nothing that tells them apart) are one item.
     const QList<FeedItem> repeats
-        = Document({guided1, {"Other title", "", "http://x.example/", "ep-1"}, same1, same1});
-    EXPECT_EQ(repeats[0].ID, repeats[1].ID);
-    EXPECT_EQ(repeats[2].ID, repeats[3].ID);
+        = document({guided1, {"Other title", "", "http://x.example/", "ep-1"}, same1, same1});
+    EXPECT_EQ(repeats[0].id, repeats[1].id);
+    EXPECT_EQ(repeats[2].id, repeats[3].id);
 }
 
 TEST_F(ItemMergeTest, EveryItemIsStoredWhateverTheDocumentsOrderOrDates)
@@ -201,23 +201,23 @@ TEST_F(ItemMergeTest, EveryItemIsStoredWhateverTheDocumentsOrderOrDates)
     };
     const Case cases[] = {
         {"newest first",
-         Document({kThursday, kWednesday, kTuesday, kMonday}),
+         document({kThursday, kWednesday, kTuesday, kMonday}),
          {"Monday", "Tuesday", "Wednesday", "Thursday"}},
         {"oldest first",
-         Document({kMonday, kTuesday, kWednesday, kThursday}),
+         document({kMonday, kTuesday, kWednesday, kThursday}),
          {"Thursday", "Wednesday", "Tuesday", "Monday"}},
         {"editorial order",
-         Document({kTuesday, kThursday, kMonday, kWednesday}),
+         document({kTuesday, kThursday, kMonday, kWednesday}),
          {"Wednesday", "Monday", "Thursday", "Tuesday"}},
         {"one minute, two zones, no dates",
-         Document({sameMinute1, sameMinute2, otherZone, undated1, undated2}),
+         document({sameMinute1, sameMinute2, otherZone, undated1, undated2}),
          {"Undated 2", "Undated 1", "Other zone", "Same minute 2", "Same minute 1"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(path());
         const MergeResult first = merge(c.document);
-        EXPECT_EQ(Titles(first.added), c.stored);
+        EXPECT_EQ(titles(first.added), c.stored);
         EXPECT_EQ(storedTitles(), c.stored);
 
         const QByteArray bytes = t.readFile(QStringLiteral("Data/item.fdb"));
@@ -230,12 +230,12 @@ TEST_F(ItemMergeTest, EveryItemIsStoredWhateverTheDocumentsOrderOrDates)
 
 TEST_F(ItemMergeTest, ABackdatedItemArrivingLaterIsStored)
 {
-    merge(Document({kThursday, kWednesday}));
+    merge(document({kThursday, kWednesday}));
     const Item backdated{"Backdated", "Sat, 02 Jan 1999 03:04:05 GMT", "http://example.org/old"};
 
-    const MergeResult result = merge(Document({kThursday, kWednesday, backdated}));
+    const MergeResult result = merge(document({kThursday, kWednesday, backdated}));
 
-    EXPECT_EQ(Titles(result.added), QStringList{"Backdated"});
+    EXPECT_EQ(titles(result.added), QStringList{"Backdated"});
     EXPECT_EQ(storedTitles(), (QStringList{"Wednesday", "Thursday", "Backdated"}));
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
@@ -248,7 +248,7 @@ TEST_F(ItemMergeTest, AnItemServedAgainWithChangesIsUpdatedInPlaceAndKeepsItsRea
     const Item original{
         "Draft title", "Mon, 01 May 2006 08:00:00 GMT", "http://example.org/p", "post-1", "",
         "draft"};
-    merge(Document({original}));
+    merge(document({original}));
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     file.items().child(0).setAttribute(QStringLiteral("status"), QStringLiteral("1"));
@@ -257,11 +257,11 @@ TEST_F(ItemMergeTest, AnItemServedAgainWithChangesIsUpdatedInPlaceAndKeepsItsRea
     const Item edited{
         "Final title", "Mon, 01 May 2006 08:00:00 GMT", "http://example.org/p", "post-1", "",
         "final"};
-    const MergeResult result = merge(Document({edited}));
+    const MergeResult result = merge(document({edited}));
 
     EXPECT_TRUE(result.added.isEmpty());
     ASSERT_EQ(result.updated.size(), 1);
-    EXPECT_EQ(result.updated[0].Title, QStringLiteral("Final title"));
+    EXPECT_EQ(result.updated[0].title, QStringLiteral("Final title"));
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     ASSERT_EQ(file.items().childCount(), 1);
     const platform::XmlNode stored = file.items().child(0);
@@ -279,10 +279,10 @@ TEST_F(ItemMergeTest, TextsThatDoNotSurviveAsWrittenDoNotCountAsChanges)
                    "",
                    "line\r\nbreaks &amp; <![CDATA[<b>markup</b>]]> \xE2\x82\xAC"};
     const Item blank{" \n ", "", "http://example.org/b", "", " ", "\n"};
-    merge(Document({odd, blank}));
+    merge(document({odd, blank}));
     const QByteArray bytes = t.readFile(QStringLiteral("Data/item.fdb"));
 
-    const MergeResult again = merge(Document({odd, blank}));
+    const MergeResult again = merge(document({odd, blank}));
 
     EXPECT_FALSE(again.changed);
     EXPECT_TRUE(again.updated.isEmpty());
@@ -291,16 +291,16 @@ TEST_F(ItemMergeTest, TextsThatDoNotSurviveAsWrittenDoNotCountAsChanges)
 
 // A file of an earlier version: items named by the digest of their link, no record of deleted
 // items, and latest the stamp of the newest item stored.
-QByteArray EarlierFile(const QByteArray &items, const QByteArray &latest)
+QByteArray earlierFile(const QByteArray &items, const QByteArray &latest)
 {
     return kDeclaration + "<data><items>" + items + "</items><latest>" + latest
         + "</latest></data>";
 }
 
-QByteArray EarlierItem(const QString &link, const QByteArray &title, const QByteArray &date,
+QByteArray earlierItem(const QString &link, const QByteArray &title, const QByteArray &date,
                        const QByteArray &status = "1")
 {
-    return "<item id=\"" + OldIdentifier(link).toLatin1() + "\" status=\"" + status + "\"><title>"
+    return "<item id=\"" + oldIdentifier(link).toLatin1() + "\" status=\"" + status + "\"><title>"
         + title + "</title><link>" + link.toUtf8() + "</link><date>" + date
         + "</date><desc/><media/></item>";
 }
@@ -310,16 +310,16 @@ TEST_F(ItemMergeTest, AnEarlierVersionsFileBringsNothingBackButTakesBackdatedNew
     // The user deleted Monday and Tuesday; Thursday's stamp is latest, its day written with one
     // digit as some feeds write it.
     t.writeFile(QStringLiteral("Data/item.fdb"),
-                EarlierFile(EarlierItem(QStringLiteral("http://example.org/3"), "Wednesday",
+                earlierFile(earlierItem(QStringLiteral("http://example.org/3"), "Wednesday",
                                         "2006-May-03T08:00:00")
-                                + EarlierItem(QStringLiteral("http://example.org/4"), "Thursday",
+                                + earlierItem(QStringLiteral("http://example.org/4"), "Thursday",
                                               "2006-May-4T08:00:00"),
                             "2006054080000"));
     const Item friday{"Friday", "Fri, 05 May 2006 08:00:00 GMT", "http://example.org/5"};
 
-    const MergeResult first = merge(Document({friday, kThursday, kWednesday, kTuesday, kMonday}));
+    const MergeResult first = merge(document({friday, kThursday, kWednesday, kTuesday, kMonday}));
 
-    EXPECT_EQ(Titles(first.added), QStringList{"Friday"});
+    EXPECT_EQ(titles(first.added), QStringList{"Friday"});
     EXPECT_EQ(first.deletedByLatest, 2);
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
@@ -332,9 +332,9 @@ TEST_F(ItemMergeTest, AnEarlierVersionsFileBringsNothingBackButTakesBackdatedNew
     // From now on only the record decides: the deleted stay deleted, a backdated new item is new.
     const Item backdated{"Backdated", "Sat, 02 Jan 1999 03:04:05 GMT", "http://example.org/old"};
     const MergeResult second
-        = merge(Document({friday, kThursday, kWednesday, kTuesday, kMonday, backdated}));
+        = merge(document({friday, kThursday, kWednesday, kTuesday, kMonday, backdated}));
 
-    EXPECT_EQ(Titles(second.added), QStringList{"Backdated"});
+    EXPECT_EQ(titles(second.added), QStringList{"Backdated"});
     EXPECT_EQ(storedTitles(), (QStringList{"Wednesday", "Thursday", "Friday", "Backdated"}));
 }
 
@@ -344,30 +344,30 @@ TEST_F(ItemMergeTest, StoredItemsTakeTheirNewIdentifiersWithoutBeingStoredTwice)
     // read. The feed names them by guid.
     const QString show = QStringLiteral("http://show.example/");
     t.writeFile(QStringLiteral("Data/item.fdb"),
-                EarlierFile(EarlierItem(show, "Episode 1", "2006-May-01T08:00:00")
-                                + EarlierItem(show, "Episode 2", "2006-May-02T08:00:00", "0")
-                                + EarlierItem(QStringLiteral("http://example.org/post"), "Post",
+                earlierFile(earlierItem(show, "Episode 1", "2006-May-01T08:00:00")
+                                + earlierItem(show, "Episode 2", "2006-May-02T08:00:00", "0")
+                                + earlierItem(QStringLiteral("http://example.org/post"), "Post",
                                               "2006-May-02T09:00:00"),
                             "20060502090000"));
-    const QList<FeedItem> document = Document({
+    const QList<FeedItem> served = document({
         {"Episode 3", "Wed, 03 May 2006 08:00:00 GMT", "http://show.example/", "ep-3"},
         {"Episode 2", "Tue, 02 May 2006 08:00:00 GMT", "http://show.example/", "ep-2"},
         {"Episode 1", "Mon, 01 May 2006 08:00:00 GMT", "http://show.example/", "ep-1"},
         {"Post, retitled", "Tue, 02 May 2006 09:00:00 GMT", "http://example.org/post", "tag:post"},
     });
 
-    const MergeResult result = merge(document);
+    const MergeResult result = merge(served);
 
-    EXPECT_EQ(Titles(result.added), QStringList{"Episode 3"});
+    EXPECT_EQ(titles(result.added), QStringList{"Episode 3"});
     EXPECT_EQ(storedTitles(),
               (QStringList{"Episode 1", "Episode 2", "Post, retitled", "Episode 3"}));
     EXPECT_EQ(storedIds(),
-              (QStringList{document[2].ID, document[1].ID, document[3].ID, document[0].ID}));
+              (QStringList{served[2].id, served[1].id, served[3].id, served[0].id}));
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     EXPECT_EQ(file.items().child(1).attributeValue(1), QStringLiteral("0")) << "read states stay";
     EXPECT_EQ(file.items().child(0).attributeValue(1), QStringLiteral("1"));
-    EXPECT_FALSE(merge(document).changed);
+    EXPECT_FALSE(merge(served).changed);
 }
 
 TEST_F(ItemMergeTest, AnEpisodeThatLeftTheFeedIsNotTakenForANewOneOfTheSameShow)
@@ -378,11 +378,11 @@ TEST_F(ItemMergeTest, AnEpisodeThatLeftTheFeedIsNotTakenForANewOneOfTheSameShow)
                         "http://show.example/2.mp3"};
     const Item episode3{"Episode 3", "Wed, 03 May 2006 08:00:00 GMT", "http://show.example/", "",
                         "http://show.example/3.mp3"};
-    merge(Document({episode2, episode1}));
+    merge(document({episode2, episode1}));
 
-    const MergeResult result = merge(Document({episode3, episode2}));
+    const MergeResult result = merge(document({episode3, episode2}));
 
-    EXPECT_EQ(Titles(result.added), QStringList{"Episode 3"});
+    EXPECT_EQ(titles(result.added), QStringList{"Episode 3"});
     EXPECT_EQ(storedTitles(), (QStringList{"Episode 1", "Episode 2", "Episode 3"}));
 }
 
@@ -390,22 +390,22 @@ TEST_F(ItemMergeTest, ItemsThatComeToShareALinkKeepTheirStoredCopy)
 {
     const Item first{"Daily note 1", "Mon, 01 May 2006 08:00:00 GMT", "http://site.example/"};
     const Item second{"Daily note 2", "Tue, 02 May 2006 08:00:00 GMT", "http://site.example/"};
-    merge(Document({first}));
+    merge(document({first}));
 
-    EXPECT_EQ(Titles(merge(Document({second, first})).added), QStringList{"Daily note 2"});
+    EXPECT_EQ(titles(merge(document({second, first})).added), QStringList{"Daily note 2"});
     // And when the second leaves again, the first is still the stored one.
-    EXPECT_TRUE(merge(Document({first})).added.isEmpty());
+    EXPECT_TRUE(merge(document({first})).added.isEmpty());
     EXPECT_EQ(storedTitles(), (QStringList{"Daily note 1", "Daily note 2"}));
 }
 
 TEST_F(ItemMergeTest, TheRecordOfDeletedItemsForgetsWhatTheFeedStoppedServing)
 {
-    merge(Document({kTuesday, kMonday}));
+    merge(document({kTuesday, kMonday}));
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
-    const QList<FeedItem> served = Document({kTuesday, kMonday});
-    ASSERT_TRUE(file.recordDeleted(served[1].ID, kToday));
-    file.items().removeChild(file.findItem(served[1].ID));
+    const QList<FeedItem> served = document({kTuesday, kMonday});
+    ASSERT_TRUE(file.recordDeleted(served[1].id, kToday));
+    file.items().removeChild(file.findItem(served[1].id));
     ASSERT_TRUE(file.save());
 
     // Served again within the week: kept, nothing written.
@@ -419,7 +419,7 @@ TEST_F(ItemMergeTest, TheRecordOfDeletedItemsForgetsWhatTheFeedStoppedServing)
     ASSERT_EQ(file.deletionRecord()->items.size(), 1);
     EXPECT_EQ(file.deletionRecord()->items[0].served, kToday.addDays(30));
     // Not served for three months: forgotten.
-    merge(Document({kTuesday}), kToday.addDays(30 + kForgetDeletedAfterDays + 1));
+    merge(document({kTuesday}), kToday.addDays(30 + kForgetDeletedAfterDays + 1));
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     EXPECT_TRUE(file.deletionRecord()->items.isEmpty());
 }
@@ -429,7 +429,7 @@ TEST_F(ItemMergeTest, ADamagedFileIsSetAsideAndTheFeedStartsAFreshOne)
     t.writeFile(QStringLiteral("Data/item.fdb"), "<data><items><item id=");
 
     const ItemStore::MergeOutcome outcome
-        = ItemStore::Merge(path(), Document({kTuesday, kMonday}), kNow);
+        = ItemStore::merge(path(), document({kTuesday, kMonday}), kNow);
 
     EXPECT_EQ(outcome.status, ItemStore::MergeOutcome::Status::Saved);
     EXPECT_EQ(outcome.setAsidePath, path() + QStringLiteral(".damaged-20261210-093000"));
@@ -440,21 +440,21 @@ TEST_F(ItemMergeTest, ADamagedFileIsSetAsideAndTheFeedStartsAFreshOne)
 
 TEST_F(ItemMergeTest, AFailedSaveStoresNothingAndTheNextMergeTriesAgain)
 {
-    merge(Document({kMonday}));
+    merge(document({kMonday}));
     const QByteArray bytes = t.readFile(QStringLiteral("Data/item.fdb"));
 
     ItemStore::MergeOutcome failed;
     {
         // Room for the lock, not for the file: as a full disk.
         const test::FileSizeLimit fullDisk(200);
-        failed = ItemStore::Merge(path(), Document({kTuesday, kMonday}), kNow);
+        failed = ItemStore::merge(path(), document({kTuesday, kMonday}), kNow);
     }
 
     EXPECT_EQ(failed.status, ItemStore::MergeOutcome::Status::Failed);
     EXPECT_FALSE(failed.error.isEmpty());
     EXPECT_TRUE(failed.merge.added.isEmpty());
     EXPECT_EQ(t.readFile(QStringLiteral("Data/item.fdb")), bytes);
-    EXPECT_EQ(Titles(merge(Document({kTuesday, kMonday})).added), QStringList{"Tuesday"});
+    EXPECT_EQ(titles(merge(document({kTuesday, kMonday})).added), QStringList{"Tuesday"});
 }
 
 } // namespace

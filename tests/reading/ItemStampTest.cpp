@@ -14,14 +14,14 @@
 
 namespace {
 
-FeedItem ItemOf(const ItemDate &date)
+FeedItem itemOf(const ItemDate &date)
 {
     FeedItem item;
-    item.Day = date.Day;
-    item.Month = date.Month;
-    item.Year = date.Year;
-    item.Time = date.Time;
-    item.Utc = date.Utc;
+    item.day = date.day;
+    item.month = date.month;
+    item.year = date.year;
+    item.time = date.time;
+    item.utc = date.utc;
     return item;
 }
 
@@ -75,11 +75,11 @@ TEST(ChronologicalKey, ReadsTheFieldsAsWrittenInAnyLanguage)
     for (const QLocale &locale : locales) {
         const DefaultLocale scope(locale);
         for (const auto &c : cases) {
-            SCOPED_TRACE(locale.name().toStdString() + ": " + c.date.Day.toStdString() + '-'
-                         + c.date.Month.toStdString() + '-' + c.date.Year.toStdString() + 'T'
-                         + c.date.Time.toStdString());
-            EXPECT_EQ(ItemStamp::ChronologicalKey(c.date), QString::fromUtf8(c.key));
-            EXPECT_EQ(ItemStamp::ChronologicalKey(ItemOf(c.date)), QString::fromUtf8(c.key));
+            SCOPED_TRACE(locale.name().toStdString() + ": " + c.date.day.toStdString() + '-'
+                         + c.date.month.toStdString() + '-' + c.date.year.toStdString() + 'T'
+                         + c.date.time.toStdString());
+            EXPECT_EQ(ItemStamp::chronologicalKey(c.date), QString::fromUtf8(c.key));
+            EXPECT_EQ(ItemStamp::chronologicalKey(itemOf(c.date)), QString::fromUtf8(c.key));
         }
     }
 }
@@ -98,9 +98,9 @@ TEST(ChronologicalKey, ReadsBackTheMonthsAtomDatesAreStoredWith)
         for (int month = 1; month <= 12; ++month) {
             const QString text
                 = QStringLiteral("2006-%1-15T10:20:30Z").arg(month, 2, 10, QLatin1Char('0'));
-            const ItemDate date = ItemDates::SplitPublished(text, locale);
-            EXPECT_EQ(ItemStamp::ChronologicalKey(date), date.Utc)
-                << locale.name().toStdString() << ' ' << date.Month.toStdString();
+            const ItemDate date = ItemDates::splitPublished(text, locale);
+            EXPECT_EQ(ItemStamp::chronologicalKey(date), date.utc)
+                << locale.name().toStdString() << ' ' << date.month.toStdString();
         }
     }
 }
@@ -133,7 +133,7 @@ TEST(KeyOfStamp, ReadsTheStampsOfEarlierVersions)
         {"٢٠٠٦٠٥٠١١٢٣٤٥٦", ""}, // digits of another script
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(ItemStamp::KeyOfStamp(QString::fromUtf8(c.stamp)), QString::fromUtf8(c.key))
+        EXPECT_EQ(ItemStamp::keyOfStamp(QString::fromUtf8(c.stamp)), QString::fromUtf8(c.key))
             << c.stamp;
     }
 }
@@ -148,21 +148,21 @@ TEST(SortKey, OrdersItemsAsTheMomentsTheyWerePublished)
     } published[] = {
         {"undated", {}},
         // Stored without Utc: the date as written, taken as UTC.
-        {"stored 30 Apr", ItemOf({"30", "Apr", "2006", "08:00:00"})},
-        {"stored 1 May", ItemOf({"1", "Mai", "2006", "08:00:00"})},
-        {"01 May 12:00 UTC", ItemOf(ItemDates::SplitPubDate("Mon, 01 May 2006 12:00:00 GMT"))},
-        {"02 May 03:00 UTC", ItemOf(ItemDates::SplitPubDate("Tue, 02 May 2006 03:00:00 GMT"))},
-        {"02 May 04:00 UTC", ItemOf(ItemDates::SplitPubDate("Tue, 2 May 2006 06:00:00 +0200"))},
-        {"02 May 04:30 UTC", ItemOf(ItemDates::SplitPubDate("Mon, 01 May 2006 23:30:00 -0500"))},
+        {"stored 30 Apr", itemOf({"30", "Apr", "2006", "08:00:00"})},
+        {"stored 1 May", itemOf({"1", "Mai", "2006", "08:00:00"})},
+        {"01 May 12:00 UTC", itemOf(ItemDates::splitPubDate("Mon, 01 May 2006 12:00:00 GMT"))},
+        {"02 May 03:00 UTC", itemOf(ItemDates::splitPubDate("Tue, 02 May 2006 03:00:00 GMT"))},
+        {"02 May 04:00 UTC", itemOf(ItemDates::splitPubDate("Tue, 2 May 2006 06:00:00 +0200"))},
+        {"02 May 04:30 UTC", itemOf(ItemDates::splitPubDate("Mon, 01 May 2006 23:30:00 -0500"))},
         {"02 May 05:00 UTC",
-         ItemOf(ItemDates::SplitPublished("2006-05-02T07:00:00+02:00",
+         itemOf(ItemDates::splitPublished("2006-05-02T07:00:00+02:00",
                                           QLocale(QLocale::German, QLocale::Germany)))},
     };
     std::vector<std::string> expected;
     std::vector<std::pair<QString, std::string>> keyed;
     for (const auto &p : published) {
         expected.emplace_back(p.name);
-        keyed.emplace_back(ItemStamp::SortKey(p.item), p.name);
+        keyed.emplace_back(ItemStamp::sortKey(p.item), p.name);
     }
     std::reverse(keyed.begin(), keyed.end());
     std::stable_sort(keyed.begin(), keyed.end(),
@@ -198,7 +198,7 @@ TEST(MonthNamesInLocale, MatchesFullNamesTrimmedAndAbbreviationsAsGiven)
         {"fr_FR", QStringLiteral("février"), 2},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MonthNames::InLocale(c.name, QLocale(QLatin1String(c.locale))), c.number)
+        EXPECT_EQ(MonthNames::inLocale(c.name, QLocale(QLatin1String(c.locale))), c.number)
             << c.locale << " " << c.name.toStdString();
 }
 

@@ -7,25 +7,25 @@
 
 namespace {
 
-FeedItem Item()
+FeedItem sampleItem()
 {
     FeedItem item;
-    item.Title = QStringLiteral("Tom & Jerry");
-    item.Link = QStringLiteral("http://example.org/1");
-    item.Day = QStringLiteral("01");
-    item.Month = QStringLiteral("May");
-    item.Year = QStringLiteral("2006");
-    item.Time = QStringLiteral("12:34:56");
-    item.Description = QStringLiteral("<p>one</p>\n<p>two</p>\r\n");
+    item.title = QStringLiteral("Tom & Jerry");
+    item.link = QStringLiteral("http://example.org/1");
+    item.day = QStringLiteral("01");
+    item.month = QStringLiteral("May");
+    item.year = QStringLiteral("2006");
+    item.time = QStringLiteral("12:34:56");
+    item.description = QStringLiteral("<p>one</p>\n<p>two</p>\r\n");
     return item;
 }
 
 TEST(PreviewPageFill, ReplacesEveryPlaceholderWhereverItStands)
 {
-    const QString page = PreviewPage::Fill(
+    const QString page = PreviewPage::fill(
         QStringLiteral("<title>[[title]]</title><h1>[[title]]</h1><a href=\"[[link]]\">[[app]]</a>"
                        "[[desc]]|[[date]]|[[time]]|[[Title]]"),
-        Item());
+        sampleItem());
     EXPECT_EQ(page, QStringLiteral("<title>Tom &amp; Jerry</title><h1>Tom &amp; Jerry</h1>"
                                    "<a href=\"http://example.org/1\">Marlowin</a>"
                                    "<p>one</p>\r\n<p>two</p>\r\r\n|01 May 2006|12:34:56|[[Title]]"));
@@ -33,19 +33,19 @@ TEST(PreviewPageFill, ReplacesEveryPlaceholderWhereverItStands)
 
 TEST(PreviewPageFill, TheMediaUrlStandsForTheLinkWhenThereIsOne)
 {
-    FeedItem item = Item();
-    item.Media = QStringLiteral("http://example.org/1.mp3");
-    EXPECT_EQ(PreviewPage::Fill(QStringLiteral("[[link]]"), item), item.Media);
-    item.Media = QStringLiteral("  ");
-    EXPECT_EQ(PreviewPage::Fill(QStringLiteral("[[link]]"), item), item.Link);
+    FeedItem item = sampleItem();
+    item.media = QStringLiteral("http://example.org/1.mp3");
+    EXPECT_EQ(PreviewPage::fill(QStringLiteral("[[link]]"), item), item.media);
+    item.media = QStringLiteral("  ");
+    EXPECT_EQ(PreviewPage::fill(QStringLiteral("[[link]]"), item), item.link);
 }
 
 TEST(PreviewPageFill, TitleAndAddressAreTextNotMarkup)
 {
-    FeedItem item = Item();
-    item.Title = QStringLiteral("Why x < y <b>matters</b>");
-    item.Link = QStringLiteral("http://example.org/?q=\"a\"&b=1");
-    EXPECT_EQ(PreviewPage::Fill(QStringLiteral("<a href=\"[[link]]\">[[title]]</a>"), item),
+    FeedItem item = sampleItem();
+    item.title = QStringLiteral("Why x < y <b>matters</b>");
+    item.link = QStringLiteral("http://example.org/?q=\"a\"&b=1");
+    EXPECT_EQ(PreviewPage::fill(QStringLiteral("<a href=\"[[link]]\">[[title]]</a>"), item),
               QStringLiteral("<a href=\"http://example.org/?q=&quot;a&quot;&amp;b=1\">"
                              "Why x &lt; y &lt;b&gt;matters&lt;/b&gt;</a>"));
 }
@@ -54,10 +54,10 @@ TEST(PreviewPageFill, TitleAndAddressAreTextNotMarkup)
 // desc, date, time.
 TEST(PreviewPageFill, LaterPlaceholdersApplyToTextEarlierOnesBroughtIn)
 {
-    FeedItem item = Item();
-    item.Title = QStringLiteral("at [[time]]");
-    item.Description = QStringLiteral("[[title]]");
-    EXPECT_EQ(PreviewPage::Fill(QStringLiteral("[[title]] / [[desc]]"), item),
+    FeedItem item = sampleItem();
+    item.title = QStringLiteral("at [[time]]");
+    item.description = QStringLiteral("[[title]]");
+    EXPECT_EQ(PreviewPage::fill(QStringLiteral("[[title]] / [[desc]]"), item),
               QStringLiteral("at 12:34:56 / [[title]]"));
 }
 
@@ -79,7 +79,7 @@ TEST(PreviewPageAddresses, OnlyHttpAndHttpsAreWebAddresses)
         {"", false},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(PreviewPage::IsWebAddress(QString::fromUtf8(c.address)), c.web) << c.address;
+        EXPECT_EQ(PreviewPage::isWebAddress(QString::fromUtf8(c.address)), c.web) << c.address;
 }
 
 TEST(PreviewPageBody, InnerHtmlIsWhatTheBodyTagsEnclose)
@@ -101,7 +101,7 @@ TEST(PreviewPageBody, InnerHtmlIsWhatTheBodyTagsEnclose)
         {"", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(PreviewPage::BodyInnerHtml(QString::fromUtf8(c.page)), QString::fromUtf8(c.inner))
+        EXPECT_EQ(PreviewPage::bodyInnerHtml(QString::fromUtf8(c.page)), QString::fromUtf8(c.inner))
             << c.page;
 }
 
@@ -121,7 +121,7 @@ TEST(PreviewPageDataUrls, CarryTheirBytesInline)
         {"file:///tmp/a.png", std::nullopt},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(PreviewPage::DataUrlBytes(QUrl(QString::fromUtf8(c.url))), c.bytes) << c.url;
+        EXPECT_EQ(PreviewPage::dataUrlBytes(QUrl(QString::fromUtf8(c.url))), c.bytes) << c.url;
 }
 
 } // namespace

@@ -62,21 +62,21 @@ public:
     QList<qint16> correctedTypes;
 };
 
-QByteArray StoredItem(const QString &title, const QString &link, const QString &date, const QString &status,
+QByteArray storedItem(const QString &title, const QString &link, const QString &date, const QString &status,
                       const QString &desc = QString(), const QString &media = QString())
 {
     return QStringLiteral("<item id=\"%1\" status=\"%2\"><title>%3</title><link>%4</link><date>%5</date>"
                           "<desc>%6</desc><media>%7</media></item>")
-        .arg(ItemIdentifier::Digest(link), status, title, link, date, desc.toHtmlEscaped(), media)
+        .arg(ItemIdentifier::digest(link), status, title, link, date, desc.toHtmlEscaped(), media)
         .toUtf8();
 }
 
 // In file order: oldest, newest (with a media URL), middle; the middle one is read.
 const QByteArray kItemFile = "<data><items>"
-                             + StoredItem("First", "http://example.org/1", "2006-May-01T08:00:00", "0", "one")
-                             + StoredItem("Third", "http://example.org/3", "2006-May-03T08:00:00", "0",
+                             + storedItem("First", "http://example.org/1", "2006-May-01T08:00:00", "0", "one")
+                             + storedItem("Third", "http://example.org/3", "2006-May-03T08:00:00", "0",
                                           "line 1\nline 2", kMedia)
-                             + StoredItem("Second", "http://example.org/2", "2006-May-02T08:00:00", "1",
+                             + storedItem("Second", "http://example.org/2", "2006-May-02T08:00:00", "1",
                                           "<p>two <b>bold</b></p>")
                              + "</items><latest>20060503080000</latest></data>";
 
@@ -145,7 +145,7 @@ protected:
     {
         ItemFile file(t.path(itemFileName()));
         EXPECT_EQ(file.load(), ItemFile::State::Loaded);
-        const platform::XmlNode item = file.findItem(ItemIdentifier::Digest(link));
+        const platform::XmlNode item = file.findItem(ItemIdentifier::digest(link));
         return item ? item.attributeValue(1) : QStringLiteral("<none>");
     }
     [[nodiscard]] QStringList boxTitles() const
@@ -190,14 +190,14 @@ TEST_F(FeedWindowTest, TheDelayedFirstLoadListsTheItemsNewestFirstWithUnreadOnes
     EXPECT_TRUE(list().isColumnHidden(2)); // the stamp only orders the rows
     EXPECT_EQ(window->windowTitle(), kCaption);
     EXPECT_GT(host.repaints, 0);
-    EXPECT_FALSE(window->StillExecuting());
+    EXPECT_FALSE(window->stillExecuting());
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(FeedWindowTest, AFeedWithoutItemFileOpensWithAnEmptyListAndNoMessage)
 {
     ASSERT_TRUE(QFile::remove(t.path(itemFileName())));
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     EXPECT_EQ(list().topLevelItemCount(), 0);
     EXPECT_TRUE(t.messages.shown.isEmpty());
     EXPECT_EQ(window->windowTitle(), kCaption);
@@ -261,7 +261,7 @@ TEST_F(FeedWindowTest, TheSplitterMovesOnlyBetweenTwentyAndEightyPercentAndResiz
 TEST_F(FeedWindowTest, HeaderClicksOnPublishedOnReverseTheDateOrderAndTitleSortsByText)
 {
     showWindow(600, 400);
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     QHeaderView *header = list().header();
     const auto clickSection = [header](int section) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -281,7 +281,7 @@ TEST_F(FeedWindowTest, HeaderClicksOnPublishedOnReverseTheDateOrderAndTitleSorts
 TEST_F(FeedWindowTest, ClickingAnUnreadItemShowsItAndStoresItAsRead)
 {
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Third"));
 
     EXPECT_EQ(host.selected, 1);
@@ -313,7 +313,7 @@ TEST_F(FeedWindowTest, ClickingAnUnreadItemShowsItAndStoresItAsRead)
 TEST_F(FeedWindowTest, ArrowKeysShowTheRowTheyReachAndAKeyInThePreviewReturnsToTheList)
 {
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Third"));
     QTest::keyClick(&list(), Qt::Key_Down);
     EXPECT_EQ(host.selected, 2);
@@ -333,7 +333,7 @@ TEST_F(FeedWindowTest, ArrowKeysShowTheRowTheyReachAndAKeyInThePreviewReturnsToT
 TEST_F(FeedWindowTest, TheRightButtonOverTheSelectedRowOpensTheItemMenu)
 {
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Second"));
     const QPoint over = list().visualItemRect(list().topLevelItem(rowOf(QStringLiteral("Second")))).center();
     QTest::mouseClick(list().viewport(), Qt::RightButton, {}, over);
@@ -356,7 +356,7 @@ TEST_F(FeedWindowTest, ABadTemplateWarnsAndLeavesThePreviewAsItWas)
         {"missing", std::nullopt, "Error!"},
     };
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Second"));
     const QString shown = preview().pageText();
     for (const auto &c : cases) {
@@ -367,7 +367,7 @@ TEST_F(FeedWindowTest, ABadTemplateWarnsAndLeavesThePreviewAsItWas)
         else
             ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("view.tpl"))));
         select(QStringLiteral("First"));
-        window->HandlePopupMenu(QStringLiteral("show"));
+        window->handlePopupMenu(QStringLiteral("show"));
         EXPECT_EQ(boxTitles(), QStringList({QString::fromUtf8(c.title)}));
         EXPECT_EQ(preview().pageText(), shown);
         EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/1")), QStringLiteral("0"));
@@ -379,10 +379,10 @@ TEST_F(FeedWindowTest, ABadTemplateWarnsAndLeavesThePreviewAsItWas)
 
 TEST_F(FeedWindowTest, AnItemGoneFromTheFileCannotBeShown)
 {
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     t.writeFile(itemFileName(), "<data><items/></data>");
     select(QStringLiteral("First"));
-    window->HandlePopupMenu(QStringLiteral("show"));
+    window->handlePopupMenu(QStringLiteral("show"));
     EXPECT_EQ(boxTitles(), QStringList({"Failed to locate item in Feed Data File!"}));
     EXPECT_TRUE(list().topLevelItem(rowOf(QStringLiteral("First")))->font(0).bold());
 }
@@ -390,21 +390,21 @@ TEST_F(FeedWindowTest, AnItemGoneFromTheFileCannotBeShown)
 TEST_F(FeedWindowTest, SaveAsWritesThePreviewsBodyTextOrInnerHtmlAndNothingWhenCancelled)
 {
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Second"));
 
     const QString target = t.path(QStringLiteral("saved.out"));
-    window->HandlePopupMenu(QStringLiteral("txt")); // the dialog gives no path: cancelled
+    window->handlePopupMenu(QStringLiteral("txt")); // the dialog gives no path: cancelled
     EXPECT_FALSE(QFile::exists(target));
 
     host.savePath = target;
-    window->HandlePopupMenu(QStringLiteral("txt"));
+    window->handlePopupMenu(QStringLiteral("txt"));
     const QString text = QString::fromUtf8(t.readFile(QStringLiteral("saved.out")));
     EXPECT_TRUE(text.startsWith(QStringLiteral("Second\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("two bold")));
     EXPECT_FALSE(text.contains(u'<'));
 
-    window->HandlePopupMenu(QStringLiteral("html"));
+    window->handlePopupMenu(QStringLiteral("html"));
     EXPECT_EQ(t.readFile(QStringLiteral("saved.out")),
               "<h1>Second</h1><p><a href=\"http://example.org/2\">Second</a></p>"
               "<p>02 May 2006 08:00:00 by Marlowin</p><div><p>two <b>bold</b></p></div>\r\n");
@@ -418,23 +418,23 @@ TEST_F(FeedWindowTest, SaveAsWritesThePreviewsBodyTextOrInnerHtmlAndNothingWhenC
 TEST_F(FeedWindowTest, DeleteRemovesTheRowAndTheStoredItem)
 {
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Second"));
-    window->HandlePopupMenu(QStringLiteral("del"));
+    window->handlePopupMenu(QStringLiteral("del"));
     EXPECT_EQ(titles(), QStringList({"Third", "First"}));
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/2")), QStringLiteral("<none>"));
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/3")), QStringLiteral("0"));
     EXPECT_TRUE(preview().toPlainText().isEmpty());
 
     // No row selected now: nothing more goes.
-    window->HandlePopupMenu(QStringLiteral("del"));
+    window->handlePopupMenu(QStringLiteral("del"));
     EXPECT_EQ(titles(), QStringList({"Third", "First"}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(FeedWindowTest, EmailWithoutAServerAsksForTheSettings)
 {
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     select(QStringLiteral("Third"));
     const struct {
         MessageAnswer answer;
@@ -448,7 +448,7 @@ TEST_F(FeedWindowTest, EmailWithoutAServerAsksForTheSettings)
         t.messages.shown.clear();
         t.messages.answers = {c.answer};
         host.emailSettings = 0;
-        window->HandlePopupMenu(QStringLiteral("email"));
+        window->handlePopupMenu(QStringLiteral("email"));
         EXPECT_EQ(boxTitles(), c.boxes);
         EXPECT_EQ(t.messages.shown.first().icon, MessageIcon::Question);
         EXPECT_EQ(host.emailSettings, c.settingsShown);
@@ -463,27 +463,27 @@ TEST_F(FeedWindowTest, EmailWithAServerHandsTheItemWithItsMediaUrlToTheSendDialo
     Settings::saveEmail(t.ctx, email);
 
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Third"));
-    window->HandlePopupMenu(QStringLiteral("email"));
+    window->handlePopupMenu(QStringLiteral("email"));
     EXPECT_EQ(boxTitles(), QStringList({"Error!"})); // no email.tpl yet
     EXPECT_TRUE(host.mails.isEmpty());
 
     t.messages.shown.clear();
     t.writeFile(QStringLiteral("email.tpl"), "<p>[[desc]]</p>");
-    window->HandlePopupMenu(QStringLiteral("email"));
+    window->handlePopupMenu(QStringLiteral("email"));
     ASSERT_EQ(host.mails.size(), 1);
-    EXPECT_EQ(host.mails[0].ChannelName, kCaption);
-    EXPECT_EQ(host.mails[0].FeedTitle, QStringLiteral("Third"));
-    EXPECT_EQ(host.mails[0].ItemLink, kMedia);
-    EXPECT_EQ(host.mails[0].ItemDescription, QStringLiteral("line 1\nline 2"));
+    EXPECT_EQ(host.mails[0].channelName, kCaption);
+    EXPECT_EQ(host.mails[0].feedTitle, QStringLiteral("Third"));
+    EXPECT_EQ(host.mails[0].itemLink, kMedia);
+    EXPECT_EQ(host.mails[0].itemDescription, QStringLiteral("line 1\nline 2"));
 
     // A row selected but not shown yet (the item menu over it) mails that row's item.
     select(QStringLiteral("First"));
-    window->HandlePopupMenu(QStringLiteral("email"));
+    window->handlePopupMenu(QStringLiteral("email"));
     ASSERT_EQ(host.mails.size(), 2);
-    EXPECT_EQ(host.mails[1].FeedTitle, QStringLiteral("First"));
-    EXPECT_EQ(host.mails[1].ItemLink, QStringLiteral("http://example.org/1"));
+    EXPECT_EQ(host.mails[1].feedTitle, QStringLiteral("First"));
+    EXPECT_EQ(host.mails[1].itemLink, QStringLiteral("http://example.org/1"));
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/1")), QStringLiteral("0"));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -505,16 +505,16 @@ TEST_F(FeedWindowTest, ViewOnlineOpensOnlyWebAddresses)
     };
     QByteArray items;
     for (const auto &c : cases)
-        items += StoredItem(QString::fromUtf8(c.link), QString::fromUtf8(c.link), "2006-May-01T08:00:00", "0",
+        items += storedItem(QString::fromUtf8(c.link), QString::fromUtf8(c.link), "2006-May-01T08:00:00", "0",
                             QString(), QString::fromUtf8(c.media));
     t.writeFile(itemFileName(), "<data><items>" + items + "</items></data>");
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
 
     for (const auto &c : cases) {
         SCOPED_TRACE(c.link);
         t.shell.opened.clear();
         select(QString::fromUtf8(c.link));
-        window->HandlePopupMenu(QStringLiteral("online"));
+        window->handlePopupMenu(QStringLiteral("online"));
         if (*c.opened)
             EXPECT_EQ(t.shell.opened, QList<QUrl>({QUrl(QString::fromUtf8(c.opened))}));
         else
@@ -547,10 +547,10 @@ TEST_F(FeedWindowTest, ThePreviewNeverLoadsRemoteOrLocalResourcesButShowsDataUrl
                                         "<img src=\"%3\"><img src=\"local.png\">")
                              .arg(remote, QUrl::fromLocalFile(localImage).toString(), dataUrl);
     t.writeFile(itemFileName(), "<data><items>"
-                                    + StoredItem("Pictures", "http://example.org/p", "2006-May-01T08:00:00", "0", desc)
+                                    + storedItem("Pictures", "http://example.org/p", "2006-May-01T08:00:00", "0", desc)
                                     + "</items></data>");
     showWindow();
-    window->LoadFeedData(true);
+    window->loadFeedData(true);
     click(QStringLiteral("Pictures"));
     ASSERT_TRUE(preview().pageText().contains(remote));
     preview().grab(); // lays the page out and paints it, images included
@@ -601,15 +601,15 @@ TEST_F(FeedWindowTest, ClosingWhileARefreshWaitsAbandonsIt)
     window->setCheckForNewItems(true);
     showWindow();
 
-    window->LoadFeedData(true);
-    ASSERT_TRUE(test::WaitUntil([&] { return server.heldRequests() == 1; }));
-    EXPECT_TRUE(window->StillExecuting());
+    window->loadFeedData(true);
+    ASSERT_TRUE(test::waitUntil([&] { return server.heldRequests() == 1; }));
+    EXPECT_TRUE(window->stillExecuting());
     EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" (checking ...)"));
 
     EXPECT_TRUE(window->close());
     server.openGate();
 
-    EXPECT_FALSE(window->StillExecuting());
+    EXPECT_FALSE(window->stillExecuting());
     QTest::qWait(50);
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/4")), QStringLiteral("<none>"));
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -629,14 +629,14 @@ TEST_F(FeedWindowTest, ARefreshAddsItsNewItemsAtTheTopAndATypeCorrectionReachesT
     window->setCheckForNewItems(true);
     showWindow();
 
-    window->LoadFeedData(true);
-    ASSERT_TRUE(test::WaitUntil([&] { return !window->StillExecuting(); }));
+    window->loadFeedData(true);
+    ASSERT_TRUE(test::waitUntil([&] { return !window->stillExecuting(); }));
 
     EXPECT_EQ(titles(), QStringList({"Fourth", "Third", "Second", "First"}));
     EXPECT_TRUE(list().topLevelItem(0)->font(0).bold());
     EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" [new]"));
     EXPECT_EQ(host.correctedTypes, QList<qint16>{1});
-    EXPECT_EQ(window->FeedType(), 1);
+    EXPECT_EQ(window->feedType(), 1);
     click(QStringLiteral("Fourth"));
     EXPECT_EQ(storedStatus(QStringLiteral("urn:4")), QStringLiteral("1"));
 }

@@ -10,7 +10,7 @@
 namespace
 {
 
-using PopupGeometry::PopupRect;
+using PopupGeometry::popupRect;
 using PopupGeometry::PopupSlide;
 
 TEST(PopupAlpha, PercentageGivesAlphaRoundedHalfToEvenAndOutOfRangeGivesOne)
@@ -38,7 +38,7 @@ TEST(PopupAlpha, PercentageGivesAlphaRoundedHalfToEvenAndOutOfRangeGivesOne)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.percentage);
-        EXPECT_EQ(PopupAlpha(c.percentage), c.alpha);
+        EXPECT_EQ(popupAlpha(c.percentage), c.alpha);
     }
 }
 
@@ -51,9 +51,9 @@ TEST(PopupGeometry, TwipsBecomeTheNearestPixel)
         { -100, -7 } };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.twips);
-        EXPECT_EQ(PopupGeometry::TwipsToPixels(c.twips), c.pixels);
+        EXPECT_EQ(PopupGeometry::twipsToPixels(c.twips), c.pixels);
     }
-    EXPECT_EQ(PopupGeometry::PixelsToTwips(200), 3000);
+    EXPECT_EQ(PopupGeometry::pixelsToTwips(200), 3000);
 }
 
 TEST(PopupGeometry, BottomSitsOnTheWorkAreaAndRightEdgeFivePixelsInside)
@@ -77,7 +77,7 @@ TEST(PopupGeometry, BottomSitsOnTheWorkAreaAndRightEdgeFivePixelsInside)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.heightTwips);
-        const QRect rect = PopupRect(c.workArea, c.width, c.heightTwips);
+        const QRect rect = popupRect(c.workArea, c.width, c.heightTwips);
         EXPECT_EQ(rect, c.expected);
         if (!c.workArea.isEmpty()) {
             EXPECT_EQ(rect.y() + rect.height(), c.workArea.y() + c.workArea.height());
@@ -87,7 +87,7 @@ TEST(PopupGeometry, BottomSitsOnTheWorkAreaAndRightEdgeFivePixelsInside)
 }
 
 // Runs the slide until it reports something else than a move; answers the heights it passed.
-QList<int> Slide(PopupSlide &slide, PopupSlide::Step &last)
+QList<int> slideHeights(PopupSlide &slide, PopupSlide::Step &last)
 {
     QList<int> heights;
     while ((last = slide.tick()) == PopupSlide::Step::Moved)
@@ -111,7 +111,7 @@ TEST(PopupSlide, OpensByStepsToTheDesignHeightRaisedToTheNextStep)
         PopupSlide slide(c.design);
         EXPECT_EQ(slide.heightTwips(), 0);
         PopupSlide::Step last {};
-        EXPECT_EQ(Slide(slide, last), c.heights);
+        EXPECT_EQ(slideHeights(slide, last), c.heights);
         EXPECT_EQ(last, PopupSlide::Step::Opened);
         // Opened stays opened; nothing moves until it is told to close.
         EXPECT_EQ(slide.tick(), PopupSlide::Step::Opened);
@@ -123,10 +123,10 @@ TEST(PopupSlide, ClosesFromWhereverItIsAndFinishesAtOneStepOrLess)
 {
     PopupSlide opened(300);
     PopupSlide::Step last {};
-    (void)Slide(opened, last);
+    (void)slideHeights(opened, last);
     opened.close();
     EXPECT_EQ(opened.direction(), PopupSlide::Direction::Closing);
-    EXPECT_EQ(Slide(opened, last), (QList<int> { 200, 100 }));
+    EXPECT_EQ(slideHeights(opened, last), (QList<int> { 200, 100 }));
     EXPECT_EQ(last, PopupSlide::Step::Finished);
     EXPECT_EQ(opened.heightTwips(), 100);
 
@@ -135,7 +135,7 @@ TEST(PopupSlide, ClosesFromWhereverItIsAndFinishesAtOneStepOrLess)
     for (int i = 0; i < 4; ++i)
         ASSERT_EQ(growing.tick(), PopupSlide::Step::Moved);
     growing.close();
-    EXPECT_EQ(Slide(growing, last), (QList<int> { 300, 200, 100 }));
+    EXPECT_EQ(slideHeights(growing, last), (QList<int> { 300, 200, 100 }));
     EXPECT_EQ(last, PopupSlide::Step::Finished);
 
     // Closed before it grew at all.

@@ -21,11 +21,11 @@ TEST(ScheduleInterval, EachRowHasItsCaptionAndPeriod)
         {5, "Every 1 Hour", 3600000},     {6, "Every 3 Hour", 10800000},
         {7, nullptr, std::nullopt},       {32767, nullptr, std::nullopt},
     };
-    const QStringList captions = ScheduleInterval::IntervalCaptions();
+    const QStringList captions = ScheduleInterval::intervalCaptions();
     EXPECT_EQ(captions.size(), 7);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.index);
-        EXPECT_EQ(ScheduleInterval::IntervalMs(c.index), c.periodMs);
+        EXPECT_EQ(ScheduleInterval::intervalMs(c.index), c.periodMs);
         if (c.caption) {
             EXPECT_EQ(captions.value(c.index), c.caption);
         }
@@ -54,8 +54,8 @@ TEST(ScheduleInterval, SwitchesCountOnlyAsTheWholeCommandLine)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char('|')).toStdString());
-        EXPECT_EQ(ScheduleInterval::IsTrayCommandLine(c.arguments), c.tray);
-        EXPECT_EQ(ScheduleInterval::IsDebugCommandLine(c.arguments), c.debug);
+        EXPECT_EQ(ScheduleInterval::isTrayCommandLine(c.arguments), c.tray);
+        EXPECT_EQ(ScheduleInterval::isDebugCommandLine(c.arguments), c.debug);
     }
 }
 
@@ -73,12 +73,12 @@ TEST(ScheduleInterval, TimerLogLinesShowThePeriodInMinutes)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.periodMs);
-        EXPECT_EQ(ScheduleInterval::TimerStartedLogText(when, c.periodMs),
+        EXPECT_EQ(ScheduleInterval::timerStartedLogText(when, c.periodMs),
                   QStringLiteral("\r\n***** Scheduler Timer Started (3/14/2026 9:26:53 AM --- "
                                  "Interval = %1 min) *****")
                       .arg(QLatin1String(c.minutes)));
     }
-    EXPECT_EQ(ScheduleInterval::TimerStoppedLogText(when),
+    EXPECT_EQ(ScheduleInterval::timerStoppedLogText(when),
               "\r\n***** Scheduler Timer Paused/Stopped (3/14/2026 9:26:53 AM) *****");
 }
 

@@ -16,8 +16,8 @@ const QLocale kGerman(QLocale::German, QLocale::Germany);
 TEST(ScheduleLogTest, GeneralDateIsShortDateAndLongTimeWithoutZone)
 {
     const QDateTime when(QDate(2026, 3, 14), QTime(19, 6, 5));
-    EXPECT_EQ(mScheduler::GeneralDateTime(when, kEnglish), QStringLiteral("3/14/26 7:06:05 PM"));
-    EXPECT_EQ(mScheduler::GeneralDateTime(when, kGerman), QStringLiteral("14.03.26 19:06:05"));
+    EXPECT_EQ(mScheduler::generalDateTime(when, kEnglish), QStringLiteral("3/14/26 7:06:05 PM"));
+    EXPECT_EQ(mScheduler::generalDateTime(when, kGerman), QStringLiteral("14.03.26 19:06:05"));
 }
 
 TEST(ScheduleLogTest, HeaderFooterAndTextAreAppendedInWindows1252)
@@ -54,7 +54,7 @@ TEST(ScheduleLogTest, LogLargerThanTheLimitRestartsWithTheNextWrite)
         SCOPED_TRACE(c.size);
         test::TestContext t;
         t.writeFile(kLogName, QByteArray(c.size, 'x'));
-        mScheduler::WriteScheduleLog(t.ctx, QStringLiteral("line"), false, false);
+        mScheduler::writeScheduleLog(t.ctx, QStringLiteral("line"), false, false);
         const QByteArray log = t.readFile(kLogName);
         EXPECT_EQ(log.size(), c.restarts ? 6 : c.size + 6);
         EXPECT_TRUE(log.endsWith("line\r\n"));

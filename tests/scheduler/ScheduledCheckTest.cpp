@@ -41,7 +41,7 @@ const QString kSent = QStringLiteral("    Request Sent, Waiting for Server Respo
 const QString kParsing = QStringLiteral("    Parsing Feed content ...");
 const QString kDone = QStringLiteral("    Done!");
 
-std::string RssItem(int n, const std::string &title, const std::string &pubDate)
+std::string rssItem(int n, const std::string &title, const std::string &pubDate)
 {
     std::string item = "<item><title>" + title + "</title><link>http://example.org/"
         + std::to_string(n) + "</link>";
@@ -50,7 +50,7 @@ std::string RssItem(int n, const std::string &title, const std::string &pubDate)
     return item + "<description>text " + std::to_string(n) + "</description></item>";
 }
 
-std::string Rss(const std::initializer_list<std::string> items)
+std::string rss(const std::initializer_list<std::string> items)
 {
     std::string rss
         = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Example</title>\n";
@@ -59,12 +59,12 @@ std::string Rss(const std::initializer_list<std::string> items)
     return rss + "</channel></rss>\n";
 }
 
-const std::string kFirst = RssItem(1, "First", "Mon, 01 May 2006 08:00:00 GMT");
-const std::string kSecond = RssItem(2, "Second", "Tue, 02 May 2006 08:00:00 GMT");
-const std::string kThird = RssItem(3, "Third", "Wed, 03 May 2006 08:00:00 GMT");
-const std::string kFourth = RssItem(4, "Fourth", "Thu, 04 May 2006 08:00:00 GMT");
-const std::string kUndated = RssItem(9, "Undated", "");
-const std::string kNewestFirst = Rss({kFourth, kThird, kSecond, kFirst});
+const std::string kFirst = rssItem(1, "First", "Mon, 01 May 2006 08:00:00 GMT");
+const std::string kSecond = rssItem(2, "Second", "Tue, 02 May 2006 08:00:00 GMT");
+const std::string kThird = rssItem(3, "Third", "Wed, 03 May 2006 08:00:00 GMT");
+const std::string kFourth = rssItem(4, "Fourth", "Thu, 04 May 2006 08:00:00 GMT");
+const std::string kUndated = rssItem(9, "Undated", "");
+const std::string kNewestFirst = rss({kFourth, kThird, kSecond, kFirst});
 
 const std::string kAtom = R"(<?xml version="1.0" encoding="utf-8"?>
 <feed xmlns="http://www.w3.org/2005/Atom"><title>A</title>
@@ -74,7 +74,7 @@ const std::string kAtom = R"(<?xml version="1.0" encoding="utf-8"?>
 
 // An item file of an earlier version holding First, read, with the stamp given as latest (none
 // when empty).
-QByteArray StoredFile(const QByteArray &latest)
+QByteArray storedFile(const QByteArray &latest)
 {
     QByteArray file
         = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><data><items>"
@@ -111,7 +111,7 @@ protected:
         });
         routes.Get(R"(/silent/(\w+))", [this](const httplib::Request &, httplib::Response &res) {
             m_server.holdRequest();
-            res.set_content(Rss({kFirst}), "application/rss+xml");
+            res.set_content(rss({kFirst}), "application/rss+xml");
         });
         routes.Get("/missing", [](const httplib::Request &, httplib::Response &res) {
             res.status = 404;
@@ -119,7 +119,7 @@ protected:
         });
         routes.Get("/failing", [](const httplib::Request &, httplib::Response &res) {
             res.status = 500;
-            res.set_content(Rss({kFirst}), "application/rss+xml");
+            res.set_content(rss({kFirst}), "application/rss+xml");
         });
         ASSERT_TRUE(m_server.start());
     }
@@ -134,10 +134,10 @@ protected:
                                   const QString &route = {}) const
     {
         FeedRecord record;
-        record.Name = name;
-        record.ID = id;
-        record.FeedType = type;
-        record.URL = m_server.url(route.isEmpty() ? QStringLiteral("/feed/") + name : route);
+        record.name = name;
+        record.id = id;
+        record.feedType = type;
+        record.url = m_server.url(route.isEmpty() ? QStringLiteral("/feed/") + name : route);
         return record;
     }
 
@@ -171,7 +171,7 @@ protected:
     }
     [[nodiscard]] static QString entry(const FeedRecord &f)
     {
-        return QString::number(f.FeedType) + QChar(5) + f.ID + QChar(5) + f.URL + QChar(5) + f.Name;
+        return QString::number(f.feedType) + QChar(5) + f.id + QChar(5) + f.url + QChar(5) + f.name;
     }
 
     [[nodiscard]] CheckOptions options(int inFlight = kMaxFetchesInFlight)
@@ -193,11 +193,11 @@ protected:
         QObject::connect(&check, &ScheduledCheck::finished, [&] { finished = true; });
         check.start();
         if (held > 0) {
-            ASSERT_TRUE(test::WaitUntil([&] { return m_server.heldRequests() >= held; }, 20000));
+            ASSERT_TRUE(test::waitUntil([&] { return m_server.heldRequests() >= held; }, 20000));
             if (whenHeld)
                 whenHeld();
         }
-        ASSERT_TRUE(test::WaitUntil([&] { return finished; }, 20000));
+        ASSERT_TRUE(test::waitUntil([&] { return finished; }, 20000));
         EXPECT_FALSE(check.isRunning());
     }
 
@@ -308,8 +308,8 @@ TEST_F(ScheduledCheckTest, EachFeedIsFetchedReadMergedAndLogged)
          all,
          "20060504080000"},
         {"an earlier file: what it holds stays, what it lacks up to latest was deleted",
-         Rss({kFourth, kThird, kSecond, kFirst}),
-         StoredFile("20060502080000"),
+         rss({kFourth, kThird, kSecond, kFirst}),
+         storedFile("20060502080000"),
          0,
          true,
          {},
@@ -319,7 +319,7 @@ TEST_F(ScheduledCheckTest, EachFeedIsFetchedReadMergedAndLogged)
          "20060504080000"},
         {"an earlier file without latest stores what it lacks, nothing twice",
          kNewestFirst,
-         StoredFile({}),
+         storedFile({}),
          2,
          true,
          {},
@@ -328,8 +328,8 @@ TEST_F(ScheduledCheckTest, EachFeedIsFetchedReadMergedAndLogged)
          {"First", "Second", "Third", "Fourth"},
          "20060504080000"},
         {"an undated new item is added and latest stays",
-         Rss({kUndated, kFirst}),
-         StoredFile("20060504080000"),
+         rss({kUndated, kFirst}),
+         storedFile("20060504080000"),
          0,
          true,
          {},
@@ -382,7 +382,7 @@ TEST_F(ScheduledCheckTest, EachFeedIsFetchedReadMergedAndLogged)
          {},
          {}},
         {"a feed without items",
-         Rss({}),
+         rss({}),
          {},
          0,
          true,
@@ -485,12 +485,12 @@ TEST_F(ScheduledCheckTest, PopupFollowsTheSchedulerSettings)
         if (!c.announced)
             continue;
         const PopupProperties &p = announcement.popups[0].properties;
-        EXPECT_FALSE(p.AutoClose);
-        EXPECT_FALSE(p.CanGainFocus);
-        EXPECT_TRUE(p.MakeTransparent);
-        EXPECT_EQ(p.TransparencyPercentage, 10);
-        EXPECT_EQ(p.PlaySound, c.plays);
-        EXPECT_EQ(p.SoundFilePath, c.soundFile);
+        EXPECT_FALSE(p.autoClose);
+        EXPECT_FALSE(p.canGainFocus);
+        EXPECT_TRUE(p.makeTransparent);
+        EXPECT_EQ(p.transparencyPercentage, 10);
+        EXPECT_EQ(p.playSound, c.plays);
+        EXPECT_EQ(p.soundFilePath, c.soundFile);
         EXPECT_EQ(announcement.popups[0].rows, QStringList{"News -- 4 New Items"});
     }
 }
@@ -500,7 +500,7 @@ TEST_F(ScheduledCheckTest, PopupFollowsTheSchedulerSettings)
 TEST_F(ScheduledCheckTest, WholeLogOfARunIsInScheduleOrderHoweverTheServersAnswer)
 {
     serve("News", kNewestFirst);
-    serve("Quiet", Rss({kSecond, kFirst}));
+    serve("Quiet", rss({kSecond, kFirst}));
     serve("Broken", "<html><body>Service unavailable");
     const QList<FeedRecord> feeds{
         feed(QStringLiteral("Slow"), kSlowId, 1, QStringLiteral("/silent/Slow")),
@@ -554,15 +554,15 @@ TEST_F(ScheduledCheckTest, WholeLogOfARunIsInScheduleOrderHoweverTheServersAnswe
         SCOPED_TRACE(inFlight[way]);
         forget();
         t.clock.current = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
-        t.writeFile(itemName(kNewsId), StoredFile("20060501080000"));
-        t.writeFile(itemName(kQuietId), StoredFile("20060502080000"));
+        t.writeFile(itemName(kNewsId), storedFile("20060501080000"));
+        t.writeFile(itemName(kQuietId), storedFile("20060502080000"));
         schedule(feeds);
         run(
             1,
             [&] {
                 if (way == 1) {
                     // Side by side, the others are done while Slow waits, yet none is logged.
-                    EXPECT_TRUE(test::WaitUntil([&] {
+                    EXPECT_TRUE(test::waitUntil([&] {
                         return itemFiles().size() == 2 && storedTitles(kNewsId).size() == 4;
                     }));
                     EXPECT_EQ(observed.size(), 1) << "only the header";
@@ -592,7 +592,7 @@ TEST_F(ScheduledCheckTest, WholeLogOfARunIsInScheduleOrderHoweverTheServersAnswe
 TEST_F(ScheduledCheckTest, CancellingEndsTheRunWithTheFeedsFinishedSoFar)
 {
     serve("News", kNewestFirst);
-    serve("After", Rss({kSecond, kFirst}));
+    serve("After", rss({kSecond, kFirst}));
     schedule({feed(QStringLiteral("News"), kNewsId),
               feed(QStringLiteral("Held"), kSlowId, 0, QStringLiteral("/silent/Held")),
               feed(QStringLiteral("After"), kQuietId)});
@@ -601,12 +601,12 @@ TEST_F(ScheduledCheckTest, CancellingEndsTheRunWithTheFeedsFinishedSoFar)
     QObject::connect(&check, &ScheduledCheck::finished, [&] { finished = true; });
     check.start();
     ASSERT_TRUE(
-        test::WaitUntil([&] { return m_server.heldRequests() == 1 && itemFileExists(kQuietId); }));
+        test::waitUntil([&] { return m_server.heldRequests() == 1 && itemFileExists(kQuietId); }));
 
     // As the main window's unload does.
     check.cancel();
 
-    ASSERT_TRUE(test::WaitUntil([&] { return finished; }));
+    ASSERT_TRUE(test::waitUntil([&] { return finished; }));
     EXPECT_FALSE(log().contains(QStringLiteral("Checking Held")));
     EXPECT_TRUE(log().contains(QStringLiteral("Checking News")));
     EXPECT_TRUE(log().contains(QStringLiteral("Checking After")));
@@ -623,7 +623,7 @@ TEST_F(ScheduledCheckTest, EntriesThatCannotBeCheckedAreLoggedAndTheRunGoesOn)
 {
     serve("News", kNewestFirst);
     FeedRecord forged = feed(QStringLiteral("Forged\r\n    10 New Items found!"), kQuietId);
-    forged.URL = m_server.url(QStringLiteral("/feed/News"));
+    forged.url = m_server.url(QStringLiteral("/feed/News"));
     schedule({feed(QStringLiteral("Evil"), QStringLiteral("../../outside"), 0,
                    QStringLiteral("/feed/News"))});
     const IniFile config = configFile();
@@ -658,7 +658,7 @@ TEST_F(ScheduledCheckTest, AFailedSaveAnnouncesNothingAndTheNextCheckStoresTheIt
 {
     serve("News", kNewestFirst);
     schedule({feed(QStringLiteral("News"), kNewsId)});
-    t.writeFile(itemName(kNewsId), StoredFile({}));
+    t.writeFile(itemName(kNewsId), storedFile({}));
     {
         // Room for the log and the lock, none for the item file: as a full disk.
         const test::FileSizeLimit fullDisk(400);
@@ -669,7 +669,7 @@ TEST_F(ScheduledCheckTest, AFailedSaveAnnouncesNothingAndTheNextCheckStoresTheIt
         << log().toStdString();
     EXPECT_FALSE(log().contains(QStringLiteral("New Items found!")));
     EXPECT_TRUE(announcement.popups.isEmpty());
-    EXPECT_EQ(t.readFile(itemName(kNewsId)), StoredFile({}));
+    EXPECT_EQ(t.readFile(itemName(kNewsId)), storedFile({}));
 
     run();
 
@@ -680,7 +680,7 @@ TEST_F(ScheduledCheckTest, AFailedSaveAnnouncesNothingAndTheNextCheckStoresTheIt
 
 TEST_F(ScheduledCheckTest, ADamagedItemFileIsSetAsideAndTheFeedStartsAgain)
 {
-    serve("News", Rss({kSecond, kFirst}));
+    serve("News", rss({kSecond, kFirst}));
     schedule({feed(QStringLiteral("News"), kNewsId)});
     t.writeFile(itemName(kNewsId), "<data><items><item");
 
@@ -703,7 +703,7 @@ TEST_F(ScheduledCheckTest, TheDocumentDecidesItsTypeWhichIsCorrectedOnce)
     schedule({atom});
     t.writeFile(QStringLiteral("feeds.fdb"),
                 "<categories><category name=\"News\"><feed name=\"Atom\" type=\"0\" id=\""
-                    + kNewsId.toUtf8() + "\">" + atom.URL.toUtf8()
+                    + kNewsId.toUtf8() + "\">" + atom.url.toUtf8()
                     + "</feed></category></categories>");
 
     run();
@@ -715,8 +715,8 @@ TEST_F(ScheduledCheckTest, TheDocumentDecidesItsTypeWhichIsCorrectedOnce)
     EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("type=\"1\""));
     const Settings::Scheduler settings = Settings::loadScheduler(t.ctx);
     ASSERT_EQ(settings.schedule.size(), 1);
-    EXPECT_EQ(settings.schedule[0].feed->FeedType, 1);
-    EXPECT_EQ(settings.schedule[0].feed->Name, QStringLiteral("Atom"));
+    EXPECT_EQ(settings.schedule[0].feed->feedType, 1);
+    EXPECT_EQ(settings.schedule[0].feed->name, QStringLiteral("Atom"));
 
     forget();
     run();
@@ -728,7 +728,7 @@ TEST_F(ScheduledCheckTest, TheDocumentDecidesItsTypeWhichIsCorrectedOnce)
 TEST_F(ScheduledCheckTest, AMarkMadeInTheWindowDuringACheckIsKept)
 {
     t.writeFile(itemName(kNewsId),
-                StoredFile("20060501080000").replace("status=\"1\"", "status=\"0\""));
+                storedFile("20060501080000").replace("status=\"1\"", "status=\"0\""));
     schedule({feed(QStringLiteral("News"), kNewsId, 0, QStringLiteral("/silent/News"))});
     test::MemoryReportList list;
     class : public CaptionSink {
@@ -739,7 +739,7 @@ TEST_F(ScheduledCheckTest, AMarkMadeInTheWindowDuringACheckIsKept)
     window.setFeedID(kNewsId);
 
     run(1, [&] {
-        ASSERT_TRUE(window.ProcessItem(QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987"),
+        ASSERT_TRUE(window.processItem(QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987"),
                                        QStringLiteral("read"), false));
         m_server.openGate();
     });
@@ -758,7 +758,7 @@ TEST_F(ScheduledCheckTest, OneCheckAtATimeAndALockLeftByADeadCheckIsTakenOver)
     RecordingAnnouncement second;
     run(1, [&] {
         // A second check while the first waits for Held: one line, and nothing stored twice.
-        RunScheduledCheck(t.ctx, second, Settings::loadScheduler(t.ctx), options());
+        runScheduledCheck(t.ctx, second, Settings::loadScheduler(t.ctx), options());
         m_server.openGate();
     });
 

@@ -25,19 +25,19 @@
 namespace
 {
 
-using PopupGeometry::TwipsToPixels;
+using PopupGeometry::twipsToPixels;
 
 const QStringList kRows
     = { QStringLiteral("Alpha News -- 3 New Items"), QStringLiteral("Beta Atom -- 1 New Items") };
 
-QLabel &Label(const frmNotification &popup, const char *name)
+QLabel &label(const frmNotification &popup, const char *name)
 {
     auto *label = popup.findChild<QLabel *>(QString::fromLatin1(name));
     EXPECT_NE(label, nullptr) << name;
     return *label;
 }
 
-QStringList Rows(const frmNotification &popup)
+QStringList rows(const frmNotification &popup)
 {
     QStringList rows;
     for (int i = 0; i < popup.lstResult().count(); ++i)
@@ -45,20 +45,20 @@ QStringList Rows(const frmNotification &popup)
     return rows;
 }
 
-QRect WorkArea()
+QRect workArea()
 {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
 // A popup that has closed deletes itself once the event loop gets to it.
-bool Gone(const QPointer<frmNotification> &popup)
+bool gone(const QPointer<frmNotification> &popup)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return popup.isNull();
 }
 
 // A short, valid PCM WAV file: 8 kHz, mono, 8 bit, 0.1 s of silence.
-QByteArray SilentWav()
+QByteArray silentWav()
 {
     const QByteArray samples(800, char(0x80));
     auto le32 = [](quint32 v) {
@@ -79,7 +79,7 @@ QByteArray SilentWav()
 class NotificationPopup : public ::testing::Test
 {
 protected:
-    void SetUp() override { languages.RegisterDefaultMessages(); }
+    void SetUp() override { languages.registerDefaultMessages(); }
 
     void TearDown() override
     {
@@ -118,9 +118,9 @@ protected:
     // Closes the popup and lets its slide run to the end.
     void closeAndFinish(const QPointer<frmNotification> &popup)
     {
-        popup->CloseWindow();
+        popup->closeWindow();
         t.clock.advance(60000);
-        ASSERT_TRUE(Gone(popup));
+        ASSERT_TRUE(gone(popup));
     }
 
     test::TestContext t;
@@ -134,7 +134,7 @@ TEST_F(NotificationPopup, SlidesUpOutOfTheBottomRightCornerOfTheWorkArea)
     EXPECT_EQ(popup->heightTwips(), 0) << "it starts flat on the bottom of the work area";
     const QList<QRect> places = slideOpen(*popup);
 
-    const QRect area = WorkArea();
+    const QRect area = workArea();
     ASSERT_GE(places.size(), 3);
     int previousTwips = 0;
     int previousHeight = 0;
@@ -143,7 +143,7 @@ TEST_F(NotificationPopup, SlidesUpOutOfTheBottomRightCornerOfTheWorkArea)
         EXPECT_EQ(place.y() + place.height(), area.y() + area.height());
         EXPECT_EQ(place.x() + place.width(), area.x() + area.width() - 5);
         // 100 twips a tick: 6 or 7 pixels.
-        EXPECT_EQ(place.height(), TwipsToPixels(previousTwips + 100));
+        EXPECT_EQ(place.height(), twipsToPixels(previousTwips + 100));
         EXPECT_TRUE(place.height() - previousHeight == 6 || place.height() - previousHeight == 7);
         previousTwips += 100;
         previousHeight = place.height();
@@ -152,10 +152,10 @@ TEST_F(NotificationPopup, SlidesUpOutOfTheBottomRightCornerOfTheWorkArea)
     EXPECT_EQ(popup->heightTwips(), previousTwips);
     EXPECT_GE(popup->heightTwips(), popup->designHeightTwips());
     EXPECT_LT(popup->heightTwips() - popup->designHeightTwips(), 100);
-    EXPECT_EQ(popup->height(), TwipsToPixels(popup->heightTwips()));
-    const QLabel &close = Label(*popup, "lblClose");
+    EXPECT_EQ(popup->height(), twipsToPixels(popup->heightTwips()));
+    const QLabel &close = label(*popup, "lblClose");
     EXPECT_LE(close.mapTo(popup.data(), QPoint(0, close.height())).y(), popup->height());
-    EXPECT_EQ(Rows(*popup), kRows);
+    EXPECT_EQ(rows(*popup), kRows);
     // The slide has ended: nothing is timed any more.
     EXPECT_EQ(t.clock.activeTimers(), 0);
     EXPECT_EQ(popup->geometry(), places.last());
@@ -170,38 +170,38 @@ TEST_F(NotificationPopup, SlidesUpOutOfTheBottomRightCornerOfTheWorkArea)
 TEST_F(NotificationPopup, WithoutAutoCloseStaysUntilClosedAndOffersCloseWindow)
 {
     PopupProperties properties;
-    properties.AutoClose = false;
-    properties.TimeToLive = 50;
+    properties.autoClose = false;
+    properties.timeToLive = 50;
     const QPointer<frmNotification> popup = open(properties);
     slideOpen(*popup);
     const int height = popup->heightTwips();
 
     t.clock.advance(600000);
-    ASSERT_FALSE(Gone(popup));
+    ASSERT_FALSE(gone(popup));
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(popup->isClosing());
     EXPECT_EQ(popup->heightTwips(), height);
     EXPECT_EQ(t.clock.activeTimers(), 0) << "no wait runs";
-    EXPECT_TRUE(Label(*popup, "lblClose").isVisible());
-    EXPECT_EQ(Label(*popup, "lblClose").text(), "Close Window");
-    EXPECT_EQ(Label(*popup, "lblHeader").text(), "New Feed Items Found!!!");
-    EXPECT_EQ(Label(*popup, "lblFeeds").text(), "Following Feeds Updated:");
+    EXPECT_TRUE(label(*popup, "lblClose").isVisible());
+    EXPECT_EQ(label(*popup, "lblClose").text(), "Close Window");
+    EXPECT_EQ(label(*popup, "lblHeader").text(), "New Feed Items Found!!!");
+    EXPECT_EQ(label(*popup, "lblFeeds").text(), "Following Feeds Updated:");
 }
 
 TEST_F(NotificationPopup, WithAutoCloseClosesTimeToLiveAfterItHasOpened)
 {
     PopupProperties properties;
-    properties.AutoClose = true;
-    properties.TimeToLive = 5000;
+    properties.autoClose = true;
+    properties.timeToLive = 5000;
     const QPointer<frmNotification> popup = open(properties);
-    EXPECT_FALSE(Label(*popup, "lblClose").isVisible());
+    EXPECT_FALSE(label(*popup, "lblClose").isVisible());
     EXPECT_TRUE(popup->findChild<QToolButton *>("picClose")->isVisible());
     // However long the slide takes, the wait starts only once the popup is fully open.
     slideOpen(*popup);
     const int height = popup->heightTwips();
 
     t.clock.advance(4999);
-    ASSERT_FALSE(Gone(popup)) << "gone before its time";
+    ASSERT_FALSE(gone(popup)) << "gone before its time";
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(popup->isClosing());
     EXPECT_EQ(popup->heightTwips(), height);
@@ -215,7 +215,7 @@ TEST_F(NotificationPopup, WithAutoCloseClosesTimeToLiveAfterItHasOpened)
     EXPECT_TRUE(popup->isVisible());
     tick();
     EXPECT_FALSE(popup->isVisible());
-    EXPECT_TRUE(Gone(popup));
+    EXPECT_TRUE(gone(popup));
 }
 
 TEST_F(NotificationPopup, ClosingWhileStillGrowingShrinksFromThereAndUnloads)
@@ -247,7 +247,7 @@ TEST_F(NotificationPopup, ClosingWhileStillGrowingShrinksFromThereAndUnloads)
             expected << height;
         expected << 100;
         EXPECT_EQ(heights, expected);
-        EXPECT_TRUE(Gone(popup));
+        EXPECT_TRUE(gone(popup));
     }
 }
 
@@ -267,8 +267,8 @@ TEST_F(NotificationPopup, TransparencyOnlyWhenMadeTransparent)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.percentage);
         PopupProperties properties;
-        properties.MakeTransparent = c.makeTransparent;
-        properties.TransparencyPercentage = c.percentage;
+        properties.makeTransparent = c.makeTransparent;
+        properties.transparencyPercentage = c.percentage;
         const QPointer<frmNotification> popup = open(properties);
         EXPECT_EQ(qRound(popup->windowOpacity() * 255), c.alpha);
         closeAndFinish(popup);
@@ -277,7 +277,7 @@ TEST_F(NotificationPopup, TransparencyOnlyWhenMadeTransparent)
 
 TEST_F(NotificationPopup, PlaysAnExistingSoundFileAndOpensSilentlyWithoutOne)
 {
-    t.writeFile(QStringLiteral("notify.wav"), SilentWav());
+    t.writeFile(QStringLiteral("notify.wav"), silentWav());
     const struct {
         bool playSound;
         QString path;
@@ -292,8 +292,8 @@ TEST_F(NotificationPopup, PlaysAnExistingSoundFileAndOpensSilentlyWithoutOne)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString() + (c.playSound ? " play" : " silent"));
         PopupProperties properties;
-        properties.PlaySound = c.playSound;
-        properties.SoundFilePath = c.path;
+        properties.playSound = c.playSound;
+        properties.soundFilePath = c.path;
         const QPointer<frmNotification> popup = open(properties);
         const auto *sound = popup->findChild<QSoundEffect *>();
         EXPECT_EQ(sound != nullptr, c.plays);
@@ -316,10 +316,10 @@ TEST_F(NotificationPopup, TakesTheFocusOnlyWhenItMay)
         editor.show();
         editor.activateWindow();
         edit->setFocus();
-        ASSERT_TRUE(test::WaitUntil([&] { return QApplication::focusWidget() == edit; }));
+        ASSERT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == edit; }));
 
         PopupProperties properties;
-        properties.CanGainFocus = canGainFocus;
+        properties.canGainFocus = canGainFocus;
         const QPointer<frmNotification> popup = open(properties);
         EXPECT_EQ(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus), !canGainFocus);
         EXPECT_EQ(popup->testAttribute(Qt::WA_ShowWithoutActivating), !canGainFocus);
@@ -356,16 +356,16 @@ TEST_F(NotificationPopup, CaptionsFollowTheCurrentLanguageWhenShown)
         "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
     auto popup = std::make_unique<frmNotification>(languages, t.clock);
-    EXPECT_EQ(Label(*popup, "lblClose").text(), "Close Window") << "translated when shown";
+    EXPECT_EQ(label(*popup, "lblClose").text(), "Close Window") << "translated when shown";
     popup->show();
 
-    EXPECT_EQ(Label(*popup, "lblHeader").text(), "Neue Beiträge!");
-    EXPECT_EQ(Label(*popup, "lblFeeds").text(), "Aktualisiert:");
-    EXPECT_EQ(Label(*popup, "lblClose").text(), "Fenster schließen");
+    EXPECT_EQ(label(*popup, "lblHeader").text(), "Neue Beiträge!");
+    EXPECT_EQ(label(*popup, "lblFeeds").text(), "Aktualisiert:");
+    EXPECT_EQ(label(*popup, "lblClose").text(), "Fenster schließen");
     EXPECT_EQ(popup->findChild<QToolButton *>("picClose")->toolTip(), "Fenster schließen");
 }
 
-std::vector<frmNotification *> OpenPopups()
+std::vector<frmNotification *> openPopups()
 {
     std::vector<frmNotification *> popups;
     for (QWidget *widget : QApplication::topLevelWidgets())
@@ -378,46 +378,46 @@ TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndPropert
 {
     test::TestContext t;
     clsLanguages languages(t.dir.path(), ProgramIdentity {});
-    languages.RegisterDefaultMessages();
+    languages.registerDefaultMessages();
     auto announcement = std::make_unique<NotificationAnnouncement>(languages, t.clock);
 
     PopupProperties first; // as the scheduled check sets them
-    first.AutoClose = false;
-    first.CanGainFocus = false;
-    first.MakeTransparent = true;
-    first.TransparencyPercentage = 10;
+    first.autoClose = false;
+    first.canGainFocus = false;
+    first.makeTransparent = true;
+    first.transparencyPercentage = 10;
     PopupProperties second;
-    second.AutoClose = true;
-    second.TimeToLive = 60000;
+    second.autoClose = true;
+    second.timeToLive = 60000;
     announcement->announce(first, kRows);
     announcement->announce(second, { QStringLiteral("Gamma Cast -- 2 New Items") });
 
-    const std::vector<frmNotification *> popups = OpenPopups();
+    const std::vector<frmNotification *> popups = openPopups();
     ASSERT_EQ(popups.size(), 2u);
     for (frmNotification *popup : popups) {
-        const bool isFirst = Rows(*popup) == kRows;
+        const bool isFirst = rows(*popup) == kRows;
         SCOPED_TRACE(isFirst);
         if (!isFirst) {
-            EXPECT_EQ(Rows(*popup), QStringList { "Gamma Cast -- 2 New Items" });
+            EXPECT_EQ(rows(*popup), QStringList { "Gamma Cast -- 2 New Items" });
         }
-        EXPECT_EQ(popup->AutoClose(), !isFirst);
+        EXPECT_EQ(popup->autoClose(), !isFirst);
         EXPECT_EQ(qRound(popup->windowOpacity() * 255), isFirst ? 230 : 255);
-        EXPECT_EQ(popup->TimeToLive(), isFirst ? 0 : 60000);
-        EXPECT_FALSE(popup->CanGainFocus());
+        EXPECT_EQ(popup->timeToLive(), isFirst ? 0 : 60000);
+        EXPECT_FALSE(popup->canGainFocus());
     }
 
     // Each slides and waits on the clock it was given: only the one that closes by itself goes.
     t.clock.advance(10000);
-    EXPECT_EQ(OpenPopups().size(), 2u);
+    EXPECT_EQ(openPopups().size(), 2u);
     t.clock.advance(60000);
-    ASSERT_EQ(OpenPopups().size(), 1u);
-    EXPECT_EQ(Rows(*OpenPopups().front()), kRows);
+    ASSERT_EQ(openPopups().size(), 1u);
+    EXPECT_EQ(rows(*openPopups().front()), kRows);
 
     // Popups still open go with the announcement, before the language service can.
-    const QPointer<frmNotification> any = OpenPopups().front();
+    const QPointer<frmNotification> any = openPopups().front();
     announcement.reset();
     EXPECT_TRUE(any.isNull());
-    EXPECT_TRUE(OpenPopups().empty());
+    EXPECT_TRUE(openPopups().empty());
 }
 
 } // namespace

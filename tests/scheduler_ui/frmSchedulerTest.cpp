@@ -39,7 +39,7 @@ const QString kUrlB = QStringLiteral("https://example.org/b.atom");
 const QString kUrlC = QStringLiteral("https://example.org/c.rss");
 
 // "<type>\x05<id>\x05<url>\x05<name>", as the schdl section stores an entry.
-QByteArray Entry(int type, const QString &id, const QString &url, const QString &name)
+QByteArray entry(int type, const QString &id, const QString &url, const QString &name)
 {
     const QChar sep(0x05);
     return (QString::number(type) + sep + id + sep + url + sep + name).toUtf8();
@@ -64,7 +64,7 @@ class SchedulerDialog : public ::testing::Test
 protected:
     void SetUp() override
     {
-        languages.RegisterDefaultMessages();
+        languages.registerDefaultMessages();
         // The main window's tree: root, two categories, three feeds of the three types.
         tree.add({}, QStringLiteral("main"), QStringLiteral("Subscribed Feeds"), 0, 0);
         tree.add(QStringLiteral("main"), QStringLiteral("cat_0"), QStringLiteral("News"), 2, 2);
@@ -84,8 +84,8 @@ protected:
     void writeEnabledSchedule()
     {
         writeConfig("ena=1\r\nfrq=3\r\nalr=1\r\nsnd=1\r\nsfl=/x/notify.wav\r\ns_1="
-            + Entry(1, kIdB, kUrlB, QStringLiteral("Beta (old name)"))
-            + "\r\ns_2=" + Entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
+            + entry(1, kIdB, kUrlB, QStringLiteral("Beta (old name)"))
+            + "\r\ns_2=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
     }
 
     void open()
@@ -212,7 +212,7 @@ TEST_F(SchedulerDialog, LoadingSavedScheduleFillsTheControls)
 TEST_F(SchedulerDialog, DamagedEntryKeepsControlsAsDesignedAndShowsEntriesBeforeIt)
 {
     writeConfig("ena=1\r\nfrq=2\r\nalr=1\r\nsnd=1\r\nsfl=/x/notify.wav\r\ns_1="
-        + Entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")) + "\r\ns_2=broken\r\n");
+        + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")) + "\r\ns_2=broken\r\n");
     open();
 
     ASSERT_EQ(t.messages.shown.size(), 1);
@@ -286,9 +286,9 @@ TEST_F(SchedulerDialog, SuccessfulOkWritesTheScheduleInRowOrder)
 {
     // A previous, longer schedule: its entries must not outlive the save.
     writeConfig("ena=0\r\nfrq=-1\r\nalr=0\r\nsnd=0\r\nsfl=/elsewhere/ding.wav\r\ns_1="
-        + Entry(0, kIdA, kUrlA, QStringLiteral("Alpha News"))
-        + "\r\ns_2=" + Entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom"))
-        + "\r\ns_3=" + Entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
+        + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News"))
+        + "\r\ns_2=" + entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom"))
+        + "\r\ns_3=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
     open();
     enable()->click();
     t.messages.answers = { MessageAnswer::Yes };
@@ -305,11 +305,11 @@ TEST_F(SchedulerDialog, SuccessfulOkWritesTheScheduleInRowOrder)
     EXPECT_EQ(QString::fromUtf8(t.readFile(kConfig)),
         QStringLiteral("[schdl]\r\nena=1\r\nfrq=2\r\nalr=1\r\nsnd=1\r\nsfl=") + folder
             + QStringLiteral("/notify.wav\r\ns_1=")
-            + QString::fromUtf8(Entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom")))
+            + QString::fromUtf8(entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom")))
             + QStringLiteral("\r\ns_2=")
-            + QString::fromUtf8(Entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")))
+            + QString::fromUtf8(entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")))
             + QStringLiteral("\r\ns_3=")
-            + QString::fromUtf8(Entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")))
+            + QString::fromUtf8(entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")))
             + QStringLiteral("\r\n"));
     expectOnlyBox(MessageIcon::Information, QStringLiteral("Done!"),
         QStringLiteral(
@@ -342,8 +342,8 @@ TEST_F(SchedulerDialog, DisablingWithYesSavesTheListAndIntervalSwitchedOff)
     EXPECT_EQ(saved.intervalIndex, 3);
     const QList<FeedRecord> feeds = saved.feedsBeforeProblem();
     ASSERT_EQ(feeds.size(), 2);
-    EXPECT_EQ(feeds[0].Name, QStringLiteral("Beta (old name)"));
-    EXPECT_EQ(feeds[1].FeedType, 2);
+    EXPECT_EQ(feeds[0].name, QStringLiteral("Beta (old name)"));
+    EXPECT_EQ(feeds[1].feedType, 2);
 }
 
 // Each refusal leaves the dialog open and the file and the timer untouched.

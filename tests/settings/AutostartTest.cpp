@@ -96,7 +96,7 @@ TEST_F(AutostartFiles, StateFollowsTheEntriesThatStartTheProgram)
         put(here.thisUser, c.user);
         put(here.allUsers.at(0), c.system1);
         put(here.allUsers.at(1), c.system2);
-        EXPECT_EQ(Autostart::StateText(here, kExe), c.expected) << c.name;
+        EXPECT_EQ(Autostart::stateText(here, kExe), c.expected) << c.name;
     }
 }
 
@@ -104,8 +104,8 @@ TEST_F(AutostartFiles, NoExecutableNameMatchesNothing)
 {
     put(user, kForeign);
     put(system1, kOurs);
-    EXPECT_EQ(Autostart::StateText(locations, QString()), kDisabledText);
-    EXPECT_FALSE(Autostart::IsProgramEntry(user, QString()));
+    EXPECT_EQ(Autostart::stateText(locations, QString()), kDisabledText);
+    EXPECT_FALSE(Autostart::isProgramEntry(user, QString()));
 }
 
 TEST_F(AutostartFiles, WrittenEntryStartsTheProgramInTheTray)
@@ -113,9 +113,9 @@ TEST_F(AutostartFiles, WrittenEntryStartsTheProgramInTheTray)
     const QStringList executables{QStringLiteral("/opt/My $Apps \"new\"/marlowin"),
                                   QStringLiteral("relative/bin/marlowin")};
     for (const QString &executable : executables) {
-        ASSERT_TRUE(Autostart::WriteUserEntry(locations, executable)) << executable.toStdString();
+        ASSERT_TRUE(Autostart::writeUserEntry(locations, executable)) << executable.toStdString();
 
-        const auto entry = DesktopEntry::ReadMainGroup(user);
+        const auto entry = DesktopEntry::readMainGroup(user);
         ASSERT_TRUE(entry);
         EXPECT_EQ(entry->value("Type"), "Application");
         EXPECT_EQ(entry->value("Name"), "Marlowin");
@@ -125,20 +125,20 @@ TEST_F(AutostartFiles, WrittenEntryStartsTheProgramInTheTray)
         EXPECT_EQ(entry->value("Categories"), "Network;News;");
         EXPECT_EQ(entry->value("X-GNOME-Autostart-enabled"), "true");
         const QStringList expected{QDir::current().absoluteFilePath(executable), "-s"};
-        EXPECT_EQ(DesktopEntry::ExecArguments(entry->value("Exec")), expected);
-        EXPECT_EQ(Autostart::StateText(locations, kExe), kThisUserText);
+        EXPECT_EQ(DesktopEntry::execArguments(entry->value("Exec")), expected);
+        EXPECT_EQ(Autostart::stateText(locations, kExe), kThisUserText);
     }
 }
 
 TEST_F(AutostartFiles, WritingReplacesOnlyTheProgramsOwnFile)
 {
     put(user, kHidden);
-    EXPECT_TRUE(Autostart::WriteUserEntry(locations, "/usr/bin/marlowin"));
-    EXPECT_TRUE(Autostart::IsProgramEntry(user, kExe)) << "switched back on";
+    EXPECT_TRUE(Autostart::writeUserEntry(locations, "/usr/bin/marlowin"));
+    EXPECT_TRUE(Autostart::isProgramEntry(user, kExe)) << "switched back on";
 
     for (const QByteArray &other : {kForeign, kScript}) {
         put(user, other);
-        EXPECT_FALSE(Autostart::WriteUserEntry(locations, "/usr/bin/marlowin"));
+        EXPECT_FALSE(Autostart::writeUserEntry(locations, "/usr/bin/marlowin"));
         EXPECT_EQ(read(user), other);
     }
 }
@@ -147,32 +147,32 @@ TEST_F(AutostartFiles, WriteFailuresAreReported)
 {
     put(dir.filePath("blocker"), "a file where a folder should be");
     const Autostart::Locations blocked{{}, dir.filePath("blocker/autostart/marlowin.desktop")};
-    EXPECT_FALSE(Autostart::WriteUserEntry(blocked, "/usr/bin/marlowin"));
+    EXPECT_FALSE(Autostart::writeUserEntry(blocked, "/usr/bin/marlowin"));
 
     ASSERT_TRUE(QDir().mkpath(user)); // a folder in the file's place
-    EXPECT_FALSE(Autostart::WriteUserEntry(locations, "/usr/bin/marlowin"));
+    EXPECT_FALSE(Autostart::writeUserEntry(locations, "/usr/bin/marlowin"));
 
-    EXPECT_FALSE(Autostart::WriteUserEntry(Autostart::Locations{{}, dir.filePath("x.desktop")}, QString()));
+    EXPECT_FALSE(Autostart::writeUserEntry(Autostart::Locations{{}, dir.filePath("x.desktop")}, QString()));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("x.desktop")));
 }
 
 TEST_F(AutostartFiles, RemovingTakesOnlyTheProgramsEnabledUserEntry)
 {
-    EXPECT_TRUE(Autostart::RemoveUserEntry(locations, kExe)) << "nothing to remove";
+    EXPECT_TRUE(Autostart::removeUserEntry(locations, kExe)) << "nothing to remove";
 
     put(system1, kOurs);
     put(user, kOurs);
-    EXPECT_TRUE(Autostart::RemoveUserEntry(locations, kExe));
+    EXPECT_TRUE(Autostart::removeUserEntry(locations, kExe));
     EXPECT_FALSE(QFileInfo::exists(user));
     EXPECT_TRUE(QFileInfo::exists(system1));
 
     for (const QByteArray &other : {kForeign, kHidden, kScript}) {
         put(user, other);
-        EXPECT_TRUE(Autostart::RemoveUserEntry(locations, kExe));
+        EXPECT_TRUE(Autostart::removeUserEntry(locations, kExe));
         EXPECT_EQ(read(user), other);
     }
     put(user, kForeign);
-    EXPECT_TRUE(Autostart::RemoveUserEntry(locations, QString()));
+    EXPECT_TRUE(Autostart::removeUserEntry(locations, QString()));
     EXPECT_EQ(read(user), kForeign);
 }
 
@@ -225,7 +225,7 @@ TEST(AutostartLocations, FollowTheXdgBaseDirectories)
         environment.set("HOME", "/home/ann");
         environment.set("XDG_CONFIG_HOME", c.configHome);
         environment.set("XDG_CONFIG_DIRS", c.configDirs);
-        const Autostart::Locations locations = Autostart::DefaultLocations();
+        const Autostart::Locations locations = Autostart::defaultLocations();
         EXPECT_EQ(locations.allUsers, c.allUsers) << c.configDirs.toStdString();
         EXPECT_EQ(locations.thisUser, c.thisUser) << c.configHome.toStdString();
     }

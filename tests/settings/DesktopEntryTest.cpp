@@ -6,22 +6,22 @@
 
 namespace {
 
-using DesktopEntry::ExecArguments;
-using DesktopEntry::ParseMainGroup;
+using DesktopEntry::execArguments;
+using DesktopEntry::parseMainGroup;
 
 // The Exec value as a launcher sees it: the line parsed as a file, then split into arguments.
-std::optional<QStringList> ArgumentsOfLine(const QByteArray &execLine)
+std::optional<QStringList> argumentsOfLine(const QByteArray &execLine)
 {
-    const auto group = ParseMainGroup("[Desktop Entry]\n" + execLine + "\n");
+    const auto group = parseMainGroup("[Desktop Entry]\n" + execLine + "\n");
     if (!group)
         return std::nullopt;
-    return ExecArguments(group->value(QStringLiteral("Exec")));
+    return execArguments(group->value(QStringLiteral("Exec")));
 }
 
-QByteArray ExecLine(const QString &path)
+QByteArray execLine(const QString &path)
 {
     return "Exec=" +
-           DesktopEntry::EscapedValue(DesktopEntry::QuotedExecArgument(path) + QStringLiteral(" -s"))
+           DesktopEntry::escapedValue(DesktopEntry::quotedExecArgument(path) + QStringLiteral(" -s"))
                .toUtf8();
 }
 
@@ -35,14 +35,14 @@ TEST(DesktopEntryExec, AnyPathSurvivesQuotingAndEscaping)
         QStringLiteral("/home/zoë/bin/marlowin"),
     };
     for (const QString &path : paths)
-        EXPECT_EQ(ArgumentsOfLine(ExecLine(path)), (QStringList{path, QStringLiteral("-s")}))
+        EXPECT_EQ(argumentsOfLine(execLine(path)), (QStringList{path, QStringLiteral("-s")}))
             << path.toStdString();
 }
 
 // Two escaping layers: the Exec quoting (\" \$ \\ %%) and, over it, the value escapes (\\).
 TEST(DesktopEntryExec, QuotingIsWrittenAsLaunchersExpectIt)
 {
-    EXPECT_EQ(ExecLine(QStringLiteral("/opt/a \"b\"/c\\d$%")),
+    EXPECT_EQ(execLine(QStringLiteral("/opt/a \"b\"/c\\d$%")),
               QByteArray(R"(Exec="/opt/a \\"b\\"/c\\\\d\\$%%" -s)"));
 }
 
@@ -62,12 +62,12 @@ TEST(DesktopEntryExec, CommandLinesSplitIntoArguments)
         {QString(), QStringList{}},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(ExecArguments(c.exec), c.arguments) << c.exec.toStdString();
+        EXPECT_EQ(execArguments(c.exec), c.arguments) << c.exec.toStdString();
 }
 
 TEST(DesktopEntryParse, ReadsTheMainGroupOnly)
 {
-    const auto group = ParseMainGroup("# written by hand\r\n"
+    const auto group = parseMainGroup("# written by hand\r\n"
                                       "\r\n"
                                       "[Desktop Entry]\r\n"
                                       "Type = Application\r\n"
@@ -95,7 +95,7 @@ TEST(DesktopEntryParse, RefusesTextThatIsNoDesktopEntry)
         "[Other Group]\nExec=/usr/bin/marlowin\n",
     };
     for (const QByteArray &text : texts)
-        EXPECT_FALSE(ParseMainGroup(text)) << text.toStdString();
+        EXPECT_FALSE(parseMainGroup(text)) << text.toStdString();
 }
 
 } // namespace

@@ -13,46 +13,46 @@ namespace {
 
 const QString kConfigName = QStringLiteral("AppCfg.cfg");
 
-auto Fields(const FeedRecord &f)
+auto fields(const FeedRecord &f)
 {
-    return std::tie(f.Category, f.URL, f.FeedType, f.ID, f.Name);
+    return std::tie(f.category, f.url, f.feedType, f.id, f.name);
 }
 
 // Field by field, so that a failure names the entry and the field that differs.
-void ExpectSameList(const QList<FeedRecord> &actual, const QList<FeedRecord> &expected)
+void expectSameList(const QList<FeedRecord> &actual, const QList<FeedRecord> &expected)
 {
     ASSERT_EQ(actual.size(), expected.size());
     for (qsizetype i = 0; i < actual.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(actual[i].Category, expected[i].Category);
-        EXPECT_EQ(actual[i].URL, expected[i].URL);
-        EXPECT_EQ(actual[i].FeedType, expected[i].FeedType);
-        EXPECT_EQ(actual[i].ID, expected[i].ID);
-        EXPECT_EQ(actual[i].Name, expected[i].Name);
-        if (Fields(actual[i]) != Fields(expected[i]))
+        EXPECT_EQ(actual[i].category, expected[i].category);
+        EXPECT_EQ(actual[i].url, expected[i].url);
+        EXPECT_EQ(actual[i].feedType, expected[i].feedType);
+        EXPECT_EQ(actual[i].id, expected[i].id);
+        EXPECT_EQ(actual[i].name, expected[i].name);
+        if (fields(actual[i]) != fields(expected[i]))
             return;
     }
 }
 
-FeedRecord Feed(int n, qint16 type = 0)
+FeedRecord feed(int n, qint16 type = 0)
 {
     FeedRecord feed;
-    feed.FeedType = type;
-    feed.ID = QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0'));
-    feed.URL = QStringLiteral("https://example.org/feed/%1.xml").arg(n);
-    feed.Name = QStringLiteral("Feed number %1").arg(n);
+    feed.feedType = type;
+    feed.id = QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0'));
+    feed.url = QStringLiteral("https://example.org/feed/%1.xml").arg(n);
+    feed.name = QStringLiteral("Feed number %1").arg(n);
     return feed;
 }
 
-QList<FeedRecord> Feeds(int count)
+QList<FeedRecord> feeds(int count)
 {
     QList<FeedRecord> feeds;
     for (int n = 1; n <= count; ++n)
-        feeds.append(Feed(n, static_cast<qint16>(n % 3)));
+        feeds.append(feed(n, static_cast<qint16>(n % 3)));
     return feeds;
 }
 
-Settings::Scheduler Scheduler(bool enabled, int interval, bool popup, bool sound,
+Settings::Scheduler scheduler(bool enabled, int interval, bool popup, bool sound,
                               const QString &soundFile, const QList<FeedRecord> &feeds)
 {
     Settings::Scheduler scheduler;
@@ -111,11 +111,11 @@ TEST_F(SchedulerSettings, WithoutKeysEveryValueIsItsDefault)
 TEST_F(SchedulerSettings, SaveWritesTheSectionWholeAndDropsRemovedEntries)
 {
     write("[schdl]\r\nena=0\r\nzz_stale=1\r\n");
-    Settings::saveScheduler(t.ctx, Scheduler(true, 3, false, true, "/sounds/ding.wav", Feeds(5)));
+    Settings::saveScheduler(t.ctx, scheduler(true, 3, false, true, "/sounds/ding.wav", feeds(5)));
     ASSERT_TRUE(bytes().contains("s_5="));
 
-    Settings::saveScheduler(t.ctx, Scheduler(true, -1, true, false, "/sounds/ding.wav",
-                                             {Feed(1, 2), Feed(2, 0), Feed(3, 1)}));
+    Settings::saveScheduler(t.ctx, scheduler(true, -1, true, false, "/sounds/ding.wav",
+                                             {feed(1, 2), feed(2, 0), feed(3, 1)}));
     EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\nfrq=-1\r\nalr=1\r\nsnd=0\r\nsfl=/sounds/ding.wav\r\n"
                        "s_1=2\x05{00000000-0000-0000-0000-000000000001}\x05"
                        "https://example.org/feed/1.xml\x05" "Feed number 1\r\n"
@@ -131,9 +131,9 @@ TEST_F(SchedulerSettings, ListsOfAnyLengthLoadBackAsSaved)
     // 96 entries fill 101 keys; one more used to be read as "no list".
     for (const int count : {0, 1, 96, 97, 200}) {
         SCOPED_TRACE(count);
-        const QList<FeedRecord> saved = Feeds(count);
+        const QList<FeedRecord> saved = feeds(count);
         Settings::saveScheduler(t.ctx,
-                                Scheduler(true, 6, false, true, "/home/zoë/sounds/new item.wav", saved));
+                                scheduler(true, 6, false, true, "/home/zoë/sounds/new item.wav", saved));
 
         const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
         EXPECT_TRUE(loaded.listed);
@@ -143,7 +143,7 @@ TEST_F(SchedulerSettings, ListsOfAnyLengthLoadBackAsSaved)
         EXPECT_TRUE(loaded.playPopupSound);
         EXPECT_EQ(loaded.soundFile, "/home/zoë/sounds/new item.wav");
         EXPECT_EQ(loaded.firstProblem(), nullptr);
-        ExpectSameList(loaded.feedsBeforeProblem(), saved);
+        expectSameList(loaded.feedsBeforeProblem(), saved);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -161,12 +161,12 @@ TEST_F(SchedulerSettings, TheListEndsAtTheFirstMissingKey)
     EXPECT_EQ(loaded.intervalIndex, -1);
 
     FeedRecord first;
-    first.FeedType = 2;
-    first.ID = "id-1";
-    first.URL = "http://a.example/";
+    first.feedType = 2;
+    first.id = "id-1";
+    first.url = "http://a.example/";
     FeedRecord blank;
-    blank.FeedType = 1;
-    ExpectSameList(loaded.feedsBeforeProblem(), {first, blank});
+    blank.feedType = 1;
+    expectSameList(loaded.feedsBeforeProblem(), {first, blank});
     EXPECT_EQ(loaded.schedule.size(), 2);
 }
 
@@ -200,24 +200,24 @@ TEST_F(SchedulerSettings, ADamagedEntryKeepsItsPlaceWithItsProblem)
         EXPECT_TRUE(loaded.schedule[2].feed.has_value());
 
         FeedRecord first;
-        first.FeedType = 1;
-        first.ID = "id-1";
-        first.URL = "http://a.example/";
-        first.Name = "A";
-        ExpectSameList(loaded.feedsBeforeProblem(), {first});
+        first.feedType = 1;
+        first.id = "id-1";
+        first.url = "http://a.example/";
+        first.name = "A";
+        expectSameList(loaded.feedsBeforeProblem(), {first});
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(SchedulerSettings, ASeparatorInANameIsNotGuarded)
 {
-    FeedRecord feed = Feed(1);
-    feed.Name = QStringLiteral("Left") + QChar(0x05) + QStringLiteral("Right");
-    Settings::saveScheduler(t.ctx, Scheduler(true, 0, true, false, defaultSound(), {feed}));
+    FeedRecord named = feed(1);
+    named.name = QStringLiteral("Left") + QChar(0x05) + QStringLiteral("Right");
+    Settings::saveScheduler(t.ctx, scheduler(true, 0, true, false, defaultSound(), {named}));
     const QList<FeedRecord> loaded = Settings::loadScheduler(t.ctx).feedsBeforeProblem();
     ASSERT_EQ(loaded.size(), 1);
     // The stored entry has five fields; the name is the fourth and the rest is lost.
-    EXPECT_EQ(loaded[0].Name, "Left");
+    EXPECT_EQ(loaded[0].name, "Left");
 }
 
 TEST_F(SchedulerSettings, AFeedTypeIsCorrectedInItsEntriesOnly)

@@ -39,7 +39,7 @@ void PrintTo(const AppValues &v, std::ostream *out)
     *out << "{autos " << v.autos << ", close " << v.close << ", mins " << v.mins << '}';
 }
 
-void PutFile(const QString &path, const QByteArray &bytes)
+void putFile(const QString &path, const QByteArray &bytes)
 {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
     QFile file(path);
@@ -47,7 +47,7 @@ void PutFile(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QByteArray FileBytes(const QString &path)
+QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(autostartDir.isValid());
-        languages.RegisterDefaultMessages();
+        languages.registerDefaultMessages();
     }
 
     // Opens the dialog as the main window does, shown instead of exec()ed.
@@ -155,10 +155,10 @@ TEST_F(AppSettingsDialog, CloseCompletelyIsStoredAndShownAgain)
 
 TEST_F(AppSettingsDialog, ShowsTheAutostartEntryFoundOnDisk)
 {
-    PutFile(locations.thisUser, kOurEntry);
+    putFile(locations.thisUser, kOurEntry);
     EXPECT_EQ(stateText(*open()), "(Enabled - This User)");
 
-    PutFile(locations.allUsers.at(0), kOurEntry);
+    putFile(locations.allUsers.at(0), kOurEntry);
     EXPECT_EQ(stateText(*open()), "(Enabled - All Users)");
 }
 
@@ -169,9 +169,9 @@ TEST_F(AppSettingsDialog, StartupBoxWritesAndRemovesTheUserEntry)
     click(*dialog, "btnOK");
 
     EXPECT_EQ(stored(), (AppValues{true, false, true}));
-    const auto entry = DesktopEntry::ReadMainGroup(locations.thisUser);
+    const auto entry = DesktopEntry::readMainGroup(locations.thisUser);
     ASSERT_TRUE(entry) << "entry written";
-    EXPECT_EQ(DesktopEntry::ExecArguments(entry->value("Exec")),
+    EXPECT_EQ(DesktopEntry::execArguments(entry->value("Exec")),
               (QStringList{kExecutable, QStringLiteral("-s")}));
     EXPECT_EQ(stateText(*dialog), "(Enabled - This User)");
 
@@ -189,18 +189,18 @@ TEST_F(AppSettingsDialog, StartupBoxWritesAndRemovesTheUserEntry)
 
 TEST_F(AppSettingsDialog, ClearedBoxLeavesSomeoneElsesEntryAlone)
 {
-    PutFile(locations.thisUser, kForeignEntry);
+    putFile(locations.thisUser, kForeignEntry);
     auto dialog = open();
     click(*dialog, "btnOK");
 
-    EXPECT_EQ(FileBytes(locations.thisUser), kForeignEntry);
+    EXPECT_EQ(fileBytes(locations.thisUser), kForeignEntry);
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown.at(0).title, "Done!");
 }
 
 TEST_F(AppSettingsDialog, EntryThatCannotBeWrittenIsReported)
 {
-    PutFile(autostartDir.filePath("blocker"), "a file where the folder belongs");
+    putFile(autostartDir.filePath("blocker"), "a file where the folder belongs");
     locations.thisUser = autostartDir.filePath("blocker/autostart/marlowin.desktop");
     auto dialog = open();
     tick(startup(*dialog));

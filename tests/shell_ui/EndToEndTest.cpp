@@ -43,7 +43,7 @@ protected:
             res.set_content(kRss, "application/rss+xml");
         });
         ASSERT_TRUE(server.start());
-        platform::SeedAppFolder(t.ctx.appFolder, platform::ShippedFilesFolder());
+        platform::seedAppFolder(t.ctx.appFolder, platform::shippedFilesFolder());
         t.writeFile(QStringLiteral("feeds.fdb"),
                     "<?xml version=\"1.0\"?>\r\n<categories><category name=\"News\">"
                     "<feed name=\"World\" type=\"0\" id=\"" + kFeedId.toUtf8() + "\">" +
@@ -73,7 +73,7 @@ TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
     // The feed window's first load, which fetches the feed, comes after its delay.
     t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
 
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return main.activeFeedWindow() && main.activeFeedWindow()->windowTitle() == u"World [new]";
     }));
     frmViewFeed &feed = *main.activeFeedWindow();
@@ -88,7 +88,7 @@ TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
     EXPECT_TRUE(list.topLevelItem(0)->font(0).bold());
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
-    EXPECT_TRUE(WaitUntil([&] { return feed.preview().toPlainText().contains(u"Third"); }));
+    EXPECT_TRUE(waitUntil([&] { return feed.preview().toPlainText().contains(u"Third"); }));
     EXPECT_TRUE(feed.preview().toPlainText().contains(u"Newest"));
     EXPECT_FALSE(list.topLevelItem(0)->font(0).bold());
     const QByteArray stored = t.readFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"));
@@ -104,15 +104,15 @@ TEST_F(EndToEndTest, ClosingATabWhoseFetchWaitsAbandonsTheFetch)
 {
     holdFeed = true;
     frmMain &main = load();
-    main.OpenFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), 0, true);
+    main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), 0, true);
     t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
-    ASSERT_TRUE(WaitUntil([&] { return server.heldRequests() == 1; }, 8000));
+    ASSERT_TRUE(waitUntil([&] { return server.heldRequests() == 1; }, 8000));
     EXPECT_EQ(main.activeFeedWindow()->windowTitle(), u"World (checking ...)");
 
     main.workArea().currentSubWindow()->close();
     server.openGate();
 
-    EXPECT_TRUE(WaitUntil([&] { return main.feedWindows().isEmpty(); }));
+    EXPECT_TRUE(waitUntil([&] { return main.feedWindows().isEmpty(); }));
     QTest::qWait(50);
     EXPECT_FALSE(QFile::exists(t.path(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"))));
     EXPECT_TRUE(t.messages.shown.isEmpty());

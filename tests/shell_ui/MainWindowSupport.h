@@ -22,14 +22,14 @@ namespace test {
 
 // Acts on the next modal dialog as soon as it is shown (the caller then runs the code that
 // opens it and waits in its exec()).
-inline void WhenModalShows(std::function<void(QDialog &)> act, int afterMs = 0)
+inline void whenModalShows(std::function<void(QDialog &)> act, int afterMs = 0)
 {
     QTimer::singleShot(afterMs, [act = std::move(act)]() mutable {
         if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
             act(*dialog);
             return;
         }
-        WhenModalShows(std::move(act), 10);
+        whenModalShows(std::move(act), 10);
     });
 }
 
@@ -54,7 +54,7 @@ public:
     }
     void showSendEmail(QWidget *, const ItemMail &mail) override
     {
-        calls << QStringLiteral("send '%1'").arg(mail.FeedTitle);
+        calls << QStringLiteral("send '%1'").arg(mail.feedTitle);
     }
     QStringList calls;
 };
@@ -117,7 +117,7 @@ protected:
         window = std::make_unique<frmMain>(MainWindowServices{
             t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
             QLocale(QLocale::English, QLocale::UnitedStates)});
-        window->Load();
+        window->load();
         if (!window->wentToTray())
             window->show();
         return *window;
@@ -133,14 +133,14 @@ protected:
                 tray = fake.get();
                 return fake;
             }});
-        window->Load();
+        window->load();
         if (!window->wentToTray())
             window->show();
         return *window;
     }
 
     TestContext t;
-    clsLanguages languages{t.ctx.appFolder, ProgramInfo::Identity()};
+    clsLanguages languages{t.ctx.appFolder, ProgramInfo::identity()};
     RecordingDialogs dialogs;
     RecordingAnnouncement announcement;
     std::unique_ptr<frmMain> window;

@@ -21,12 +21,12 @@
 namespace test {
 namespace {
 
-void Click(QDialog &dialog, const char *button)
+void click(QDialog &dialog, const char *button)
 {
     dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
 
-void SetScheduler(const platform::Context &ctx, bool enabled, int intervalIndex)
+void setScheduler(const platform::Context &ctx, bool enabled, int intervalIndex)
 {
     Settings::Scheduler scheduler;
     scheduler.enabled = enabled;
@@ -92,14 +92,14 @@ TEST_F(MainWindowTest, FirstRunAsksForALanguageAndOpensTheHelpOnce)
 
 TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
 {
-    SetScheduler(t.ctx, true, 3);
+    setScheduler(t.ctx, true, 3);
     EXPECT_EQ(load().scheduleTimer().interval(), 1800000);
     EXPECT_TRUE(window->scheduleTimer().isActive());
     window.reset();
     EXPECT_EQ(load({QStringLiteral("-debug")}).scheduleTimer().interval(), 60000);
     window.reset();
 
-    SetScheduler(t.ctx, false, 3);
+    setScheduler(t.ctx, false, 3);
     EXPECT_FALSE(load({QStringLiteral("-debug")}).scheduleTimer().isActive());
 
     const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
@@ -109,21 +109,21 @@ TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
 
 TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsOn)
 {
-    SetScheduler(t.ctx, false, 0);
+    setScheduler(t.ctx, false, 0);
     frmMain &main = load();
     main.menus().mnuToolsExecuteSchedule->trigger();
     // The check runs from the event loop; meanwhile the command waits for it.
     EXPECT_FALSE(main.menus().mnuToolsExecuteSchedule->isEnabled());
-    ASSERT_TRUE(test::WaitUntil([&] { return !main.isCheckRunning(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !main.isCheckRunning(); }));
     EXPECT_FALSE(main.scheduleTimer().isActive());
     EXPECT_TRUE(main.menus().mnuToolsExecuteSchedule->isEnabled());
     EXPECT_EQ(main.statusText(), u"Status: Ready.");
     EXPECT_TRUE(t.readFile(QStringLiteral("schedule.log")).contains("No Feed Sources found Configured"));
     window.reset();
 
-    SetScheduler(t.ctx, true, 0);
+    setScheduler(t.ctx, true, 0);
     load().menus().mnuToolsExecuteSchedule->trigger();
-    ASSERT_TRUE(test::WaitUntil([&] { return !window->isCheckRunning(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !window->isCheckRunning(); }));
     EXPECT_TRUE(window->scheduleTimer().isActive());
     EXPECT_EQ(window->scheduleTimer().interval(), 300000);
     const QString log = QString::fromLatin1(t.readFile(QStringLiteral("schedule.log")));
@@ -135,21 +135,21 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
 TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAskingAgain)
 {
     frmMain &main = load();
-    WhenModalShows([](QDialog &dialog) { Click(dialog, "cmdKeepRunning"); });
+    whenModalShows([](QDialog &dialog) { click(dialog, "cmdKeepRunning"); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     EXPECT_TRUE(Settings::loadConfirmOnClose(t.ctx));
 
-    WhenModalShows([](QDialog &dialog) {
+    whenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkDontShow"))->setChecked(true);
-        Click(dialog, "cmdCloseNow");
+        click(dialog, "cmdCloseNow");
     });
     EXPECT_TRUE(main.close());
     EXPECT_FALSE(Settings::loadConfirmOnClose(t.ctx));
     window.reset();
 
     frmMain &again = load();
-    again.RequestClose();
+    again.requestClose();
     EXPECT_FALSE(again.isVisible());
     EXPECT_EQ(again.confirmClose(), nullptr);
 }
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAsk
 TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 {
     frmMain &main = load();
-    WhenModalShows([](QDialog &dialog) { dialog.close(); });
+    whenModalShows([](QDialog &dialog) { dialog.close(); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     EXPECT_FALSE(QFile::exists(t.path(QStringLiteral("AppCfg.cfg"))));
@@ -166,15 +166,15 @@ TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 TEST_F(MainWindowTest, TheConfirmationKeepsItsChoicesForTheRun)
 {
     frmMain &main = load();
-    WhenModalShows([](QDialog &dialog) {
+    whenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->setChecked(true);
-        Click(dialog, "cmdKeepRunning");
+        click(dialog, "cmdKeepRunning");
     });
     main.close();
     bool ticked = false;
-    WhenModalShows([&ticked](QDialog &dialog) {
+    whenModalShows([&ticked](QDialog &dialog) {
         ticked = dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->isChecked();
-        Click(dialog, "cmdKeepRunning");
+        click(dialog, "cmdKeepRunning");
     });
     main.close();
     EXPECT_TRUE(ticked);
@@ -201,17 +201,17 @@ TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButEx
 TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
 {
     frmMain &main = load();
-    main.OpenFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+    main.openFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                         QStringLiteral("http://127.0.0.1:9/World"), 0, false);
-    main.OpenFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
+    main.openFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
                         QStringLiteral("http://127.0.0.1:9/talk"), 2, false);
-    main.OpenFeedWindow(QStringLiteral("World again"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+    main.openFeedWindow(QStringLiteral("World again"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                         QStringLiteral("HTTP://127.0.0.1:9/WORLD"), 0, false);
     ASSERT_EQ(main.feedWindows().size(), 2);
     EXPECT_EQ(main.activeFeedWindow(), main.feedWindows().constFirst());
-    EXPECT_EQ(main.activeFeedWindow()->FeedCaption(), u"World again");
-    EXPECT_TRUE(main.IsFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/TALK"), false));
-    EXPECT_FALSE(main.IsFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/other"), false));
+    EXPECT_EQ(main.activeFeedWindow()->feedCaption(), u"World again");
+    EXPECT_TRUE(main.isFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/TALK"), false));
+    EXPECT_FALSE(main.isFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/other"), false));
 }
 
 TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, TheOptionBarTickFollowsThePane)
     EXPECT_FALSE(main.optionBar()->isVisible());
     main.menus().mnuToolsOptionBar->trigger();
     EXPECT_TRUE(main.menus().mnuToolsOptionBar->isChecked());
-    EXPECT_TRUE(WaitUntil([&] { return main.optionBar()->isVisible(); }));
+    EXPECT_TRUE(waitUntil([&] { return main.optionBar()->isVisible(); }));
 }
 
 } // namespace
@@ -304,17 +304,17 @@ TEST_F(MainWindowTest, OpmlExportAndImportGoThroughTheDatabaseAndTheTree)
 {
     frmMain &main = load();
     const QString opml = t.path(QStringLiteral("subscriptions.opml"));
-    main.ExportOpml(opml);
+    main.exportOpml(opml);
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_TRUE(t.messages.shown[0].text.startsWith(u"Exported 2 feeds in 2 categories")) << t.messages.shown[0].text.toStdString();
 
     t.writeFile(QStringLiteral("feeds.fdb"), "<?xml version=\"1.0\"?>\r\n<categories/>\r\n");
-    main.ImportOpml(opml);
+    main.importOpml(opml);
     ASSERT_EQ(t.messages.shown.size(), 2);
     EXPECT_EQ(t.messages.shown[1].icon, platform::MessageIcon::Information);
     EXPECT_EQ(main.optionBar()->tree().nodes().size(), 5); // root, two categories, two feeds
 
-    main.ImportOpml(t.path(QStringLiteral("feeds.fdb")));
+    main.importOpml(t.path(QStringLiteral("feeds.fdb")));
     ASSERT_EQ(t.messages.shown.size(), 3);
     EXPECT_EQ(t.messages.shown[2].icon, platform::MessageIcon::Warning);
 }

@@ -26,7 +26,7 @@ protected:
             t.ctx, languages, real, announcement, QStringList{QStringLiteral("marlowin")},
             QLocale(QLocale::English, QLocale::UnitedStates)});
         real.setMainWindow(window.get());
-        window->Load();
+        window->load();
         window->show();
         return *window;
     }
@@ -38,7 +38,7 @@ TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
 {
     frmMain &main = loadWithRealDialogs();
     QString title;
-    WhenModalShows([&title](QDialog &dialog) {
+    whenModalShows([&title](QDialog &dialog) {
         title = dialog.objectName();
         dialog.findChild<QLineEdit *>(QStringLiteral("txtCategoryName"))->setText(QStringLiteral("Science"));
         dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
@@ -65,7 +65,7 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
     ASSERT_TRUE(main.scheduleTimer().isActive());
 
     t.messages.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Ok};
-    WhenModalShows([](QDialog &dialog) {
+    whenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkEnableScheduler"))->setChecked(false);
         dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
     });
@@ -85,7 +85,7 @@ TEST_F(ProgramDialogsTest, EveryOtherEntryPointOpensItsDialog)
     main.optionBar()->tree().select(QStringLiteral("cat_0"));
     QStringList opened;
     const auto open = [&opened](QAction *entry) {
-        WhenModalShows([&opened](QDialog &dialog) {
+        whenModalShows([&opened](QDialog &dialog) {
             opened << dialog.objectName();
             dialog.reject();
         });

@@ -18,7 +18,7 @@ TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
 {
     frmMain &main = loadWithTray();
     main.showMinimized();
-    ASSERT_TRUE(WaitUntil([&] { return !main.isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return !main.isVisible(); }));
     ASSERT_NE(tray, nullptr);
     EXPECT_TRUE(tray->shown);
     EXPECT_EQ(tray->toolTip, u"Marlowin");
@@ -26,9 +26,9 @@ TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
                                               .arg(languages.getMessages(QStringLiteral("MSG_MINIMIZED")),
                                                    languages.getMessages(QStringLiteral("MSG_TRAY")))});
 
-    main.HandleSystrayMenu(QStringLiteral("show"));
+    main.handleSystrayMenu(QStringLiteral("show"));
     EXPECT_TRUE(main.isVisible());
-    main.AddToSystemTray();
+    main.addToSystemTray();
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(tray->balloons.size(), 1);
     EXPECT_EQ(main.menus().mnuSysTrayShow->text(), u"Show");
@@ -68,7 +68,7 @@ TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
 TEST_F(TrayTest, CloseAsksAndKeepRunningStaysInTheTray)
 {
     frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
-    WhenModalShows([](QDialog &dialog) {
+    whenModalShows([](QDialog &dialog) {
         dialog.findChild<QPushButton *>(QStringLiteral("cmdKeepRunning"))->click();
     });
     main.menus().mnuSysTrayExit->trigger();

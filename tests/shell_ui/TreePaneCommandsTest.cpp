@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         t.writeFile(kFeeds, test::kSampleFeeds);
-        mCategories::LoadCategories(t.ctx, tree);
+        mCategories::loadCategories(t.ctx, tree);
         ASSERT_TRUE(tree.node(test::kWorldId).has_value());
     }
 
@@ -65,25 +65,25 @@ TEST(TreePaneNodes, KindsFollowTheKey)
     };
     for (const auto &c : cases) {
         const QString key = QString::fromUtf8(c.key);
-        EXPECT_EQ(TreePane::KindOf(key), c.kind) << c.key;
-        EXPECT_EQ(TreePane::CanDrag(key), c.kind == NodeKind::Feed) << c.key;
-        EXPECT_EQ(TreePane::CanDrop(key), c.kind == NodeKind::Category) << c.key;
+        EXPECT_EQ(TreePane::kindOf(key), c.kind) << c.key;
+        EXPECT_EQ(TreePane::canDrag(key), c.kind == NodeKind::Feed) << c.key;
+        EXPECT_EQ(TreePane::canDrop(key), c.kind == NodeKind::Category) << c.key;
     }
 }
 
 TEST_F(TreePaneCommands, FeedOfBuildsTheRecordFromAFeedNodeOnly)
 {
-    const std::optional<FeedRecord> talk = TreePane::FeedOf(tree, test::kTalkId);
+    const std::optional<FeedRecord> talk = TreePane::feedOf(tree, test::kTalkId);
     ASSERT_TRUE(talk.has_value());
-    EXPECT_EQ(talk->Category, QStringLiteral("Podcasts"));
-    EXPECT_EQ(talk->URL, QStringLiteral("http://example.org/talk"));
-    EXPECT_EQ(talk->FeedType, 2);
-    EXPECT_EQ(talk->ID, test::kTalkId);
-    EXPECT_EQ(talk->Name, QStringLiteral("Talk"));
+    EXPECT_EQ(talk->category, QStringLiteral("Podcasts"));
+    EXPECT_EQ(talk->url, QStringLiteral("http://example.org/talk"));
+    EXPECT_EQ(talk->feedType, 2);
+    EXPECT_EQ(talk->id, test::kTalkId);
+    EXPECT_EQ(talk->name, QStringLiteral("Talk"));
 
     for (const QString &key : { QStringLiteral("main"), test::kNewsKey, QString(),
              QStringLiteral("00000000-0000-0000-0000-000000000000") })
-        EXPECT_FALSE(TreePane::FeedOf(tree, key).has_value()) << key.toStdString();
+        EXPECT_FALSE(TreePane::feedOf(tree, key).has_value()) << key.toStdString();
 }
 
 TEST_F(TreePaneCommands, OpeningReusesAnOpenWindowAndIgnoresAllButFeeds)
@@ -108,19 +108,19 @@ TEST_F(TreePaneCommands, OpeningReusesAnOpenWindowAndIgnoresAllButFeeds)
         test::RecordingTreePaneHost host;
         host.openUrl = c.openUrl;
         tree.select(c.selected);
-        TreePane::OpenSelectedFeed(tree, host);
+        TreePane::openSelectedFeed(tree, host);
         EXPECT_EQ(host.calls, c.calls);
     }
 }
 
 TEST_F(TreePaneCommands, OnlyCategoriesAndFeedsMayBeRenamed)
 {
-    EXPECT_FALSE(TreePane::CanRename(tree, QStringLiteral("main")));
-    EXPECT_FALSE(TreePane::CanRename(tree, QString()));
-    EXPECT_TRUE(TreePane::CanRename(tree, test::kNewsKey));
-    EXPECT_TRUE(TreePane::CanRename(tree, test::kWorldId));
+    EXPECT_FALSE(TreePane::canRename(tree, QStringLiteral("main")));
+    EXPECT_FALSE(TreePane::canRename(tree, QString()));
+    EXPECT_TRUE(TreePane::canRename(tree, test::kNewsKey));
+    EXPECT_TRUE(TreePane::canRename(tree, test::kWorldId));
     test::MemoryTreeView empty;
-    EXPECT_FALSE(TreePane::CanRename(empty, test::kNewsKey));
+    EXPECT_FALSE(TreePane::canRename(empty, test::kNewsKey));
 }
 
 TEST_F(TreePaneCommands, RefusedRenamesLeaveTheDatabaseAndTheNodeAlone)
@@ -145,7 +145,7 @@ TEST_F(TreePaneCommands, RefusedRenamesLeaveTheDatabaseAndTheNodeAlone)
         SCOPED_TRACE((c.key + " -> " + c.newText).toStdString());
         t.messages.shown.clear();
         const QString oldText = textOf(c.key);
-        EXPECT_FALSE(TreePane::RenameNode(t.ctx, tree, c.key, c.newText));
+        EXPECT_FALSE(TreePane::renameNode(t.ctx, tree, c.key, c.newText));
         EXPECT_EQ(boxes(), c.boxes);
         EXPECT_EQ(textOf(c.key), oldText);
         EXPECT_EQ(database(), before);
@@ -154,8 +154,8 @@ TEST_F(TreePaneCommands, RefusedRenamesLeaveTheDatabaseAndTheNodeAlone)
 
 TEST_F(TreePaneCommands, AcceptedRenamesAreStoredAndShown)
 {
-    EXPECT_TRUE(TreePane::RenameNode(t.ctx, tree, test::kNewsKey, QStringLiteral("Headlines")));
-    EXPECT_TRUE(TreePane::RenameNode(t.ctx, tree, test::kWorldId, QStringLiteral("World Service")));
+    EXPECT_TRUE(TreePane::renameNode(t.ctx, tree, test::kNewsKey, QStringLiteral("Headlines")));
+    EXPECT_TRUE(TreePane::renameNode(t.ctx, tree, test::kWorldId, QStringLiteral("World Service")));
 
     EXPECT_EQ(boxes(), QString());
     EXPECT_EQ(textOf(test::kNewsKey), QStringLiteral("Headlines"));
@@ -172,7 +172,7 @@ TEST_F(TreePaneCommands, RenamingWhatTheDatabaseNoLongerHoldsKeepsTheOldName)
     t.writeFile(kFeeds, "<categories><category name=\"Podcasts\"/></categories>");
     const QByteArray before = database();
 
-    EXPECT_FALSE(TreePane::RenameNode(t.ctx, tree, test::kNewsKey, QStringLiteral("Headlines")));
+    EXPECT_FALSE(TreePane::renameNode(t.ctx, tree, test::kNewsKey, QStringLiteral("Headlines")));
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(boxes(),
@@ -181,8 +181,8 @@ TEST_F(TreePaneCommands, RenamingWhatTheDatabaseNoLongerHoldsKeepsTheOldName)
 
     // The feed's category is gone: the database warns about it, the node keeps its name.
     t.messages.shown.clear();
-    EXPECT_FALSE(TreePane::RenameNode(t.ctx, tree, test::kTalkId, QStringLiteral("Chat")));
-    EXPECT_FALSE(TreePane::RenameNode(t.ctx, tree, test::kWorldId, QStringLiteral("Globe")));
+    EXPECT_FALSE(TreePane::renameNode(t.ctx, tree, test::kTalkId, QStringLiteral("Chat")));
+    EXPECT_FALSE(TreePane::renameNode(t.ctx, tree, test::kWorldId, QStringLiteral("Globe")));
     EXPECT_FALSE(boxes().contains(QStringLiteral("Alert!")));
 
     EXPECT_EQ(textOf(test::kNewsKey), QStringLiteral("News"));
@@ -193,7 +193,7 @@ TEST_F(TreePaneCommands, RenamingWhatTheDatabaseNoLongerHoldsKeepsTheOldName)
 
 TEST_F(TreePaneCommands, DropsThatMoveNothing)
 {
-    const std::optional<FeedRecord> world = TreePane::FeedOf(tree, test::kWorldId);
+    const std::optional<FeedRecord> world = TreePane::feedOf(tree, test::kWorldId);
     ASSERT_TRUE(world.has_value());
     const QString question = "Change Category? | Are you sure you want to move selected Feed from "
                              "\"News\" to \"Podcasts\" category?";
@@ -218,7 +218,7 @@ TEST_F(TreePaneCommands, DropsThatMoveNothing)
         SCOPED_TRACE(c.what);
         t.messages.shown.clear();
         t.messages.answers = c.answers;
-        EXPECT_FALSE(TreePane::DropFeed(t.ctx, tree, *world, c.target));
+        EXPECT_FALSE(TreePane::dropFeed(t.ctx, tree, *world, c.target));
         EXPECT_EQ(boxes(), c.boxes);
         EXPECT_EQ(database(), before);
         EXPECT_EQ(tree.nodes().size(), nodes.size());
@@ -230,12 +230,12 @@ TEST_F(TreePaneCommands, DropsThatMoveNothing)
 
 TEST_F(TreePaneCommands, ADropMovesTheFeedAndRebuildsTheTree)
 {
-    const std::optional<FeedRecord> tech = TreePane::FeedOf(tree, test::kTechId);
+    const std::optional<FeedRecord> tech = TreePane::feedOf(tree, test::kTechId);
     ASSERT_TRUE(tech.has_value());
     tree.setExpanded(test::kPodcastsKey, true);
     t.messages.answers = { platform::MessageAnswer::Yes };
 
-    EXPECT_TRUE(TreePane::DropFeed(t.ctx, tree, *tech, test::kBlogsKey));
+    EXPECT_TRUE(TreePane::dropFeed(t.ctx, tree, *tech, test::kBlogsKey));
 
     QByteArray expected = test::kSampleFeeds;
     const QByteArray techElement = "<feed name=\"Tech\" type=\"1\" id=\"11111111-2222-3333-4444-"

@@ -33,7 +33,7 @@ inline const QByteArray kSampleFeeds
       "</category>"
       "<category name=\"Blogs\"/>"
       "</categories>";
-// Keys LoadCategories gives the categories: their positions in the file.
+// Keys loadCategories gives the categories: their positions in the file.
 inline const QString kNewsKey = QStringLiteral("cat_0");
 inline const QString kPodcastsKey = QStringLiteral("cat_1");
 inline const QString kBlogsKey = QStringLiteral("cat_2");
@@ -42,12 +42,12 @@ inline const QString kBlogsKey = QStringLiteral("cat_2");
 class RecordingTreePaneHost final : public TreePaneHost
 {
 public:
-    bool IsFeedWindowOpen(const QString &url, bool activate) override
+    bool isFeedWindowOpen(const QString &url, bool activate) override
     {
         calls.append(QStringLiteral("IsFeedWindowOpen %1 %2").arg(url).arg(activate));
         return openUrl.compare(url, Qt::CaseInsensitive) == 0;
     }
-    void OpenFeedWindow(const QString &caption, const QString &feedId, const QString &url,
+    void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
         qint16 feedType, bool checkForNewItems) override
     {
         calls.append(QStringLiteral("OpenFeedWindow %1 %2 %3 %4 %5")

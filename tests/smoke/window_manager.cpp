@@ -18,7 +18,7 @@ namespace {
 constexpr std::uint32_t kNormalState = 1;
 constexpr std::uint32_t kIconicState = 3;
 
-xcb_atom_t Intern(xcb_connection_t *connection, const char *name)
+xcb_atom_t intern(xcb_connection_t *connection, const char *name)
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
@@ -27,7 +27,7 @@ xcb_atom_t Intern(xcb_connection_t *connection, const char *name)
     return atom;
 }
 
-void SetWmState(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t wmState,
+void setWmState(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t wmState,
                 std::uint32_t state)
 {
     const std::uint32_t data[2] = {state, XCB_WINDOW_NONE};
@@ -53,8 +53,8 @@ int main()
         std::free(error);
         return 1;
     }
-    const xcb_atom_t wmState = Intern(connection, "WM_STATE");
-    const xcb_atom_t changeState = Intern(connection, "WM_CHANGE_STATE");
+    const xcb_atom_t wmState = intern(connection, "WM_STATE");
+    const xcb_atom_t changeState = intern(connection, "WM_CHANGE_STATE");
     std::puts("ready");
     std::fflush(stdout);
 
@@ -63,7 +63,7 @@ int main()
         case XCB_CLIENT_MESSAGE: {
             const auto *message = reinterpret_cast<xcb_client_message_event_t *>(event);
             if (message->type == changeState && message->data.data32[0] == kIconicState) {
-                SetWmState(connection, message->window, wmState, kIconicState);
+                setWmState(connection, message->window, wmState, kIconicState);
                 xcb_unmap_window(connection, message->window);
             }
             break;
@@ -71,7 +71,7 @@ int main()
         case XCB_MAP_NOTIFY: {
             const auto *mapped = reinterpret_cast<xcb_map_notify_event_t *>(event);
             if (!mapped->override_redirect)
-                SetWmState(connection, mapped->window, wmState, kNormalState);
+                setWmState(connection, mapped->window, wmState, kNormalState);
             break;
         }
         default: // errors for windows destroyed meanwhile, and everything else

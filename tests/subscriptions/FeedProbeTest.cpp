@@ -55,7 +55,7 @@ const ExpectedBox kOffline{
                    "Internet and Firewall application (if any) is configured properly to grant "
                    "Internet Access for this application.")};
 
-void ExpectBox(const test::RecordingMessageBoxes::Box &box, const ExpectedBox &expected,
+void expectBox(const test::RecordingMessageBoxes::Box &box, const ExpectedBox &expected,
                MessageButtons buttons = MessageButtons::Ok)
 {
     EXPECT_EQ(box.icon, expected.icon);
@@ -147,13 +147,13 @@ TEST_F(FeedProbeTest, JudgesEachResponseByItsTextAlone)
         t.writeFile(QStringLiteral("Debug.xml"), kStaleDebug);
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)), title, kArrivesMs),
+        EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)), title, kArrivesMs),
                   c.type);
 
         EXPECT_EQ(title, c.title);
         if (c.box) {
             ASSERT_EQ(t.messages.shown.size(), 1);
-            ExpectBox(t.messages.shown.first(), *c.box);
+            expectBox(t.messages.shown.first(), *c.box);
         } else {
             EXPECT_TRUE(t.messages.shown.isEmpty()) << t.messages.shown.first().title.toStdString();
         }
@@ -172,12 +172,12 @@ TEST_F(FeedProbeTest, SilentServerEndsInTimeoutAfterTheDefaultLimit)
     const test::AdvanceToLimit limit(t.clock, FeedProbe::kProbeTimeoutMs,
                                      [&] { return m_server.heldRequests() > 0; });
 
-    EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, url(QStringLiteral("/silent")), title), -1);
+    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/silent")), title), -1);
 
     EXPECT_EQ(t.clock.tickCount(), 6000) << "the probe gave up before its limit";
     EXPECT_EQ(m_server.heldRequests(), 1);
     ASSERT_EQ(t.messages.shown.size(), 1);
-    ExpectBox(t.messages.shown.first(), kTimeout);
+    expectBox(t.messages.shown.first(), kTimeout);
     EXPECT_EQ(title, kOldName);
     EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), kStaleDebug);
 }
@@ -190,10 +190,10 @@ TEST_F(FeedProbeTest, RefusedConnectionIsNoFeedData)
     closed.close();
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, refused, title, kArrivesMs), -1);
+    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, refused, title, kArrivesMs), -1);
 
     ASSERT_EQ(t.messages.shown.size(), 1);
-    ExpectBox(t.messages.shown.first(), kInvalid);
+    expectBox(t.messages.shown.first(), kInvalid);
     EXPECT_EQ(title, kOldName);
 }
 
@@ -203,11 +203,11 @@ TEST_F(FeedProbeTest, OfflineAsksUntilCancelledWithoutFetching)
     t.messages.answers = {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Cancel};
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs), -1);
+    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs), -1);
 
     ASSERT_EQ(t.messages.shown.size(), 3);
     for (const auto &box : t.messages.shown)
-        ExpectBox(box, kOffline, MessageButtons::RetryCancel);
+        expectBox(box, kOffline, MessageButtons::RetryCancel);
     EXPECT_EQ(m_server.requestCount(), 0);
     EXPECT_EQ(title, kOldName);
     EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), kStaleDebug);
@@ -241,7 +241,7 @@ TEST_F(FeedProbeTest, RetryAfterTheConnectionReturnsGoesOnToFetch)
                                 t.ctx.appFolder};
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::CheckFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs), 0);
+    EXPECT_EQ(FeedProbe::checkFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs), 0);
 
     EXPECT_EQ(boxes.titles, QStringList(2, kOffline.title));
     EXPECT_EQ(m_server.requestCount(), 1);
@@ -261,7 +261,7 @@ TEST_F(FeedProbeTest, AddressTheRequestRefusesIsReportedAsAFailureOfTheProbe)
         t.messages.shown.clear();
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::CheckFeed(t.ctx, address, title, kArrivesMs), -1);
+        EXPECT_EQ(FeedProbe::checkFeed(t.ctx, address, title, kArrivesMs), -1);
 
         ASSERT_EQ(t.messages.shown.size(), 1);
         const auto &box = t.messages.shown.first();
@@ -322,20 +322,20 @@ TEST(DetectFeedType, FirstFeedElementByItsNameAsWrittenDecides)
         ASSERT_TRUE(doc.loadXML(QString::fromUtf8(c.xml)));
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::DetectFeedType(doc, &title), c.type);
+        EXPECT_EQ(FeedProbe::detectFeedType(doc, &title), c.type);
         EXPECT_EQ(title, c.title);
-        EXPECT_EQ(FeedProbe::DetectFeedType(doc, nullptr), c.type);
+        EXPECT_EQ(FeedProbe::detectFeedType(doc, nullptr), c.type);
     }
 
     const platform::XmlDocument empty;
     QString title = kOldName;
-    EXPECT_EQ(FeedProbe::DetectFeedType(empty, &title), -1);
+    EXPECT_EQ(FeedProbe::detectFeedType(empty, &title), -1);
     EXPECT_EQ(title, kOldName);
 }
 
 // The type a document of a manifest kind must get; -2 where any result will do. Names count as
 // written, so an Atom document whose root carries a prefix ("atom:feed") is not recognised.
-qint16 ExpectedType(const QString &kind, const QString &rootName)
+qint16 expectedType(const QString &kind, const QString &rootName)
 {
     if (kind == u"atom")
         return rootName == u"feed" ? 1 : -1;
@@ -357,7 +357,7 @@ struct CorpusEntry {
 // The manifest's rows, each with the file of the corpus folder it describes: the one its
 // local_file names, or else the one file whose name ends in its path_in_repo with every "/" as
 // "_" (a few rows misspell local_file). Rows without such a file are left out.
-QList<CorpusEntry> ReadManifest(QFile &manifest, const QStringList &files)
+QList<CorpusEntry> readManifest(QFile &manifest, const QStringList &files)
 {
     const QStringList header = QString::fromUtf8(manifest.readLine()).trimmed().split(u'\t');
     const qsizetype fileColumn = header.indexOf(QStringLiteral("local_file"));
@@ -407,13 +407,13 @@ TEST(DetectFeedType, RealWorldFeedsGetTheirKindsType)
         platform::XmlDocument doc;
         const bool ok = doc.load(feeds.filePath(file));
         QString title = kOldName;
-        const qint16 type = FeedProbe::DetectFeedType(doc, &title);
+        const qint16 type = FeedProbe::detectFeedType(doc, &title);
         EXPECT_TRUE(type >= -1 && type <= 2) << file.toStdString();
         if (ok)
             loaded.insert(file, {type, doc.documentElement().name()});
     }
 
-    const QList<CorpusEntry> entries = ReadManifest(manifest, files);
+    const QList<CorpusEntry> entries = readManifest(manifest, files);
     EXPECT_FALSE(entries.isEmpty()) << "the manifest describes no file of the corpus";
     for (const CorpusEntry &entry : entries) {
         SCOPED_TRACE((entry.file + u' ' + entry.kind).toStdString());
@@ -423,7 +423,7 @@ TEST(DetectFeedType, RealWorldFeedsGetTheirKindsType)
         const auto outcome = loaded.constFind(entry.file);
         if (outcome == loaded.cend())
             continue;
-        const qint16 expected = ExpectedType(entry.kind, outcome->rootName);
+        const qint16 expected = expectedType(entry.kind, outcome->rootName);
         if (expected != -2) {
             EXPECT_EQ(outcome->type, expected);
         }

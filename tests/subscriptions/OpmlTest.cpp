@@ -37,7 +37,7 @@ protected:
     QByteArray exported(const QString &name = QStringLiteral("out.opml"))
     {
         QString error;
-        EXPECT_TRUE(Opml::Export(t.ctx, t.path(name), &error)) << error.toStdString();
+        EXPECT_TRUE(Opml::exportFile(t.ctx, t.path(name), &error)) << error.toStdString();
         return t.readFile(name);
     }
 
@@ -55,7 +55,7 @@ protected:
                 EXPECT_EQ(feed.attributeName(1), QStringLiteral("type"));
                 EXPECT_EQ(feed.attributeName(2), QStringLiteral("id"));
                 const QString id = feed.attributeValue(2);
-                EXPECT_TRUE(mFeeds::IsFeedIdentifier(id) && id == id.toUpper()) << id.toStdString();
+                EXPECT_TRUE(mFeeds::isFeedIdentifier(id) && id == id.toUpper()) << id.toStdString();
                 EXPECT_FALSE(m_ids.contains(id)) << id.toStdString();
                 m_ids.insert(id);
                 lines.append(feed.attributeValue(0) + QStringLiteral(" | ") + feed.attributeValue(1)
@@ -111,14 +111,14 @@ TEST_F(OpmlTest, ExportThenImportIntoAnEmptyDatabaseGivesTheSameExport)
     writeDatabase(kDatabase);
     Opml::ExportSummary summary;
     QString error;
-    ASSERT_TRUE(Opml::Export(t.ctx, t.path(QStringLiteral("first.opml")), &error, &summary));
+    ASSERT_TRUE(Opml::exportFile(t.ctx, t.path(QStringLiteral("first.opml")), &error, &summary));
     const QByteArray first = t.readFile(QStringLiteral("first.opml"));
     EXPECT_EQ(first, kExported);
     EXPECT_EQ(summary.categories, 3);
     EXPECT_EQ(summary.feeds, 4);
 
     writeDatabase("<categories/>");
-    const Opml::ImportResult result = Opml::Import(t.ctx, t.path(QStringLiteral("first.opml")));
+    const Opml::ImportResult result = Opml::importFile(t.ctx, t.path(QStringLiteral("first.opml")));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(result.feedsAdded, 4);
     EXPECT_EQ(result.categoriesAdded, 3);
@@ -146,7 +146,7 @@ TEST_F(OpmlTest, ExportReplacesTheFileOrSaysWhyItCannot)
 
     const QString unwritable = t.path(QStringLiteral("no/such/folder/out.opml"));
     QString error;
-    EXPECT_FALSE(Opml::Export(t.ctx, unwritable, &error));
+    EXPECT_FALSE(Opml::exportFile(t.ctx, unwritable, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("The subscriptions could not be written to \"")
                                  + unwritable + QStringLiteral("\": ")))
         << error.toStdString();
@@ -156,7 +156,7 @@ TEST_F(OpmlTest, ImportsTheFoldersOfAnotherReadersList)
 {
     writeDatabase("<categories/>");
     const Opml::ImportResult result
-        = Opml::Import(t.ctx, kFixtures + QStringLiteral("/other-reader.opml"));
+        = Opml::importFile(t.ctx, kFixtures + QStringLiteral("/other-reader.opml"));
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     // Text before title; the nested folder flattens into its top-level one; the upper-case
@@ -176,7 +176,7 @@ TEST_F(OpmlTest, ImportsTheFoldersOfAnotherReadersList)
     EXPECT_EQ(result.feedsAdded, 6);
     EXPECT_EQ(result.categoriesAdded, 3);
     EXPECT_EQ(result.feedsSkipped, 1);
-    EXPECT_EQ(Opml::ImportMessage(result),
+    EXPECT_EQ(Opml::importMessage(result),
               QStringLiteral("Imported 6 feeds in 3 new categories (1 already subscribed was skipped)."));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -200,7 +200,7 @@ TEST_F(OpmlTest, CategoriesInOtherLetterCaseAreReusedAndTheirFeedsNotDoubled)
         "<outline text=\"World\" xmlUrl=\"http://example.org/World.xml\"/>"
         "</body></opml>");
 
-    const Opml::ImportResult result = Opml::Import(t.ctx, list);
+    const Opml::ImportResult result = Opml::importFile(t.ctx, list);
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(listing(), (QStringList{
@@ -238,17 +238,17 @@ TEST_F(OpmlTest, AFileThatIsNoSubscriptionListChangesNothingAndSaysWhy)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        const Opml::ImportResult result = Opml::Import(t.ctx, writeList(c.bytes));
+        const Opml::ImportResult result = Opml::importFile(t.ctx, writeList(c.bytes));
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.error.startsWith(
             QStringLiteral("The file is not an OPML subscription list: ") + c.reason))
             << result.error.toStdString();
-        EXPECT_EQ(Opml::ImportMessage(result), result.error);
+        EXPECT_EQ(Opml::importMessage(result), result.error);
         EXPECT_EQ(database(), before);
     }
 
     const QString missing = t.path(QStringLiteral("missing.opml"));
-    const Opml::ImportResult unreadable = Opml::Import(t.ctx, missing);
+    const Opml::ImportResult unreadable = Opml::importFile(t.ctx, missing);
     EXPECT_FALSE(unreadable.ok);
     EXPECT_TRUE(unreadable.error.startsWith(QStringLiteral("The file \"") + missing
                                             + QStringLiteral("\" could not be read: ")))
@@ -264,7 +264,7 @@ TEST_F(OpmlTest, ADeclaredEntityIsNotExpanded)
         "<!DOCTYPE opml [<!ENTITY secret SYSTEM \"file:///etc/passwd\"><!ENTITY big \"xxxxxxxx\">]>"
         "<opml><body><outline text=\"&secret;&big;\" xmlUrl=\"http://example.org/feed\"/></body></opml>");
 
-    const Opml::ImportResult result = Opml::Import(t.ctx, list);
+    const Opml::ImportResult result = Opml::importFile(t.ctx, list);
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(listing(), (QStringList{QStringLiteral("[Imported]"),
@@ -281,7 +281,7 @@ TEST_F(OpmlTest, AnImportThatCannotBeSavedOrWouldOverfillACategoryChangesNothing
     writeDatabase(full);
     const QByteArray one = "<opml><body><outline text=\"FULL\"><outline text=\"n\" "
                            "xmlUrl=\"http://example.org/new\"/></outline></body></opml>";
-    Opml::ImportResult result = Opml::Import(t.ctx, writeList(one));
+    Opml::ImportResult result = Opml::importFile(t.ctx, writeList(one));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, QStringLiteral("The category \"Full\" would then hold more than 32767 "
                                            "feeds, more than Marlowin keeps in one category. "
@@ -297,7 +297,7 @@ TEST_F(OpmlTest, AnImportThatCannotBeSavedOrWouldOverfillACategoryChangesNothing
     const QString list = writeList(many);
     {
         const test::FileSizeLimit limit(qsizetype(small.size()) + 200);
-        result = Opml::Import(t.ctx, list);
+        result = Opml::importFile(t.ctx, list);
     }
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("The feeds database could not be saved (")))
@@ -322,11 +322,11 @@ TEST(OpmlMessages, CountTheOutcomeInPlainWords)
         result.feedsAdded = c.added;
         result.categoriesAdded = c.categories;
         result.feedsSkipped = c.skipped;
-        EXPECT_EQ(Opml::ImportMessage(result), c.message);
+        EXPECT_EQ(Opml::importMessage(result), c.message);
     }
-    EXPECT_EQ(Opml::ExportMessage({1, 1}, QStringLiteral("/tmp/a b.opml")),
+    EXPECT_EQ(Opml::exportMessage({1, 1}, QStringLiteral("/tmp/a b.opml")),
               QStringLiteral("Exported 1 feed in 1 category to \"/tmp/a b.opml\"."));
-    EXPECT_EQ(Opml::ExportMessage({2, 7}, QStringLiteral("x.opml")),
+    EXPECT_EQ(Opml::exportMessage({2, 7}, QStringLiteral("x.opml")),
               QStringLiteral("Exported 7 feeds in 2 categories to \"x.opml\"."));
 }
 
@@ -334,9 +334,9 @@ TEST(OpmlDates, AreEnglishRfc822WithTheirOwnOffset)
 {
     const QDate date(2026, 1, 5);
     const QTime time(7, 8, 9);
-    EXPECT_EQ(Opml::Rfc822Date(QDateTime(date, time, QTimeZone(-(3 * 3600 + 30 * 60)))),
+    EXPECT_EQ(Opml::rfc822Date(QDateTime(date, time, QTimeZone(-(3 * 3600 + 30 * 60)))),
               QStringLiteral("Mon, 05 Jan 2026 07:08:09 -0330"));
-    EXPECT_EQ(Opml::Rfc822Date(QDateTime(date, time, QTimeZone(5 * 3600 + 45 * 60))),
+    EXPECT_EQ(Opml::rfc822Date(QDateTime(date, time, QTimeZone(5 * 3600 + 45 * 60))),
               QStringLiteral("Mon, 05 Jan 2026 07:08:09 +0545"));
 }
 

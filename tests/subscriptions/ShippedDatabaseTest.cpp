@@ -14,7 +14,7 @@
 // and give the tree only well-formed categories and feeds.
 namespace {
 
-QByteArray ShippedDatabase()
+QByteArray shippedDatabase()
 {
     QFile file(QStringLiteral(MARLOWIN_RESOURCES_DIR "/default.fdb"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
@@ -26,10 +26,10 @@ struct LoadedTree {
     QList<platform::TreeNode> feeds;
 };
 
-LoadedTree LoadShippedDatabase(test::TestContext &t)
+LoadedTree loadShippedDatabase(test::TestContext &t)
 {
     test::MemoryTreeView tree;
-    mCategories::LoadCategories(t.ctx, tree);
+    mCategories::loadCategories(t.ctx, tree);
     LoadedTree loaded;
     for (const platform::TreeNode &node : tree.nodes()) {
         if (node.parentKey == QStringLiteral("main"))
@@ -42,7 +42,7 @@ LoadedTree LoadShippedDatabase(test::TestContext &t)
 
 TEST(ShippedDatabase, IsTextWithWindowsLineEndsAndADeclaration)
 {
-    const QByteArray bytes = ShippedDatabase();
+    const QByteArray bytes = shippedDatabase();
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\"?>\r\n"));
     EXPECT_TRUE(bytes.endsWith("</categories>\r\n"));
     EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << "a line ends without CR";
@@ -51,9 +51,9 @@ TEST(ShippedDatabase, IsTextWithWindowsLineEndsAndADeclaration)
 TEST(ShippedDatabase, LoadsCategoriesAndFeedsOfEveryType)
 {
     test::TestContext t;
-    t.writeFile(QStringLiteral("feeds.fdb"), ShippedDatabase());
+    t.writeFile(QStringLiteral("feeds.fdb"), shippedDatabase());
 
-    const LoadedTree loaded = LoadShippedDatabase(t);
+    const LoadedTree loaded = loadShippedDatabase(t);
     EXPECT_TRUE(t.messages.shown.isEmpty());
     ASSERT_GE(loaded.categories.size(), 3);
 
@@ -91,12 +91,12 @@ TEST(ShippedDatabase, LoadsCategoriesAndFeedsOfEveryType)
 TEST(ShippedDatabase, KeepsEverySubscriptionThroughTheFirstChange)
 {
     test::TestContext t;
-    t.writeFile(QStringLiteral("feeds.fdb"), ShippedDatabase());
-    const LoadedTree before = LoadShippedDatabase(t);
+    t.writeFile(QStringLiteral("feeds.fdb"), shippedDatabase());
+    const LoadedTree before = loadShippedDatabase(t);
 
-    ASSERT_TRUE(mCategories::AddCategory(t.ctx, QStringLiteral("Mine")));
+    ASSERT_TRUE(mCategories::addCategory(t.ctx, QStringLiteral("Mine")));
 
-    const LoadedTree after = LoadShippedDatabase(t);
+    const LoadedTree after = loadShippedDatabase(t);
     ASSERT_EQ(after.categories.size(), before.categories.size() + 1);
     EXPECT_EQ(after.categories.last().text, QStringLiteral("Mine"));
     ASSERT_EQ(after.feeds.size(), before.feeds.size());

@@ -45,7 +45,7 @@ inline void PrintTo(const StoredCategory &category, std::ostream *os)
 }
 
 // What feeds.fdb holds, read as the program writes it: attributes in the order name, type, id.
-inline QList<StoredCategory> StoredCategories(const TestContext &t)
+inline QList<StoredCategory> storedCategories(const TestContext &t)
 {
     const QByteArray bytes = t.readFile(QStringLiteral("feeds.fdb"));
     pugi::xml_document doc;
@@ -65,7 +65,7 @@ inline QList<StoredCategory> StoredCategories(const TestContext &t)
 }
 
 // A language file whose only group, "German", holds the given "<key>text</key>" lines.
-inline QByteArray GermanLanguageFile(const QList<QByteArray> &items)
+inline QByteArray germanLanguageFile(const QList<QByteArray> &items)
 {
     QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
                       "\t<LOCALIZATION_FILE_INFO>\r\n\t\t<LOCALIZATION_FILE_VERSION>1.0"

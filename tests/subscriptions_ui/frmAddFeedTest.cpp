@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         t.writeFile(QStringLiteral("feeds.fdb"), test::kTwoCategories);
-        languages.RegisterDefaultMessages();
+        languages.registerDefaultMessages();
         auto serve = [](const char *body, const char *type) {
             return [body, type](const httplib::Request &, httplib::Response &res) {
                 res.set_content(body, type);
@@ -164,7 +164,7 @@ TEST_F(AddFeedDialog, OpensInPhaseOneWithTheModesTitleAndPreselection)
         EXPECT_EQ(cmbCategories()->currentIndex(), c.selected);
         EXPECT_EQ(cmbCategories()->currentText(), c.text);
         EXPECT_EQ(cmbCategories()->isEnabled(), c.listEnabled);
-        EXPECT_EQ(dialog->TypeOfFeed(), -1);
+        EXPECT_EQ(dialog->typeOfFeed(), -1);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -197,13 +197,13 @@ TEST_F(AddFeedDialog, FailedProbeReturnsToPhaseOneWithTheUrlSelected)
     EXPECT_TRUE(btnCancel()->isEnabled());
     EXPECT_EQ(txtURL()->selectedText(), url("/html"));
     EXPECT_EQ(QApplication::focusWidget(), txtURL());
-    EXPECT_EQ(dialog->TypeOfFeed(), -1);
+    EXPECT_EQ(dialog->typeOfFeed(), -1);
 
     // Corrected and confirmed with Enter in the URL field, it goes on to phase two.
     txtURL()->setText(url("/podcast"));
     QTest::keyClick(txtURL(), Qt::Key_Return);
     EXPECT_TRUE(inPhaseTwo());
-    EXPECT_EQ(dialog->TypeOfFeed(), 2);
+    EXPECT_EQ(dialog->typeOfFeed(), 2);
     EXPECT_EQ(txtChannel()->text(), QStringLiteral("Night Talk"));
     EXPECT_GE(dialog->height(), dialog->sizeHint().height());
     EXPECT_EQ(server.requestCount(), 2);
@@ -289,7 +289,7 @@ TEST_F(AddFeedDialog, FilesTheFeedUnderTheCategoryTextCreatingItWhenNew)
         EXPECT_FALSE(dialog->isVisible());
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
         EXPECT_EQ(reloads, 1);
-        const QList<StoredCategory> stored = test::StoredCategories(t);
+        const QList<StoredCategory> stored = test::storedCategories(t);
         ASSERT_EQ(stored.size(), c.before.size());
         ASSERT_EQ(stored.last().feeds.size(), 1);
         const StoredFeed &added = stored.last().feeds.first();
@@ -313,7 +313,7 @@ TEST_F(AddFeedDialog, SameUrlTwiceGivesTwoFeeds)
         ASSERT_EQ(dialog->result(), QDialog::Accepted);
     }
 
-    const QList<StoredCategory> stored = test::StoredCategories(t);
+    const QList<StoredCategory> stored = test::storedCategories(t);
     ASSERT_EQ(stored.size(), 2);
     const QList<StoredFeed> feeds = stored[1].feeds;
     ASSERT_EQ(feeds.size(), 2);
@@ -344,7 +344,7 @@ TEST_F(AddFeedDialog, EditingKeepsIdentifierAndCategoryAndWritesNameTypeAndUrl)
     const QList<StoredCategory> expected{
         {QStringLiteral("News"), {{QStringLiteral("My Atom"), QStringLiteral("1"), kDaily.id, url("/atom")}}},
         {QStringLiteral("Podcasts"), {}}};
-    EXPECT_EQ(test::StoredCategories(t), expected);
+    EXPECT_EQ(test::storedCategories(t), expected);
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -398,7 +398,7 @@ TEST_F(AddFeedDialog, CategoryBoxCompletesWhatIsTyped)
     // Enter confirms the dialog with the text as typed.
     press(Qt::Key_Return);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    const QList<StoredCategory> stored = test::StoredCategories(t);
+    const QList<StoredCategory> stored = test::storedCategories(t);
     ASSERT_EQ(stored.size(), 3);
     EXPECT_EQ(stored[2].name, QStringLiteral("Zed"));
     EXPECT_EQ(stored[2].feeds.size(), 1);
@@ -426,12 +426,12 @@ TEST_F(AddFeedDialog, CancelAndEscapeStoreNothing)
 TEST_F(AddFeedDialog, LanguageFileTranslatesTheLabelsButNotTheButtonsOrTitle)
 {
     t.writeFile(QStringLiteral("Localization.txt"),
-                test::GermanLanguageFile({"<FRMADDFEED_LBLINFO2>Adresse des Feeds:</FRMADDFEED_LBLINFO2>",
+                test::germanLanguageFile({"<FRMADDFEED_LBLINFO2>Adresse des Feeds:</FRMADDFEED_LBLINFO2>",
                                           "<frmAddFeed_lblInfo0>Kategorie:</frmAddFeed_lblInfo0>",
                                           "<FRMADDFEED_BTNOK>Weiter</FRMADDFEED_BTNOK>",
                                           "<FRMADDFEED_BTNCANCEL>Abbrechen</FRMADDFEED_BTNCANCEL>",
                                           "<FRMADDFEED_CAPTION>Neuer Feed</FRMADDFEED_CAPTION>"}));
-    languages.LoadLanguage(QStringLiteral("German"));
+    languages.loadLanguage(QStringLiteral("German"));
 
     open(0, QString());
 

@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         t.writeFile(QStringLiteral("feeds.fdb"), test::kTwoCategories);
-        languages.RegisterDefaultMessages();
+        languages.registerDefaultMessages();
     }
 
     // Opens the dialog as the main window does, shown instead of exec'd.
@@ -64,7 +64,7 @@ protected:
     QStringList storedNames() const
     {
         QStringList names;
-        for (const StoredCategory &category : test::StoredCategories(t))
+        for (const StoredCategory &category : test::storedCategories(t))
             names.append(category.name);
         return names;
     }
@@ -161,7 +161,7 @@ TEST_F(CategoryDialog, SavingDetailsRenamesWithTheTreesRules)
         }
         if (c.renamed) {
             EXPECT_EQ(storedNames(), (QStringList{c.typed, QStringLiteral("Podcasts")}));
-            EXPECT_EQ(test::StoredCategories(t).first().feeds.size(), 1);
+            EXPECT_EQ(test::storedCategories(t).first().feeds.size(), 1);
             EXPECT_EQ(reloads, 1);
             EXPECT_EQ(dialog->result(), QDialog::Accepted);
         } else {
@@ -205,7 +205,7 @@ TEST_F(CategoryDialog, CancelChangesNothing)
 TEST_F(CategoryDialog, LanguageFileTranslatesLabelAndTitleButNotTheButtons)
 {
     t.writeFile(QStringLiteral("Localization.txt"),
-                test::GermanLanguageFile({"<FRMCATEGORY_LBLINFO>Name der Kategorie:</FRMCATEGORY_LBLINFO>",
+                test::germanLanguageFile({"<FRMCATEGORY_LBLINFO>Name der Kategorie:</FRMCATEGORY_LBLINFO>",
                                           "<CAPTION_FRMCATEGORY>Kategorie</CAPTION_FRMCATEGORY>",
                                           "<FRMCATEGORY_BTNOK>Speichern</FRMCATEGORY_BTNOK>",
                                           "<FRMCATEGORY_BTNCANCEL>Abbrechen</FRMCATEGORY_BTNCANCEL>"}));
@@ -214,7 +214,7 @@ TEST_F(CategoryDialog, LanguageFileTranslatesLabelAndTitleButNotTheButtons)
     QWidget mainWindow;
     mainWindow.setObjectName(QStringLiteral("frmMain"));
     QtTranslatableWindow translated(mainWindow);
-    languages.ChangeLanguage(translated, QStringLiteral("German"));
+    languages.changeLanguage(translated, QStringLiteral("German"));
 
     open(1, QStringLiteral("News"));
 

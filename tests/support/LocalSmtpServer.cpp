@@ -16,12 +16,12 @@ namespace {
 // Another python without aiosmtpd may come first on PATH.
 const QString Python = QStringLiteral("/usr/bin/python3");
 
-int MessageNumber(const QString &fileName)
+int messageNumber(const QString &fileName)
 {
     return fileName.section(QLatin1Char('-'), 1).section(QLatin1Char('.'), 0, 0).toInt();
 }
 
-ReceivedMail FromJson(const QJsonObject &record)
+ReceivedMail fromJson(const QJsonObject &record)
 {
     ReceivedMail mail;
     mail.mailFrom = record.value(QStringLiteral("mail_from")).toString();
@@ -88,18 +88,18 @@ QList<ReceivedMail> LocalSmtpServer::messages() const
     QDir folder(m_folder.path());
     QStringList names = folder.entryList({QStringLiteral("msg-*.json")}, QDir::Files);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return MessageNumber(a) < MessageNumber(b);
+        return messageNumber(a) < messageNumber(b);
     });
     QList<ReceivedMail> mails;
     for (const QString &name : names) {
         QFile file(folder.filePath(name));
         if (file.open(QIODevice::ReadOnly))
-            mails.append(FromJson(QJsonDocument::fromJson(file.readAll()).object()));
+            mails.append(fromJson(QJsonDocument::fromJson(file.readAll()).object()));
     }
     return mails;
 }
 
-int LocalSmtpServer::ClosedPort()
+int LocalSmtpServer::closedPort()
 {
     QTcpServer probe;
     if (!probe.listen(QHostAddress::LocalHost))

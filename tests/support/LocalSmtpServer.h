@@ -50,7 +50,7 @@ public:
     [[nodiscard]] QList<ReceivedMail> messages() const;
 
     // A port on 127.0.0.1 where nothing listens (a connection is refused).
-    [[nodiscard]] static int ClosedPort();
+    [[nodiscard]] static int closedPort();
 
 private:
     QTemporaryDir m_folder;

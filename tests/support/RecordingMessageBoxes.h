@@ -25,7 +25,7 @@ public:
         shown.append({icon, title, text, buttons});
         if (!answers.isEmpty())
             return answers.takeFirst();
-        return platform::SafeAnswer(buttons);
+        return platform::safeAnswer(buttons);
     }
 
     QList<platform::MessageAnswer> answers; // taken from the front, one per box

@@ -10,7 +10,7 @@
 namespace test {
 
 // Lets the event loop run until the condition holds or the time is up; answers the condition.
-inline bool WaitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
+inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!condition()) {
