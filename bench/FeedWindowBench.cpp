@@ -12,7 +12,7 @@
 #include "reading/FeedWindowHost.h"
 #include "reading/ItemStore.h"
 #include "subscriptions/FeedsDatabase.h"
-#include "reading/frmViewFeed.h"
+#include "reading/FeedWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -91,13 +91,13 @@ int main(int argc, char **argv)
     {
         const FeedParser::FeedContent content =
             FeedParser::parseFeed(QByteArrayView(GeneratedFeeds::rssFeed(1, kItems).toUtf8()), english);
-        const ItemStore::MergeOutcome stored = ItemStore::merge(mFeeds::feedDataPath(bench.ctx, feedId),
+        const ItemStore::MergeOutcome stored = ItemStore::merge(Feeds::feedDataPath(bench.ctx, feedId),
                                                                 content.items, QDateTime::currentDateTime());
         std::printf("item file: %lld items\n\n", static_cast<long long>(stored.merge.added.size()));
     }
 
     QuietHost host;
-    frmViewFeed window(bench.ctx, host, nullptr, english);
+    FeedWindow window(bench.ctx, host, nullptr, english);
     window.setFeedID(feedId);
     window.setFeedCaption(QStringLiteral("Generated"));
     window.resize(900, 700);

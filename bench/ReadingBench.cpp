@@ -60,7 +60,7 @@ qsizetype readAndStore(const BenchContext &bench, int feed, const QByteArray &do
 {
     const FeedParser::FeedContent content = FeedParser::parseFeed(
         QByteArrayView(document), QLocale(QLocale::English, QLocale::UnitedStates));
-    return ItemStore::merge(mFeeds::feedDataPath(bench.ctx, feedId(feed)), content.items,
+    return ItemStore::merge(Feeds::feedDataPath(bench.ctx, feedId(feed)), content.items,
                             QDateTime::currentDateTime())
         .merge.added.size();
 }

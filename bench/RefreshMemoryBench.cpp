@@ -28,7 +28,7 @@ int main(int argc, char **argv)
         return 1;
     BenchContext bench;
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QString path = mFeeds::feedDataPath(bench.ctx, GeneratedFeeds::feedId(1));
+    const QString path = Feeds::feedDataPath(bench.ctx, GeneratedFeeds::feedId(1));
     const QByteArray document
         = platform::decodeDocumentToUtf8(file.readAll()); // as a fetch keeps it
     qsizetype added = 0;

@@ -4,12 +4,12 @@
 // under xvfb-run with QT_QPA_PLATFORM=xcb for a real X server).
 
 #include "BenchContext.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 #include "platform/AppFolder.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/frmMain.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -68,13 +68,13 @@ int main(int argc, char **argv)
         return 1;
     database.close();
 
-    clsLanguages languages(bench.ctx.appFolder, ProgramInfo::identity());
+    Languages languages(bench.ctx.appFolder, ProgramInfo::identity());
     NoDialogs dialogs;
     NoAnnouncement announcement;
 
     QElapsedTimer load;
     load.start();
-    frmMain window(MainWindowServices{bench.ctx, languages, dialogs, announcement, QApplication::arguments()});
+    MainWindow window(MainWindowServices{bench.ctx, languages, dialogs, announcement, QApplication::arguments()});
     window.load();
     window.show();
     while (!window.windowHandle() || !window.windowHandle()->isExposed())

@@ -1,8 +1,8 @@
 #include "app/BringForward.h"
 
-#include "shell/frmMain.h"
+#include "shell/MainWindow.h"
 
-void bringForward(frmMain &window)
+void bringForward(MainWindow &window)
 {
     // Only a hidden window is in the tray; given a window on screen, the tray's Show (a toggle)
     // would hide it.

@@ -7,7 +7,7 @@
 
 #include "app/WindowCatalog.h"
 #include "localization/QtTranslatableWindow.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
@@ -18,7 +18,7 @@
 #include "platform/QtMessageBoxes.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/QtProgramDialogs.h"
-#include "shell/frmMain.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     QTemporaryDir appFolder;
     const platform::Context ctx{messages, userSettings, connection, shell, clock, network, responseBudget,
                                 appFolder.path()};
-    clsLanguages languages(folder, ProgramIdentity{});
+    Languages languages(folder, ProgramIdentity{});
     QtProgramDialogs dialogs(ctx, languages); // never opened here
     NoAnnouncement announcement;
 

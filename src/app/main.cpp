@@ -1,5 +1,5 @@
 #include "app/BringForward.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
@@ -14,8 +14,8 @@
 #include "scheduler/ScheduleInterval.h"
 #include "shell/ProgramInfo.h"
 #include "shell/QtProgramDialogs.h"
-#include "shell/frmMain.h"
-#include "shell/frmSplash.h"
+#include "shell/MainWindow.h"
+#include "shell/SplashScreen.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
@@ -61,11 +61,11 @@ int main(int argc, char *argv[])
     const platform::Context ctx{messages, userSettings, connection,     shell,
                                 clock,    network,      responseBudget, appFolder};
 
-    clsLanguages languages(appFolder, ProgramInfo::identity());
+    Languages languages(appFolder, ProgramInfo::identity());
     QtProgramDialogs dialogs(ctx, languages);
     NotificationAnnouncement announcement(languages, clock);
 
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<MainWindow> window;
     // A later start may ask for the window while this one is still preparing it.
     bool windowReady = false;
     bool raisePending = false;
@@ -75,8 +75,8 @@ int main(int argc, char *argv[])
         else
             raisePending = true;
     });
-    frmSplash splash(ctx, [&] {
-        window = std::make_unique<frmMain>(
+    SplashScreen splash(ctx, [&] {
+        window = std::make_unique<MainWindow>(
             MainWindowServices{ctx, languages, dialogs, announcement, QApplication::arguments()});
         dialogs.setMainWindow(window.get());
         messages.setOwner(window.get());

@@ -1,7 +1,7 @@
 #include "localization/DialogLanguage.h"
 
 #include "localization/QtTranslatableWindow.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -30,7 +30,7 @@ QPushButton *untranslatedButton(const char *name, const QString &text, QWidget *
     return button;
 }
 
-void translate(QWidget &dialog, clsLanguages &languages)
+void translate(QWidget &dialog, Languages &languages)
 {
     QtTranslatableWindow window(dialog);
     languages.changeLanguage(window, languages.currentLanguage());

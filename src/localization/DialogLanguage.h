@@ -4,7 +4,7 @@
 
 class QPushButton;
 class QWidget;
-class clsLanguages;
+class Languages;
 
 // What every dialog does with languages. Its OK and Cancel buttons keep Qt's own texts, which
 // Qt translates itself (QtStandardTranslation), so the language file leaves them alone.
@@ -20,6 +20,6 @@ void nameStandardButton(QPushButton *button, const char *name);
 [[nodiscard]] QPushButton *untranslatedButton(const char *name, const QString &text, QWidget *parent);
 // Translates the dialog's captions into the current language and takes the message
 // "CAPTION_" + its name in upper case as its title when the language gives one.
-void translate(QWidget &dialog, clsLanguages &languages);
+void translate(QWidget &dialog, Languages &languages);
 
 } // namespace DialogLanguage

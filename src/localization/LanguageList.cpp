@@ -89,7 +89,7 @@ QString installedLanguageCode(const platform::Context &ctx, const QString &name)
     return groupLanguageCode(QString::fromUtf8(file.readAll()), name);
 }
 
-// Read as clsLanguages reads it, so that every name listed is one it can load.
+// Read as Languages reads it, so that every name listed is one it can load.
 QStringList installedLanguages(const platform::Context &ctx)
 {
     const QString path = languageFilePath(ctx);

@@ -20,7 +20,7 @@ inline constexpr int kDownloadTimeoutMs = 15000;
 
 // The names of the file's language groups in file order: for every "<LANGUAGE_GROUP" (any case)
 // the text of the first <LANGUAGE_NAME> element before the group's "</LANGUAGE_GROUP>". A group
-// without a name, or with an empty one, offers nothing: clsLanguages could not load it by name.
+// without a name, or with an empty one, offers nothing: Languages could not load it by name.
 [[nodiscard]] QStringList groupNames(const QString &fileText);
 
 // The xml:lang code of the first group named name (any case), e.g. "de"; empty when the group

@@ -147,7 +147,7 @@ FeedReader::~FeedReader() = default;
 
 QString FeedReader::itemFilePath() const
 {
-    return mFeeds::feedDataPath(m_ctx, m_feedId);
+    return Feeds::feedDataPath(m_ctx, m_feedId);
 }
 
 // ---- the refresh ------------------------------------------------------------------------------

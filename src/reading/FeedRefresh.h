@@ -27,7 +27,7 @@ public:
     virtual void repaintTabs() = 0;
 };
 
-// The logic of one feed window (frmViewFeed): its item list filled from the feed's item file,
+// The logic of one feed window (FeedWindow): its item list filled from the feed's item file,
 // the refresh from the network through the program's one feed update (FeedUpdate), and the
 // lookups and changes of single items, which find an item by its identifier (the row's key).
 // The window owns the list and the caption; this class fills them.

@@ -7,7 +7,7 @@
 #include "reading/ItemStore.h"
 #include "settings/Settings.h"
 #include "subscriptions/FeedsDatabase.h"
-#include "subscriptions/mFeeds.h"
+#include "subscriptions/Feeds.h"
 
 #include <utility>
 
@@ -98,10 +98,10 @@ void FeedUpdate::parse()
         return;
     }
     const qint16 type = typeToStore(m_request.storedType, content.type);
-    if (type != m_request.storedType && mFeeds::isFeedIdentifier(m_request.feedId)) {
+    if (type != m_request.storedType && Feeds::isFeedIdentifier(m_request.feedId)) {
         // Both places are corrected; where the feed is not (only scheduled, or only
         // subscribed), nothing changes there.
-        (void)mFeeds::correctFeedType(m_ctx, m_request.feedId, type);
+        (void)Feeds::correctFeedType(m_ctx, m_request.feedId, type);
         (void)Settings::correctScheduledFeedType(m_ctx, m_request.feedId, type);
         m_result.correctedType = type;
     }
@@ -117,7 +117,7 @@ void FeedUpdate::store()
         finish(FeedUpdateResult::Outcome::Stored);
         return;
     }
-    const QString path = mFeeds::feedDataPath(m_ctx, m_request.feedId);
+    const QString path = Feeds::feedDataPath(m_ctx, m_request.feedId);
     if (path.isEmpty()) {
         // A feed without an identifier of its own has no item file: its items are only shown.
         m_result.added = m_items;

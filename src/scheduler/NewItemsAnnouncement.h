@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// The properties a notification popup (frmNotification) is given before it is shown. The
+// The properties a notification popup (NotificationPopup) is given before it is shown. The
 // defaults are the popup's own.
 struct PopupProperties {
     bool autoClose = false;             // close by itself timeToLive ms after it has opened

@@ -1,10 +1,10 @@
 #include "scheduler/NotificationAnnouncement.h"
 
-#include "scheduler/frmNotification.h"
+#include "scheduler/NotificationPopup.h"
 
 #include <QListWidget>
 
-NotificationAnnouncement::NotificationAnnouncement(clsLanguages &languages, platform::Clock &clock)
+NotificationAnnouncement::NotificationAnnouncement(Languages &languages, platform::Clock &clock)
     : m_languages(languages)
     , m_clock(clock)
 {
@@ -13,14 +13,14 @@ NotificationAnnouncement::NotificationAnnouncement(clsLanguages &languages, plat
 NotificationAnnouncement::~NotificationAnnouncement()
 {
     // The popups are top-level windows without a parent to delete them.
-    for (const QPointer<frmNotification> &popup : std::as_const(m_popups))
+    for (const QPointer<NotificationPopup> &popup : std::as_const(m_popups))
         delete popup.data();
 }
 
 void NotificationAnnouncement::announce(const PopupProperties &properties, const QStringList &rows)
 {
     m_popups.removeAll(nullptr);
-    auto *popup = new frmNotification(m_languages, m_clock);
+    auto *popup = new NotificationPopup(m_languages, m_clock);
     popup->setProperties(properties);
     popup->lstResult().clear();
     for (const QString &row : rows)

@@ -5,8 +5,8 @@
 #include <QList>
 #include <QPointer>
 
-class clsLanguages;
-class frmNotification;
+class Languages;
+class NotificationPopup;
 
 namespace platform {
 class Clock;
@@ -19,7 +19,7 @@ class NotificationAnnouncement final : public NewItemsAnnouncement
 public:
     // The language service translates each popup as it opens; the clock times each popup's slide
     // and wait. Both must outlive this object.
-    NotificationAnnouncement(clsLanguages &languages, platform::Clock &clock);
+    NotificationAnnouncement(Languages &languages, platform::Clock &clock);
     // Popups still open are closed at once: they must not outlive the language service.
     ~NotificationAnnouncement() override;
 
@@ -29,8 +29,8 @@ public:
     void announce(const PopupProperties &properties, const QStringList &rows) override;
 
 private:
-    clsLanguages &m_languages;
+    Languages &m_languages;
     platform::Clock &m_clock;
     // The popups delete themselves when they have closed; these pointers then turn null.
-    QList<QPointer<frmNotification>> m_popups;
+    QList<QPointer<NotificationPopup>> m_popups;
 };

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-namespace mScheduler {
+namespace Schedule {
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
@@ -83,4 +83,4 @@ void writeScheduleLog(const platform::Context &ctx, const QString &text, bool is
     ScheduleLog(ctx).write(text, isStart, isFinish);
 }
 
-} // namespace mScheduler
+} // namespace Schedule

@@ -19,7 +19,7 @@ struct Context;
 //
 // A log that cannot be deleted, opened or written is passed over without a message: the check
 // goes on with its feeds either way.
-namespace mScheduler {
+namespace Schedule {
 
 inline constexpr qint64 kScheduleLogLimit = 512000;
 
@@ -59,4 +59,4 @@ private:
 void writeScheduleLog(const platform::Context &ctx, const QString &text, bool isStart,
                       bool isFinish);
 
-} // namespace mScheduler
+} // namespace Schedule

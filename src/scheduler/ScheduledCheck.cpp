@@ -170,7 +170,7 @@ void ScheduledCheck::start()
         } else {
             feed->name = entry.feed->name;
             // An entry without a feed identifier has no item file the check may touch.
-            if (!mFeeds::isFeedIdentifier(entry.feed->id)) {
+            if (!Feeds::isFeedIdentifier(entry.feed->id)) {
                 feed->lines << QStringLiteral("Checking ") + logLineText(feed->name)
                             << kNotAFeedIdentifier;
                 feed->finished = true;

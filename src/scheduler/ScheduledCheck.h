@@ -31,7 +31,7 @@ struct CheckOptions {
     // Dates in the log, and the month names of Atom dates.
     QLocale locale = QLocale::system();
     // Sees every text written to the log (marlowin-check prints them).
-    mScheduler::LogObserver logObserver;
+    Schedule::LogObserver logObserver;
 };
 
 // One scheduled check of the app folder: every feed of the scheduler settings' schedule (as the
@@ -79,7 +79,7 @@ private:
     NewItemsAnnouncement &m_announcement;
     Settings::Scheduler m_settings;
     CheckOptions m_options;
-    mScheduler::ScheduleLog m_log;
+    Schedule::ScheduleLog m_log;
     std::unique_ptr<platform::FileLock> m_lock;
     std::vector<std::unique_ptr<Feed>> m_feeds; // in schedule order
     std::size_t m_nextToStart = 0;

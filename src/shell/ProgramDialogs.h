@@ -12,17 +12,17 @@ class ProgramDialogs {
 public:
     virtual ~ProgramDialogs() = default;
 
-    // frmCategory: mode 0 adds a category, mode 1 edits the named one. Modal.
+    // CategoryDialog: mode 0 adds a category, mode 1 edits the named one. Modal.
     virtual void showCategory(QWidget *owner, int mode, const QString &categoryName) = 0;
-    // frmAddFeed: displayMode 0 adds a feed (category preset, may be empty), 1 edits the feed
+    // FeedDialog: displayMode 0 adds a feed (category preset, may be empty), 1 edits the feed
     // feedId with its name and URL. Modal.
     virtual void showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
                              const QString &category, const QString &channel,
                              const QString &url) = 0;
-    virtual void showEmailSettings(QWidget *owner) = 0; // frmEmailSettings, modal
-    virtual void showScheduler(QWidget *owner) = 0;     // frmScheduler, modal
-    virtual void showAppSettings(QWidget *owner) = 0;   // frmAppSettings, modal
-    // frmLanguage: modal on the first run, modeless from the Languages menu.
+    virtual void showEmailSettings(QWidget *owner) = 0; // EmailSettingsDialog, modal
+    virtual void showScheduler(QWidget *owner) = 0;     // SchedulerDialog, modal
+    virtual void showAppSettings(QWidget *owner) = 0;   // AppSettingsDialog, modal
+    // LanguageDialog: modal on the first run, modeless from the Languages menu.
     virtual void showLanguage(QWidget *owner, bool modal) = 0;
-    virtual void showSendEmail(QWidget *owner, const ItemMail &mail) = 0; // frmSendEmail, modal
+    virtual void showSendEmail(QWidget *owner, const ItemMail &mail) = 0; // SendEmailDialog, modal
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 
 #include <QString>
 

@@ -1,28 +1,28 @@
 #include "shell/QtProgramDialogs.h"
 
-#include "email/frmEmailSettings.h"
-#include "email/frmSendEmail.h"
-#include "localization/frmLanguage.h"
+#include "email/EmailSettingsDialog.h"
+#include "email/SendEmailDialog.h"
+#include "localization/LanguageDialog.h"
 #include "platform/QtTreeView.h"
-#include "scheduler/frmScheduler.h"
+#include "scheduler/SchedulerDialog.h"
 #include "settings/Autostart.h"
-#include "settings/frmAppSettings.h"
+#include "settings/AppSettingsDialog.h"
 #include "shell/ProgramInfo.h"
-#include "shell/frmMain.h"
-#include "shell/frmOptionBar.h"
-#include "subscriptions/frmAddFeed.h"
-#include "subscriptions/frmCategory.h"
+#include "shell/MainWindow.h"
+#include "shell/CategoryPane.h"
+#include "subscriptions/FeedDialog.h"
+#include "subscriptions/CategoryDialog.h"
 
 #include <QCoreApplication>
 
-QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages)
+QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, Languages &languages)
     : m_ctx(ctx), m_languages(languages)
 {
 }
 
 void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &categoryName)
 {
-    frmCategory dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
+    CategoryDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setMode(static_cast<qint16>(mode));
     dialog.setCategoryName(categoryName);
     dialog.prepare();
@@ -32,7 +32,7 @@ void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &cat
 void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
                                    const QString &category, const QString &channel, const QString &url)
 {
-    frmAddFeed dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
+    FeedDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setDisplayMode(static_cast<qint16>(displayMode));
     dialog.setFeedID(feedId);
     dialog.setCategory(category);
@@ -44,14 +44,14 @@ void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QStrin
 
 void QtProgramDialogs::showEmailSettings(QWidget *owner)
 {
-    frmEmailSettings dialog(m_ctx, m_languages, owner);
+    EmailSettingsDialog dialog(m_ctx, m_languages, owner);
     dialog.prepare();
     dialog.exec();
 }
 
 void QtProgramDialogs::showScheduler(QWidget *owner)
 {
-    frmScheduler dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
+    SchedulerDialog dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
                         [this] { m_main->enableSchedule(); }, owner);
     dialog.prepare();
     dialog.exec();
@@ -59,7 +59,7 @@ void QtProgramDialogs::showScheduler(QWidget *owner)
 
 void QtProgramDialogs::showAppSettings(QWidget *owner)
 {
-    frmAppSettings dialog(m_ctx, m_languages, Autostart::defaultLocations(),
+    AppSettingsDialog dialog(m_ctx, m_languages, Autostart::defaultLocations(),
                           QCoreApplication::applicationFilePath(), owner);
     dialog.prepare();
     dialog.exec();
@@ -72,7 +72,7 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
         m_language->activateWindow();
         return;
     }
-    auto *dialog = new frmLanguage(m_ctx, m_languages, ProgramInfo::languagesFolderUrl(),
+    auto *dialog = new LanguageDialog(m_ctx, m_languages, ProgramInfo::languagesFolderUrl(),
                                    [this](const QString &language) { m_main->applyLanguage(language); },
                                    owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -87,7 +87,7 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
 
 void QtProgramDialogs::showSendEmail(QWidget *owner, const ItemMail &mail)
 {
-    frmSendEmail dialog(m_ctx, m_languages, owner);
+    SendEmailDialog dialog(m_ctx, m_languages, owner);
     dialog.setChannelName(mail.channelName);
     dialog.setFeedTitle(mail.feedTitle);
     dialog.setItemLink(mail.itemLink);

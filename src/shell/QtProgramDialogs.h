@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QString>
 
-class clsLanguages;
-class frmLanguage;
-class frmMain;
+class Languages;
+class LanguageDialog;
+class MainWindow;
 
 namespace platform {
 struct Context;
@@ -17,11 +17,11 @@ struct Context;
 // opening starts afresh.
 class QtProgramDialogs final : public ProgramDialogs {
 public:
-    QtProgramDialogs(const platform::Context &ctx, clsLanguages &languages);
+    QtProgramDialogs(const platform::Context &ctx, Languages &languages);
 
     // The main window whose tree, timer and captions the dialogs change. Set before any
     // dialog opens.
-    void setMainWindow(frmMain *main) { m_main = main; }
+    void setMainWindow(MainWindow *main) { m_main = main; }
 
     void showCategory(QWidget *owner, int mode, const QString &categoryName) override;
     void showAddFeed(QWidget *owner, int displayMode, const QString &feedId, const QString &category,
@@ -34,7 +34,7 @@ public:
 
 private:
     const platform::Context &m_ctx;
-    clsLanguages &m_languages;
-    frmMain *m_main = nullptr;
-    QPointer<frmLanguage> m_language; // the modeless one, while it is open
+    Languages &m_languages;
+    MainWindow *m_main = nullptr;
+    QPointer<LanguageDialog> m_language; // the modeless one, while it is open
 };

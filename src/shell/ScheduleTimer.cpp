@@ -11,7 +11,7 @@ namespace {
 
 QString now(const platform::Context &ctx)
 {
-    return mScheduler::generalDateTime(ctx.clock.now(), QLocale::system());
+    return Schedule::generalDateTime(ctx.clock.now(), QLocale::system());
 }
 
 } // namespace
@@ -29,7 +29,7 @@ void ScheduleTimer::start()
     if (m_timer.interval() <= 0)
         return;
     m_timer.start();
-    mScheduler::writeScheduleLog(
+    Schedule::writeScheduleLog(
         m_ctx, ScheduleInterval::timerStartedLogText(now(m_ctx), m_timer.interval()), false, false);
 }
 
@@ -38,6 +38,6 @@ void ScheduleTimer::stop()
     if (!m_timer.isActive())
         return;
     m_timer.stop();
-    mScheduler::writeScheduleLog(m_ctx, ScheduleInterval::timerStoppedLogText(now(m_ctx)), false,
+    Schedule::writeScheduleLog(m_ctx, ScheduleInterval::timerStoppedLogText(now(m_ctx)), false,
                                  false);
 }

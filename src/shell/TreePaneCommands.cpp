@@ -5,8 +5,8 @@
 #include "platform/MessageBoxes.h"
 #include "platform/TreeView.h"
 #include "shell/TreePaneHost.h"
-#include "subscriptions/mCategories.h"
-#include "subscriptions/mFeeds.h"
+#include "subscriptions/Categories.h"
+#include "subscriptions/Feeds.h"
 
 namespace TreePane
 {
@@ -30,7 +30,7 @@ bool sameName(const QString &a, const QString &b)
 bool renameCategory(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
     const QString &oldName, const QString &newName)
 {
-    if (!mCategories::editCategory(ctx, oldName, newName)) {
+    if (!Categories::editCategory(ctx, oldName, newName)) {
         ctx.messages.warning(QStringLiteral("Alert!"),
             QStringLiteral("Application failed to access Category named ") + quoted(oldName)
                 + QStringLiteral(" in database. Edit operation failed. Please "
@@ -48,7 +48,7 @@ bool renameFeed(const platform::Context &ctx, platform::TreeView &tree, const QS
     if (!feed)
         return false;
     feed->name = newName;
-    if (!mFeeds::editFeed(ctx, *feed, false, QString()))
+    if (!Feeds::editFeed(ctx, *feed, false, QString()))
         return false;
     tree.setText(key, newName);
     return true;
@@ -76,7 +76,7 @@ void reloadAfterMove(const platform::Context &ctx, platform::TreeView &tree,
     const QString &targetKey, const QString &feedKey)
 {
     const QStringList expanded = expandedKeys(tree);
-    mCategories::loadCategories(ctx, tree);
+    Categories::loadCategories(ctx, tree);
     for (const QString &key : expanded)
         tree.setExpanded(key, true);
     tree.setExpanded(targetKey, true);
@@ -134,7 +134,7 @@ bool renameNode(const platform::Context &ctx, platform::TreeView &tree, const QS
     const std::optional<platform::TreeNode> node = tree.node(key);
     if (!node || !canRename(tree, key) || Text::isBlank(newText) || sameName(newText, node->text))
         return false;
-    if (mCategories::categoryExists(ctx, newText)) {
+    if (Categories::categoryExists(ctx, newText)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),
             QStringLiteral("Category with same Name already exists. Try some "
                            "other Category Name ..."));
@@ -170,13 +170,13 @@ bool dropFeed(const platform::Context &ctx, platform::TreeView &tree, const Feed
         return false;
     FeedRecord inTarget = dragged;
     inTarget.category = newCategory;
-    if (mFeeds::feedExists(ctx, inTarget)) {
+    if (Feeds::feedExists(ctx, inTarget)) {
         ctx.messages.information(QStringLiteral("Feed already Exists!"),
             QStringLiteral("Feed with same URL already exists under category ")
                 + quoted(newCategory) + QLatin1Char('.'));
         return false;
     }
-    if (!mFeeds::editFeed(ctx, dragged, true, newCategory))
+    if (!Feeds::editFeed(ctx, dragged, true, newCategory))
         return false;
     reloadAfterMove(ctx, tree, targetKey, dragged.id);
     return true;

@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <QUuid>
 
-namespace mFeeds {
+namespace Feeds {
 
 bool isFeedIdentifier(const QString &id)
 {
@@ -97,4 +97,4 @@ bool FeedsDatabase::saveOrReport(const QString &operation) const
     return false;
 }
 
-} // namespace mFeeds
+} // namespace Feeds

@@ -10,7 +10,7 @@ namespace platform {
 struct Context;
 }
 
-namespace mFeeds {
+namespace Feeds {
 
 // A feed identifier as newFeedIdentifier makes it: groups of 8-4-4-4-12 hexadecimal digits
 // joined by "-".
@@ -64,4 +64,4 @@ private:
     platform::XmlNode m_categories;
 };
 
-} // namespace mFeeds
+} // namespace Feeds

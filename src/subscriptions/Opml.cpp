@@ -42,7 +42,7 @@ QString counted(int count, const char *one, const char *many)
 // category does not hold yet. Nothing is saved here.
 class ImportPlan {
 public:
-    explicit ImportPlan(mFeeds::FeedsDatabase &database)
+    explicit ImportPlan(Feeds::FeedsDatabase &database)
         : m_database(database)
     {
     }
@@ -113,17 +113,17 @@ private:
         XmlNode element = m_database.document().createElement(QStringLiteral("feed"));
         element.setAttribute(QStringLiteral("name"), feed.name);
         element.setAttribute(QStringLiteral("type"), QString::number(feed.type));
-        element.setAttribute(QStringLiteral("id"), mFeeds::newFeedIdentifier());
+        element.setAttribute(QStringLiteral("id"), Feeds::newFeedIdentifier());
         element.setText(feed.url);
         return element;
     }
 
-    mFeeds::FeedsDatabase &m_database;
+    Feeds::FeedsDatabase &m_database;
     QHash<QString, QSet<QString>> m_urls; // by lower-cased category name
     std::optional<QString> m_tooLarge; // a category that would hold too many feeds
 };
 
-std::vector<ListedFolder> foldersOf(const mFeeds::FeedsDatabase &database)
+std::vector<ListedFolder> foldersOf(const Feeds::FeedsDatabase &database)
 {
     std::vector<ListedFolder> folders;
     for (const XmlNode &category : database.categories().children()) {
@@ -158,7 +158,7 @@ ImportResult importFile(const platform::Context &ctx, const QString &opmlPath)
     if (!list.ok)
         return failed(kNotAList.arg(list.reason));
 
-    auto database = mFeeds::FeedsDatabase::open(ctx);
+    auto database = Feeds::FeedsDatabase::open(ctx);
     if (!database)
         return failed(
             QStringLiteral("The feeds database could not be opened; nothing was imported."));
@@ -196,7 +196,7 @@ QString importMessage(const ImportResult &result)
 bool exportFile(
     const platform::Context &ctx, const QString &opmlPath, QString *error, ExportSummary *summary)
 {
-    const auto database = mFeeds::FeedsDatabase::open(ctx);
+    const auto database = Feeds::FeedsDatabase::open(ctx);
     if (!database) {
         if (error)
             *error

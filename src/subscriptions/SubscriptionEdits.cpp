@@ -3,8 +3,8 @@
 #include "common/Text.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
-#include "subscriptions/mCategories.h"
-#include "subscriptions/mFeeds.h"
+#include "subscriptions/Categories.h"
+#include "subscriptions/Feeds.h"
 
 namespace SubscriptionEdits {
 namespace {
@@ -20,7 +20,7 @@ bool refuseBlankName(const platform::Context &ctx, const QString &name)
 
 bool ensureCategory(const platform::Context &ctx, const QString &name)
 {
-    if (mCategories::categoryExists(ctx, name) || mCategories::addCategory(ctx, name))
+    if (Categories::categoryExists(ctx, name) || Categories::addCategory(ctx, name))
         return true;
     ctx.messages.warning(QStringLiteral("Failed to Create Category!"),
                          QStringLiteral("Application failed to create specified Category. Please "
@@ -35,15 +35,15 @@ bool storeFeed(const platform::Context &ctx, const FeedRecord &feed, bool editin
     if (!ensureCategory(ctx, feed.category))
         return false;
     if (editing)
-        return mFeeds::editFeed(ctx, feed, false, QString());
-    return mFeeds::addFeed(ctx, feed);
+        return Feeds::editFeed(ctx, feed, false, QString());
+    return Feeds::addFeed(ctx, feed);
 }
 
 bool addCategory(const platform::Context &ctx, const QString &name)
 {
     if (refuseBlankName(ctx, name))
         return false;
-    return mCategories::addCategory(ctx, name);
+    return Categories::addCategory(ctx, name);
 }
 
 bool renameCategory(const platform::Context &ctx, const QString &oldName, const QString &newName)
@@ -53,13 +53,13 @@ bool renameCategory(const platform::Context &ctx, const QString &oldName, const 
     // The database takes names in any letter case for one name: nothing to store.
     if (newName.toLower() == oldName.toLower())
         return false;
-    if (mCategories::categoryExists(ctx, newName)) {
+    if (Categories::categoryExists(ctx, newName)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),
                              QStringLiteral("Category with same Name already exists. Try some "
                                             "other Category Name ..."));
         return false;
     }
-    if (!mCategories::editCategory(ctx, oldName, newName)) {
+    if (!Categories::editCategory(ctx, oldName, newName)) {
         ctx.messages.warning(QStringLiteral("Alert!"),
                              QStringLiteral("Application failed to access Category named \"")
                                  + oldName

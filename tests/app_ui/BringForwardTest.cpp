@@ -12,7 +12,7 @@ using BringForwardTest = MainWindowTest;
 
 TEST_F(BringForwardTest, FromTheTrayAsTheTraysShowBringsIt)
 {
-    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    MainWindow &main = loadWithTray(true, {QStringLiteral("-s")});
     ASSERT_FALSE(main.isVisible());
 
     bringForward(main);
@@ -31,7 +31,7 @@ TEST_F(BringForwardTest, AWindowOnScreenStaysOnScreen)
     // Hide: used blindly, it would hide the window).
     for (const bool viaTray : {false, true}) {
         SCOPED_TRACE(viaTray ? "back from the tray" : "shown at the start");
-        frmMain &main
+        MainWindow &main
             = loadWithTray(true, viaTray ? QStringList{QStringLiteral("-s")} : QStringList{});
         if (viaTray)
             main.handleSystrayMenu(QStringLiteral("show"));
@@ -54,7 +54,7 @@ TEST_F(BringForwardTest, OutOfMinimisedKeepingMaximised)
     // Without a tray a minimised window stays on the task bar.
     for (const bool maximised : {false, true}) {
         SCOPED_TRACE(maximised ? "maximised" : "normal");
-        frmMain &main = loadWithTray(false);
+        MainWindow &main = loadWithTray(false);
         if (maximised)
             main.showMaximized();
         main.showMinimized();

@@ -3,11 +3,11 @@
 
 #include "app/WindowCatalog.h"
 #include "localization/QtTranslatableWindow.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/frmMain.h"
+#include "shell/MainWindow.h"
 #include "support/TestContext.h"
 
 #include <QFile>
@@ -68,7 +68,7 @@ protected:
     }
 
     TestContext t;
-    clsLanguages languages{t.ctx.appFolder, ProgramInfo::identity()};
+    Languages languages{t.ctx.appFolder, ProgramInfo::identity()};
     QtProgramDialogs dialogs{t.ctx, languages};
     NoAnnouncement announcement;
     std::vector<std::unique_ptr<QWidget>> windows;

@@ -3,7 +3,7 @@
 // resources/translations. A caption or message added in English without its translations, or a
 // translated text that the line-oriented reader would cut or show wrongly, fails here.
 
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 
 #include <QFile>
 #include <QHash>
@@ -153,7 +153,7 @@ TEST_F(ShippedTranslations, TextsKeepPlaceholdersAndHoldNoMarkup)
 // written, the first letter shown in upper case.
 TEST_F(ShippedTranslations, TheTranslationServiceReadsEveryItem)
 {
-    clsLanguages service(QStringLiteral(MARLOWIN_RESOURCES_DIR), ProgramIdentity{});
+    Languages service(QStringLiteral(MARLOWIN_RESOURCES_DIR), ProgramIdentity{});
     for (const LanguageGroup &group : translations()) {
         SCOPED_TRACE(group.name.toStdString());
         service.loadLanguage(group.name);

@@ -1,5 +1,5 @@
 #include "localization/QtTranslatableWindow.h"
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 
 #include "support/TestContext.h"
 
@@ -166,7 +166,7 @@ protected:
                                         QStringLiteral("OK"), QStringLiteral("Unnamed"),
                                         QStringLiteral("Inside")};
     test::TestContext context;
-    clsLanguages service;
+    Languages service;
     TestWindow ui;
     QtTranslatableWindow translatable{ui.window};
 };

@@ -16,15 +16,15 @@ const QLocale kGerman(QLocale::German, QLocale::Germany);
 TEST(ScheduleLogTest, GeneralDateIsShortDateAndLongTimeWithoutZone)
 {
     const QDateTime when(QDate(2026, 3, 14), QTime(19, 6, 5));
-    EXPECT_EQ(mScheduler::generalDateTime(when, kEnglish), QStringLiteral("3/14/26 7:06:05 PM"));
-    EXPECT_EQ(mScheduler::generalDateTime(when, kGerman), QStringLiteral("14.03.26 19:06:05"));
+    EXPECT_EQ(Schedule::generalDateTime(when, kEnglish), QStringLiteral("3/14/26 7:06:05 PM"));
+    EXPECT_EQ(Schedule::generalDateTime(when, kGerman), QStringLiteral("14.03.26 19:06:05"));
 }
 
 TEST(ScheduleLogTest, HeaderFooterAndTextAreAppendedInWindows1252)
 {
     test::TestContext t;
     QStringList observed;
-    const mScheduler::ScheduleLog log(t.ctx, kGerman,
+    const Schedule::ScheduleLog log(t.ctx, kGerman,
                                       [&](const QString &written) { observed << written; });
     t.writeFile(kLogName, "earlier\r\n");
 
@@ -49,12 +49,12 @@ TEST(ScheduleLogTest, LogLargerThanTheLimitRestartsWithTheNextWrite)
         qint64 size;
         bool restarts;
     };
-    for (const Case c : {Case{mScheduler::kScheduleLogLimit, false},
-                         Case{mScheduler::kScheduleLogLimit + 1, true}}) {
+    for (const Case c : {Case{Schedule::kScheduleLogLimit, false},
+                         Case{Schedule::kScheduleLogLimit + 1, true}}) {
         SCOPED_TRACE(c.size);
         test::TestContext t;
         t.writeFile(kLogName, QByteArray(c.size, 'x'));
-        mScheduler::writeScheduleLog(t.ctx, QStringLiteral("line"), false, false);
+        Schedule::writeScheduleLog(t.ctx, QStringLiteral("line"), false, false);
         const QByteArray log = t.readFile(kLogName);
         EXPECT_EQ(log.size(), c.restarts ? 6 : c.size + 6);
         EXPECT_TRUE(log.endsWith("line\r\n"));
@@ -66,7 +66,7 @@ TEST(ScheduleLogTest, LogThatCannotBeWrittenIsPassedOver)
     test::TestContext t;
     ASSERT_TRUE(QDir(t.dir.path()).mkdir(kLogName)); // a folder where the file belongs
     QStringList observed;
-    const mScheduler::ScheduleLog log(t.ctx, kEnglish,
+    const Schedule::ScheduleLog log(t.ctx, kEnglish,
                                       [&](const QString &written) { observed << written; });
     log.write(QStringLiteral("line"));
     EXPECT_EQ(observed, QStringList{QStringLiteral("line")});

@@ -5,8 +5,8 @@
 
 #include "platform/AppFolder.h"
 #include "platform/QtTreeView.h"
-#include "reading/frmViewFeed.h"
-#include "shell/frmOptionBar.h"
+#include "reading/FeedWindow.h"
+#include "shell/CategoryPane.h"
 #include "support/LocalHttpServer.h"
 #include "support/WaitUntil.h"
 
@@ -50,7 +50,7 @@ protected:
                         server.url(QStringLiteral("/world")).toUtf8() + "</feed></category></categories>\r\n");
     }
 
-    void doubleClickFeed(frmMain &main)
+    void doubleClickFeed(MainWindow &main)
     {
         QTreeWidget &tree = main.optionBar()->treeWidget();
         QTreeWidgetItem *item = main.optionBar()->tree().item(kFeedId);
@@ -67,16 +67,16 @@ protected:
 
 TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     doubleClickFeed(main);
     // The feed window's first load, which fetches the feed, comes after its delay.
-    t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
+    t.clock.advance(FeedWindow::kFirstLoadDelayMs);
 
     ASSERT_TRUE(waitUntil([&] {
         return main.activeFeedWindow() && main.activeFeedWindow()->windowTitle() == u"World [new]";
     }));
-    frmViewFeed &feed = *main.activeFeedWindow();
+    FeedWindow &feed = *main.activeFeedWindow();
     auto *tabs = main.findChild<QTabBar *>(QStringLiteral("oTabs"));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), u"World [new]");
@@ -103,9 +103,9 @@ TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
 TEST_F(EndToEndTest, ClosingATabWhoseFetchWaitsAbandonsTheFetch)
 {
     holdFeed = true;
-    frmMain &main = load();
+    MainWindow &main = load();
     main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), 0, true);
-    t.clock.advance(frmViewFeed::kFirstLoadDelayMs);
+    t.clock.advance(FeedWindow::kFirstLoadDelayMs);
     ASSERT_TRUE(waitUntil([&] { return server.heldRequests() == 1; }, 8000));
     EXPECT_EQ(main.activeFeedWindow()->windowTitle(), u"World (checking ...)");
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "localization/clsLanguages.h"
+#include "localization/Languages.h"
 #include "platform/TrayIcon.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/frmMain.h"
+#include "shell/MainWindow.h"
 #include "support/TestContext.h"
 
 #include <QApplication>
@@ -112,9 +112,9 @@ protected:
         window.reset();
     }
 
-    frmMain &load(const QStringList &switches = {})
+    MainWindow &load(const QStringList &switches = {})
     {
-        window = std::make_unique<frmMain>(MainWindowServices{
+        window = std::make_unique<MainWindow>(MainWindowServices{
             t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
             QLocale(QLocale::English, QLocale::UnitedStates)});
         window->load();
@@ -124,9 +124,9 @@ protected:
     }
 
     // The same with a fake tray icon, which says whether the desktop has a tray.
-    frmMain &loadWithTray(bool available = true, const QStringList &switches = {})
+    MainWindow &loadWithTray(bool available = true, const QStringList &switches = {})
     {
-        window = std::make_unique<frmMain>(MainWindowServices{
+        window = std::make_unique<MainWindow>(MainWindowServices{
             t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
             QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
                 auto fake = std::make_unique<FakeTray>(available);
@@ -140,10 +140,10 @@ protected:
     }
 
     TestContext t;
-    clsLanguages languages{t.ctx.appFolder, ProgramInfo::identity()};
+    Languages languages{t.ctx.appFolder, ProgramInfo::identity()};
     RecordingDialogs dialogs;
     RecordingAnnouncement announcement;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<MainWindow> window;
     FakeTray *tray = nullptr; // made by loadWithTray, owned by the window
 };
 

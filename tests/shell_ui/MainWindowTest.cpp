@@ -1,10 +1,10 @@
 #include "MainWindowSupport.h"
 
 #include "platform/QtTreeView.h"
-#include "reading/frmViewFeed.h"
+#include "reading/FeedWindow.h"
 #include "settings/Settings.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/frmOptionBar.h"
+#include "shell/CategoryPane.h"
 #include "support/WaitUntil.h"
 
 #include <QAction>
@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, OnlyTheExactSwitchStartsInTheTray)
         {{}, false},
     };
     for (const auto &c : cases) {
-        frmMain &main = load(c.switches);
+        MainWindow &main = load(c.switches);
         EXPECT_EQ(main.wentToTray(), c.tray) << c.switches.join(u' ').toStdString();
         EXPECT_EQ(main.isMinimized(), c.tray);
         window.reset();
@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, LoadSeedsDataAndDatabaseWithoutTouchingWhatExists)
 
     t.writeFile(QStringLiteral("feeds.fdb"), kDatabase);
     t.writeFile(QStringLiteral("Data/0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9.fdb"), "kept");
-    frmMain &main = load();
+    MainWindow &main = load();
     EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), QByteArray(kDatabase));
     EXPECT_EQ(t.readFile(QStringLiteral("Data/0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9.fdb")), "kept");
     EXPECT_EQ(main.optionBar()->tree().node(QStringLiteral("cat_1"))->text, u"Tech");
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, SchedulerTimerFollowsTheSettingsAndTheDebugSwitch)
 TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsOn)
 {
     setScheduler(t.ctx, false, 0);
-    frmMain &main = load();
+    MainWindow &main = load();
     main.menus().mnuToolsExecuteSchedule->trigger();
     // The check runs from the event loop; meanwhile the command waits for it.
     EXPECT_FALSE(main.menus().mnuToolsExecuteSchedule->isEnabled());
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
 
 TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAskingAgain)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     whenModalShows([](QDialog &dialog) { click(dialog, "cmdKeepRunning"); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAsk
     EXPECT_FALSE(Settings::loadConfirmOnClose(t.ctx));
     window.reset();
 
-    frmMain &again = load();
+    MainWindow &again = load();
     again.requestClose();
     EXPECT_FALSE(again.isVisible());
     EXPECT_EQ(again.confirmClose(), nullptr);
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, KeepRunningMinimisesAndCloseNowWithDontShowEndsWithoutAsk
 
 TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     whenModalShows([](QDialog &dialog) { dialog.close(); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, TheConfirmationsOwnCloseBoxSavesNothingAndKeepsRunning)
 
 TEST_F(MainWindowTest, TheConfirmationKeepsItsChoicesForTheRun)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     whenModalShows([](QDialog &dialog) {
         dialog.findChild<QCheckBox *>(QStringLiteral("chkCloseCompletely"))->setChecked(true);
         click(dialog, "cmdKeepRunning");
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButEx
 {
     Settings::saveConfirmOnClose(t.ctx, false);
     Settings::saveClosing(t.ctx, {false, false, true});
-    frmMain &main = load();
+    MainWindow &main = load();
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(main.isMinimized());
     main.menus().mnuFileItem->trigger();
@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButEx
 
 TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     main.openFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                         QStringLiteral("http://127.0.0.1:9/World"), 0, false);
     main.openFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
 
 TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     platform::QtTreeView &tree = main.optionBar()->tree();
     const MainMenus &m = main.menus();
 
@@ -246,7 +246,7 @@ TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
 
 TEST_F(MainWindowTest, DeletingACategoryAsksFirst)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     main.optionBar()->tree().select(QStringLiteral("cat_0"));
     t.messages.answers = {platform::MessageAnswer::No};
     main.menus().mnuCatDel->trigger();
@@ -263,7 +263,7 @@ TEST_F(MainWindowTest, DeletingACategoryAsksFirst)
 
 TEST_F(MainWindowTest, TheOptionBarTickFollowsThePane)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     main.menus().cmdToggle->click();
     EXPECT_FALSE(main.menus().mnuToolsOptionBar->isChecked());
     EXPECT_FALSE(main.optionBar()->isVisible());
@@ -281,7 +281,7 @@ namespace {
 // The menu shortcuts work from the tree, where the focus usually is.
 TEST_F(MainWindowTest, ShortcutsReachTheirCommandsFromTheTree)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTreeWidget &tree = main.optionBar()->treeWidget();
     main.optionBar()->tree().select(QStringLiteral("cat_0"));
@@ -302,7 +302,7 @@ namespace {
 
 TEST_F(MainWindowTest, OpmlExportAndImportGoThroughTheDatabaseAndTheTree)
 {
-    frmMain &main = load();
+    MainWindow &main = load();
     const QString opml = t.path(QStringLiteral("subscriptions.opml"));
     main.exportOpml(opml);
     ASSERT_EQ(t.messages.shown.size(), 1);

@@ -7,7 +7,7 @@
 #include "settings/Settings.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/frmOptionBar.h"
+#include "shell/CategoryPane.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,9 +20,9 @@ namespace {
 
 class ProgramDialogsTest : public MainWindowTest {
 protected:
-    frmMain &loadWithRealDialogs()
+    MainWindow &loadWithRealDialogs()
     {
-        window = std::make_unique<frmMain>(MainWindowServices{
+        window = std::make_unique<MainWindow>(MainWindowServices{
             t.ctx, languages, real, announcement, QStringList{QStringLiteral("marlowin")},
             QLocale(QLocale::English, QLocale::UnitedStates)});
         real.setMainWindow(window.get());
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
 {
-    frmMain &main = loadWithRealDialogs();
+    MainWindow &main = loadWithRealDialogs();
     QString title;
     whenModalShows([&title](QDialog &dialog) {
         title = dialog.objectName();
@@ -61,7 +61,7 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
                                          QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                                          QStringLiteral("World")}, {}}};
     Settings::saveScheduler(t.ctx, scheduler);
-    frmMain &main = loadWithRealDialogs();
+    MainWindow &main = loadWithRealDialogs();
     ASSERT_TRUE(main.scheduleTimer().isActive());
 
     t.messages.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Ok};
@@ -81,7 +81,7 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
 
 TEST_F(ProgramDialogsTest, EveryOtherEntryPointOpensItsDialog)
 {
-    frmMain &main = loadWithRealDialogs();
+    MainWindow &main = loadWithRealDialogs();
     main.optionBar()->tree().select(QStringLiteral("cat_0"));
     QStringList opened;
     const auto open = [&opened](QAction *entry) {

@@ -2,7 +2,7 @@
 
 #include "platform/QtTreeView.h"
 #include "platform/TrayIcon.h"
-#include "shell/frmOptionBar.h"
+#include "shell/CategoryPane.h"
 #include "support/WaitUntil.h"
 
 #include <QAction>
@@ -16,7 +16,7 @@ using TrayTest = MainWindowTest;
 
 TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
 {
-    frmMain &main = loadWithTray();
+    MainWindow &main = loadWithTray();
     main.showMinimized();
     ASSERT_TRUE(waitUntil([&] { return !main.isVisible(); }));
     ASSERT_NE(tray, nullptr);
@@ -36,7 +36,7 @@ TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
 
 TEST_F(TrayTest, DoubleClickShowsThenHides)
 {
-    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    MainWindow &main = loadWithTray(true, {QStringLiteral("-s")});
     ASSERT_FALSE(main.isVisible());
     tray->doubleClicked();
     EXPECT_TRUE(main.isVisible());
@@ -48,7 +48,7 @@ TEST_F(TrayTest, DoubleClickShowsThenHides)
 
 TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
 {
-    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    MainWindow &main = loadWithTray(true, {QStringLiteral("-s")});
     ASSERT_EQ(tray->menu, main.menus().mnuSysTray);
     Q_EMIT tray->menu->aboutToShow();
     EXPECT_FALSE(main.menus().mnuSysTrayAddFeed->isEnabled());
@@ -67,7 +67,7 @@ TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
 
 TEST_F(TrayTest, CloseAsksAndKeepRunningStaysInTheTray)
 {
-    frmMain &main = loadWithTray(true, {QStringLiteral("-s")});
+    MainWindow &main = loadWithTray(true, {QStringLiteral("-s")});
     whenModalShows([](QDialog &dialog) {
         dialog.findChild<QPushButton *>(QStringLiteral("cmdKeepRunning"))->click();
     });
@@ -80,7 +80,7 @@ TEST_F(TrayTest, CloseAsksAndKeepRunningStaysInTheTray)
 
 TEST_F(TrayTest, WithoutATrayTheWindowStaysMinimisedOnTheTaskBar)
 {
-    frmMain &main = loadWithTray(false);
+    MainWindow &main = loadWithTray(false);
     main.showMinimized();
     QTest::qWait(20);
     EXPECT_TRUE(main.isVisible());

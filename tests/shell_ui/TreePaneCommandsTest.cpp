@@ -1,6 +1,6 @@
 #include "shell/TreePaneCommands.h"
 
-#include "subscriptions/mCategories.h"
+#include "subscriptions/Categories.h"
 
 #include "TreePaneSupport.h"
 #include "support/MemoryTreeView.h"
@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         t.writeFile(kFeeds, test::kSampleFeeds);
-        mCategories::loadCategories(t.ctx, tree);
+        Categories::loadCategories(t.ctx, tree);
         ASSERT_TRUE(tree.node(test::kWorldId).has_value());
     }
 

@@ -1,5 +1,5 @@
-#include "subscriptions/mCategories.h"
-#include "subscriptions/mFeeds.h"
+#include "subscriptions/Categories.h"
+#include "subscriptions/Feeds.h"
 
 #include "support/FileSizeLimit.h"
 #include "support/MemoryComboBox.h"
@@ -55,7 +55,7 @@ protected:
 TEST_F(FeedsDatabase, AMissingFileBecomesAnEmptyDatabase)
 {
     test::MemoryTreeView tree;
-    mCategories::loadCategories(t.ctx, tree);
+    Categories::loadCategories(t.ctx, tree);
 
     EXPECT_EQ(database(), "<categories/>\r\n");
     ASSERT_EQ(tree.nodes().size(), 1);
@@ -70,8 +70,8 @@ TEST_F(FeedsDatabase, AMissingFileBecomesAnEmptyDatabase)
 
 TEST_F(FeedsDatabase, WritesElementsAndAttributesInTheirOrder)
 {
-    ASSERT_TRUE(mCategories::addCategory(t.ctx, QStringLiteral(" Tech & Science ")));
-    ASSERT_TRUE(mFeeds::addFeed(t.ctx, feed(QStringLiteral(" TECH & science "), QStringLiteral("Café <news>"),
+    ASSERT_TRUE(Categories::addCategory(t.ctx, QStringLiteral(" Tech & Science ")));
+    ASSERT_TRUE(Feeds::addFeed(t.ctx, feed(QStringLiteral(" TECH & science "), QStringLiteral("Café <news>"),
                                             QStringLiteral("http://example.org/?a=1&b=2"), kId1, 2)));
 
     EXPECT_EQ(database(), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
@@ -83,19 +83,19 @@ TEST_F(FeedsDatabase, WritesElementsAndAttributesInTheirOrder)
 TEST_F(FeedsDatabase, CategoryNamesCompareWithoutCaseAndTheFirstMatchWins)
 {
     writeSample();
-    EXPECT_TRUE(mCategories::categoryExists(t.ctx, QStringLiteral("news")));
-    EXPECT_FALSE(mCategories::categoryExists(t.ctx, QStringLiteral("New")));
+    EXPECT_TRUE(Categories::categoryExists(t.ctx, QStringLiteral("news")));
+    EXPECT_FALSE(Categories::categoryExists(t.ctx, QStringLiteral("New")));
 
-    ASSERT_TRUE(mCategories::addCategory(t.ctx, QStringLiteral("NEWS"))); // a duplicate is accepted
-    ASSERT_TRUE(mCategories::editCategory(t.ctx, QStringLiteral("NEWS"), QStringLiteral("World")));
-    EXPECT_FALSE(mCategories::editCategory(t.ctx, QStringLiteral("Sports"), QStringLiteral("x")));
+    ASSERT_TRUE(Categories::addCategory(t.ctx, QStringLiteral("NEWS"))); // a duplicate is accepted
+    ASSERT_TRUE(Categories::editCategory(t.ctx, QStringLiteral("NEWS"), QStringLiteral("World")));
+    EXPECT_FALSE(Categories::editCategory(t.ctx, QStringLiteral("Sports"), QStringLiteral("x")));
 
     test::MemoryComboBox names;
-    mCategories::loadCategories(t.ctx, names);
+    Categories::loadCategories(t.ctx, names);
     EXPECT_EQ(names.entries(), (QStringList{QStringLiteral("World"), QStringLiteral("Podcasts"), QStringLiteral("NEWS")}));
 
-    ASSERT_TRUE(mCategories::deleteCategory(t.ctx, QStringLiteral("news")));
-    mCategories::loadCategories(t.ctx, names);
+    ASSERT_TRUE(Categories::deleteCategory(t.ctx, QStringLiteral("news")));
+    Categories::loadCategories(t.ctx, names);
     EXPECT_EQ(names.entries(), (QStringList{QStringLiteral("World"), QStringLiteral("Podcasts")}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -113,7 +113,7 @@ TEST_F(FeedsDatabase, AFeedExistsByUrlOrNameWithinItsCategoryOnly)
         {feed(QStringLiteral("News"), QStringLiteral("Talk"), QStringLiteral("http://example.org/talk/"), {}), false},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(mFeeds::feedExists(t.ctx, c.record), c.exists)
+        EXPECT_EQ(Feeds::feedExists(t.ctx, c.record), c.exists)
             << c.record.category.toStdString() << " " << c.record.url.toStdString();
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -125,8 +125,8 @@ TEST_F(FeedsDatabase, EditFeedFindsTheIdentifierExactly)
     FeedRecord otherCase = renamed;
     otherCase.id = kId1.toLower();
 
-    EXPECT_FALSE(mFeeds::editFeed(t.ctx, otherCase, false, {}));
-    ASSERT_TRUE(mFeeds::editFeed(t.ctx, renamed, false, {}));
+    EXPECT_FALSE(Feeds::editFeed(t.ctx, otherCase, false, {}));
+    ASSERT_TRUE(Feeds::editFeed(t.ctx, renamed, false, {}));
 
     EXPECT_TRUE(database().contains("<feed name=\"World Daily\" type=\"1\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">https://example.org/world.rss</feed>"));
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -137,10 +137,10 @@ TEST_F(FeedsDatabase, MovingAFeedKeepsItWholeAndPutsItLast)
     writeSample();
     // Name, type and URL of the record do not matter for a move.
     const FeedRecord record = feed(QStringLiteral("news"), QStringLiteral("ignored"), QStringLiteral("ignored"), kId1, 1);
-    ASSERT_TRUE(mFeeds::editFeed(t.ctx, record, true, QStringLiteral("PODCASTS")));
+    ASSERT_TRUE(Feeds::editFeed(t.ctx, record, true, QStringLiteral("PODCASTS")));
 
     test::MemoryTreeView tree;
-    mCategories::loadCategories(t.ctx, tree);
+    Categories::loadCategories(t.ctx, tree);
     EXPECT_EQ(tree.childKeys(QStringLiteral("cat_0")), QStringList{kId2});
     EXPECT_EQ(tree.childKeys(QStringLiteral("cat_1")), (QStringList{kId3, kId1}));
     const auto moved = tree.node(kId1);
@@ -149,7 +149,7 @@ TEST_F(FeedsDatabase, MovingAFeedKeepsItWholeAndPutsItLast)
     EXPECT_EQ(moved->image, 3);
     EXPECT_EQ(moved->tag, QStringLiteral("http://example.org/World.xml"));
 
-    EXPECT_FALSE(mFeeds::editFeed(t.ctx, feed(QStringLiteral("Podcasts"), {}, {}, kId1), true, QStringLiteral("Sports")));
+    EXPECT_FALSE(Feeds::editFeed(t.ctx, feed(QStringLiteral("Podcasts"), {}, {}, kId1), true, QStringLiteral("Sports")));
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Category not found!"));
@@ -162,12 +162,12 @@ TEST_F(FeedsDatabase, DeletingAFeedRemovesItsItemFileButDeletingACategoryDoesNot
     for (const QString &id : {kId1, kId3})
         t.writeFile(QStringLiteral("Data/") + id + QStringLiteral(".fdb"), "<data/>");
 
-    ASSERT_TRUE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1)));
+    ASSERT_TRUE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1)));
     EXPECT_FALSE(QFile::exists(itemFile(kId1)));
-    ASSERT_TRUE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId2))); // no item file
-    EXPECT_FALSE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId2)));
+    ASSERT_TRUE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId2))); // no item file
+    EXPECT_FALSE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId2)));
 
-    ASSERT_TRUE(mCategories::deleteCategory(t.ctx, QStringLiteral("Podcasts")));
+    ASSERT_TRUE(Categories::deleteCategory(t.ctx, QStringLiteral("Podcasts")));
     EXPECT_TRUE(QFile::exists(itemFile(kId3)));
     EXPECT_FALSE(database().contains("feed"));
 }
@@ -179,13 +179,13 @@ TEST_F(FeedsDatabase, ItemFilesAreReachedOnlyThroughRealIdentifiers)
     writeDatabase("<categories><category name=\"x\"><feed name=\"evil\" type=\"0\" id=\"../victim\">u</feed></category></categories>");
 
     for (const char *id : {"../victim", "victim", "", "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9/../../victim"})
-        mFeeds::deleteFeedData(t.ctx, QString::fromLatin1(id));
-    EXPECT_TRUE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("x"), {}, {}, QStringLiteral("../victim"))));
+        Feeds::deleteFeedData(t.ctx, QString::fromLatin1(id));
+    EXPECT_TRUE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("x"), {}, {}, QStringLiteral("../victim"))));
 
     EXPECT_TRUE(QFile::exists(t.path(QStringLiteral("victim.fdb"))));
     EXPECT_TRUE(QFile::exists(t.path(QStringLiteral("Data/victim.fdb"))));
-    EXPECT_TRUE(mFeeds::isFeedIdentifier(kId1));
-    EXPECT_TRUE(mFeeds::feedDataPath(t.ctx, QStringLiteral("../victim")).isEmpty());
+    EXPECT_TRUE(Feeds::isFeedIdentifier(kId1));
+    EXPECT_TRUE(Feeds::feedDataPath(t.ctx, QStringLiteral("../victim")).isEmpty());
 }
 
 TEST_F(FeedsDatabase, TheTreeShowsFeedTypesAndStopsAtADamagedType)
@@ -197,7 +197,7 @@ TEST_F(FeedsDatabase, TheTreeShowsFeedTypesAndStopsAtADamagedType)
                   "<category name=\"A\"><feed name=\"Never\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">u3</feed></category>"
                   "</categories>");
     test::MemoryTreeView tree;
-    mCategories::loadCategories(t.ctx, tree);
+    Categories::loadCategories(t.ctx, tree);
 
     const auto talk = tree.node(kId3);
     ASSERT_TRUE(talk);
@@ -217,7 +217,7 @@ TEST_F(FeedsDatabase, CategoriesAreShownSortedByNameUnderTheRoot)
 {
     writeSample();
     test::MemoryTreeView tree;
-    mCategories::loadCategories(t.ctx, tree);
+    Categories::loadCategories(t.ctx, tree);
     EXPECT_EQ(tree.childKeys(QStringLiteral("main")), (QStringList{QStringLiteral("cat_0"), QStringLiteral("cat_1")}));
     EXPECT_EQ(tree.node(QStringLiteral("cat_1"))->text, QStringLiteral("Podcasts"));
     EXPECT_EQ(tree.childKeys(QStringLiteral("cat_0")), (QStringList{kId1, kId2}));
@@ -238,11 +238,11 @@ TEST_F(FeedsDatabase, ADamagedFileIsReportedAndNeverWritten)
         t.messages.shown.clear();
         test::MemoryTreeView tree;
 
-        EXPECT_FALSE(mCategories::addCategory(t.ctx, QStringLiteral("News")));
-        EXPECT_FALSE(mCategories::categoryExists(t.ctx, QStringLiteral("News")));
-        EXPECT_FALSE(mFeeds::addFeed(t.ctx, feed(QStringLiteral("News"), QStringLiteral("n"), QStringLiteral("u"), kId1)));
-        EXPECT_FALSE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1)));
-        mCategories::loadCategories(t.ctx, tree);
+        EXPECT_FALSE(Categories::addCategory(t.ctx, QStringLiteral("News")));
+        EXPECT_FALSE(Categories::categoryExists(t.ctx, QStringLiteral("News")));
+        EXPECT_FALSE(Feeds::addFeed(t.ctx, feed(QStringLiteral("News"), QStringLiteral("n"), QStringLiteral("u"), kId1)));
+        EXPECT_FALSE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1)));
+        Categories::loadCategories(t.ctx, tree);
 
         EXPECT_EQ(database(), c.content);
         EXPECT_EQ(tree.nodes().size(), 1);
@@ -258,7 +258,7 @@ TEST_F(FeedsDatabase, ADamagedFileIsReportedAndNeverWritten)
 TEST_F(FeedsDatabase, AMissingCategoryIsReportedForFeedOperations)
 {
     writeSample();
-    EXPECT_FALSE(mFeeds::addFeed(t.ctx, feed(QStringLiteral("Sports"), QStringLiteral("n"), QStringLiteral("u"), kId1)));
+    EXPECT_FALSE(Feeds::addFeed(t.ctx, feed(QStringLiteral("Sports"), QStringLiteral("n"), QStringLiteral("u"), kId1)));
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Failed to access specified Category!"));
     EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("Application failed to locate Feed category \"Sports\" in Database!"));
@@ -270,9 +270,9 @@ TEST_F(FeedsDatabase, AFailedSaveIsReportedAndLeavesTheFile)
     const QByteArray before = database();
     {
         test::FileSizeLimit diskFull(64);
-        EXPECT_FALSE(mCategories::addCategory(t.ctx, QStringLiteral("Sports")));
+        EXPECT_FALSE(Categories::addCategory(t.ctx, QStringLiteral("Sports")));
         QString failure;
-        EXPECT_FALSE(mFeeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1), &failure));
+        EXPECT_FALSE(Feeds::deleteFeed(t.ctx, feed(QStringLiteral("News"), {}, {}, kId1), &failure));
         EXPECT_FALSE(failure.isEmpty());
     }
     EXPECT_EQ(database(), before);
@@ -287,7 +287,7 @@ TEST(NewFeedIdentifier, HasTheFeedIdentifierForm)
         "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
     QSet<QString> seen;
     for (int i = 0; i < 50; ++i) {
-        const QString id = mFeeds::newFeedIdentifier();
+        const QString id = Feeds::newFeedIdentifier();
         EXPECT_EQ(id.size(), 36);
         EXPECT_TRUE(form.match(id).hasMatch()) << id.toStdString();
         seen.insert(id);

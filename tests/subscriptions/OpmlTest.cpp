@@ -55,7 +55,7 @@ protected:
                 EXPECT_EQ(feed.attributeName(1), QStringLiteral("type"));
                 EXPECT_EQ(feed.attributeName(2), QStringLiteral("id"));
                 const QString id = feed.attributeValue(2);
-                EXPECT_TRUE(mFeeds::isFeedIdentifier(id) && id == id.toUpper()) << id.toStdString();
+                EXPECT_TRUE(Feeds::isFeedIdentifier(id) && id == id.toUpper()) << id.toStdString();
                 EXPECT_FALSE(m_ids.contains(id)) << id.toStdString();
                 m_ids.insert(id);
                 lines.append(feed.attributeValue(0) + QStringLiteral(" | ") + feed.attributeValue(1)

@@ -1,4 +1,4 @@
-#include "subscriptions/mCategories.h"
+#include "subscriptions/Categories.h"
 
 #include "support/MemoryTreeView.h"
 #include "support/TestContext.h"
@@ -29,7 +29,7 @@ struct LoadedTree {
 LoadedTree loadShippedDatabase(test::TestContext &t)
 {
     test::MemoryTreeView tree;
-    mCategories::loadCategories(t.ctx, tree);
+    Categories::loadCategories(t.ctx, tree);
     LoadedTree loaded;
     for (const platform::TreeNode &node : tree.nodes()) {
         if (node.parentKey == QStringLiteral("main"))
@@ -94,7 +94,7 @@ TEST(ShippedDatabase, KeepsEverySubscriptionThroughTheFirstChange)
     t.writeFile(QStringLiteral("feeds.fdb"), shippedDatabase());
     const LoadedTree before = loadShippedDatabase(t);
 
-    ASSERT_TRUE(mCategories::addCategory(t.ctx, QStringLiteral("Mine")));
+    ASSERT_TRUE(Categories::addCategory(t.ctx, QStringLiteral("Mine")));
 
     const LoadedTree after = loadShippedDatabase(t);
     ASSERT_EQ(after.categories.size(), before.categories.size() + 1);
