@@ -37,7 +37,7 @@ public:
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
     void showEmailSettings() override {}
     void showSendEmail(const ItemMail &) override {}
-    void feedTypeCorrected(const QString &, qint16) override {}
+    void feedTypeCorrected(const QString &, FeedType) override {}
 };
 
 struct Timing {

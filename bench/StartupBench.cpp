@@ -22,8 +22,8 @@ namespace {
 
 class NoDialogs final : public ProgramDialogs {
 public:
-    void showCategory(QWidget *, int, const QString &) override {}
-    void showAddFeed(QWidget *, int, const QString &, const QString &, const QString &, const QString &) override {}
+    void showCategory(QWidget *, bool, const QString &) override {}
+    void showAddFeed(QWidget *, bool, const QString &, const QString &, const QString &, const QString &) override {}
     void showEmailSettings(QWidget *) override {}
     void showScheduler(QWidget *) override {}
     void showAppSettings(QWidget *) override {}

@@ -37,9 +37,6 @@ namespace {
 
 constexpr auto kProgram = "marlowin-check";
 
-// Feed type codes of the probe.
-constexpr qint16 kAtom = 1;
-
 void write(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
@@ -262,12 +259,12 @@ int parseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale
     }
     const QByteArray utf8 = platform::decodeDocumentToUtf8(file.readAll());
     const FeedParser::FeedContent content = FeedParser::parseFeed(QByteArrayView(utf8), locale);
-    if (content.status == FeedParser::ParseStatus::WrongFeedType && content.type < 0) {
+    if (content.status == FeedParser::ParseStatus::WrongFeedType && content.type == FeedType::Unknown) {
         report(err, kNotSupported);
         return kExitFailed;
     }
     if (content.status != FeedParser::ParseStatus::Ok) {
-        report(err, parserFailure(content.status, content.type == FeedParser::kAtomType));
+        report(err, parserFailure(content.status, content.type == FeedType::Atom));
         return kExitFailed;
     }
     for (const FeedItem &item : content.items) {

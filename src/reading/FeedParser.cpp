@@ -238,11 +238,11 @@ FeedContent parseFeed(QByteArrayView utf8, const QLocale &locale)
 {
     platform::XmlDocument document;
     if (const auto failure = load(utf8, document))
-        return {*failure, kUnknownType, {}};
-    const qint16 type = FeedProbe::detectFeedType(document, nullptr);
-    if (type == kUnknownType)
-        return {ParseStatus::WrongFeedType, kUnknownType, {}};
-    ParseResult result = type == kAtomType ? readAtomDocument(document, locale) : readRssDocument(document);
+        return {*failure, FeedType::Unknown, {}};
+    const FeedType type = FeedProbe::detectFeedType(document, nullptr);
+    if (type == FeedType::Unknown)
+        return {ParseStatus::WrongFeedType, FeedType::Unknown, {}};
+    ParseResult result = type == FeedType::Atom ? readAtomDocument(document, locale) : readRssDocument(document);
     return {result.status, type, std::move(result.items)};
 }
 

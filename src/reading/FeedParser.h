@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FeedType.h"
 #include "reading/FeedItem.h"
 
 #include <QByteArrayView>
@@ -49,15 +50,9 @@ struct FailureMessage {
 [[nodiscard]] ParseResult parseAtom(const QString &text, const QLocale &locale = QLocale::system());
 [[nodiscard]] ParseResult parseAtom(QByteArrayView utf8, const QLocale &locale = QLocale::system());
 
-// Feed type codes, as the feeds database stores them.
-inline constexpr qint16 kUnknownType = -1;
-inline constexpr qint16 kRssType = 0;
-inline constexpr qint16 kAtomType = 1;
-inline constexpr qint16 kPodcastType = 2;
-
 struct FeedContent {
     ParseStatus status = ParseStatus::Ok;
-    qint16 type = kUnknownType; // what the document is: RSS, Atom or podcast; unknown on failure
+    FeedType type = FeedType::Unknown; // what the document is: RSS, Atom or podcast; unknown on failure
     QList<FeedItem> items;      // in document order
 };
 

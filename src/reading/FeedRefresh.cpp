@@ -38,23 +38,6 @@ constexpr int kProcessItemSaveStep = 7;
 constexpr int kMergeSaveStep = 4;
 constexpr int kFetchOpenStep = 2;
 
-enum class Action { Check, Delete, Read, Unread, GetInfo, Other };
-
-Action actionOf(const QString &action)
-{
-    if (action == u"check")
-        return Action::Check;
-    if (action == u"del")
-        return Action::Delete;
-    if (action == u"read")
-        return Action::Read;
-    if (action == u"unread")
-        return Action::Unread;
-    if (action == u"getinfo")
-        return Action::GetInfo;
-    return Action::Other;
-}
-
 std::optional<QString> formatTime(const QString &time, const QLocale &locale, const QString &format)
 {
     const QString text = time.trimmed();
@@ -256,7 +239,7 @@ void FeedReader::updateFinished(const FeedUpdateResult &result)
 
 void FeedReader::showResult(const FeedUpdateResult &result)
 {
-    if (result.correctedType >= 0 && result.correctedType != m_feedType) {
+    if (result.correctedType != FeedType::Unknown && result.correctedType != m_feedType) {
         m_feedType = result.correctedType;
         Q_EMIT feedTypeCorrected(m_feedType);
     }
@@ -394,11 +377,10 @@ void FeedReader::loadItemList()
     m_list.setSorted(true);
 }
 
-bool FeedReader::processItem(const QString &id, const QString &action, bool markRead)
+bool FeedReader::processItem(const QString &id, ItemAction action, bool markRead)
 {
-    const Action what = actionOf(action);
-    const bool changes = what == Action::Delete || what == Action::Read || what == Action::Unread
-        || (what == Action::GetInfo && markRead);
+    const bool changes = action == ItemAction::Delete || action == ItemAction::MarkRead
+        || action == ItemAction::MarkUnread || (action == ItemAction::Load && markRead);
     const QString path = itemFilePath();
     // A change is made to the file as it is on disk now, under its lock: a merge of a check or
     // another program meanwhile is kept.
@@ -433,24 +415,23 @@ bool FeedReader::processItem(const QString &id, const QString &action, bool mark
     if (!item)
         return false;
 
-    switch (what) {
-    case Action::Delete:
+    switch (action) {
+    case ItemAction::Delete:
         item.parent().removeChild(item);
         file.recordDeleted(id, m_ctx.clock.now().date());
         break;
-    case Action::Read:
+    case ItemAction::MarkRead:
         item.setAttribute(QStringLiteral("status"), QStringLiteral("1"));
         break;
-    case Action::Unread:
+    case ItemAction::MarkUnread:
         item.setAttribute(QStringLiteral("status"), QStringLiteral("0"));
         break;
-    case Action::GetInfo:
+    case ItemAction::Load:
         m_currentItem = ItemFile::storedItem(item);
         if (markRead)
             item.setAttribute(QStringLiteral("status"), QStringLiteral("1"));
         break;
-    case Action::Check:
-    case Action::Other:
+    case ItemAction::Find:
         break;
     }
     QString error;

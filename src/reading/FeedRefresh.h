@@ -35,6 +35,15 @@ public:
 // Everything runs on the user-interface thread. A refresh starts an update and returns; the
 // update's result arrives later from the event loop, and refreshFinished() tells the end of the
 // refresh. Only the boxes that ask the user (offline, time-out) wait, as modal boxes do.
+// What FeedReader::processItem does with the item it finds.
+enum class ItemAction {
+    Find,       // nothing: tells whether it is there
+    Delete,     // removes it and records it as deleted, so that no refresh brings it back
+    MarkRead,   // sets its status
+    MarkUnread,
+    Load,       // copies it into currentItem
+};
+
 class FeedReader : public QObject {
     Q_OBJECT
 public:
@@ -50,8 +59,8 @@ public:
     [[nodiscard]] const QString &feedUrl() const { return m_feedUrl; }
     void setFeedURL(const QString &url) { m_feedUrl = url; }
     // 0 RSS, 1 Atom, 2 RSS podcast; a refresh reads the document as what it is and corrects it.
-    [[nodiscard]] qint16 feedType() const { return m_feedType; }
-    void setFeedType(qint16 type) { m_feedType = type; }
+    [[nodiscard]] FeedType feedType() const { return m_feedType; }
+    void setFeedType(FeedType type) { m_feedType = type; }
     [[nodiscard]] const QString &feedCaption() const { return m_feedCaption; }
     void setFeedCaption(const QString &caption) { m_feedCaption = caption; }
     [[nodiscard]] bool checkForNewItems() const { return m_checkForNewItems; }
@@ -87,17 +96,14 @@ public:
     // file that does not parse or has no items gets a warning box.
     void loadItemList();
 
-    // Finds the stored item with this identifier and applies the action: "check" (nothing),
-    // "del" (remove it and record it as deleted, so that no refresh brings it back), "read" /
-    // "unread" (set its status), "getinfo" (copy it into currentItem, and mark it read when
-    // markRead is true). Any other action finds and changes nothing else. True when the item
-    // was found. A change is one load-change-save under the file's lock. A missing or
-    // unreadable file gets a warning box.
-    bool processItem(const QString &id, const QString &action, bool markRead);
+    // Finds the stored item with this identifier and applies the action (Load also marks it read
+    // when markRead is true). True when the item was found. A change is one load-change-save
+    // under the file's lock. A missing or unreadable file gets a warning box.
+    bool processItem(const QString &id, ItemAction action, bool markRead);
 
     // ---- state ----------------------------------------------------------------------------------
 
-    // The item last read with "getinfo".
+    // The item last read with ItemAction::Load.
     [[nodiscard]] const FeedItem &currentItem() const { return m_currentItem; }
     // The newest item date stored (the item file's latest), as last read.
     [[nodiscard]] const QString &latestStamp() const { return m_latestStamp; }
@@ -107,7 +113,7 @@ public:
 Q_SIGNALS:
     void refreshFinished();
     // The document showed the feed to be of another type, which is now stored.
-    void feedTypeCorrected(qint16 type);
+    void feedTypeCorrected(FeedType type);
 
 private:
     [[nodiscard]] QString itemFilePath() const;
@@ -130,7 +136,7 @@ private:
 
     QString m_feedId;
     QString m_feedUrl;
-    qint16 m_feedType = 0;
+    FeedType m_feedType = FeedType::Rss;
     QString m_feedCaption;
     bool m_checkForNewItems = false;
     QByteArray m_feedData; // UTF-8

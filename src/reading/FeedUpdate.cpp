@@ -11,10 +11,10 @@
 
 #include <utility>
 
-qint16 typeToStore(qint16 storedType, qint16 documentType)
+FeedType typeToStore(FeedType storedType, FeedType documentType)
 {
-    if (documentType == FeedParser::kRssType && storedType == FeedParser::kPodcastType)
-        return FeedParser::kPodcastType;
+    if (documentType == FeedType::Rss && storedType == FeedType::Podcast)
+        return FeedType::Podcast;
     return documentType;
 }
 
@@ -97,7 +97,7 @@ void FeedUpdate::parse()
         finish(FeedUpdateResult::Outcome::ParseFailed);
         return;
     }
-    const qint16 type = typeToStore(m_request.storedType, content.type);
+    const FeedType type = typeToStore(m_request.storedType, content.type);
     if (type != m_request.storedType && Feeds::isFeedIdentifier(m_request.feedId)) {
         // Both places are corrected; where the feed is not (only scheduled, or only
         // subscribed), nothing changes there.

@@ -25,7 +25,7 @@ inline constexpr int kFetchTimeoutMs = 10000;
 struct FeedUpdateRequest {
     QString feedId; // names the item file; anything but a feed identifier stores nothing
     QString url;
-    qint16 storedType = 0;              // the type the subscription names: 0 RSS, 1 Atom, 2 podcast
+    FeedType storedType = FeedType::Rss; // the type the subscription names
     QLocale locale = QLocale::system(); // month names of Atom dates
     int timeoutMs = kFetchTimeoutMs;
     bool keepDebugCopy = false; // writes each complete answer to Debug.xml in the app folder
@@ -47,8 +47,8 @@ struct FeedUpdateResult {
     platform::FetchFailure fetchFailure = platform::FetchFailure::None;
     FeedParser::ParseStatus parseStatus = FeedParser::ParseStatus::Ok;
 
-    qint16 storedType = 0;     // as the request named it
-    qint16 correctedType = -1; // the type now stored for the feed, when the document changed it
+    FeedType storedType = FeedType::Rss;        // as the request named it
+    FeedType correctedType = FeedType::Unknown; // the type now stored for the feed, when the document changed it
     int documentItems = 0;     // items the document holds
     QList<FeedItem> added;     // new items, in the order stored
     QList<FeedItem> updated;   // items stored before whose title, text or date changed
@@ -57,12 +57,12 @@ struct FeedUpdateResult {
     QByteArray document;       // the answer as UTF-8, when one arrived
 
     // The parser's failure is told in the words of the type the subscription names.
-    [[nodiscard]] bool readAsAtom() const { return storedType == FeedParser::kAtomType; }
+    [[nodiscard]] bool readAsAtom() const { return storedType == FeedType::Atom; }
 };
 
 // The type a feed is stored as after a document of documentType was read for it: the document
 // decides, except that a podcast stays a podcast when an RSS document lacks the podcast marks.
-[[nodiscard]] qint16 typeToStore(qint16 storedType, qint16 documentType);
+[[nodiscard]] FeedType typeToStore(FeedType storedType, FeedType documentType);
 
 // One update of one feed, the same for the feed window, the scheduled check and marlowin-check:
 // the connection check, one GET ("Cache-Control: no-cache", at most timeoutMs), the charset,

@@ -203,7 +203,7 @@ void FeedWindow::Private::setUp()
                      [this](int section) { sortByHeader(section); });
 
     QObject::connect(&reader, &FeedReader::feedTypeCorrected, &q,
-                     [this](qint16 type) { host.feedTypeCorrected(reader.feedId(), type); });
+                     [this](FeedType type) { host.feedTypeCorrected(reader.feedId(), type); });
     QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q, [this] { navigationComplete(); });
     QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
                      [this] { lstItems->setFocus(); });
@@ -238,12 +238,12 @@ void FeedWindow::setFeedURL(const QString &url)
     d->reader.setFeedURL(url);
 }
 
-qint16 FeedWindow::feedType() const
+FeedType FeedWindow::feedType() const
 {
     return d->reader.feedType();
 }
 
-void FeedWindow::setFeedType(qint16 type)
+void FeedWindow::setFeedType(FeedType type)
 {
     d->reader.setFeedType(type);
 }
@@ -421,22 +421,30 @@ void FeedWindow::Private::navigationComplete()
 
 // ---- item commands --------------------------------------------------------------------------------
 
-void FeedWindow::handlePopupMenu(const QString &action)
+void FeedWindow::runItemCommand(ItemCommand command)
 {
     d->step = 0;
     try {
-        if (action == u"show")
+        switch (command) {
+        case ItemCommand::Show:
             d->showCommand();
-        else if (action == u"del")
-            d->deleteCommand();
-        else if (action == u"txt")
-            d->saveCommand(false);
-        else if (action == u"html")
-            d->saveCommand(true);
-        else if (action == u"email")
-            d->emailCommand();
-        else if (action == u"online")
+            break;
+        case ItemCommand::ViewOnline:
             d->onlineCommand();
+            break;
+        case ItemCommand::Delete:
+            d->deleteCommand();
+            break;
+        case ItemCommand::ExportText:
+            d->saveCommand(false);
+            break;
+        case ItemCommand::ExportHtml:
+            d->saveCommand(true);
+            break;
+        case ItemCommand::Email:
+            d->emailCommand();
+            break;
+        }
     } catch (const std::exception &failure) {
         ErrorReport::show(d->ctx, QStringLiteral("HandlePopupMenu"), d->step,
                            QString::fromLocal8Bit(failure.what()));
@@ -477,7 +485,7 @@ void FeedWindow::Private::showItemPreview(bool noNavigate)
         return;
     }
     step = 3;
-    if (!reader.processItem(item.key, QStringLiteral("getinfo"), item.bold)) {
+    if (!reader.processItem(item.key, ItemAction::Load, item.bold)) {
         warnItemNotFound(ctx);
         return;
     }
@@ -507,7 +515,7 @@ void FeedWindow::Private::deleteCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.processItem(item.key, QStringLiteral("del"), true))
+    if (!reader.processItem(item.key, ItemAction::Delete, true))
         return;
     step = 2;
     list.remove(row);
@@ -535,7 +543,7 @@ bool FeedWindow::Private::currentItemIs(const platform::ListRow &item)
 {
     if (!reader.currentItem().id.isEmpty() && reader.currentItem().id == item.key)
         return true;
-    if (reader.processItem(item.key, QStringLiteral("getinfo"), false))
+    if (reader.processItem(item.key, ItemAction::Load, false))
         return true;
     warnItemNotFound(ctx);
     return false;
@@ -585,7 +593,7 @@ void FeedWindow::Private::onlineCommand()
     if (!selectedItem(row, item))
         return;
     step = 1;
-    if (!reader.processItem(item.key, QStringLiteral("getinfo"), false))
+    if (!reader.processItem(item.key, ItemAction::Load, false))
         return;
     step = 2;
     const QString address = PreviewPage::itemAddress(reader.currentItem()).trimmed();

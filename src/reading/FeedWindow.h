@@ -16,11 +16,14 @@ struct Context;
 class QtReportList;
 } // namespace platform
 
+// The commands of an item's context menu (and of the main window's item menu).
+enum class ItemCommand { Show, ViewOnline, Delete, ExportText, ExportHtml, Email };
+
 // The window of one subscribed feed, shown as a tab of the main window: the item list lstItems
 // above, the preview ucPreview below, the splitter bar picSplitter between them. 400 ms after it
 // is created (on the context's clock) it loads its list from the item file and, when
 // checkForNewItems is set, refreshes the feed from the network. The item commands of the main
-// window arrive through handlePopupMenu.
+// window arrive through runItemCommand.
 //
 // The preview is a QTextBrowser that never runs scripts and never fetches anything: remote
 // images and style sheets of an item stay unloaded, and a clicked link is opened by the desktop
@@ -39,8 +42,8 @@ public:
     void setFeedID(const QString &id);
     [[nodiscard]] QString feedUrl() const;
     void setFeedURL(const QString &url);
-    [[nodiscard]] qint16 feedType() const;
-    void setFeedType(qint16 type);
+    [[nodiscard]] FeedType feedType() const;
+    void setFeedType(FeedType type);
     [[nodiscard]] QString feedCaption() const;
     void setFeedCaption(const QString &caption);
     [[nodiscard]] bool checkForNewItems() const;
@@ -53,9 +56,8 @@ public:
     // Loads the list from the item file when loadList is true, then refreshes from the network
     // when checkForNewItems is set; the caption shows each stage.
     void loadFeedData(bool loadList);
-    // "show", "online", "del", "txt", "html", "email" on the selected row; any other key does
-    // nothing.
-    void handlePopupMenu(const QString &action);
+    // Runs the command on the selected row.
+    void runItemCommand(ItemCommand command);
 
     // ---- for the main window and tests ------------------------------------------------------------
     [[nodiscard]] FeedReader &reader();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FeedType.h"
 #include "reading/ItemMail.h"
 
 #include <QPoint>
@@ -29,5 +30,5 @@ public:
     // The send dialog for one item, modal.
     virtual void showSendEmail(const ItemMail &mail) = 0;
     // A refresh found the feed to be of another type and stored it: the main window shows it.
-    virtual void feedTypeCorrected(const QString &feedId, qint16 type) = 0;
+    virtual void feedTypeCorrected(const QString &feedId, FeedType type) = 0;
 };

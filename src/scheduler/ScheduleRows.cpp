@@ -34,7 +34,7 @@ platform::ListRow rowOf(const FeedRecord &entry)
     row.text = entry.name;
     row.key = entry.id;
     row.tag = entry.url;
-    row.icon = QString::number(entry.feedType + kFeedImageBase);
+    row.icon = QString::number(storedNumber(entry.feedType) + kFeedImageBase);
     return row;
 }
 
@@ -44,7 +44,7 @@ FeedRecord entryOf(const platform::ListRow &row)
     entry.name = row.text;
     entry.id = row.key;
     entry.url = row.tag;
-    entry.feedType = static_cast<qint16>(row.icon.toInt() - kFeedImageBase);
+    entry.feedType = feedTypeFromNumber(row.icon.toInt() - kFeedImageBase);
     return entry;
 }
 

@@ -37,17 +37,17 @@ const QString kCannotRequest
 const QString kSaveFailed
     = QStringLiteral("--> Error: Application failed to save the Feed Data file! ");
 
-QString typeName(qint16 type)
+QString typeName(FeedType type)
 {
     switch (type) {
-    case FeedParser::kRssType:
+    case FeedType::Rss:
         return QStringLiteral("RSS");
-    case FeedParser::kAtomType:
+    case FeedType::Atom:
         return QStringLiteral("ATOM");
-    case FeedParser::kPodcastType:
+    case FeedType::Podcast:
         return QStringLiteral("PodCast");
     default:
-        return QStringLiteral("type %1").arg(type);
+        return QStringLiteral("type %1").arg(storedNumber(type));
     }
 }
 
@@ -66,7 +66,7 @@ QString parseFailureLine(const FeedUpdateResult &result)
 QStringList readingLines(const FeedUpdateResult &result)
 {
     QStringList lines;
-    if (result.correctedType >= 0)
+    if (result.correctedType != FeedType::Unknown)
         lines << kIndent
                 + QStringLiteral("Feed Type corrected from %1 to %2.")
                       .arg(typeName(result.storedType), typeName(result.correctedType));

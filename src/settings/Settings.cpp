@@ -82,7 +82,7 @@ QSet<QString> sectionKeys(const IniFile &ini, const QString &section)
 
 QString entryText(const FeedRecord &feed)
 {
-    return QString::number(feed.feedType) + kFieldSeparator + feed.id + kFieldSeparator + feed.url
+    return QString::number(storedNumber(feed.feedType)) + kFieldSeparator + feed.id + kFieldSeparator + feed.url
         + kFieldSeparator + feed.name;
 }
 
@@ -99,7 +99,7 @@ std::optional<FeedRecord> parseEntry(const QString &key, const QString &text, QS
     }
     bool ok = false;
     FeedRecord feed;
-    feed.feedType = fields[0].trimmed().toShort(&ok);
+    feed.feedType = feedTypeFromNumber(fields[0].trimmed().toShort(&ok));
     if (!ok) {
         problem = QStringLiteral("Schedule entry %1 has the feed type \"%2\", which is no number.")
                       .arg(key, fields[0]);
@@ -234,7 +234,7 @@ void saveScheduler(const platform::Context &ctx, const Scheduler &scheduler)
     }
 }
 
-bool correctScheduledFeedType(const platform::Context &ctx, const QString &feedId, qint16 type)
+bool correctScheduledFeedType(const platform::Context &ctx, const QString &feedId, FeedType type)
 {
     const IniFile ini = config(ctx);
     const QSet<QString> keys = sectionKeys(ini, kSchedule);
@@ -248,7 +248,7 @@ bool correctScheduledFeedType(const platform::Context &ctx, const QString &feedI
             continue;
         // Only the type field changes: the rest of the entry is written back as it was read.
         QStringList fields = text.split(kFieldSeparator);
-        fields[0] = QString::number(type);
+        fields[0] = QString::number(storedNumber(type));
         ini.write(kSchedule, key, fields.join(kFieldSeparator));
         corrected = true;
     }

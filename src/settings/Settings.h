@@ -86,6 +86,6 @@ void saveScheduler(const platform::Context &ctx, const Scheduler &scheduler);
 // Writes the feed type into every schedule entry of the feed (matched by identifier) that holds
 // another type, key by key; the other keys and entries stay as they are. True when an entry was
 // changed.
-bool correctScheduledFeedType(const platform::Context &ctx, const QString &feedId, qint16 type);
+bool correctScheduledFeedType(const platform::Context &ctx, const QString &feedId, FeedType type);
 
 } // namespace Settings

@@ -118,28 +118,28 @@ void buildItemMenu(MainMenus &m, QMainWindow &window)
     m.mnuFeedItemEmail = entry(m.mnuFeedItem, "mnuFeedItemEmail", QStringLiteral("Send as Email"));
 }
 
-// The tray icon's menu; each entry's "trayKey" is the command key it sends.
+// The tray icon's menu; each entry's "trayCommand" is the TrayCommand it sends.
 void buildTrayMenu(MainMenus &m, QMainWindow &window)
 {
     m.mnuSysTray = namedMenu("mnuSysTray", QStringLiteral("SysTryMenu"), &window);
-    const auto trayEntry = [&m](const char *name, const QString &text, const char *key) {
+    const auto trayEntry = [&m](const char *name, const QString &text, TrayCommand command) {
         QAction *action = entry(m.mnuSysTray, name, text);
-        action->setProperty("trayKey", QString::fromLatin1(key));
+        action->setProperty("trayCommand", static_cast<int>(command));
         return action;
     };
-    m.mnuSysTrayShow = trayEntry("mnuSysTrayShow", QStringLiteral("Show"), "show");
+    m.mnuSysTrayShow = trayEntry("mnuSysTrayShow", QStringLiteral("Show"), TrayCommand::ShowOrHide);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayAddFeed = trayEntry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), "add_feed");
+    m.mnuSysTrayAddFeed = trayEntry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), TrayCommand::AddFeed);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayEmailSettings = trayEntry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), "email_settings");
-    m.mnuSysTraySchedule = trayEntry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), "scheduler_settings");
-    m.mnuSysTrayAppSettings = trayEntry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), "app_settings");
+    m.mnuSysTrayEmailSettings = trayEntry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), TrayCommand::EmailSettings);
+    m.mnuSysTraySchedule = trayEntry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), TrayCommand::SchedulerSettings);
+    m.mnuSysTrayAppSettings = trayEntry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), TrayCommand::AppSettings);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayHelpFile = trayEntry("mnuSysTrayHelpFile", QStringLiteral("Help File"), "help_file");
-    m.mnuSysTrayContactUs = trayEntry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), "help_email");
-    m.mnuSysTrayWebsite = trayEntry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), "help_website");
+    m.mnuSysTrayHelpFile = trayEntry("mnuSysTrayHelpFile", QStringLiteral("Help File"), TrayCommand::HelpFile);
+    m.mnuSysTrayContactUs = trayEntry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), TrayCommand::ContactUs);
+    m.mnuSysTrayWebsite = trayEntry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), TrayCommand::Website);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayExit = trayEntry("mnuSysTrayExit", QStringLiteral("Close"), "close");
+    m.mnuSysTrayExit = trayEntry("mnuSysTrayExit", QStringLiteral("Close"), TrayCommand::Close);
     m.mnuSysTray->setDefaultAction(m.mnuSysTrayShow);
 }
 

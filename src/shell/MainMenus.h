@@ -6,6 +6,20 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 
+// The commands of the tray icon's menu; each entry carries its command in the property
+// "trayCommand".
+enum class TrayCommand {
+    ShowOrHide,
+    AddFeed,
+    EmailSettings,
+    SchedulerSettings,
+    AppSettings,
+    HelpFile,
+    ContactUs,
+    Website,
+    Close,
+};
+
 // The main window's menus and toolbar, named as the language file addresses them. Hidden menus
 // (mnuFeeds, mnuFeedItem) are not in the menu bar: they pop up over the tree and the item list.
 struct MainMenus {

@@ -47,10 +47,11 @@ QString qtFilter(const QString &filter)
     return QStringLiteral("%1 (%2)").arg(parts[0], parts[1].split(QLatin1Char(';')).join(QLatin1Char(' ')));
 }
 
-QIcon feedIcon(qint16 type)
+QIcon feedIcon(FeedType type)
 {
     static const char *const names[] = {"feed-rss", "feed-atom", "feed-podcast"};
-    return platform::namedIcon(QString::fromLatin1(type >= 0 && type <= 2 ? names[type] : names[0]));
+    const int number = storedNumber(type);
+    return platform::namedIcon(QString::fromLatin1(number >= 0 && number <= 2 ? names[number] : names[0]));
 }
 
 } // namespace
@@ -310,7 +311,7 @@ bool MainWindow::isFeedWindowOpen(const QString &url, bool activate)
 }
 
 void MainWindow::openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-                             qint16 feedType, bool checkForNewItems)
+                             FeedType feedType, bool checkForNewItems)
 {
     const bool open = isFeedWindowOpen(url, true);
     FeedWindow *feed = open ? activeFeedWindow() : new FeedWindow(m_ctx, *this, nullptr, m_services.locale);
@@ -428,7 +429,7 @@ void MainWindow::showSendEmail(const ItemMail &mail)
     m_services.dialogs.showSendEmail(this, mail);
 }
 
-void MainWindow::feedTypeCorrected(const QString &feedId, qint16 type)
+void MainWindow::feedTypeCorrected(const QString &feedId, FeedType type)
 {
     for (QMdiSubWindow *sub : m_workArea->subWindowList()) {
         const auto *feed = qobject_cast<FeedWindow *>(sub->widget());

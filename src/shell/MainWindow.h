@@ -2,6 +2,7 @@
 
 #include "localization/QtStandardTranslation.h"
 #include "localization/Languages.h"
+#include "reading/FeedWindow.h"
 #include "reading/FeedWindowHost.h"
 #include "shell/MainMenus.h"
 #include "shell/TreePaneHost.h"
@@ -66,9 +67,8 @@ public:
     // balloon saying so) at the first trip of the run. A desktop without a notification area
     // keeps the window minimised on the task bar instead: hiding it would leave no way back.
     void addToSystemTray();
-    // The tray menu's commands: "show", "add_feed", "email_settings", "scheduler_settings",
-    // "app_settings", "help_file", "help_email", "help_website", "close"; others do nothing.
-    void handleSystrayMenu(const QString &key);
+    // A command of the tray menu; ShowOrHide hides a shown window and shows a hidden one.
+    void runTrayCommand(TrayCommand command);
     // The close request of File > Exit (and of the tray's Close): the confirmation may still
     // keep the program running, but the close-box setting does not apply.
     void requestClose();
@@ -87,7 +87,7 @@ public:
     // ---- feed windows -----------------------------------------------------------------------------
     bool isFeedWindowOpen(const QString &url, bool activate) override;
     void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-                        qint16 feedType, bool checkForNewItems) override;
+                        FeedType feedType, bool checkForNewItems) override;
     // The feed window of the current tab, or nullptr.
     [[nodiscard]] FeedWindow *activeFeedWindow() const;
     [[nodiscard]] QList<FeedWindow *> feedWindows() const;
@@ -126,7 +126,7 @@ private:
                                        const QString &filter) override;
     void showEmailSettings() override;
     void showSendEmail(const ItemMail &mail) override;
-    void feedTypeCorrected(const QString &feedId, qint16 type) override;
+    void feedTypeCorrected(const QString &feedId, FeedType type) override;
 
     void buildStatusBar();
     void updateClock();
@@ -156,7 +156,7 @@ private:
     void showHelp();
     void showAbout();
     void visitWebsite();
-    void sendActiveItem(const QString &action);
+    void sendActiveItem(ItemCommand command);
     void deleteActiveItem();
 
     MainWindowServices m_services;

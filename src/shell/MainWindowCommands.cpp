@@ -92,28 +92,30 @@ void MainWindow::connectCommands()
     connect(m.cmdWebsite, &QToolButton::clicked, this, &MainWindow::visitWebsite);
     connectItemCommands();
     connect(m.mnuSysTray, &QMenu::triggered, this,
-            [this](QAction *action) { handleSystrayMenu(action->property("trayKey").toString()); });
+            [this](QAction *action) {
+                runTrayCommand(static_cast<TrayCommand>(action->property("trayCommand").toInt()));
+            });
 }
 
 void MainWindow::connectItemCommands()
 {
     const MainMenus &m = m_menus;
     for (QAction *email : {m.mnuToolsSendByEmail, m.mnuFeedItemEmail})
-        connect(email, &QAction::triggered, this, [this] { sendActiveItem(QStringLiteral("email")); });
-    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { sendActiveItem(QStringLiteral("email")); });
-    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { sendActiveItem(QStringLiteral("show")); });
+        connect(email, &QAction::triggered, this, [this] { sendActiveItem(ItemCommand::Email); });
+    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { sendActiveItem(ItemCommand::Email); });
+    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { sendActiveItem(ItemCommand::Show); });
     connect(m.mnuFeedItemOnline, &QAction::triggered, this,
-            [this] { sendActiveItem(QStringLiteral("online")); });
+            [this] { sendActiveItem(ItemCommand::ViewOnline); });
     connect(m.mnuFeedItemDel, &QAction::triggered, this, &MainWindow::deleteActiveItem);
     connect(m.mnuFeedItemExportHtml, &QAction::triggered, this,
-            [this] { sendActiveItem(QStringLiteral("html")); });
+            [this] { sendActiveItem(ItemCommand::ExportHtml); });
     connect(m.mnuFeedItemExportTxt, &QAction::triggered, this,
-            [this] { sendActiveItem(QStringLiteral("txt")); });
+            [this] { sendActiveItem(ItemCommand::ExportText); });
 }
 
 void MainWindow::addCategory()
 {
-    m_services.dialogs.showCategory(this, 0, QString());
+    m_services.dialogs.showCategory(this, false, QString());
 }
 
 void MainWindow::editCategory()
@@ -121,7 +123,7 @@ void MainWindow::editCategory()
     const SelectedNode node = selected(m_optionBar);
     if (node.kind != TreePane::NodeKind::Category)
         return;
-    m_services.dialogs.showCategory(this, 1, m_optionBar->tree().node(node.key)->text);
+    m_services.dialogs.showCategory(this, true, m_optionBar->tree().node(node.key)->text);
 }
 
 void MainWindow::deleteCategory()
@@ -148,7 +150,7 @@ void MainWindow::addFeed()
         category = m_optionBar->tree().node(node.key)->text;
     else if (const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key))
         category = feed->category;
-    m_services.dialogs.showAddFeed(this, 0, QString(), category, QString(), QString());
+    m_services.dialogs.showAddFeed(this, false, QString(), category, QString(), QString());
 }
 
 void MainWindow::openSelectedFeed(bool checkForNewItems)
@@ -162,7 +164,7 @@ void MainWindow::editFeed()
 {
     const SelectedNode node = selected(m_optionBar);
     if (const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key))
-        m_services.dialogs.showAddFeed(this, 1, feed->id, feed->category, feed->name, feed->url);
+        m_services.dialogs.showAddFeed(this, true, feed->id, feed->category, feed->name, feed->url);
 }
 
 void MainWindow::deleteFeed()
@@ -235,10 +237,10 @@ void MainWindow::visitWebsite()
     Desktop::open(m_ctx, ProgramInfo::websiteUrl(ProgramInfo::identity().website));
 }
 
-void MainWindow::sendActiveItem(const QString &action)
+void MainWindow::sendActiveItem(ItemCommand command)
 {
     if (FeedWindow *feed = activeFeedWindow())
-        feed->handlePopupMenu(action);
+        feed->runItemCommand(command);
 }
 
 void MainWindow::deleteActiveItem()
@@ -247,5 +249,5 @@ void MainWindow::deleteActiveItem()
     if (!feed)
         return;
     if (m_ctx.messages.question(message(QStringLiteral("MSG_DELETE3")), message(QStringLiteral("MSG_DELETE5"))))
-        feed->handlePopupMenu(QStringLiteral("del"));
+        feed->runItemCommand(ItemCommand::Delete);
 }

@@ -5,6 +5,7 @@
 #include "platform/Icons.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/QtTreeView.h"
+#include "scheduler/NotificationPopup.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
 #include "shell/MainWindow.h"
@@ -31,7 +32,7 @@ void MainWindow::createTrayIcon()
     m_tray->setToolTip(QStringLiteral("Marlowin"));
     m_tray->setIcon(windowIcon());
     m_tray->setContextMenu(m_menus.mnuSysTray);
-    m_tray->doubleClicked = [this] { handleSystrayMenu(QStringLiteral("show")); };
+    m_tray->doubleClicked = [this] { runTrayCommand(TrayCommand::ShowOrHide); };
     connect(m_menus.mnuSysTray, &QMenu::aboutToShow, this, &MainWindow::prepareTrayMenu, Qt::UniqueConnection);
 }
 
@@ -65,9 +66,10 @@ void MainWindow::prepareTrayMenu()
     m_menus.mnuSysTray->setDefaultAction(m_menus.mnuSysTrayShow);
 }
 
-void MainWindow::handleSystrayMenu(const QString &key)
+void MainWindow::runTrayCommand(TrayCommand command)
 {
-    if (key == u"show") {
+    switch (command) {
+    case TrayCommand::ShowOrHide:
         if (m_menus.mnuSysTrayShow->text() == kShow) {
             m_menus.mnuSysTrayShow->setText(kHide);
             showNormal();
@@ -77,23 +79,32 @@ void MainWindow::handleSystrayMenu(const QString &key)
             m_menus.mnuSysTrayShow->setText(kShow);
             hide();
         }
-    } else if (key == u"add_feed") {
+        break;
+    case TrayCommand::AddFeed:
         addFeed();
-    } else if (key == u"email_settings") {
+        break;
+    case TrayCommand::EmailSettings:
         m_services.dialogs.showEmailSettings(this);
-    } else if (key == u"scheduler_settings") {
+        break;
+    case TrayCommand::SchedulerSettings:
         m_services.dialogs.showScheduler(this);
-    } else if (key == u"app_settings") {
+        break;
+    case TrayCommand::AppSettings:
         m_services.dialogs.showAppSettings(this);
-    } else if (key == u"help_file") {
+        break;
+    case TrayCommand::HelpFile:
         showHelp();
-    } else if (key == u"help_email") {
+        break;
+    case TrayCommand::ContactUs:
         Desktop::open(m_ctx, ProgramInfo::supportMailto());
-    } else if (key == u"help_website") {
-        Desktop::open(m_ctx, ProgramInfo::websiteUrl(ProgramInfo::identity().website));
-    } else if (key == u"close") {
+        break;
+    case TrayCommand::Website:
+        visitWebsite();
+        break;
+    case TrayCommand::Close:
         unloadAllForms();
         requestClose();
+        break;
     }
 }
 
@@ -103,7 +114,7 @@ void MainWindow::unloadAllForms()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget != this && widget != m_confirmClose && widget->isVisible() &&
-            (widget->parentWidget() == this || widget->inherits("frmNotification")))
+            (widget->parentWidget() == this || qobject_cast<NotificationPopup *>(widget)))
             widget->close();
     }
 }

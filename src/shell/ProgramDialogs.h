@@ -12,11 +12,11 @@ class ProgramDialogs {
 public:
     virtual ~ProgramDialogs() = default;
 
-    // CategoryDialog: mode 0 adds a category, mode 1 edits the named one. Modal.
-    virtual void showCategory(QWidget *owner, int mode, const QString &categoryName) = 0;
-    // FeedDialog: displayMode 0 adds a feed (category preset, may be empty), 1 edits the feed
+    // CategoryDialog: adds a category, or when editing renames the named one. Modal.
+    virtual void showCategory(QWidget *owner, bool editing, const QString &categoryName) = 0;
+    // FeedDialog: adds a feed (category preset, may be empty), or when editing edits the feed
     // feedId with its name and URL. Modal.
-    virtual void showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
+    virtual void showAddFeed(QWidget *owner, bool editing, const QString &feedId,
                              const QString &category, const QString &channel,
                              const QString &url) = 0;
     virtual void showEmailSettings(QWidget *owner) = 0; // EmailSettingsDialog, modal

@@ -20,20 +20,20 @@ QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, Languages &lang
 {
 }
 
-void QtProgramDialogs::showCategory(QWidget *owner, int mode, const QString &categoryName)
+void QtProgramDialogs::showCategory(QWidget *owner, bool editing, const QString &categoryName)
 {
     CategoryDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
-    dialog.setMode(static_cast<qint16>(mode));
+    dialog.setEditing(editing);
     dialog.setCategoryName(categoryName);
     dialog.prepare();
     dialog.exec();
 }
 
-void QtProgramDialogs::showAddFeed(QWidget *owner, int displayMode, const QString &feedId,
+void QtProgramDialogs::showAddFeed(QWidget *owner, bool editing, const QString &feedId,
                                    const QString &category, const QString &channel, const QString &url)
 {
     FeedDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
-    dialog.setDisplayMode(static_cast<qint16>(displayMode));
+    dialog.setEditing(editing);
     dialog.setFeedID(feedId);
     dialog.setCategory(category);
     dialog.setChannel(channel);

@@ -23,8 +23,8 @@ public:
     // dialog opens.
     void setMainWindow(MainWindow *main) { m_main = main; }
 
-    void showCategory(QWidget *owner, int mode, const QString &categoryName) override;
-    void showAddFeed(QWidget *owner, int displayMode, const QString &feedId, const QString &category,
+    void showCategory(QWidget *owner, bool editing, const QString &categoryName) override;
+    void showAddFeed(QWidget *owner, bool editing, const QString &feedId, const QString &category,
                      const QString &channel, const QString &url) override;
     void showEmailSettings(QWidget *owner) override;
     void showScheduler(QWidget *owner) override;

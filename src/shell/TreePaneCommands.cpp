@@ -108,7 +108,7 @@ std::optional<FeedRecord> feedOf(const platform::TreeView &tree, const QString &
     FeedRecord feed;
     feed.category = parent ? parent->text : QString();
     feed.url = node->tag;
-    feed.feedType = static_cast<qint16>(node->image - kFirstFeedImage);
+    feed.feedType = feedTypeFromNumber(node->image - kFirstFeedImage);
     feed.id = node->key;
     feed.name = node->text;
     return feed;

@@ -48,15 +48,15 @@ void CategoryDialog::prepare()
     setWindowTitle(QStringLiteral("Add/Edit Category"));
     DialogLanguage::translate(*this, m_languages);
 
-    m_nameBeforeEditing = editing() ? m_categoryName : QString();
+    m_nameBeforeEditing = m_editing ? m_categoryName : QString();
     m_txtCategoryName->setText(m_nameBeforeEditing);
-    m_btnOK->setText(editing() ? QStringLiteral("Save Details") : QStringLiteral("Add Category"));
+    m_btnOK->setText(m_editing ? QStringLiteral("Save Details") : QStringLiteral("Add Category"));
 }
 
 void CategoryDialog::confirm()
 {
     const QString name = m_txtCategoryName->text();
-    const bool stored = editing() ? SubscriptionEdits::renameCategory(m_ctx, m_nameBeforeEditing, name)
+    const bool stored = m_editing ? SubscriptionEdits::renameCategory(m_ctx, m_nameBeforeEditing, name)
                                   : SubscriptionEdits::addCategory(m_ctx, name);
     if (!stored) {
         m_txtCategoryName->setFocus();

@@ -22,8 +22,8 @@ public:
     CategoryDialog(const platform::Context &ctx, Languages &languages,
                 std::function<void()> reloadTree, QWidget *parent = nullptr);
 
-    [[nodiscard]] qint16 mode() const { return m_mode; }
-    void setMode(qint16 mode) { m_mode = mode; }
+    // Renames the category categoryName instead of adding one.
+    void setEditing(bool editing) { m_editing = editing; }
     [[nodiscard]] QString categoryName() const { return m_categoryName; }
     void setCategoryName(const QString &name) { m_categoryName = name; }
 
@@ -31,14 +31,13 @@ public:
     void prepare();
 
 private:
-    [[nodiscard]] bool editing() const { return m_mode == 1; }
     void confirm();
 
     const platform::Context &m_ctx;
     Languages &m_languages;
     std::function<void()> m_reloadTree;
 
-    qint16 m_mode = 0;
+    bool m_editing = false;
     QString m_categoryName;
     QString m_nameBeforeEditing;
 

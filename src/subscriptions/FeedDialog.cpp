@@ -122,9 +122,9 @@ void FeedDialog::prepare()
 {
     QtTranslatableWindow window(*this);
     m_languages.changeLanguage(window, m_languages.currentLanguage());
-    setWindowTitle(editing() ? QStringLiteral("Edit Feed Details ...") : QStringLiteral("Add New Feed ..."));
+    setWindowTitle(m_editing ? QStringLiteral("Edit Feed Details ...") : QStringLiteral("Add New Feed ..."));
     // A feed changes its category by being moved in the tree.
-    m_cmbCategories->setEnabled(!editing());
+    m_cmbCategories->setEnabled(!m_editing);
     fillCategories();
 }
 
@@ -138,7 +138,7 @@ void FeedDialog::fillCategories()
         }
     }
     // The edited feed is stored under its category whatever the list holds.
-    if (editing())
+    if (m_editing)
         m_categories->setText(m_category);
 }
 
@@ -165,7 +165,7 @@ void FeedDialog::validateURL()
     m_txtChannel->setText(channel);
     setValidating(false);
 
-    if (m_typeOfFeed < 0) {
+    if (m_typeOfFeed == FeedType::Unknown) {
         m_txtURL->selectAll();
         m_txtURL->setFocus();
         m_btnOK->setText(QStringLiteral("Proceed..."));
@@ -202,9 +202,9 @@ void FeedDialog::storeFeed()
     feed.category = m_cmbCategories->currentText();
     feed.url = m_txtURL->text();
     feed.feedType = m_typeOfFeed;
-    feed.id = editing() ? m_feedID : Feeds::newFeedIdentifier();
+    feed.id = m_editing ? m_feedID : Feeds::newFeedIdentifier();
     feed.name = m_txtChannel->text();
-    if (!SubscriptionEdits::storeFeed(m_ctx, feed, editing()))
+    if (!SubscriptionEdits::storeFeed(m_ctx, feed, m_editing))
         return;
     if (m_reloadTree)
         m_reloadTree();

@@ -34,8 +34,8 @@ public:
                std::function<void()> reloadTree, QWidget *parent = nullptr);
     ~FeedDialog() override;
 
-    // 0 adds a feed, 1 edits the feed feedId (its category cannot be changed here).
-    void setDisplayMode(qint16 mode) { m_displayMode = mode; }
+    // Edits the feed feedId instead of adding one (its category cannot be changed here).
+    void setEditing(bool editing) { m_editing = editing; }
     void setFeedID(const QString &id) { m_feedID = id; }
     // The category to preselect; matched exactly, letter case included.
     void setCategory(const QString &category) { m_category = category; }
@@ -44,7 +44,7 @@ public:
     void setProbeTimeout(int ms) { m_probeTimeoutMs = ms; }
 
     // The feed type code of the last probe; -1 before any probe and after a failed one.
-    [[nodiscard]] qint16 typeOfFeed() const { return m_typeOfFeed; }
+    [[nodiscard]] FeedType typeOfFeed() const { return m_typeOfFeed; }
     // True while the probe waits for the feed.
     [[nodiscard]] bool isValidating() const { return m_validating; }
 
@@ -60,7 +60,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    [[nodiscard]] bool editing() const { return m_displayMode == 1; }
     void fillCategories();
     void confirm();
     void validateURL();
@@ -72,10 +71,10 @@ private:
     Languages &m_languages;
     std::function<void()> m_reloadTree;
 
-    qint16 m_displayMode = 0;
+    bool m_editing = false;
     QString m_feedID;
     QString m_category;
-    qint16 m_typeOfFeed = -1;
+    FeedType m_typeOfFeed = FeedType::Unknown;
     int m_probeTimeoutMs = FeedProbe::kProbeTimeoutMs;
     bool m_validating = false;
 

@@ -22,20 +22,17 @@ struct FeedShape {
     QString root;
     QString podcastMarker; // empty: the kind has no podcast variant
     QString title;
-    qint16 type;
+    FeedType type;
 };
 
 // In the order in which they are tried: a document with both an rss and a feed element is RSS.
 const FeedShape kShapes[] = {
     {QStringLiteral(".//rss"), QStringLiteral(".//rss/channel/itunes:summary"),
-     QStringLiteral(".//rss/channel/title"), 0},
-    {QStringLiteral(".//feed"), QString(), QStringLiteral(".//feed/title"), 1},
+     QStringLiteral(".//rss/channel/title"), FeedType::Rss},
+    {QStringLiteral(".//feed"), QString(), QStringLiteral(".//feed/title"), FeedType::Atom},
     {QStringLiteral(".//rdf"), QStringLiteral(".//rdf/channel/itunes:summary"),
-     QStringLiteral(".//rdf/channel/title"), 0},
+     QStringLiteral(".//rdf/channel/title"), FeedType::Rss},
 };
-
-constexpr qint16 kPodcast = 2;
-constexpr qint16 kFailed = -1;
 
 // Asks until the system reports a connection; false when the user cancels.
 bool waitForConnection(const platform::Context &ctx)
@@ -74,25 +71,25 @@ void reportUnsupported(const platform::Context &ctx)
 
 // Judges a complete response by its text alone. Only a well-formed document is kept in
 // Debug.xml, so that the file shows what the type detection looked at.
-qint16 judgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
+FeedType judgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
 {
     platform::XmlDocument doc;
     if (!doc.loadXML(responseText)) {
         reportInvalidData(ctx);
-        return kFailed;
+        return FeedType::Unknown;
     }
     // A failed write has shown its own box; the probe's answer does not depend on the file.
     Files::writeText(ctx, Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Debug.xml"),
                          responseText);
-    const qint16 type = detectFeedType(doc, &channelTitle);
-    if (type < 0)
+    const FeedType type = detectFeedType(doc, &channelTitle);
+    if (type == FeedType::Unknown)
         reportUnsupported(ctx);
     return type;
 }
 
 } // namespace
 
-qint16 detectFeedType(const platform::XmlDocument &doc, QString *title)
+FeedType detectFeedType(const platform::XmlDocument &doc, QString *title)
 {
     for (const FeedShape &shape : kShapes) {
         if (!doc.selectSingleNode(shape.root))
@@ -101,20 +98,20 @@ qint16 detectFeedType(const platform::XmlDocument &doc, QString *title)
         const platform::XmlNode titleNode = doc.selectSingleNode(shape.title);
         if (titleNode && title)
             *title = titleNode.text();
-        return podcast ? kPodcast : shape.type;
+        return podcast ? FeedType::Podcast : shape.type;
     }
-    return kFailed;
+    return FeedType::Unknown;
 }
 
-qint16 checkFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
+FeedType checkFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
 {
     platform::HttpRequest request(ctx.network, &ctx.responseBudget);
     if (!waitForConnection(ctx))
-        return kFailed;
+        return FeedType::Unknown;
 
     if (!request.open(QStringLiteral("GET"), url, true)) {
         ErrorReport::show(ctx, kOperation, kOpenStep, request.errorString());
-        return kFailed;
+        return FeedType::Unknown;
     }
     request.setRequestHeader(QStringLiteral("Cache-Control"), QStringLiteral("no-cache"));
     request.send();
@@ -125,7 +122,7 @@ qint16 checkFeed(const platform::Context &ctx, const QString &url, QString &chan
         // Lets the aborted reply wind down before the modal box opens.
         platform::doEvents();
         reportTimeout(ctx);
-        return kFailed;
+        return FeedType::Unknown;
     }
     return judgeResponse(ctx, request.responseText(), channelTitle);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FeedType.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -25,7 +27,7 @@ inline constexpr int kProbeTimeoutMs = 6000;
 // When the deciding element's title exists (rss/channel/title, feed/title, rdf/channel/title,
 // the first in document order) *title receives its text, untrimmed; otherwise *title is left as
 // it was. title may be null. Shows nothing, so tools without windows can use it too.
-[[nodiscard]] qint16 detectFeedType(const platform::XmlDocument &doc, QString *title);
+[[nodiscard]] FeedType detectFeedType(const platform::XmlDocument &doc, QString *title);
 
 // Probes a feed address for the add and edit feed dialog and returns its feed type, or -1.
 //
@@ -40,7 +42,7 @@ inline constexpr int kProbeTimeoutMs = 6000;
 // A well-formed response is written to Debug.xml in the app folder (text plus CR LF) before its
 // type is detected. channelTitle (the dialog's name field) receives the feed's title only when
 // the feed has one; on every other path it keeps what it held.
-[[nodiscard]] qint16 checkFeed(const platform::Context &ctx, const QString &url,
+[[nodiscard]] FeedType checkFeed(const platform::Context &ctx, const QString &url,
                                QString &channelTitle, int timeoutMs = kProbeTimeoutMs);
 
 } // namespace FeedProbe

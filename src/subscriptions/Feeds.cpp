@@ -35,7 +35,7 @@ XmlNode findFeed(const XmlNode &category, const QString &id, QString *failure)
 void setDetails(XmlNode &feed, const FeedRecord &record)
 {
     feed.setAttribute(QStringLiteral("name"), record.name);
-    feed.setAttribute(QStringLiteral("type"), QString::number(record.feedType));
+    feed.setAttribute(QStringLiteral("type"), QString::number(storedNumber(record.feedType)));
 }
 
 } // namespace
@@ -137,7 +137,7 @@ void deleteFeedData(const platform::Context &ctx, const QString &id)
         QFile::remove(path);
 }
 
-bool correctFeedType(const platform::Context &ctx, const QString &feedId, qint16 type, QString *failure)
+bool correctFeedType(const platform::Context &ctx, const QString &feedId, FeedType type, QString *failure)
 {
     const QString path = feedsDatabasePath(ctx);
     platform::FileLock lock(path);
@@ -155,7 +155,7 @@ bool correctFeedType(const platform::Context &ctx, const QString &feedId, qint16
     const XmlNode categories = document.selectSingleNode(QStringLiteral(".//categories"));
     if (!categories)
         return false;
-    const QString typeText = QString::number(type);
+    const QString typeText = QString::number(storedNumber(type));
     for (const XmlNode &category : categories.children()) {
         for (XmlNode feed : category.children()) {
             if (!feed.isElement() || feed.attributeValue(2) != feedId)

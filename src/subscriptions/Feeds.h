@@ -33,7 +33,7 @@ bool deleteFeed(const platform::Context &ctx, const FeedRecord &feed, QString *f
 // another: under the database's lock, without any box, so that a check without windows may call
 // it. True when the database was changed; false when the feed is not there, already has the
 // type, or the database cannot be read or written (*failure then says why).
-bool correctFeedType(const platform::Context &ctx, const QString &feedId, qint16 type,
+bool correctFeedType(const platform::Context &ctx, const QString &feedId, FeedType type,
                      QString *failure = nullptr);
 
 // Deletes the feed's item file when there is one; does nothing for anything but a feed

@@ -112,7 +112,7 @@ private:
         // name, type, id in this order: readers of feeds.fdb take them by position.
         XmlNode element = m_database.document().createElement(QStringLiteral("feed"));
         element.setAttribute(QStringLiteral("name"), feed.name);
-        element.setAttribute(QStringLiteral("type"), QString::number(feed.type));
+        element.setAttribute(QStringLiteral("type"), QString::number(storedNumber(feed.type)));
         element.setAttribute(QStringLiteral("id"), Feeds::newFeedIdentifier());
         element.setText(feed.url);
         return element;
@@ -135,7 +135,7 @@ std::vector<ListedFolder> foldersOf(const Feeds::FeedsDatabase &database)
                 continue;
             // A type that is no number is left to the tree to complain about; here it is RSS,
             // so that the feed still leaves with the others.
-            const auto type = static_cast<qint16>(feed.attributeValue(1).toShort());
+            const FeedType type = feedTypeFromNumber(feed.attributeValue(1).toShort());
             folder.feeds.push_back({feed.attributeValue(0), feed.text(), type});
         }
         folders.push_back(std::move(folder));

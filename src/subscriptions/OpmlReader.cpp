@@ -42,16 +42,16 @@ QString nameOf(const pugi::xml_node &outline, const QString &fallback)
     return fallback;
 }
 
-qint16 typeOf(const pugi::xml_node &outline)
+FeedType typeOf(const pugi::xml_node &outline)
 {
     if (attributeOf(outline, "marlowinType").compare(u"podcast", Qt::CaseInsensitive) == 0)
-        return kPodcast;
+        return FeedType::Podcast;
     const QString type = attributeOf(outline, "type");
     if (type.compare(u"atom", Qt::CaseInsensitive) == 0)
-        return kAtom;
+        return FeedType::Atom;
     if (type.compare(u"podcast", Qt::CaseInsensitive) == 0)
-        return kPodcast;
-    return kRss;
+        return FeedType::Podcast;
+    return FeedType::Rss;
 }
 
 ListedFeed feedOf(const pugi::xml_node &outline, const QString &url)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FeedType.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,10 +11,6 @@
 // reading (OpmlReader) and writing (OpmlWriter) without the feeds database.
 namespace Opml {
 
-// Feed type codes as feeds.fdb stores them.
-inline constexpr qint16 kRss = 0;
-inline constexpr qint16 kAtom = 1;
-inline constexpr qint16 kPodcast = 2;
 
 // Where a list's feeds that stand outside any folder are filed.
 inline const QString kLooseFeedsFolder = QStringLiteral("Imported");
@@ -20,7 +18,7 @@ inline const QString kLooseFeedsFolder = QStringLiteral("Imported");
 struct ListedFeed {
     QString name;
     QString url;
-    qint16 type = kRss;
+    FeedType type = FeedType::Rss;
 };
 
 struct ListedFolder {

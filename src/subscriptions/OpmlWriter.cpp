@@ -33,11 +33,11 @@ void appendFeed(pugi::xml_node &folder, const ListedFeed &feed)
     pugi::xml_node outline = folder.append_child("outline");
     setAttribute(outline, "text", feed.name);
     setAttribute(outline, "title", feed.name);
-    outline.append_attribute("type").set_value(feed.type == kAtom ? "atom" : "rss");
+    outline.append_attribute("type").set_value(feed.type == FeedType::Atom ? "atom" : "rss");
     setAttribute(outline, "xmlUrl", feed.url);
     // OPML knows no podcast type; readers that do not know this attribute see an RSS feed,
     // which is what a podcast is.
-    if (feed.type == kPodcast)
+    if (feed.type == FeedType::Podcast)
         outline.append_attribute("marlowinType").set_value("podcast");
 }
 

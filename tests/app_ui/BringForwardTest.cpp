@@ -34,7 +34,7 @@ TEST_F(BringForwardTest, AWindowOnScreenStaysOnScreen)
         MainWindow &main
             = loadWithTray(true, viaTray ? QStringList{QStringLiteral("-s")} : QStringList{});
         if (viaTray)
-            main.handleSystrayMenu(QStringLiteral("show"));
+            main.runTrayCommand(TrayCommand::ShowOrHide);
         ASSERT_TRUE(main.isVisible());
 
         bringForward(main);

@@ -112,7 +112,7 @@ protected:
     {
         feed.setFeedID(id);
         feed.setFeedURL(m_server.url(QStringLiteral("/feed")));
-        feed.setFeedType(0);
+        feed.setFeedType(FeedType::Rss);
         feed.setFeedCaption(kCaption);
         feed.setCheckForNewItems(true);
         feed.setFetchTimeout(kArrivesMs);
@@ -411,7 +411,7 @@ TEST_F(FeedRefreshTest, CaptionShowsEachStageOfTheRefresh)
         FeedReader fresh(t.ctx, rows, events, QLocale::c());
         setUp(fresh, kFeedId);
         fresh.setCheckForNewItems(c.check);
-        fresh.setFeedType(c.type);
+        fresh.setFeedType(feedTypeFromNumber(c.type));
 
         refresh(fresh, c.loadList);
 
@@ -524,7 +524,7 @@ TEST_F(FeedRefreshTest, EveryFailureIsToldInItsOwnBoxAndStoresNothing)
         t.messages.shown.clear();
         serve(c.body);
         reader.setFeedURL(c.route.startsWith(u'/') ? m_server.url(c.route) : c.route);
-        reader.setFeedType(c.type);
+        reader.setFeedType(feedTypeFromNumber(c.type));
 
         refresh(false);
 
@@ -558,10 +558,10 @@ TEST_F(FeedRefreshTest, ItemsAreFoundByIdentifierAndADeletedOneNeverComesBack)
     ASSERT_NE(first, second);
     ASSERT_NE(list.row(2).key, list.row(3).key);
 
-    ASSERT_TRUE(reader.processItem(first, QStringLiteral("getinfo"), true));
+    ASSERT_TRUE(reader.processItem(first, ItemAction::Load, true));
     EXPECT_EQ(reader.currentItem().title, QStringLiteral("Episode 1"));
-    ASSERT_TRUE(reader.processItem(second, QStringLiteral("del"), true));
-    ASSERT_TRUE(reader.processItem(list.row(3).key, QStringLiteral("del"), true));
+    ASSERT_TRUE(reader.processItem(second, ItemAction::Delete, true));
+    ASSERT_TRUE(reader.processItem(list.row(3).key, ItemAction::Delete, true));
     EXPECT_EQ(storedTitles(itemPath()), (QStringList{"Bonus", "Episode 1"}));
 
     test::MemoryReportList rows;
@@ -587,15 +587,15 @@ TEST_F(FeedRefreshTest, AnAtomFeedStoredAsRssIsReadAndItsTypeCorrected)
                 "<categories><category name=\"News\"><feed name=\"Site\" type=\"0\" id=\""
                     + kFeedId.toUtf8() + "\">" + m_server.url(QStringLiteral("/feed")).toUtf8()
                     + "</feed></category></categories>");
-    QList<qint16> corrected;
+    QList<FeedType> corrected;
     QObject::connect(&reader, &FeedReader::feedTypeCorrected,
-                     [&](qint16 type) { corrected << type; });
+                     [&](FeedType type) { corrected << type; });
 
     refresh(false);
 
     EXPECT_EQ(rowTitles(), QStringList{"A"});
-    EXPECT_EQ(corrected, QList<qint16>{1});
-    EXPECT_EQ(reader.feedType(), 1);
+    EXPECT_EQ(corrected, QList<FeedType>{FeedType::Atom});
+    EXPECT_EQ(reader.feedType(), FeedType::Atom);
     EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("type=\"1\""));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -617,7 +617,7 @@ TEST_F(FeedRefreshTest, ARowFollowsItsItemToTheIdentifierTheFeedGivesIt)
     EXPECT_EQ(list.row(0).text, QStringLiteral("First"));
     EXPECT_FALSE(list.row(0).bold);
     EXPECT_EQ(list.row(0).key, ItemIdentifier::digest(QStringLiteral("post-1")));
-    EXPECT_TRUE(reader.processItem(list.row(0).key, QStringLiteral("getinfo"), false));
+    EXPECT_TRUE(reader.processItem(list.row(0).key, ItemAction::Load, false));
     EXPECT_FALSE(reader.hasNewItems());
 }
 
@@ -634,7 +634,7 @@ TEST(TypeToStore, TheDocumentDecidesAndAPodcastStaysOne)
         {7, 0, 0},                       // a type no longer known
     };
     for (const auto &c : cases)
-        EXPECT_EQ(typeToStore(c.stored, c.read), c.kept) << c.stored << " read as " << c.read;
+        EXPECT_EQ(typeToStore(feedTypeFromNumber(c.stored), feedTypeFromNumber(c.read)), feedTypeFromNumber(c.kept)) << c.stored << " read as " << c.read;
 }
 
 TEST_F(FeedRefreshTest, ADamagedItemFileIsSetAsideAndTheFeedStartsAgain)

@@ -231,7 +231,7 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
 
     struct Case {
         const char *link;
-        const char *action;
+        ItemAction action;
         bool markRead;
         bool found;
         QByteArray after; // the file afterwards
@@ -242,32 +242,31 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
                             QByteArray("status=\"") + status + "\"");
     };
     const Case cases[] = {
-        {"http://example.org/1", "check", false, true, original, {}},
-        {"http://example.org/1", "read", false, true,
+        {"http://example.org/1", ItemAction::Find, false, true, original, {}},
+        {"http://example.org/1", ItemAction::MarkRead, false, true,
          savedFile(with(first, "1") + second + duplicate, "20060503090000"), {}},
-        {"http://example.org/2", "unread", false, true,
+        {"http://example.org/2", ItemAction::MarkUnread, false, true,
          savedFile(first + with(second, "0") + duplicate, "20060503090000"), {}},
-        {"http://example.org/2", "getinfo", false, true, original, QStringLiteral("Two")},
-        {"http://example.org/1", "getinfo", true, true,
+        {"http://example.org/2", ItemAction::Load, false, true, original, QStringLiteral("Two")},
+        {"http://example.org/1", ItemAction::Load, true, true,
          savedFile(with(first, "1") + second + duplicate, "20060503090000"), QStringLiteral("One")},
         // A file without a record of deleted items starts one that is not complete yet.
-        {"http://example.org/1", "del", true, true,
+        {"http://example.org/1", ItemAction::Delete, true, true,
          savedFile(second + duplicate, "20060503090000")
              .replace("</data>", "<deleted legacy=\"1\"><id served=\"2026-03-14\">"
                                      + ItemIdentifier::digest(QStringLiteral("http://example.org/1")).toLatin1()
                                      + "</id></deleted></data>"),
          {}},
-        {"http://example.org/9", "read", false, false, original, {}},
-        {"http://example.org/9", "getinfo", true, false, original, {}},
-        {"http://example.org/1", "online", false, true, original, {}},
+        {"http://example.org/9", ItemAction::MarkRead, false, false, original, {}},
+        {"http://example.org/9", ItemAction::Load, true, false, original, {}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.action) + " " + c.link);
+        SCOPED_TRACE(c.link);
         writeItemFile(original);
         const FeedItem before = reader.currentItem();
 
         EXPECT_EQ(reader.processItem(ItemIdentifier::digest(QString::fromLatin1(c.link)),
-                                     QString::fromLatin1(c.action), c.markRead),
+                                     c.action, c.markRead),
                   c.found);
 
         EXPECT_EQ(itemFile(), c.after);
@@ -286,7 +285,7 @@ TEST_F(ItemFileTest, GetInfoCopiesEveryFieldOfTheStoredItem)
                             "1"));
 
     ASSERT_TRUE(reader.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/2")),
-                                   QStringLiteral("getinfo"), false));
+                                   ItemAction::Load, false));
 
     const FeedItem &item = reader.currentItem();
     EXPECT_EQ(item.id, ItemIdentifier::digest(QStringLiteral("http://example.org/2")));
@@ -340,7 +339,7 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
         fresh.setFeedID(c.feedId);
 
         EXPECT_FALSE(fresh.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/1")),
-                                       QStringLiteral("read"), true));
+                                       ItemAction::MarkRead, true));
         ASSERT_EQ(t.messages.shown.size(), 1);
         EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
         EXPECT_EQ(t.messages.shown[0].buttons, MessageButtons::Ok);

@@ -50,7 +50,7 @@ public:
     }
     void showEmailSettings() override { ++emailSettings; }
     void showSendEmail(const ItemMail &mail) override { mails << mail; }
-    void feedTypeCorrected(const QString &, qint16 type) override { correctedTypes << type; }
+    void feedTypeCorrected(const QString &, FeedType type) override { correctedTypes << type; }
 
     int selected = 0;
     QList<QPoint> menus;
@@ -59,7 +59,7 @@ public:
     QString savePath;
     int emailSettings = 0;
     QList<ItemMail> mails;
-    QList<qint16> correctedTypes;
+    QList<FeedType> correctedTypes;
 };
 
 QByteArray storedItem(const QString &title, const QString &link, const QString &date, const QString &status,
@@ -101,7 +101,7 @@ protected:
         auto feed = std::make_unique<FeedWindow>(t.ctx, host, nullptr, QLocale(QLocale::English, QLocale::UnitedStates));
         feed->setFeedID(kFeedId);
         feed->setFeedCaption(kCaption);
-        feed->setFeedType(0);
+        feed->setFeedType(FeedType::Rss);
         return feed;
     }
 
@@ -367,7 +367,7 @@ TEST_F(FeedWindowTest, ABadTemplateWarnsAndLeavesThePreviewAsItWas)
         else
             ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("view.tpl"))));
         select(QStringLiteral("First"));
-        window->handlePopupMenu(QStringLiteral("show"));
+        window->runItemCommand(ItemCommand::Show);
         EXPECT_EQ(boxTitles(), QStringList({QString::fromUtf8(c.title)}));
         EXPECT_EQ(preview().pageText(), shown);
         EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/1")), QStringLiteral("0"));
@@ -382,7 +382,7 @@ TEST_F(FeedWindowTest, AnItemGoneFromTheFileCannotBeShown)
     window->loadFeedData(true);
     t.writeFile(itemFileName(), "<data><items/></data>");
     select(QStringLiteral("First"));
-    window->handlePopupMenu(QStringLiteral("show"));
+    window->runItemCommand(ItemCommand::Show);
     EXPECT_EQ(boxTitles(), QStringList({"Failed to locate item in Feed Data File!"}));
     EXPECT_TRUE(list().topLevelItem(rowOf(QStringLiteral("First")))->font(0).bold());
 }
@@ -394,17 +394,17 @@ TEST_F(FeedWindowTest, SaveAsWritesThePreviewsBodyTextOrInnerHtmlAndNothingWhenC
     click(QStringLiteral("Second"));
 
     const QString target = t.path(QStringLiteral("saved.out"));
-    window->handlePopupMenu(QStringLiteral("txt")); // the dialog gives no path: cancelled
+    window->runItemCommand(ItemCommand::ExportText); // the dialog gives no path: cancelled
     EXPECT_FALSE(QFile::exists(target));
 
     host.savePath = target;
-    window->handlePopupMenu(QStringLiteral("txt"));
+    window->runItemCommand(ItemCommand::ExportText);
     const QString text = QString::fromUtf8(t.readFile(QStringLiteral("saved.out")));
     EXPECT_TRUE(text.startsWith(QStringLiteral("Second\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("two bold")));
     EXPECT_FALSE(text.contains(u'<'));
 
-    window->handlePopupMenu(QStringLiteral("html"));
+    window->runItemCommand(ItemCommand::ExportHtml);
     EXPECT_EQ(t.readFile(QStringLiteral("saved.out")),
               "<h1>Second</h1><p><a href=\"http://example.org/2\">Second</a></p>"
               "<p>02 May 2006 08:00:00 by Marlowin</p><div><p>two <b>bold</b></p></div>\r\n");
@@ -420,14 +420,14 @@ TEST_F(FeedWindowTest, DeleteRemovesTheRowAndTheStoredItem)
     showWindow();
     window->loadFeedData(true);
     click(QStringLiteral("Second"));
-    window->handlePopupMenu(QStringLiteral("del"));
+    window->runItemCommand(ItemCommand::Delete);
     EXPECT_EQ(titles(), QStringList({"Third", "First"}));
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/2")), QStringLiteral("<none>"));
     EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/3")), QStringLiteral("0"));
     EXPECT_TRUE(preview().toPlainText().isEmpty());
 
     // No row selected now: nothing more goes.
-    window->handlePopupMenu(QStringLiteral("del"));
+    window->runItemCommand(ItemCommand::Delete);
     EXPECT_EQ(titles(), QStringList({"Third", "First"}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -448,7 +448,7 @@ TEST_F(FeedWindowTest, EmailWithoutAServerAsksForTheSettings)
         t.messages.shown.clear();
         t.messages.answers = {c.answer};
         host.emailSettings = 0;
-        window->handlePopupMenu(QStringLiteral("email"));
+        window->runItemCommand(ItemCommand::Email);
         EXPECT_EQ(boxTitles(), c.boxes);
         EXPECT_EQ(t.messages.shown.first().icon, MessageIcon::Question);
         EXPECT_EQ(host.emailSettings, c.settingsShown);
@@ -465,13 +465,13 @@ TEST_F(FeedWindowTest, EmailWithAServerHandsTheItemWithItsMediaUrlToTheSendDialo
     showWindow();
     window->loadFeedData(true);
     click(QStringLiteral("Third"));
-    window->handlePopupMenu(QStringLiteral("email"));
+    window->runItemCommand(ItemCommand::Email);
     EXPECT_EQ(boxTitles(), QStringList({"Error!"})); // no email.tpl yet
     EXPECT_TRUE(host.mails.isEmpty());
 
     t.messages.shown.clear();
     t.writeFile(QStringLiteral("email.tpl"), "<p>[[desc]]</p>");
-    window->handlePopupMenu(QStringLiteral("email"));
+    window->runItemCommand(ItemCommand::Email);
     ASSERT_EQ(host.mails.size(), 1);
     EXPECT_EQ(host.mails[0].channelName, kCaption);
     EXPECT_EQ(host.mails[0].feedTitle, QStringLiteral("Third"));
@@ -480,7 +480,7 @@ TEST_F(FeedWindowTest, EmailWithAServerHandsTheItemWithItsMediaUrlToTheSendDialo
 
     // A row selected but not shown yet (the item menu over it) mails that row's item.
     select(QStringLiteral("First"));
-    window->handlePopupMenu(QStringLiteral("email"));
+    window->runItemCommand(ItemCommand::Email);
     ASSERT_EQ(host.mails.size(), 2);
     EXPECT_EQ(host.mails[1].feedTitle, QStringLiteral("First"));
     EXPECT_EQ(host.mails[1].itemLink, QStringLiteral("http://example.org/1"));
@@ -514,7 +514,7 @@ TEST_F(FeedWindowTest, ViewOnlineOpensOnlyWebAddresses)
         SCOPED_TRACE(c.link);
         t.shell.opened.clear();
         select(QString::fromUtf8(c.link));
-        window->handlePopupMenu(QStringLiteral("online"));
+        window->runItemCommand(ItemCommand::ViewOnline);
         if (*c.opened)
             EXPECT_EQ(t.shell.opened, QList<QUrl>({QUrl(QString::fromUtf8(c.opened))}));
         else
@@ -635,8 +635,8 @@ TEST_F(FeedWindowTest, ARefreshAddsItsNewItemsAtTheTopAndATypeCorrectionReachesT
     EXPECT_EQ(titles(), QStringList({"Fourth", "Third", "Second", "First"}));
     EXPECT_TRUE(list().topLevelItem(0)->font(0).bold());
     EXPECT_EQ(window->windowTitle(), kCaption + QStringLiteral(" [new]"));
-    EXPECT_EQ(host.correctedTypes, QList<qint16>{1});
-    EXPECT_EQ(window->feedType(), 1);
+    EXPECT_EQ(host.correctedTypes, QList<FeedType>{FeedType::Atom});
+    EXPECT_EQ(window->feedType(), FeedType::Atom);
     click(QStringLiteral("Fourth"));
     EXPECT_EQ(storedStatus(QStringLiteral("urn:4")), QStringLiteral("1"));
 }

@@ -130,13 +130,13 @@ protected:
         m_bodies[name] = body;
     }
 
-    [[nodiscard]] FeedRecord feed(const QString &name, const QString &id, qint16 type = 0,
+    [[nodiscard]] FeedRecord feed(const QString &name, const QString &id, int type = 0,
                                   const QString &route = {}) const
     {
         FeedRecord record;
         record.name = name;
         record.id = id;
-        record.feedType = type;
+        record.feedType = feedTypeFromNumber(type);
         record.url = m_server.url(route.isEmpty() ? QStringLiteral("/feed/") + name : route);
         return record;
     }
@@ -171,7 +171,7 @@ protected:
     }
     [[nodiscard]] static QString entry(const FeedRecord &f)
     {
-        return QString::number(f.feedType) + QChar(5) + f.id + QChar(5) + f.url + QChar(5) + f.name;
+        return QString::number(storedNumber(f.feedType)) + QChar(5) + f.id + QChar(5) + f.url + QChar(5) + f.name;
     }
 
     [[nodiscard]] CheckOptions options(int inFlight = kMaxFetchesInFlight)
@@ -715,7 +715,7 @@ TEST_F(ScheduledCheckTest, TheDocumentDecidesItsTypeWhichIsCorrectedOnce)
     EXPECT_TRUE(t.readFile(QStringLiteral("feeds.fdb")).contains("type=\"1\""));
     const Settings::Scheduler settings = Settings::loadScheduler(t.ctx);
     ASSERT_EQ(settings.schedule.size(), 1);
-    EXPECT_EQ(settings.schedule[0].feed->feedType, 1);
+    EXPECT_EQ(settings.schedule[0].feed->feedType, FeedType::Atom);
     EXPECT_EQ(settings.schedule[0].feed->name, QStringLiteral("Atom"));
 
     forget();
@@ -740,7 +740,7 @@ TEST_F(ScheduledCheckTest, AMarkMadeInTheWindowDuringACheckIsKept)
 
     run(1, [&] {
         ASSERT_TRUE(window.processItem(QStringLiteral("cf7ad3b106cd1e357a46e976a1fb7987"),
-                                       QStringLiteral("read"), false));
+                                       ItemAction::MarkRead, false));
         m_server.openGate();
     });
 

@@ -343,7 +343,7 @@ TEST_F(SchedulerDialogTest, DisablingWithYesSavesTheListAndIntervalSwitchedOff)
     const QList<FeedRecord> feeds = saved.feedsBeforeProblem();
     ASSERT_EQ(feeds.size(), 2);
     EXPECT_EQ(feeds[0].name, QStringLiteral("Beta (old name)"));
-    EXPECT_EQ(feeds[1].feedType, 2);
+    EXPECT_EQ(feeds[1].feedType, FeedType::Podcast);
 }
 
 // Each refusal leaves the dialog open and the file and the timer untouched.

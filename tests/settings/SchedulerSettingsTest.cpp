@@ -34,7 +34,7 @@ void expectSameList(const QList<FeedRecord> &actual, const QList<FeedRecord> &ex
     }
 }
 
-FeedRecord feed(int n, qint16 type = 0)
+FeedRecord feed(int n, FeedType type = FeedType::Rss)
 {
     FeedRecord feed;
     feed.feedType = type;
@@ -48,7 +48,7 @@ QList<FeedRecord> feeds(int count)
 {
     QList<FeedRecord> feeds;
     for (int n = 1; n <= count; ++n)
-        feeds.append(feed(n, static_cast<qint16>(n % 3)));
+        feeds.append(feed(n, feedTypeFromNumber(n % 3)));
     return feeds;
 }
 
@@ -115,7 +115,7 @@ TEST_F(SchedulerSettings, SaveWritesTheSectionWholeAndDropsRemovedEntries)
     ASSERT_TRUE(bytes().contains("s_5="));
 
     Settings::saveScheduler(t.ctx, scheduler(true, -1, true, false, "/sounds/ding.wav",
-                                             {feed(1, 2), feed(2, 0), feed(3, 1)}));
+                                             {feed(1, FeedType::Podcast), feed(2, FeedType::Rss), feed(3, FeedType::Atom)}));
     EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\nfrq=-1\r\nalr=1\r\nsnd=0\r\nsfl=/sounds/ding.wav\r\n"
                        "s_1=2\x05{00000000-0000-0000-0000-000000000001}\x05"
                        "https://example.org/feed/1.xml\x05" "Feed number 1\r\n"
@@ -161,11 +161,11 @@ TEST_F(SchedulerSettings, TheListEndsAtTheFirstMissingKey)
     EXPECT_EQ(loaded.intervalIndex, -1);
 
     FeedRecord first;
-    first.feedType = 2;
+    first.feedType = FeedType::Podcast;
     first.id = "id-1";
     first.url = "http://a.example/";
     FeedRecord blank;
-    blank.feedType = 1;
+    blank.feedType = FeedType::Atom;
     expectSameList(loaded.feedsBeforeProblem(), {first, blank});
     EXPECT_EQ(loaded.schedule.size(), 2);
 }
@@ -200,7 +200,7 @@ TEST_F(SchedulerSettings, ADamagedEntryKeepsItsPlaceWithItsProblem)
         EXPECT_TRUE(loaded.schedule[2].feed.has_value());
 
         FeedRecord first;
-        first.feedType = 1;
+        first.feedType = FeedType::Atom;
         first.id = "id-1";
         first.url = "http://a.example/";
         first.name = "A";
@@ -227,14 +227,14 @@ TEST_F(SchedulerSettings, AFeedTypeIsCorrectedInItsEntriesOnly)
           "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
           "s_3=bad\r\n"
           "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
-    EXPECT_TRUE(Settings::correctScheduledFeedType(t.ctx, "id-1", 2));
+    EXPECT_TRUE(Settings::correctScheduledFeedType(t.ctx, "id-1", FeedType::Podcast));
     EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\n"
                        "s_1=2\x05id-1\x05http://a.example/\x05" "A\x05extra\r\n"
                        "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
                        "s_3=bad\r\n"
                        "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
-    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-1", 2));
-    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-9", 1));
+    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-1", FeedType::Podcast));
+    EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-9", FeedType::Atom));
 }
 
 } // namespace

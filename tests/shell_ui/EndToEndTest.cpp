@@ -104,7 +104,7 @@ TEST_F(EndToEndTest, ClosingATabWhoseFetchWaitsAbandonsTheFetch)
 {
     holdFeed = true;
     MainWindow &main = load();
-    main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), 0, true);
+    main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), FeedType::Rss, true);
     t.clock.advance(FeedWindow::kFirstLoadDelayMs);
     ASSERT_TRUE(waitUntil([&] { return server.heldRequests() == 1; }, 8000));
     EXPECT_EQ(main.activeFeedWindow()->windowTitle(), u"World (checking ...)");

@@ -36,14 +36,14 @@ inline void whenModalShows(std::function<void(QDialog &)> act, int afterMs = 0)
 // Records which dialog the main window opened and with what.
 class RecordingDialogs final : public ProgramDialogs {
 public:
-    void showCategory(QWidget *, int mode, const QString &name) override
+    void showCategory(QWidget *, bool editing, const QString &name) override
     {
-        calls << QStringLiteral("category %1 '%2'").arg(mode).arg(name);
+        calls << QStringLiteral("category %1 '%2'").arg(int(editing)).arg(name);
     }
-    void showAddFeed(QWidget *, int mode, const QString &id, const QString &category,
+    void showAddFeed(QWidget *, bool editing, const QString &id, const QString &category,
                      const QString &channel, const QString &url) override
     {
-        calls << QStringLiteral("feed %1 '%2' '%3' '%4' '%5'").arg(mode).arg(id, category, channel, url);
+        calls << QStringLiteral("feed %1 '%2' '%3' '%4' '%5'").arg(int(editing)).arg(id, category, channel, url);
     }
     void showEmailSettings(QWidget *) override { calls << QStringLiteral("email settings"); }
     void showScheduler(QWidget *) override { calls << QStringLiteral("scheduler"); }

@@ -202,11 +202,11 @@ TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
 {
     MainWindow &main = load();
     main.openFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
-                        QStringLiteral("http://127.0.0.1:9/World"), 0, false);
+                        QStringLiteral("http://127.0.0.1:9/World"), FeedType::Rss, false);
     main.openFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
-                        QStringLiteral("http://127.0.0.1:9/talk"), 2, false);
+                        QStringLiteral("http://127.0.0.1:9/talk"), FeedType::Podcast, false);
     main.openFeedWindow(QStringLiteral("World again"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
-                        QStringLiteral("HTTP://127.0.0.1:9/WORLD"), 0, false);
+                        QStringLiteral("HTTP://127.0.0.1:9/WORLD"), FeedType::Rss, false);
     ASSERT_EQ(main.feedWindows().size(), 2);
     EXPECT_EQ(main.activeFeedWindow(), main.feedWindows().constFirst());
     EXPECT_EQ(main.activeFeedWindow()->feedCaption(), u"World again");

@@ -57,7 +57,7 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
     Settings::Scheduler scheduler;
     scheduler.enabled = true;
     scheduler.intervalIndex = 0;
-    scheduler.schedule = {{{}, FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), 0,
+    scheduler.schedule = {{{}, FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), FeedType::Rss,
                                          QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                                          QStringLiteral("World")}, {}}};
     Settings::saveScheduler(t.ctx, scheduler);

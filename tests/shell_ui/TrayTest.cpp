@@ -2,6 +2,7 @@
 
 #include "platform/QtTreeView.h"
 #include "platform/TrayIcon.h"
+#include "scheduler/NotificationPopup.h"
 #include "shell/CategoryPane.h"
 #include "support/WaitUntil.h"
 
@@ -26,7 +27,7 @@ TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
                                               .arg(languages.getMessages(QStringLiteral("MSG_MINIMIZED")),
                                                    languages.getMessages(QStringLiteral("MSG_TRAY")))});
 
-    main.handleSystrayMenu(QStringLiteral("show"));
+    main.runTrayCommand(TrayCommand::ShowOrHide);
     EXPECT_TRUE(main.isVisible());
     main.addToSystemTray();
     EXPECT_FALSE(main.isVisible());
@@ -68,11 +69,14 @@ TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
 TEST_F(TrayTest, CloseAsksAndKeepRunningStaysInTheTray)
 {
     MainWindow &main = loadWithTray(true, {QStringLiteral("-s")});
+    NotificationPopup popup(languages, t.clock);
+    popup.show();
     whenModalShows([](QDialog &dialog) {
         dialog.findChild<QPushButton *>(QStringLiteral("cmdKeepRunning"))->click();
     });
     main.menus().mnuSysTrayExit->trigger();
     ASSERT_NE(main.confirmClose(), nullptr);
+    EXPECT_FALSE(popup.isVisible()) << "the tray's Close closes the popups first";
     EXPECT_FALSE(main.isVisible());
     EXPECT_TRUE(tray->shown);
     EXPECT_EQ(main.trayIcon(), tray);

@@ -77,7 +77,7 @@ TEST_F(TreePaneCommands, FeedOfBuildsTheRecordFromAFeedNodeOnly)
     ASSERT_TRUE(talk.has_value());
     EXPECT_EQ(talk->category, QStringLiteral("Podcasts"));
     EXPECT_EQ(talk->url, QStringLiteral("http://example.org/talk"));
-    EXPECT_EQ(talk->feedType, 2);
+    EXPECT_EQ(talk->feedType, FeedType::Podcast);
     EXPECT_EQ(talk->id, test::kTalkId);
     EXPECT_EQ(talk->name, QStringLiteral("Talk"));
 

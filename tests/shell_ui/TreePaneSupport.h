@@ -48,11 +48,11 @@ public:
         return openUrl.compare(url, Qt::CaseInsensitive) == 0;
     }
     void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-        qint16 feedType, bool checkForNewItems) override
+        FeedType feedType, bool checkForNewItems) override
     {
         calls.append(QStringLiteral("OpenFeedWindow %1 %2 %3 %4 %5")
                          .arg(caption, feedId, url)
-                         .arg(feedType)
+                         .arg(storedNumber(feedType))
                          .arg(checkForNewItems));
     }
     void nodeClicked(bool isRoot) override

@@ -147,7 +147,7 @@ TEST_F(FeedProbeTest, JudgesEachResponseByItsTextAlone)
         t.writeFile(QStringLiteral("Debug.xml"), kStaleDebug);
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)), title, kArrivesMs),
+        EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)), title, kArrivesMs)),
                   c.type);
 
         EXPECT_EQ(title, c.title);
@@ -172,7 +172,7 @@ TEST_F(FeedProbeTest, SilentServerEndsInTimeoutAfterTheDefaultLimit)
     const test::AdvanceToLimit limit(t.clock, FeedProbe::kProbeTimeoutMs,
                                      [&] { return m_server.heldRequests() > 0; });
 
-    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/silent")), title), -1);
+    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/silent")), title)), -1);
 
     EXPECT_EQ(t.clock.tickCount(), 6000) << "the probe gave up before its limit";
     EXPECT_EQ(m_server.heldRequests(), 1);
@@ -190,7 +190,7 @@ TEST_F(FeedProbeTest, RefusedConnectionIsNoFeedData)
     closed.close();
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, refused, title, kArrivesMs), -1);
+    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, refused, title, kArrivesMs)), -1);
 
     ASSERT_EQ(t.messages.shown.size(), 1);
     expectBox(t.messages.shown.first(), kInvalid);
@@ -203,7 +203,7 @@ TEST_F(FeedProbeTest, OfflineAsksUntilCancelledWithoutFetching)
     t.messages.answers = {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Cancel};
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs), -1);
+    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs)), -1);
 
     ASSERT_EQ(t.messages.shown.size(), 3);
     for (const auto &box : t.messages.shown)
@@ -241,7 +241,7 @@ TEST_F(FeedProbeTest, RetryAfterTheConnectionReturnsGoesOnToFetch)
                                 t.ctx.appFolder};
     QString title = kOldName;
 
-    EXPECT_EQ(FeedProbe::checkFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs), 0);
+    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs)), 0);
 
     EXPECT_EQ(boxes.titles, QStringList(2, kOffline.title));
     EXPECT_EQ(m_server.requestCount(), 1);
@@ -261,7 +261,7 @@ TEST_F(FeedProbeTest, AddressTheRequestRefusesIsReportedAsAFailureOfTheProbe)
         t.messages.shown.clear();
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::checkFeed(t.ctx, address, title, kArrivesMs), -1);
+        EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, address, title, kArrivesMs)), -1);
 
         ASSERT_EQ(t.messages.shown.size(), 1);
         const auto &box = t.messages.shown.first();
@@ -322,14 +322,14 @@ TEST(DetectFeedType, FirstFeedElementByItsNameAsWrittenDecides)
         ASSERT_TRUE(doc.loadXML(QString::fromUtf8(c.xml)));
         QString title = kOldName;
 
-        EXPECT_EQ(FeedProbe::detectFeedType(doc, &title), c.type);
+        EXPECT_EQ(storedNumber(FeedProbe::detectFeedType(doc, &title)), c.type);
         EXPECT_EQ(title, c.title);
-        EXPECT_EQ(FeedProbe::detectFeedType(doc, nullptr), c.type);
+        EXPECT_EQ(storedNumber(FeedProbe::detectFeedType(doc, nullptr)), c.type);
     }
 
     const platform::XmlDocument empty;
     QString title = kOldName;
-    EXPECT_EQ(FeedProbe::detectFeedType(empty, &title), -1);
+    EXPECT_EQ(storedNumber(FeedProbe::detectFeedType(empty, &title)), -1);
     EXPECT_EQ(title, kOldName);
 }
 
@@ -407,7 +407,7 @@ TEST(DetectFeedType, RealWorldFeedsGetTheirKindsType)
         platform::XmlDocument doc;
         const bool ok = doc.load(feeds.filePath(file));
         QString title = kOldName;
-        const qint16 type = FeedProbe::detectFeedType(doc, &title);
+        const qint16 type = storedNumber(FeedProbe::detectFeedType(doc, &title));
         EXPECT_TRUE(type >= -1 && type <= 2) << file.toStdString();
         if (ok)
             loaded.insert(file, {type, doc.documentElement().name()});

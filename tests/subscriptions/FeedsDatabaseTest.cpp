@@ -30,9 +30,9 @@ protected:
     QString itemFile(const QString &id) const { return t.path(QStringLiteral("Data/") + id + QStringLiteral(".fdb")); }
 
     static FeedRecord feed(const QString &category, const QString &name, const QString &url,
-                           const QString &id, qint16 type = 0)
+                           const QString &id, int type = 0)
     {
-        return {category, url, type, id, name};
+        return {category, url, feedTypeFromNumber(type), id, name};
     }
 
     // Two categories; News holds two feeds, Podcasts one.

@@ -32,10 +32,10 @@ protected:
     }
 
     // Opens the dialog as the main window does, shown instead of exec'd.
-    void open(qint16 mode, const QString &name = {})
+    void open(bool editing, const QString &name = {})
     {
         dialog = std::make_unique<CategoryDialog>(t.ctx, languages, [this] { ++reloads; });
-        dialog->setMode(mode);
+        dialog->setEditing(editing);
         dialog->setCategoryName(name);
         dialog->prepare();
         dialog->show();
@@ -77,13 +77,13 @@ protected:
 
 TEST_F(CategoryDialogTest, OpensWithTheModesButtonAndName)
 {
-    open(0, QStringLiteral("News"));
+    open(false, QStringLiteral("News"));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add/Edit Category"));
     EXPECT_EQ(child<QLabel>("lblInfo")->text(), QStringLiteral("Name of Category:"));
     EXPECT_EQ(btnOK()->text(), QStringLiteral("Add Category"));
     EXPECT_EQ(field()->text(), QString());
 
-    open(1, QStringLiteral("News"));
+    open(true, QStringLiteral("News"));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add/Edit Category"));
     EXPECT_EQ(btnOK()->text(), QStringLiteral("Save Details"));
     EXPECT_EQ(field()->text(), QStringLiteral("News"));
@@ -105,7 +105,7 @@ TEST_F(CategoryDialogTest, AddingStoresTheNameAsTyped)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const int reloadsBefore = reloads;
-        open(0);
+        open(false);
 
         enter(c.typed, c.withEnterKey);
 
@@ -147,7 +147,7 @@ TEST_F(CategoryDialogTest, SavingDetailsRenamesWithTheTreesRules)
         SCOPED_TRACE(c.what);
         t.messages.shown.clear();
         reloads = 0;
-        open(1, c.oldName);
+        open(true, c.oldName);
 
         enter(c.typed, c.renamed);
 
@@ -175,7 +175,7 @@ TEST_F(CategoryDialogTest, SavingDetailsRenamesWithTheTreesRules)
 
 TEST_F(CategoryDialogTest, BlankNameIsRefusedWhenAdding)
 {
-    open(0);
+    open(false);
 
     enter(QStringLiteral(" \t "));
 
@@ -191,7 +191,7 @@ TEST_F(CategoryDialogTest, BlankNameIsRefusedWhenAdding)
 
 TEST_F(CategoryDialogTest, CancelChangesNothing)
 {
-    open(1, QStringLiteral("News"));
+    open(true, QStringLiteral("News"));
     field()->setText(QStringLiteral("World"));
 
     child<QPushButton>("btnCancel")->click();
@@ -216,7 +216,7 @@ TEST_F(CategoryDialogTest, LanguageFileTranslatesLabelAndTitleButNotTheButtons)
     QtTranslatableWindow translated(mainWindow);
     languages.changeLanguage(translated, QStringLiteral("German"));
 
-    open(1, QStringLiteral("News"));
+    open(true, QStringLiteral("News"));
 
     EXPECT_EQ(child<QLabel>("lblInfo")->text(), QStringLiteral("Name der Kategorie:"));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Kategorie"));

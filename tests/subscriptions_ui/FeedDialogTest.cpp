@@ -59,12 +59,12 @@ protected:
     }
 
     // Opens the dialog as the main window does, shown instead of exec'd.
-    FeedDialog &open(qint16 mode, const QString &category, const QString &url = {},
+    FeedDialog &open(bool editing, const QString &category, const QString &url = {},
                      const QString &channel = {}, const QString &feedId = {})
     {
         dialog = std::make_unique<FeedDialog>(t.ctx, languages, [this] { ++reloads; });
         dialog->setProbeTimeout(kArrivesMs);
-        dialog->setDisplayMode(mode);
+        dialog->setEditing(editing);
         dialog->setFeedID(feedId);
         dialog->setCategory(category);
         dialog->setChannel(channel);
@@ -137,7 +137,7 @@ protected:
 TEST_F(FeedDialogTest, OpensInPhaseOneWithTheModesTitleAndPreselection)
 {
     struct Case {
-        qint16 mode;
+        bool editing;
         QString category;
         QString title;
         int selected;
@@ -145,17 +145,17 @@ TEST_F(FeedDialogTest, OpensInPhaseOneWithTheModesTitleAndPreselection)
         bool listEnabled;
     };
     const Case cases[] = {
-        {0, QString(), QStringLiteral("Add New Feed ..."), -1, QString(), true},
-        {0, QStringLiteral("Podcasts"), QStringLiteral("Add New Feed ..."), 1, QStringLiteral("Podcasts"), true},
+        {false, QString(), QStringLiteral("Add New Feed ..."), -1, QString(), true},
+        {false, QStringLiteral("Podcasts"), QStringLiteral("Add New Feed ..."), 1, QStringLiteral("Podcasts"), true},
         // The preselection matches letter case exactly.
-        {0, QStringLiteral("podcasts"), QStringLiteral("Add New Feed ..."), -1, QString(), true},
-        {1, QStringLiteral("News"), QStringLiteral("Edit Feed Details ..."), 0, QStringLiteral("News"), false},
+        {false, QStringLiteral("podcasts"), QStringLiteral("Add New Feed ..."), -1, QString(), true},
+        {true, QStringLiteral("News"), QStringLiteral("Edit Feed Details ..."), 0, QStringLiteral("News"), false},
         // An edited feed keeps naming its category even when the list lacks it.
-        {1, QStringLiteral("news"), QStringLiteral("Edit Feed Details ..."), -1, QStringLiteral("news"), false},
+        {true, QStringLiteral("news"), QStringLiteral("Edit Feed Details ..."), -1, QStringLiteral("news"), false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.category.toStdString());
-        open(c.mode, c.category, QStringLiteral("http://old.example/rss"), QStringLiteral("Daily"));
+        open(c.editing, c.category, QStringLiteral("http://old.example/rss"), QStringLiteral("Daily"));
 
         EXPECT_EQ(dialog->windowTitle(), c.title);
         EXPECT_TRUE(inPhaseOne());
@@ -164,14 +164,14 @@ TEST_F(FeedDialogTest, OpensInPhaseOneWithTheModesTitleAndPreselection)
         EXPECT_EQ(cmbCategories()->currentIndex(), c.selected);
         EXPECT_EQ(cmbCategories()->currentText(), c.text);
         EXPECT_EQ(cmbCategories()->isEnabled(), c.listEnabled);
-        EXPECT_EQ(dialog->typeOfFeed(), -1);
+        EXPECT_EQ(dialog->typeOfFeed(), FeedType::Unknown);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(FeedDialogTest, BlankUrlIsRefusedWithoutFetching)
 {
-    open(0, QString(), QStringLiteral("   "));
+    open(false, QString(), QStringLiteral("   "));
 
     btnOK()->click();
 
@@ -186,7 +186,7 @@ TEST_F(FeedDialogTest, BlankUrlIsRefusedWithoutFetching)
 
 TEST_F(FeedDialogTest, FailedProbeReturnsToPhaseOneWithTheUrlSelected)
 {
-    open(0, QString(), url("/html"), QStringLiteral("Typed name"));
+    open(false, QString(), url("/html"), QStringLiteral("Typed name"));
 
     btnOK()->click();
 
@@ -197,13 +197,13 @@ TEST_F(FeedDialogTest, FailedProbeReturnsToPhaseOneWithTheUrlSelected)
     EXPECT_TRUE(btnCancel()->isEnabled());
     EXPECT_EQ(txtURL()->selectedText(), url("/html"));
     EXPECT_EQ(QApplication::focusWidget(), txtURL());
-    EXPECT_EQ(dialog->typeOfFeed(), -1);
+    EXPECT_EQ(dialog->typeOfFeed(), FeedType::Unknown);
 
     // Corrected and confirmed with Enter in the URL field, it goes on to phase two.
     txtURL()->setText(url("/podcast"));
     QTest::keyClick(txtURL(), Qt::Key_Return);
     EXPECT_TRUE(inPhaseTwo());
-    EXPECT_EQ(dialog->typeOfFeed(), 2);
+    EXPECT_EQ(dialog->typeOfFeed(), FeedType::Podcast);
     EXPECT_EQ(txtChannel()->text(), QStringLiteral("Night Talk"));
     EXPECT_GE(dialog->height(), dialog->sizeHint().height());
     EXPECT_EQ(server.requestCount(), 2);
@@ -212,7 +212,7 @@ TEST_F(FeedDialogTest, FailedProbeReturnsToPhaseOneWithTheUrlSelected)
 
 TEST_F(FeedDialogTest, NothingReactsWhileValidating)
 {
-    open(0, QString(), url("/held"));
+    open(false, QString(), url("/held"));
     struct Seen {
         QString caption;
         bool okEnabled = true;
@@ -280,7 +280,7 @@ TEST_F(FeedDialogTest, FilesTheFeedUnderTheCategoryTextCreatingItWhenNew)
         SCOPED_TRACE(c.what);
         t.writeFile(QStringLiteral("feeds.fdb"), test::kTwoCategories);
         reloads = 0;
-        open(0, QString());
+        open(false, QString());
         proceedWith("/podcast");
         cmbCategories()->setEditText(c.typed);
 
@@ -306,7 +306,7 @@ TEST_F(FeedDialogTest, FilesTheFeedUnderTheCategoryTextCreatingItWhenNew)
 TEST_F(FeedDialogTest, SameUrlTwiceGivesTwoFeeds)
 {
     for (int i = 0; i < 2; ++i) {
-        open(0, QStringLiteral("Podcasts"));
+        open(false, QStringLiteral("Podcasts"));
         proceedWith("/podcast");
         txtChannel()->setText(QStringLiteral("Copy %1").arg(i));
         btnOK()->click();
@@ -327,7 +327,7 @@ TEST_F(FeedDialogTest, SameUrlTwiceGivesTwoFeeds)
 
 TEST_F(FeedDialogTest, EditingKeepsIdentifierAndCategoryAndWritesNameTypeAndUrl)
 {
-    open(1, QStringLiteral("News"), kDaily.url, kDaily.name, kDaily.id);
+    open(true, QStringLiteral("News"), kDaily.url, kDaily.name, kDaily.id);
     txtURL()->setText(url("/atom"));
     btnOK()->click();
     ASSERT_TRUE(inPhaseTwo());
@@ -350,7 +350,7 @@ TEST_F(FeedDialogTest, EditingKeepsIdentifierAndCategoryAndWritesNameTypeAndUrl)
 
 TEST_F(FeedDialogTest, CategoryThatCannotBeCreatedKeepsTheDialogOpen)
 {
-    open(0, QString());
+    open(false, QString());
     proceedWith("/podcast");
     const QByteArray broken = "not a database";
     t.writeFile(QStringLiteral("feeds.fdb"), broken);
@@ -372,7 +372,7 @@ TEST_F(FeedDialogTest, CategoryThatCannotBeCreatedKeepsTheDialogOpen)
 
 TEST_F(FeedDialogTest, CategoryBoxCompletesWhatIsTyped)
 {
-    open(0, QString());
+    open(false, QString());
     proceedWith("/podcast");
     cmbCategories()->setFocus();
     QLineEdit *edit = cmbCategories()->lineEdit();
@@ -408,7 +408,7 @@ TEST_F(FeedDialogTest, CancelAndEscapeStoreNothing)
 {
     for (bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
-        open(0, QStringLiteral("News"));
+        open(false, QStringLiteral("News"));
         proceedWith("/podcast");
 
         if (escape)
@@ -433,7 +433,7 @@ TEST_F(FeedDialogTest, LanguageFileTranslatesTheLabelsButNotTheButtonsOrTitle)
                                           "<FRMADDFEED_CAPTION>Neuer Feed</FRMADDFEED_CAPTION>"}));
     languages.loadLanguage(QStringLiteral("German"));
 
-    open(0, QString());
+    open(false, QString());
 
     EXPECT_EQ(child<QLabel>("lblInfo2")->text(), QStringLiteral("Adresse des Feeds:"));
     EXPECT_EQ(child<QLabel>("lblInfo0")->text(), QStringLiteral("Kategorie:"));
