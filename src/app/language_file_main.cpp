@@ -1,10 +1,12 @@
-// marlowin-language-file FOLDER: writes FOLDER/Localization.txt with the English group, from the
-// captions every window of the program shows when it opens and from the default messages,
-// followed by the translated groups kept in FOLDER/translations/*.txt. Run it when windows or
-// translations change, to regenerate the shipped resources/Localization.txt:
+// marlowin-language-file FOLDER [NAMES]: writes FOLDER/Localization.txt with the English group,
+// from the captions every window of the program shows when it opens and from the default
+// messages, followed by the translated groups kept in FOLDER/translations/*.txt; with NAMES, also
+// the table from each window's and control's object name to the class that implements it. Run it
+// when windows or translations change, to regenerate the shipped files:
 //
-//   build/src/app/marlowin-language-file resources
+//   build/src/app/marlowin-language-file resources docs/names.md
 
+#include "app/LanguageFile.h"
 #include "app/WindowCatalog.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
@@ -18,11 +20,14 @@
 #include "platform/QtMessageBoxes.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/QtProgramDialogs.h"
+#include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
+#include "shell/SplashScreen.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 
@@ -35,18 +40,68 @@ public:
     void announce(const PopupProperties &, const QStringList &) override {}
 };
 
-// The other languages' groups, one file each (translations/*.txt), in file name order. They are
-// kept by hand beside the English group, which is generated.
-QStringList translatedGroups(const QString &folder)
+// The class of ours that a widget belongs to: its own, or its nearest ancestor's that is no Qt
+// class.
+QString implementingClass(const QObject *object)
 {
-    QStringList groups;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            groups << QString::fromUtf8(file.readAll());
+    for (; object; object = object->parent()) {
+        const QString name = QString::fromLatin1(object->metaObject()->className());
+        if (!name.startsWith(u'Q'))
+            return name;
     }
-    return groups;
+    return {};
+}
+
+// Qt names some parts of its own widgets (a main window's layout, a tab bar's scroll buttons).
+bool isOwnName(const QString &name)
+{
+    return !name.isEmpty() && !name.startsWith(u'_') && !name.startsWith(u"qt_")
+        && name != u"ScrollLeftButton" && name != u"ScrollRightButton";
+}
+
+// One row per window (a widget of a class of ours with an object name): its object name, the
+// class, and the object names of the controls that class holds, as a language file's keys
+// combine them ("frmMain_mnuFile").
+QString namesTable(const std::vector<QWidget *> &windows)
+{
+    QMap<QString, QPair<QString, QStringList>> rows;
+    for (const QWidget *window : windows) {
+        QList<const QObject *> objects{window};
+        for (const QObject *child : window->findChildren<QObject *>())
+            objects << child;
+        for (const QObject *widget : std::as_const(objects)) {
+            if (!isOwnName(widget->objectName()))
+                continue;
+            const QString owner = implementingClass(widget);
+            if (QString::fromLatin1(widget->metaObject()->className()) == owner)
+                rows[widget->objectName()].first = owner;
+        }
+        for (const QObject *widget : std::as_const(objects)) {
+            const QString owner = implementingClass(widget);
+            if (!isOwnName(widget->objectName())
+                || QString::fromLatin1(widget->metaObject()->className()) == owner)
+                continue;
+            for (auto row = rows.begin(); row != rows.end(); ++row) {
+                if (row->first == owner && !row->second.contains(widget->objectName()))
+                    row->second << widget->objectName();
+            }
+        }
+    }
+    QString table = QStringLiteral(
+        "# Object names and the classes behind them\n\n"
+        "The keys of `Localization.txt` are object names: a window's (`frmMain_CAPTION`) or a "
+        "window's and a control's joined by `_` (`frmMain_mnuFile`). This table, written by "
+        "`marlowin-language-file resources docs/names.md`, tells which class builds each window "
+        "and its controls; the class's files carry its name.\n\n"
+        "| Window | Class | Controls |\n|---|---|---|\n");
+    for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
+        QStringList controls = row->second;
+        controls.sort(Qt::CaseInsensitive);
+        table += QStringLiteral("| `%1` | `%2` | %3 |\n")
+                     .arg(row.key(), row->first,
+                          controls.isEmpty() ? QString() : u'`' + controls.join(QStringLiteral("`, `")) + u'`');
+    }
+    return table;
 }
 
 } // namespace
@@ -56,8 +111,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: marlowin-language-file FOLDER\n"
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: marlowin-language-file FOLDER [NAMES]\n"
                              "Writes FOLDER/Localization.txt: the English captions and messages, then the groups of\nFOLDER/translations/*.txt.\n");
         return 2;
     }
@@ -79,17 +134,27 @@ int main(int argc, char *argv[])
     QtProgramDialogs dialogs(ctx, languages); // never opened here
     NoAnnouncement announcement;
 
-    QList<CaptionItem> captions;
     auto windows = createAllWindows(MainWindowServices{ctx, languages, dialogs, announcement, {}});
-    for (const auto &window : windows)
-        captions += collectCaptions(QtTranslatableWindow(*window));
+    const QList<CaptionItem> captions = windowCaptions(windows);
+    if (argc == 3) {
+        // Windows without captions of their own to translate are named all the same.
+        AboutDialog about;
+        SplashScreen splash(ctx, [] {});
+        std::vector<QWidget *> named{&about, &splash};
+        for (const auto &window : windows)
+            named.push_back(window.get());
+        const QString target = QString::fromLocal8Bit(argv[2]);
+        if (!platform::writeFileAtomically(target, namesTable(named).toUtf8()).ok) {
+            std::fprintf(stderr, "Could not write %s\n", qPrintable(target));
+            return 1;
+        }
+    }
     while (!windows.empty()) // the main window last: the others refer to it
         windows.pop_back();
 
     languages.registerDefaultMessages();
-    QByteArray file = languages.localizationFileBytes(captions);
     const QStringList groups = translatedGroups(folder + QStringLiteral("/translations"));
-    file.insert(file.lastIndexOf("</XML_DIZ_INFO>"), groups.join(QString()).toUtf8());
+    const QByteArray file = languageFile(languages, captions, groups);
     const QString target = folder + QStringLiteral("/Localization.txt");
     if (!platform::writeFileAtomically(target, file).ok) {
         std::fprintf(stderr, "Could not write %s\n", qPrintable(target));

@@ -1,6 +1,7 @@
 // Switching the program to German and then to French leaves no caption of the main window and
 // the dialogs in English, except words that are the same in both languages.
 
+#include "app/LanguageFile.h"
 #include "app/WindowCatalog.h"
 #include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
@@ -73,6 +74,18 @@ protected:
     NoAnnouncement announcement;
     std::vector<std::unique_ptr<QWidget>> windows;
 };
+
+// Every key and English text the windows show is in the shipped file, and nothing else: a window
+// or control renamed in the code would lose its translations in every user's language file.
+TEST_F(TranslationsTest, TheShippedFileIsTheOneTheWindowsGenerate)
+{
+    QFile shipped(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray generated = languageFile(
+        languages, windowCaptions(windows), translatedGroups(QStringLiteral(MARLOWIN_RESOURCES_DIR "/translations")));
+    EXPECT_TRUE(generated == shipped.readAll())
+        << "run build/src/app/marlowin-language-file resources docs/names.md";
+}
 
 TEST_F(TranslationsTest, GermanThenFrenchLeaveNoCaptionInEnglish)
 {
