@@ -29,7 +29,7 @@ public:
         {
             return fallback;
         }
-        void setValue(const QString &, const QString &, const QString &) override {}
+        void setValue(const QString &, const QString &, const QString &) override { }
     };
     class Online final : public platform::ConnectionState {
     public:

@@ -6,7 +6,7 @@
 // A list that only counts rows: the engine's own cost, without any widget.
 class CountingList final : public platform::ReportList {
 public:
-    void setColumns(const QStringList &, const QList<int> &) override {}
+    void setColumns(const QStringList &, const QList<int> &) override { }
     QStringList columns() const override { return {}; }
     int add(const platform::ListRow &, int) override
     {
@@ -17,15 +17,15 @@ public:
     void clear() override { m_rows = 0; }
     int count() const override { return int(m_rows); }
     platform::ListRow row(int) const override { return {}; }
-    void setRow(int, const platform::ListRow &) override {}
+    void setRow(int, const platform::ListRow &) override { }
     int selectedRow() const override { return -1; }
-    void select(int) override {}
-    void scrollIntoView(int) override {}
-    void setSortColumn(int) override {}
+    void select(int) override { }
+    void scrollIntoView(int) override { }
+    void setSortColumn(int) override { }
     int sortColumn() const override { return 2; }
-    void setSortDescending(bool) override {}
+    void setSortDescending(bool) override { }
     bool isSortDescending() const override { return true; }
-    void setSorted(bool) override {}
+    void setSorted(bool) override { }
     bool isSorted() const override { return false; }
 
 private:
@@ -34,8 +34,6 @@ private:
 
 class NoCaption final : public CaptionSink {
 public:
-    void setCaption(const QString &) override {}
-    void repaintTabs() override {}
+    void setCaption(const QString &) override { }
+    void repaintTabs() override { }
 };
-
-

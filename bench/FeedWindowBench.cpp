@@ -7,12 +7,12 @@
 #include "BenchViews.h"
 #include "GeneratedFeeds.h"
 
-#include "reading/FeedRefresh.h"
 #include "reading/FeedParser.h"
+#include "reading/FeedRefresh.h"
+#include "reading/FeedWindow.h"
 #include "reading/FeedWindowHost.h"
 #include "reading/ItemStore.h"
 #include "subscriptions/FeedsDatabase.h"
-#include "reading/FeedWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,14 +30,14 @@ constexpr int kRuns = 5;
 
 class QuietHost final : public FeedWindowHost {
 public:
-    void itemSelected() override {}
-    void showItemMenu(const QPoint &) override {}
-    void repaintTabs() override {}
+    void itemSelected() override { }
+    void showItemMenu(const QPoint &) override { }
+    void repaintTabs() override { }
     QString message(const QString &key) const override { return key; }
     QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    void showEmailSettings() override {}
-    void showSendEmail(const ItemMail &) override {}
-    void feedTypeCorrected(const QString &, FeedType) override {}
+    void showEmailSettings() override { }
+    void showSendEmail(const ItemMail &) override { }
+    void feedTypeCorrected(const QString &, FeedType) override { }
 };
 
 struct Timing {
@@ -89,10 +89,10 @@ int main(int argc, char **argv)
     BenchContext bench;
     const QString feedId = GeneratedFeeds::feedId(1);
     {
-        const FeedParser::FeedContent content =
-            FeedParser::parseFeed(QByteArrayView(GeneratedFeeds::rssFeed(1, kItems).toUtf8()), english);
-        const ItemStore::MergeOutcome stored = ItemStore::merge(Feeds::feedDataPath(bench.ctx, feedId),
-                                                                content.items, QDateTime::currentDateTime());
+        const FeedParser::FeedContent content = FeedParser::parseFeed(
+            QByteArrayView(GeneratedFeeds::rssFeed(1, kItems).toUtf8()), english);
+        const ItemStore::MergeOutcome stored = ItemStore::merge(
+            Feeds::feedDataPath(bench.ctx, feedId), content.items, QDateTime::currentDateTime());
         std::printf("item file: %lld items\n\n", static_cast<long long>(stored.merge.added.size()));
     }
 
@@ -109,11 +109,11 @@ int main(int argc, char **argv)
     report("list the 10000-item file in a shown window (LoadItemList + sort)",
            measure(kRuns, nothing, [&] { window.reader().loadItemList(); }));
     if (list.topLevelItemCount() != kItems || !newestFirst(list))
-        std::printf("!! the list holds %d rows, newest first: %d\n", list.topLevelItemCount(), newestFirst(list));
+        std::printf("!! the list holds %d rows, newest first: %d\n", list.topLevelItemCount(),
+                    newestFirst(list));
     report("the same, through LoadFeedData(true) (captions, events)",
            measure(kRuns, nothing, [&] { window.loadFeedData(true); }));
-    report("the same, then the window painted",
-           measure(kRuns, nothing, [&] {
+    report("the same, then the window painted", measure(kRuns, nothing, [&] {
                window.loadFeedData(true);
                (void)window.grab();
            }));
@@ -122,12 +122,15 @@ int main(int argc, char **argv)
     report("header click on \"Published On\" (10000 rows by stamp)",
            measure(kRuns, nothing, [&] { Q_EMIT header->sectionClicked(1); }));
     report("header click on \"Title\" (10000 rows by title)",
-           measure(kRuns, [&] { Q_EMIT header->sectionClicked(1); }, [&] { Q_EMIT header->sectionClicked(0); }));
+           measure(
+               kRuns, [&] { Q_EMIT header->sectionClicked(1); },
+               [&] { Q_EMIT header->sectionClicked(0); }));
 
     list.setCurrentItem(list.topLevelItem(kItems / 2));
     report("LoadItemList with a row selected (selection dropped by the reload)",
-           measure(kRuns, [&] { list.setCurrentItem(list.topLevelItem(kItems / 2)); },
-                  [&] { window.reader().loadItemList(); }));
+           measure(
+               kRuns, [&] { list.setCurrentItem(list.topLevelItem(kItems / 2)); },
+               [&] { window.reader().loadItemList(); }));
 
     if (bench.messages.shown > 0)
         std::printf("!! %d message boxes were shown, last: %s\n", bench.messages.shown,

@@ -138,11 +138,11 @@ void runChild(bool withBudget)
     const QStringList fields
         = QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
     const int capMiB = int(platform::kDefaultResponseCap / (1024 * 1024));
-    const QString mode
-        = withBudget ? QStringLiteral("budget of %1 MiB + cap of %2 MiB")
-                           .arg(platform::ResponseBudget::kDefaultBytes / (1024 * 1024))
-                           .arg(capMiB)
-                     : QStringLiteral("cap of %1 MiB only").arg(capMiB);
+    const QString mode = withBudget
+        ? QStringLiteral("budget of %1 MiB + cap of %2 MiB")
+              .arg(platform::ResponseBudget::kDefaultBytes / (1024 * 1024))
+              .arg(capMiB)
+        : QStringLiteral("cap of %1 MiB only").arg(capMiB);
     if (child.exitCode() != 0 || fields.size() < 3) {
         std::printf("%-34s !! measurement failed\n", qPrintable(mode));
         return;

@@ -178,7 +178,7 @@ int measureChecks(int inFlight, bool slow, bool endless)
     scheduler.enabled = true;
     scheduler.showPopup = false;
     for (const FeedRecord &feed : servers.schedule())
-        scheduler.schedule.append({ {}, feed, {} });
+        scheduler.schedule.append({{}, feed, {}});
 
     const double first = timedCheck(bench, scheduler, inFlight);
     const int stored = storedItems(bench);

@@ -7,9 +7,9 @@
 #include "localization/Languages.h"
 #include "platform/AppFolder.h"
 #include "scheduler/NewItemsAnnouncement.h"
+#include "shell/MainWindow.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,18 +22,21 @@ namespace {
 
 class NoDialogs final : public ProgramDialogs {
 public:
-    void showCategory(QWidget *, bool, const QString &) override {}
-    void showAddFeed(QWidget *, bool, const QString &, const QString &, const QString &, const QString &) override {}
-    void showEmailSettings(QWidget *) override {}
-    void showScheduler(QWidget *) override {}
-    void showAppSettings(QWidget *) override {}
-    void showLanguage(QWidget *, bool) override {}
-    void showSendEmail(QWidget *, const ItemMail &) override {}
+    void showCategory(QWidget *, bool, const QString &) override { }
+    void showAddFeed(QWidget *, bool, const QString &, const QString &, const QString &,
+                     const QString &) override
+    {
+    }
+    void showEmailSettings(QWidget *) override { }
+    void showScheduler(QWidget *) override { }
+    void showAppSettings(QWidget *) override { }
+    void showLanguage(QWidget *, bool) override { }
+    void showSendEmail(QWidget *, const ItemMail &) override { }
 };
 
 class NoAnnouncement final : public NewItemsAnnouncement {
 public:
-    void announce(const PopupProperties &, const QStringList &) override {}
+    void announce(const PopupProperties &, const QStringList &) override { }
 };
 
 QByteArray databaseText(int categories, int feedsPerCategory)
@@ -42,9 +45,12 @@ QByteArray databaseText(int categories, int feedsPerCategory)
     for (int c = 0; c < categories; ++c) {
         xml += "<category name=\"Category " + QByteArray::number(c) + "\">";
         for (int f = 0; f < feedsPerCategory; ++f)
-            xml += QStringLiteral("<feed name=\"Feed %1\" type=\"%2\" id=\"%3-0000-0000-0000-000000000000\">"
-                                  "http://example.org/%3</feed>")
-                       .arg(f).arg(f % 3).arg(c * 1000 + f, 8, 10, QLatin1Char('0'))
+            xml += QStringLiteral(
+                       "<feed name=\"Feed %1\" type=\"%2\" id=\"%3-0000-0000-0000-000000000000\">"
+                       "http://example.org/%3</feed>")
+                       .arg(f)
+                       .arg(f % 3)
+                       .arg(c * 1000 + f, 8, 10, QLatin1Char('0'))
                        .toUtf8();
         xml += "</category>";
     }
@@ -74,7 +80,8 @@ int main(int argc, char **argv)
 
     QElapsedTimer load;
     load.start();
-    MainWindow window(MainWindowServices{bench.ctx, languages, dialogs, announcement, QApplication::arguments()});
+    MainWindow window(
+        MainWindowServices{bench.ctx, languages, dialogs, announcement, QApplication::arguments()});
     window.load();
     window.show();
     while (!window.windowHandle() || !window.windowHandle()->isExposed())

@@ -32,8 +32,8 @@ void CheckItems(const FeedParser::ParseResult &result, const QLocale &locale)
 bool SameItem(const FeedItem &a, const FeedItem &b)
 {
     return a.Title == b.Title && a.Link == b.Link && a.Day == b.Day && a.Month == b.Month
-           && a.Year == b.Year && a.Time == b.Time && a.Description == b.Description
-           && a.Media == b.Media && a.ID == b.ID && a.Guid == b.Guid && a.Utc == b.Utc;
+        && a.Year == b.Year && a.Time == b.Time && a.Description == b.Description
+        && a.Media == b.Media && a.ID == b.ID && a.Guid == b.Guid && a.Utc == b.Utc;
 }
 
 void CheckSame(const FeedParser::ParseResult &a, const FeedParser::ParseResult &b)

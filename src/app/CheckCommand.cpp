@@ -118,7 +118,10 @@ int usageError(QIODevice &err, const QString &reason)
 // No, Cancel), so nothing waits for a user who is not there.
 class ConsoleMessageBoxes final : public platform::MessageBoxes {
 public:
-    explicit ConsoleMessageBoxes(QIODevice &err) : m_err(err) {}
+    explicit ConsoleMessageBoxes(QIODevice &err)
+        : m_err(err)
+    {
+    }
 
     platform::MessageAnswer show(platform::MessageIcon, const QString &title, const QString &text,
                                  platform::MessageButtons buttons) override
@@ -140,7 +143,10 @@ public:
 // The popup's rows, printed instead of shown.
 class PrintedAnnouncement final : public NewItemsAnnouncement {
 public:
-    explicit PrintedAnnouncement(QIODevice &out) : m_out(out) {}
+    explicit PrintedAnnouncement(QIODevice &out)
+        : m_out(out)
+    {
+    }
 
     void announce(const PopupProperties &, const QStringList &rows) override
     {
@@ -155,8 +161,8 @@ private:
 // Length in Unicode characters: a surrogate pair is one character.
 qsizetype characterCount(const QString &text)
 {
-    return text.size() - std::count_if(text.cbegin(), text.cend(),
-                                       [](QChar c) { return c.isLowSurrogate(); });
+    return text.size()
+        - std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c.isLowSurrogate(); });
 }
 
 // Runs the command on the app folder platform::resolveAppFolder() names, with the services of
@@ -165,8 +171,9 @@ int inAppFolder(QIODevice &err, const std::function<int(const platform::Context 
 {
     const QString appFolder = QDir::cleanPath(platform::resolveAppFolder());
     if (!QDir().mkpath(appFolder + QStringLiteral("/Data"))) {
-        write(err, QStringLiteral("%1: cannot create the app folder \"%2\"\n")
-                       .arg(QLatin1String(kProgram), appFolder));
+        write(err,
+              QStringLiteral("%1: cannot create the app folder \"%2\"\n")
+                  .arg(QLatin1String(kProgram), appFolder));
         return kExitFailed;
     }
     ConsoleMessageBoxes messages(err);
@@ -176,8 +183,8 @@ int inAppFolder(QIODevice &err, const std::function<int(const platform::Context 
     platform::SystemClock clock;
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;
-    const platform::Context ctx{messages,   userSettings, connection,     shell,
-                                clock,      network,      responseBudget, appFolder};
+    const platform::Context ctx{messages, userSettings, connection,     shell,
+                                clock,    network,      responseBudget, appFolder};
     return command(ctx);
 }
 
@@ -191,8 +198,9 @@ int checkAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &
     // Each line goes out at once, also into a pipe: a reader sees every feed as soon as it is
     // logged.
     options.logObserver = [&out](const QString &written) {
-        write(out, QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                       + QLatin1Char('\n'));
+        write(out,
+              QString(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                  + QLatin1Char('\n'));
         if (auto *file = qobject_cast<QFileDevice *>(&out))
             file->flush();
     };
@@ -202,9 +210,8 @@ int checkAppFolder(const platform::Context &ctx, QIODevice &out, const QLocale &
 
 int runScheduledCheck(QIODevice &out, QIODevice &err, const QLocale &locale)
 {
-    return inAppFolder(err, [&](const platform::Context &ctx) {
-        return checkAppFolder(ctx, out, locale);
-    });
+    return inAppFolder(
+        err, [&](const platform::Context &ctx) { return checkAppFolder(ctx, out, locale); });
 }
 
 int importOpml(const QString &path, QIODevice &out, QIODevice &err)
@@ -253,13 +260,15 @@ int parseFile(const QString &path, QIODevice &out, QIODevice &err, const QLocale
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        write(err, QStringLiteral("%1: cannot read \"%2\": %3\n")
-                       .arg(QLatin1String(kProgram), path, file.errorString()));
+        write(err,
+              QStringLiteral("%1: cannot read \"%2\": %3\n")
+                  .arg(QLatin1String(kProgram), path, file.errorString()));
         return kExitFailed;
     }
     const QByteArray utf8 = platform::decodeDocumentToUtf8(file.readAll());
     const FeedParser::FeedContent content = FeedParser::parseFeed(QByteArrayView(utf8), locale);
-    if (content.status == FeedParser::ParseStatus::WrongFeedType && content.type == FeedType::Unknown) {
+    if (content.status == FeedParser::ParseStatus::WrongFeedType
+        && content.type == FeedType::Unknown) {
         report(err, kNotSupported);
         return kExitFailed;
     }
@@ -294,20 +303,24 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err, const QLoc
         return kExitOk;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(err, QStringLiteral("unexpected argument \"%1\"")
-                                   .arg(parser.positionalArguments().constFirst()));
+        return usageError(err,
+                          QStringLiteral("unexpected argument \"%1\"")
+                              .arg(parser.positionalArguments().constFirst()));
 
     QStringList modes;
-    for (const QCommandLineOption *mode : {&parseOption, &checkOption, &importOption, &exportOption}) {
+    for (const QCommandLineOption *mode :
+         {&parseOption, &checkOption, &importOption, &exportOption}) {
         if (parser.isSet(*mode))
             modes.append(QStringLiteral("--") + mode->names().constFirst());
     }
     if (modes.size() > 1)
-        return usageError(err, QStringLiteral("%1 and %2 cannot be combined").arg(modes[0], modes[1]));
+        return usageError(err,
+                          QStringLiteral("%1 and %2 cannot be combined").arg(modes[0], modes[1]));
     for (const QCommandLineOption *fileMode : {&parseOption, &importOption, &exportOption}) {
         if (parser.isSet(*fileMode) && parser.values(*fileMode).size() != 1)
-            return usageError(err, QStringLiteral("--%1 takes exactly one file")
-                                       .arg(fileMode->names().constFirst()));
+            return usageError(
+                err,
+                QStringLiteral("--%1 takes exactly one file").arg(fileMode->names().constFirst()));
     }
 
     if (parser.isSet(parseOption))

@@ -8,20 +8,20 @@
 
 #include "app/LanguageFile.h"
 #include "app/WindowCatalog.h"
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/QSettingsUserSettings.h"
-#include "platform/ResponseBudget.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/ResponseBudget.h"
 #include "scheduler/NewItemsAnnouncement.h"
-#include "shell/QtProgramDialogs.h"
 #include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
+#include "shell/QtProgramDialogs.h"
 #include "shell/SplashScreen.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ namespace {
 
 class NoAnnouncement final : public NewItemsAnnouncement {
 public:
-    void announce(const PopupProperties &, const QStringList &) override {}
+    void announce(const PopupProperties &, const QStringList &) override { }
 };
 
 // The class of ours that a widget belongs to: its own, or its nearest ancestor's that is no Qt
@@ -99,7 +99,8 @@ QString namesTable(const std::vector<QWidget *> &windows)
         controls.sort(Qt::CaseInsensitive);
         table += QStringLiteral("| `%1` | `%2` | %3 |\n")
                      .arg(row.key(), row->first,
-                          controls.isEmpty() ? QString() : u'`' + controls.join(QStringLiteral("`, `")) + u'`');
+                          controls.isEmpty() ? QString()
+                                             : u'`' + controls.join(QStringLiteral("`, `")) + u'`');
     }
     return table;
 }
@@ -112,8 +113,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: marlowin-language-file FOLDER [NAMES]\n"
-                             "Writes FOLDER/Localization.txt: the English captions and messages, then the groups of\nFOLDER/translations/*.txt.\n");
+        std::fprintf(stderr,
+                     "usage: marlowin-language-file FOLDER [NAMES]\n"
+                     "Writes FOLDER/Localization.txt: the English captions and messages, then the "
+                     "groups of\nFOLDER/translations/*.txt.\n");
         return 2;
     }
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -128,8 +131,8 @@ int main(int argc, char *argv[])
     // The windows read feeds.fdb and the configuration from an app folder of their own, so the
     // target folder gets nothing but the language file.
     QTemporaryDir appFolder;
-    const platform::Context ctx{messages, userSettings, connection, shell, clock, network, responseBudget,
-                                appFolder.path()};
+    const platform::Context ctx{messages, userSettings, connection,     shell,
+                                clock,    network,      responseBudget, appFolder.path()};
     Languages languages(folder, ProgramIdentity{});
     QtProgramDialogs dialogs(ctx, languages); // never opened here
     NoAnnouncement announcement;

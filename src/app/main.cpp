@@ -12,9 +12,9 @@
 #include "platform/SingleInstance.h"
 #include "scheduler/NotificationAnnouncement.h"
 #include "scheduler/ScheduleInterval.h"
+#include "shell/MainWindow.h"
 #include "shell/ProgramInfo.h"
 #include "shell/QtProgramDialogs.h"
-#include "shell/MainWindow.h"
 #include "shell/SplashScreen.h"
 
 #include <QApplication>

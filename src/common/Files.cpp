@@ -19,8 +19,8 @@ const QString kErrorTitle = QStringLiteral("Error !");
 void showError(const platform::Context &ctx, const QString &title, int number,
                const QString &description)
 {
-    ctx.messages.information(title, QString::number(number) + QStringLiteral(" : \r\n\r\n")
-                                        + description);
+    ctx.messages.information(title,
+                             QString::number(number) + QStringLiteral(" : \r\n\r\n") + description);
 }
 
 // "Does not exist" is an answer, not a failure of the test.

@@ -26,8 +26,8 @@ QString personalMessageHtml(const QString &message)
 QString linkParagraph(const QString &link)
 {
     const QString address = escaped(link);
-    return QStringLiteral("View Online: <a href='") + address + QStringLiteral("'>") + address +
-           QStringLiteral("</a>");
+    return QStringLiteral("View Online: <a href='") + address + QStringLiteral("'>") + address
+        + QStringLiteral("</a>");
 }
 
 QString disclaimer()
@@ -42,7 +42,8 @@ QString compose(const QString &tpl, const Parts &parts)
 {
     QString body = tpl;
     body.replace(QStringLiteral("[[from_name]]"), escaped(parts.fromName));
-    body.replace(QStringLiteral("[[personal_message]]"), personalMessageHtml(parts.personalMessage));
+    body.replace(QStringLiteral("[[personal_message]]"),
+                 personalMessageHtml(parts.personalMessage));
     body.replace(QStringLiteral("[[title]]"), escaped(parts.title));
     body.replace(QStringLiteral("[[description]]"),
                  parts.completeDescription ? parts.description : linkParagraph(parts.link));

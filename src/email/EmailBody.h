@@ -7,11 +7,11 @@
 namespace EmailBody {
 
 struct Parts {
-    QString fromName;        // the sender name of the e-mail settings
-    QString personalMessage; // as typed, any line ends
-    QString title;           // the item title, plain text
-    QString description;     // the item description, HTML
-    QString link;            // the item's address
+    QString fromName;                 // the sender name of the e-mail settings
+    QString personalMessage;          // as typed, any line ends
+    QString title;                    // the item title, plain text
+    QString description;              // the item description, HTML
+    QString link;                     // the item's address
     bool completeDescription = false; // send the description rather than the link
 };
 

@@ -14,8 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
@@ -46,7 +46,7 @@ public:
 } // namespace
 
 EmailSettingsDialog::EmailSettingsDialog(const platform::Context &ctx, Languages &languages,
-                                   QWidget *parent)
+                                         QWidget *parent)
     : QDialog(parent)
     , m_ctx(ctx)
     , m_languages(languages)
@@ -106,10 +106,10 @@ void EmailSettingsDialog::buildControls()
     form->addRow(QString(), m_chkAuth);
     connect(m_chkAuth, &QCheckBox::toggled, this, &EmailSettingsDialog::showAuthentication);
 
-    m_txtUsername =
-        addField(form, "lblUsername", QStringLiteral("User Name:"), "txtUsername", &m_lblUsername);
-    m_txtPassword =
-        addField(form, "lblPassword", QStringLiteral("Password:"), "txtPassword", &m_lblPassword);
+    m_txtUsername = addField(form, "lblUsername", QStringLiteral("User Name:"), "txtUsername",
+                             &m_lblUsername);
+    m_txtPassword
+        = addField(form, "lblPassword", QStringLiteral("Password:"), "txtPassword", &m_lblPassword);
     m_txtPassword->setEchoMode(QLineEdit::Password);
     m_txtFromName = addField(form, "lblFromName", QStringLiteral("From-Name:"), "txtFromName");
     m_txtFromEmail = addField(form, "lblFromEmail", QStringLiteral("From-Email:"), "txtFromEmail");
@@ -132,8 +132,8 @@ void EmailSettingsDialog::buildControls()
 }
 
 QLineEdit *EmailSettingsDialog::addField(QFormLayout *form, const char *labelName,
-                                      const QString &caption, const char *fieldName,
-                                      QLabel **label)
+                                         const QString &caption, const char *fieldName,
+                                         QLabel **label)
 {
     auto *field = new QLineEdit(this);
     field->setObjectName(QString::fromLatin1(fieldName));

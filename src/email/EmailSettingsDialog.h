@@ -22,7 +22,7 @@ class EmailSettingsDialog final : public QDialog {
     Q_OBJECT
 public:
     EmailSettingsDialog(const platform::Context &ctx, Languages &languages,
-                     QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
 
     // Translates the captions and fills the controls from the stored settings.
     void prepare();

@@ -10,8 +10,8 @@
 namespace MailFormat {
 namespace {
 
-constexpr int LineLimit = 76;       // body lines, and header lines where we can fold
-constexpr int HeaderLineLimit = 78; // header lines of plain words
+constexpr int LineLimit = 76;           // body lines, and header lines where we can fold
+constexpr int HeaderLineLimit = 78;     // header lines of plain words
 constexpr int EncodedWordOverhead = 12; // "=?UTF-8?B?" + "?="
 
 bool isControl(char16_t c)
@@ -120,8 +120,8 @@ void encodeLine(QByteArrayView line, QByteArray &out)
     for (qsizetype k = 0; k < line.size(); ++k) {
         const auto byte = static_cast<unsigned char>(line[k]);
         const bool lastInLine = k == line.size() - 1;
-        const bool literal = (byte >= 33 && byte <= 126 && byte != '=') ||
-                             ((byte == ' ' || byte == '\t') && !lastInLine);
+        const bool literal = (byte >= 33 && byte <= 126 && byte != '=')
+            || ((byte == ' ' || byte == '\t') && !lastInLine);
         const QByteArray token = literal ? QByteArray(1, static_cast<char>(byte)) : hex(byte);
         const qsizetype after = current.size() + token.size();
         // A soft break costs a "=", so a broken line carries 75 characters; the line's last
@@ -175,9 +175,8 @@ QString bareAddress(const QString &text)
     const qsizetype close = open < 0 ? -1 : address.indexOf(QLatin1Char('>'), open);
     if (close > open)
         address = address.mid(open + 1, close - open - 1);
-    address.removeIf([](QChar c) {
-        return c.isSpace() || c == QLatin1Char('<') || c == QLatin1Char('>');
-    });
+    address.removeIf(
+        [](QChar c) { return c.isSpace() || c == QLatin1Char('<') || c == QLatin1Char('>'); });
     return address;
 }
 
@@ -209,8 +208,8 @@ QByteArray mailbox(const QString &name, const QString &address)
     if (cleanName.isEmpty())
         return bare;
     const QByteArray displayName = isPrintableAscii(cleanName)
-                                       ? quotedString(cleanName)
-                                       : encodedWords(cleanName, int(sizeof("From: ") - 1));
+        ? quotedString(cleanName)
+        : encodedWords(cleanName, int(sizeof("From: ") - 1));
     return displayName + " <" + bare + '>';
 }
 
@@ -257,8 +256,8 @@ QString idDomain(const QString &address)
 QByteArray compose(const MailMessage &message)
 {
     const QDateTime date = message.date.isValid() ? message.date : QDateTime::currentDateTime();
-    const QByteArray messageId = QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' +
-                                 idDomain(message.fromAddress).toLatin1();
+    const QByteArray messageId = QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@'
+        + idDomain(message.fromAddress).toLatin1();
     const QByteArray type = message.html ? "text/html" : "text/plain";
 
     QByteArray out;

@@ -48,8 +48,11 @@ QLabel *note(const char *name, const QString &text, QWidget *parent)
 
 } // namespace
 
-SendEmailDialog::SendEmailDialog(const platform::Context &ctx, Languages &languages, QWidget *parent)
-    : QDialog(parent), m_ctx(ctx), m_languages(languages)
+SendEmailDialog::SendEmailDialog(const platform::Context &ctx, Languages &languages,
+                                 QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
 {
     setObjectName(QStringLiteral("frmSendEmail"));
     setWindowTitle(QStringLiteral("Send Email ... "));
@@ -72,10 +75,11 @@ void SendEmailDialog::buildControls()
     m_txtTo = new QLineEdit(this);
     m_txtTo->setObjectName(QStringLiteral("txtTo"));
     form->addRow(namedLabel("lblTo", QStringLiteral("To:"), this), m_txtTo);
-    form->addRow(QString(), note("lblToNote",
-                                 QStringLiteral("Seperate Multiple Recipients by semi-colon (;) "
-                                                "character."),
-                                 this));
+    form->addRow(QString(),
+                 note("lblToNote",
+                      QStringLiteral("Seperate Multiple Recipients by semi-colon (;) "
+                                     "character."),
+                      this));
     m_txtSubject = new QLineEdit(this);
     m_txtSubject->setObjectName(QStringLiteral("txtSubject"));
     form->addRow(namedLabel("lblSubject", QStringLiteral("Subject:"), this), m_txtSubject);
@@ -133,8 +137,7 @@ void SendEmailDialog::buildControls()
 void SendEmailDialog::prepare()
 {
     DialogLanguage::translate(*this, m_languages);
-    m_txtSubject->setText(QStringLiteral("An Article from \"") + m_channelName +
-                          QLatin1Char('"'));
+    m_txtSubject->setText(QStringLiteral("An Article from \"") + m_channelName + QLatin1Char('"'));
 }
 
 void SendEmailDialog::done(int result)
@@ -239,8 +242,8 @@ void SendEmailDialog::onSendSuccesful()
 void SendEmailDialog::onSendFailed(const QString &explanation)
 {
     m_ctx.messages.show(platform::MessageIcon::Information, QString(),
-                        QStringLiteral("Failed to Send Email due to following error: \r\n\r\n") +
-                            explanation,
+                        QStringLiteral("Failed to Send Email due to following error: \r\n\r\n")
+                            + explanation,
                         platform::MessageButtons::Ok);
     m_isSending = false;
     setStatus(QStringLiteral("Error: Failed to send Email!"));

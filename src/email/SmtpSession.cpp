@@ -46,8 +46,8 @@ QString hostForUrl(const QString &typed)
 // A server reply that refuses something: three digits starting with 4 or 5.
 bool isRefusal(const QString &line)
 {
-    return line.size() >= 3 && (line[0] == QLatin1Char('4') || line[0] == QLatin1Char('5')) &&
-           line[1].isDigit() && line[2].isDigit();
+    return line.size() >= 3 && (line[0] == QLatin1Char('4') || line[0] == QLatin1Char('5'))
+        && line[1].isDigit() && line[2].isDigit();
 }
 
 std::string envelope(const QString &address)
@@ -322,11 +322,11 @@ private:
             .arg(received);
     }
 
-    template <typename Emit>
-    void post(Emit emit)
+    template<typename Emit> void post(Emit emit)
     {
         SmtpSession *session = m_session;
-        QMetaObject::invokeMethod(session, [session, emit] { emit(*session); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            session, [session, emit] { emit(*session); }, Qt::QueuedConnection);
     }
     void postStatus(const QString &text)
     {
@@ -383,9 +383,8 @@ void SmtpSession::send()
     startLimit(*m_connectLimit, m_connectTimeout > 0 ? m_connectTimeout : DefaultConnectSeconds);
     if (m_timeout > 0)
         startLimit(*m_transferLimit, m_timeout);
-    m_worker = std::thread([this, job = std::move(job)]() mutable {
-        Transfer(*this, std::move(job)).run();
-    });
+    m_worker = std::thread(
+        [this, job = std::move(job)]() mutable { Transfer(*this, std::move(job)).run(); });
 }
 
 std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
@@ -394,8 +393,8 @@ std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
     const QString host = hostForUrl(m_host);
     const int port = m_port > 0 ? m_port : DefaultPort;
     if (!host.isEmpty()) {
-        const QString scheme = port == ImplicitTlsPort ? QStringLiteral("smtps")
-                                                       : QStringLiteral("smtp");
+        const QString scheme
+            = port == ImplicitTlsPort ? QStringLiteral("smtps") : QStringLiteral("smtp");
         job->url = QStringLiteral("%1://%2:%3").arg(scheme, host).arg(port).toStdString();
     }
     job->hostLabel = QStringLiteral("%1:%2").arg(host).arg(port);

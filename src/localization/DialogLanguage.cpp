@@ -1,7 +1,7 @@
 #include "localization/DialogLanguage.h"
 
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -14,7 +14,8 @@ void nameStandardButton(QPushButton *button, const char *name)
     button->setProperty("untranslated", true);
 }
 
-QPushButton *standardButton(QDialogButtonBox::StandardButton which, const char *name, QWidget *parent)
+QPushButton *standardButton(QDialogButtonBox::StandardButton which, const char *name,
+                            QWidget *parent)
 {
     // The texts Qt gives the buttons of a QDialogButtonBox, from the same translation context.
     const char *text = which == QDialogButtonBox::Cancel ? "Cancel" : "OK";
@@ -34,7 +35,8 @@ void translate(QWidget &dialog, Languages &languages)
 {
     QtTranslatableWindow window(dialog);
     languages.changeLanguage(window, languages.currentLanguage());
-    const QString title = languages.getMessages(QStringLiteral("CAPTION_") + dialog.objectName().toUpper());
+    const QString title
+        = languages.getMessages(QStringLiteral("CAPTION_") + dialog.objectName().toUpper());
     if (!title.isEmpty())
         dialog.setWindowTitle(title);
 }

@@ -17,7 +17,8 @@ void nameStandardButton(QPushButton *button, const char *name);
                                           QWidget *parent);
 // A button whose caption the dialog itself sets (it tells a mode or a phase), named and kept from
 // the language file.
-[[nodiscard]] QPushButton *untranslatedButton(const char *name, const QString &text, QWidget *parent);
+[[nodiscard]] QPushButton *untranslatedButton(const char *name, const QString &text,
+                                              QWidget *parent);
 // Translates the dialog's captions into the current language and takes the message
 // "CAPTION_" + its name in upper case as its title when the language gives one.
 void translate(QWidget &dialog, Languages &languages);

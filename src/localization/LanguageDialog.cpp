@@ -2,8 +2,8 @@
 
 #include "common/Files.h"
 #include "localization/LanguageList.h"
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 #include "platform/Context.h"
 #include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
@@ -19,8 +19,7 @@
 
 #include <utility>
 
-namespace
-{
+namespace {
 
 const QString kPrompt = QStringLiteral("Choose Language Here");
 const QString kSettingsSection = QStringLiteral("Settings");
@@ -36,8 +35,9 @@ QPushButton *namedButton(const char *name, const QString &text, QWidget *parent)
 } // namespace
 
 LanguageDialog::LanguageDialog(const platform::Context &ctx, Languages &languages,
-    QString languagesFolderUrl, std::function<void(const QString &language)> applyToMainWindow,
-    QWidget *parent)
+                               QString languagesFolderUrl,
+                               std::function<void(const QString &language)> applyToMainWindow,
+                               QWidget *parent)
     : QDialog(parent)
     , m_ctx(ctx)
     , m_languages(languages)
@@ -138,7 +138,8 @@ void LanguageDialog::checkForUpdates()
         return;
     fillLanguageList();
     m_ctx.messages.show(platform::MessageIcon::Information, ProgramIdentity().productName,
-        m_languages.getMessages(QStringLiteral("MSG_DOWNLOADED")), platform::MessageButtons::Ok);
+                        m_languages.getMessages(QStringLiteral("MSG_DOWNLOADED")),
+                        platform::MessageButtons::Ok);
 }
 
 void LanguageDialog::openLanguageFile()
@@ -151,7 +152,7 @@ void LanguageDialog::openLanguageFile()
 void LanguageDialog::setBusy(bool busy)
 {
     m_busy = busy;
-    const QList<QWidget *> controls { m_languageBox, m_ok, m_checkUpdates, m_translate };
+    const QList<QWidget *> controls{m_languageBox, m_ok, m_checkUpdates, m_translate};
     for (QWidget *control : controls)
         control->setEnabled(!busy);
     if (!busy)

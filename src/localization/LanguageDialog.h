@@ -10,8 +10,7 @@ class QLabel;
 class QPushButton;
 class Languages;
 
-namespace platform
-{
+namespace platform {
 struct Context;
 }
 
@@ -25,13 +24,13 @@ struct Context;
 // The opener calls prepare() and then exec()s the dialog (first run) or show()s it (Languages
 // menu). While a check for updates waits for the network the buttons are disabled and the
 // dialog refuses to close, so the wait always returns to a live window.
-class LanguageDialog final : public QDialog
-{
+class LanguageDialog final : public QDialog {
     Q_OBJECT
 public:
     // languagesFolderUrl: the maker's languages folder, with its trailing "/".
     LanguageDialog(const platform::Context &ctx, Languages &languages, QString languagesFolderUrl,
-        std::function<void(const QString &language)> applyToMainWindow, QWidget *parent = nullptr);
+                   std::function<void(const QString &language)> applyToMainWindow,
+                   QWidget *parent = nullptr);
 
     // What the dialog does as it opens: translation into the current language, the title and
     // the list of languages.

@@ -8,10 +8,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace LanguageList
-{
-namespace
-{
+namespace LanguageList {
+namespace {
 
 const QString kGroupOpen = QStringLiteral("<LANGUAGE_GROUP");
 const QString kGroupClose = QStringLiteral("</LANGUAGE_GROUP>");
@@ -68,8 +66,9 @@ QStringList groupNames(const QString &fileText)
 
 QString groupLanguageCode(const QString &fileText, const QString &name)
 {
-    static const QRegularExpression code(QStringLiteral("^<LANGUAGE_GROUP[^>]*xml:lang\\s*=\\s*\"([^\"]*)\""),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression code(
+        QStringLiteral("^<LANGUAGE_GROUP[^>]*xml:lang\\s*=\\s*\"([^\"]*)\""),
+        QRegularExpression::CaseInsensitiveOption);
     for (const QString &group : groupTexts(fileText))
         if (nameOfGroup(group).compare(name, Qt::CaseInsensitive) == 0)
             return code.match(group).captured(1).trimmed();

@@ -5,15 +5,13 @@
 
 #include <optional>
 
-namespace platform
-{
+namespace platform {
 struct Context;
 }
 
 // What the language dialog knows of Localization.txt without any widget: which languages it
 // offers, and how a newer file fetched from the maker's site replaces it.
-namespace LanguageList
-{
+namespace LanguageList {
 
 // The wait for the maker's site before a check for updates gives up.
 inline constexpr int kDownloadTimeoutMs = 15000;
@@ -43,16 +41,16 @@ inline constexpr int kDownloadTimeoutMs = 15000;
 [[nodiscard]] std::optional<QString> languageFileFromDownload(const QString &body);
 
 enum class DownloadResult {
-    Stored, // the app folder holds the fetched file now
+    Stored,           // the app folder holds the fetched file now
     NotALanguageFile, // no answer in time, a network or server error, or some other document
-    WriteFailed, // the file could not be replaced; the old one is still whole
+    WriteFailed,      // the file could not be replaced; the old one is still whole
 };
 
 // Fetches url (GET, never from a cache) while the event loop keeps running and, when the answer
 // is a language file, replaces Localization.txt with it, followed by CR LF. The old file is
 // replaced only once the new one is completely written.
-[[nodiscard]] DownloadResult downloadLanguageFile(
-    const platform::Context &ctx, const QString &url, int timeoutMs = kDownloadTimeoutMs);
+[[nodiscard]] DownloadResult downloadLanguageFile(const platform::Context &ctx, const QString &url,
+                                                  int timeoutMs = kDownloadTimeoutMs);
 
 // The address of the newest language file in the maker's languages folder.
 [[nodiscard]] QString newestLanguageFileUrl(const QString &languagesFolderUrl);

@@ -26,8 +26,9 @@ constexpr DefaultMessage kDefaultMessages[] = {
     {"MSG_DELETE3", "Continue?"},
     {"MSG_DELETE4", "Delete "},
     {"MSG_DELETE5", "Are you sure you want to delete the selected item?"},
-    {"MSG_BUSY", "Application is currently busy in executing Feed Check process. Interface cannot be "
-                 "closed; please try again later."},
+    {"MSG_BUSY",
+     "Application is currently busy in executing Feed Check process. Interface cannot be "
+     "closed; please try again later."},
     {"CAPTION_FRMADDFEED", "Add New Feed"},
     {"CAPTION_FRMAPPSETTINGS", "Application Settings"},
     {"CAPTION_FRMCATEGORY", "Add/Edit Category"},
@@ -37,16 +38,18 @@ constexpr DefaultMessage kDefaultMessages[] = {
     {"CAPTION_FRMSCHEDULER", "Scheduler"},
     {"CAPTION_FRMSENDEMAIL", "Send Email"},
     {"MSG_MINIMIZED", "is minimized here!"},
-    {"MSG_TRAY", "Double-click this icon to show application interface or Right-click for more "
-                 "options!\""},
+    {"MSG_TRAY",
+     "Double-click this icon to show application interface or Right-click for more "
+     "options!\""},
     {"MSG_DOWNLOADED", "Language file downloaded."},
 };
 
-const char kDescription[] =
-    "This file contains various translations of program buttons, messages and menus in XML format. "
-    "You are welcome to correct a translation or to add a language of your own: copy the English "
-    "group, translate its items and send the file to us so that every user can share it. Before "
-    "you start, fetch the newest file with the 'Check for Language Updates' button.";
+const char kDescription[]
+    = "This file contains various translations of program buttons, messages and menus in XML "
+      "format. "
+      "You are welcome to correct a translation or to add a language of your own: copy the English "
+      "group, translate its items and send the file to us so that every user can share it. Before "
+      "you start, fetch the newest file with the 'Check for Language Updates' button.";
 
 QString upperFirst(QString text)
 {
@@ -81,8 +84,8 @@ std::optional<QString> groupItems(const QString &file, const QString &name)
             return std::nullopt;
         const qsizetype end = file.indexOf(groupClose, start);
         const QString group = end < 0 ? file.mid(start) : file.mid(start, end - start);
-        const auto groupName = between(group, QStringLiteral("<LANGUAGE_NAME>"),
-                                       QStringLiteral("</LANGUAGE_NAME>"));
+        const auto groupName
+            = between(group, QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>"));
         if (groupName && groupName->compare(name, Qt::CaseInsensitive) == 0) {
             auto items = between(group, QStringLiteral("<TRANSLATION_ITEMS>"),
                                  QStringLiteral("</TRANSLATION_ITEMS>"));
@@ -98,7 +101,8 @@ std::optional<QString> groupItems(const QString &file, const QString &name)
 } // namespace
 
 Languages::Languages(QString appFolder, ProgramIdentity identity)
-    : m_appFolder(std::move(appFolder)), m_identity(std::move(identity))
+    : m_appFolder(std::move(appFolder))
+    , m_identity(std::move(identity))
 {
 }
 
@@ -231,7 +235,8 @@ QByteArray Languages::localizationFileBytes(const QList<CaptionItem> &windowCapt
         QStringLiteral("\t</LOCALIZATION_FILE_INFO>"),
         QStringLiteral("<LANGUAGE_GROUP xml:lang=\"en\">"),
         QStringLiteral("\t<LANGUAGE_NAME>English</LANGUAGE_NAME>"),
-        QStringLiteral("\t<DESCRIPTION>") + QLatin1String(kDescription) + QStringLiteral("</DESCRIPTION>"),
+        QStringLiteral("\t<DESCRIPTION>") + QLatin1String(kDescription)
+            + QStringLiteral("</DESCRIPTION>"),
         QStringLiteral("\t<TRANSLATION_ITEMS>"),
     };
     const auto itemLine = [](const QString &key, const QString &text) {
@@ -252,7 +257,8 @@ QByteArray Languages::localizationFileBytes(const QList<CaptionItem> &windowCapt
 
 bool Languages::makeLocalizationFile(const QList<CaptionItem> &windowCaptions) const
 {
-    return platform::writeFileAtomically(languageFilePath(), localizationFileBytes(windowCaptions)).ok;
+    return platform::writeFileAtomically(languageFilePath(), localizationFileBytes(windowCaptions))
+        .ok;
 }
 
 bool Languages::langFileExists(const QString &path)
@@ -267,6 +273,7 @@ bool Languages::langFileExists(const QString &path)
 
 QString Languages::langTrimPath(const QString &path)
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut
+        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }

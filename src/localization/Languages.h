@@ -48,7 +48,10 @@ public:
     // messages without a translation keep what they had.
     void changeLanguage(TranslatableWindow &window, const QString &name);
     // The multi-document windows' variant: control kinds come typed, so it is the same walk.
-    void changeLanguageMdi(TranslatableWindow &window, const QString &name) { changeLanguage(window, name); }
+    void changeLanguageMdi(TranslatableWindow &window, const QString &name)
+    {
+        changeLanguage(window, name);
+    }
 
     // Writes a fresh Localization.txt (UTF-8, CR LF) holding only the English group: the window
     // captions as given (collected with collectCaptions over every window), then one item per

@@ -81,8 +81,8 @@ std::optional<ControlKind> kindOf(const QObject &object)
         return ControlKind::TabStrip;
     if (qobject_cast<const QTreeWidget *>(&object))
         return ControlKind::ListView;
-    if ((qobject_cast<const QAction *>(&object) || qobject_cast<const QMenu *>(&object)) &&
-        isMenuName(object.objectName()))
+    if ((qobject_cast<const QAction *>(&object) || qobject_cast<const QMenu *>(&object))
+        && isMenuName(object.objectName()))
         return ControlKind::Menu;
     return std::nullopt;
 }
@@ -96,7 +96,8 @@ int partCount(const QObject &object)
     if (const auto *list = qobject_cast<const QTreeWidget *>(&object)) {
         // Report lists keep spare columns past their headers, hidden and untitled.
         int count = list->columnCount();
-        while (count > 0 && list->isColumnHidden(count - 1) && list->headerItem()->text(count - 1).isEmpty())
+        while (count > 0 && list->isColumnHidden(count - 1)
+               && list->headerItem()->text(count - 1).isEmpty())
             --count;
         return count;
     }
@@ -118,8 +119,8 @@ bool inNestedWindow(const QObject &object, const QWidget &window)
 bool isReported(const QObject &object, const QWidget &window)
 {
     const QString name = object.objectName();
-    return !name.isEmpty() && !name.startsWith(QStringLiteral("qt_")) &&
-           !object.property(UntranslatedProperty).toBool() && !inNestedWindow(object, window);
+    return !name.isEmpty() && !name.startsWith(QStringLiteral("qt_"))
+        && !object.property(UntranslatedProperty).toBool() && !inNestedWindow(object, window);
 }
 
 QString partCaption(QObject &object, int part)
@@ -179,7 +180,10 @@ bool hasParts(ControlKind kind)
 
 } // namespace
 
-QtTranslatableWindow::QtTranslatableWindow(QWidget &window) : m_window(window) {}
+QtTranslatableWindow::QtTranslatableWindow(QWidget &window)
+    : m_window(window)
+{
+}
 
 QString QtTranslatableWindow::windowName() const
 {
@@ -229,7 +233,8 @@ QString QtTranslatableWindow::caption(int control, int part) const
     if (!entry)
         return {};
     if (hasParts(entry->control.kind))
-        return part >= 1 && part <= entry->control.partCount ? partCaption(*entry->object, part) : QString();
+        return part >= 1 && part <= entry->control.partCount ? partCaption(*entry->object, part)
+                                                             : QString();
     return singleCaption(*entry->object);
 }
 

@@ -24,7 +24,8 @@ void appendNumberedParts(QList<CaptionSlot> &result, int control, const QString 
 
 } // namespace
 
-QList<CaptionSlot> captionSlots(const QString &windowName, const QList<TranslatableControl> &controls)
+QList<CaptionSlot> captionSlots(const QString &windowName,
+                                const QList<TranslatableControl> &controls)
 {
     QList<CaptionSlot> result;
     for (int i = 0; i < controls.size(); ++i) {

@@ -7,13 +7,23 @@
 
 // The control kinds whose captions follow the language file. Text boxes, drop-down lists and the
 // skinned push buttons of the dialogs are of no kind here: a window does not report them.
-enum class ControlKind { Label, CommandButton, SkinLabel, Frame, CheckBox, TabStrip, ListView, OptionButton, Menu };
+enum class ControlKind {
+    Label,
+    CommandButton,
+    SkinLabel,
+    Frame,
+    CheckBox,
+    TabStrip,
+    ListView,
+    OptionButton,
+    Menu
+};
 
 struct TranslatableControl {
     ControlKind kind = ControlKind::Label;
-    QString name;              // the control's objectName, as the language file addresses it
-    std::optional<int> index;  // position in an indexed group (option buttons, menu entries)
-    int partCount = 0;         // tabs of a tab strip, columns of a list view
+    QString name;             // the control's objectName, as the language file addresses it
+    std::optional<int> index; // position in an indexed group (option buttons, menu entries)
+    int partCount = 0;        // tabs of a tab strip, columns of a list view
 };
 
 // What the translation needs of a window. The widget side only enumerates its controls; the keys

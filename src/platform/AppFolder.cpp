@@ -29,9 +29,9 @@ QString shippedFilesFolder()
 const QStringList &shippedFileNames()
 {
     static const QStringList names{
-        QStringLiteral("default.fdb"),      QStringLiteral("view.tpl"),
-        QStringLiteral("email.tpl"),        QStringLiteral("Localization.txt"),
-        QStringLiteral("notify.wav"),       QStringLiteral("Help.html"),
+        QStringLiteral("default.fdb"), QStringLiteral("view.tpl"),
+        QStringLiteral("email.tpl"),   QStringLiteral("Localization.txt"),
+        QStringLiteral("notify.wav"),  QStringLiteral("Help.html"),
     };
     return names;
 }

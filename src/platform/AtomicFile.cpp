@@ -22,7 +22,8 @@ WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
         path, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }, permissions);
 }
 
-WriteResult writeFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &writeBody,
+WriteResult writeFileAtomically(const QString &path,
+                                const std::function<bool(QIODevice &)> &writeBody,
                                 std::optional<QFileDevice::Permissions> permissions)
 {
     QSaveFile file(path);

@@ -23,7 +23,7 @@ struct Context {
     Clock &clock;
     QNetworkAccessManager &network;
     ResponseBudget &responseBudget; // shared by every response in flight
-    QString appFolder; // absolute path of the app folder, without a trailing "/"
+    QString appFolder;              // absolute path of the app folder, without a trailing "/"
 };
 
 } // namespace platform

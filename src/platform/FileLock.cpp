@@ -21,10 +21,10 @@ constexpr int kRetryMs = 5;
 
 bool sameFile(int fd, const QByteArray &path)
 {
-    struct stat held {};
-    struct stat named {};
-    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev
-           && held.st_ino == named.st_ino;
+    struct stat held { };
+    struct stat named { };
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0
+        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 } // namespace
@@ -50,7 +50,8 @@ bool FileLock::acquire(int timeoutMs)
         const int fd = ::open(m_lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
             m_error = QStringLiteral("\"%1\" cannot be locked: %2")
-                          .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno)));
+                          .arg(QDir::toNativeSeparators(m_path),
+                               QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -67,11 +68,13 @@ bool FileLock::acquire(int timeoutMs)
         ::close(fd);
         if (error != EWOULDBLOCK) {
             m_error = QStringLiteral("\"%1\" cannot be locked: %2")
-                          .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(error)));
+                          .arg(QDir::toNativeSeparators(m_path),
+                               QString::fromLocal8Bit(std::strerror(error)));
             return false;
         }
         if (deadline.hasExpired()) {
-            m_error = QStringLiteral("\"%1\" is in use by another part of the program or another program.")
+            m_error = QStringLiteral(
+                          "\"%1\" is in use by another part of the program or another program.")
                           .arg(QDir::toNativeSeparators(m_path));
             return false;
         }

@@ -12,9 +12,9 @@ enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
 // No for Yes/No, Cancel for Retry/Cancel, OK otherwise.
 [[nodiscard]] constexpr MessageAnswer safeAnswer(MessageButtons buttons)
 {
-    return buttons == MessageButtons::YesNo         ? MessageAnswer::No
-           : buttons == MessageButtons::RetryCancel ? MessageAnswer::Cancel
-                                                    : MessageAnswer::Ok;
+    return buttons == MessageButtons::YesNo      ? MessageAnswer::No
+        : buttons == MessageButtons::RetryCancel ? MessageAnswer::Cancel
+                                                 : MessageAnswer::Ok;
 }
 
 // The one way logic talks to the user: a modal box with an icon, a title, a text and a set of
@@ -25,7 +25,8 @@ public:
     virtual ~MessageBoxes() = default;
 
     virtual MessageAnswer show(MessageIcon icon, const QString &title, const QString &text,
-                               MessageButtons buttons) = 0;
+                               MessageButtons buttons)
+        = 0;
 
     void warning(const QString &title, const QString &text)
     {
@@ -42,7 +43,8 @@ public:
     // Yes/No with the question icon; true for Yes.
     [[nodiscard]] bool question(const QString &title, const QString &text)
     {
-        return show(MessageIcon::Question, title, text, MessageButtons::YesNo) == MessageAnswer::Yes;
+        return show(MessageIcon::Question, title, text, MessageButtons::YesNo)
+            == MessageAnswer::Yes;
     }
     // Retry/Cancel with the given icon; true for Retry.
     [[nodiscard]] bool retry(MessageIcon icon, const QString &title, const QString &text)

@@ -13,7 +13,8 @@ QString QSettingsUserSettings::value(const QString &section, const QString &key,
     return m_settings.value(section + QLatin1Char('/') + key, defaultValue).toString();
 }
 
-void QSettingsUserSettings::setValue(const QString &section, const QString &key, const QString &value)
+void QSettingsUserSettings::setValue(const QString &section, const QString &key,
+                                     const QString &value)
 {
     m_settings.setValue(section + QLatin1Char('/') + key, value);
     m_settings.sync();

@@ -12,7 +12,10 @@ namespace platform {
 // must not outlive it.
 class QtComboBoxView final : public ComboBoxView {
 public:
-    explicit QtComboBoxView(QComboBox &combo) : m_combo(combo) {}
+    explicit QtComboBoxView(QComboBox &combo)
+        : m_combo(combo)
+    {
+    }
 
     [[nodiscard]] QString text() const override { return m_combo.currentText(); }
     void setText(const QString &text) override;

@@ -18,7 +18,10 @@ class RowItem final : public QTreeWidgetItem {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 2;
 
-    RowItem() : QTreeWidgetItem(Type) {}
+    RowItem()
+        : QTreeWidgetItem(Type)
+    {
+    }
 
     bool operator<(const QTreeWidgetItem &other) const override
     {
@@ -44,7 +47,8 @@ QFont rowFont(bool bold)
 
 } // namespace
 
-QtReportList::QtReportList(QTreeWidget &list) : m_list(list)
+QtReportList::QtReportList(QTreeWidget &list)
+    : m_list(list)
 {
     m_list.setRootIsDecorated(false);
     m_list.setItemsExpandable(false);

@@ -4,10 +4,11 @@ namespace platform {
 
 QtTrayIcon::QtTrayIcon()
 {
-    QObject::connect(&m_icon, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick && doubleClicked)
-            doubleClicked();
-    });
+    QObject::connect(&m_icon, &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::DoubleClick && doubleClicked)
+                             doubleClicked();
+                     });
 }
 
 bool QtTrayIcon::isAvailable() const

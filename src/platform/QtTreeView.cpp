@@ -64,17 +64,18 @@ bool isWithin(const QTreeWidgetItem *item, const QTreeWidgetItem *subtree)
 
 } // namespace
 
-QtTreeView::QtTreeView(QTreeWidget &tree) : m_tree(tree)
+QtTreeView::QtTreeView(QTreeWidget &tree)
+    : m_tree(tree)
 {
     m_tree.setColumnCount(1);
     m_tree.setHeaderHidden(true);
     m_tree.setSortingEnabled(false);
-    m_currentChanged = QObject::connect(
-        &m_tree, &QTreeWidget::currentItemChanged, &m_tree,
-        [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
-            showImage(previous, false);
-            showImage(current, true);
-        });
+    m_currentChanged
+        = QObject::connect(&m_tree, &QTreeWidget::currentItemChanged, &m_tree,
+                           [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
+                               showImage(previous, false);
+                               showImage(current, true);
+                           });
 }
 
 QtTreeView::~QtTreeView()
@@ -250,8 +251,7 @@ void QtTreeView::placeChildren(QTreeWidgetItem *container)
 
 // Where a new child goes so that the children stay in order: a binary search in a sorted
 // container, the end otherwise (the newest child is last in the order of adding).
-int QtTreeView::insertionIndex(const QTreeWidgetItem *container,
-                               const QTreeWidgetItem *child) const
+int QtTreeView::insertionIndex(const QTreeWidgetItem *container, const QTreeWidgetItem *child) const
 {
     int low = 0;
     int high = container->childCount();

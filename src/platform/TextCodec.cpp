@@ -96,8 +96,8 @@ QByteArray decodeDocumentToUtf8(const QByteArray &bytes, const QByteArray &trans
         return name == "utf-8" || name == "utf8";
     };
     const bool namedUtf8 = transportCharset.isEmpty()
-                               ? encodingOfXmlDeclaration(bytes).isEmpty() || isUtf8(encodingOfXmlDeclaration(bytes))
-                               : isUtf8(transportCharset);
+        ? encodingOfXmlDeclaration(bytes).isEmpty() || isUtf8(encodingOfXmlDeclaration(bytes))
+        : isUtf8(transportCharset);
     if (namedUtf8 && !QStringConverter::encodingForData(bytes, u'<') && bytes.isValidUtf8())
         return bytes;
     return decodeDocument(bytes, transportCharset).toUtf8();

@@ -28,7 +28,8 @@ public:
     // Adds a node under parentKey (empty: a top-level node). False when the key is taken or the
     // parent does not exist; nothing is added then.
     virtual bool add(const QString &parentKey, const QString &key, const QString &text, int image,
-                     int selectedImage) = 0;
+                     int selectedImage)
+        = 0;
     // Removes the node and its whole subtree; an unknown key is ignored.
     virtual void remove(const QString &key) = 0;
 

@@ -53,7 +53,8 @@ QString fromUtf8(const char *text)
 bool isWritableName(QStringView name)
 {
     const auto allowed = [](char16_t c, bool first) {
-        if (c >= 0x80 || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':')
+        if (c >= 0x80 || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'
+            || c == u':')
             return true;
         return !first && ((c >= u'0' && c <= u'9') || c == u'-' || c == u'.');
     };
@@ -121,7 +122,11 @@ class EscapingWriter final : public pugi::xml_writer {
 public:
     using Sink = std::function<bool(const char *data, qsizetype size)>;
 
-    explicit EscapingWriter(Sink sink) : m_sink(std::move(sink)) { m_buffer.reserve(kChunk + 32); }
+    explicit EscapingWriter(Sink sink)
+        : m_sink(std::move(sink))
+    {
+        m_buffer.reserve(kChunk + 32);
+    }
 
     void write(const void *data, size_t size) override
     {
@@ -200,7 +205,8 @@ public:
 class PathMatcher final : public pugi::xml_tree_walker {
 public:
     PathMatcher(std::vector<std::string> steps, bool fromRoot)
-        : m_steps(std::move(steps)), m_fromRoot(fromRoot)
+        : m_steps(std::move(steps))
+        , m_fromRoot(fromRoot)
     {
     }
 
@@ -305,7 +311,8 @@ void XmlNode::setText(const QString &text)
         return;
     m_node.remove_children();
     if (!utf8.isEmpty())
-        m_node.append_child(pugi::node_pcdata).set_value(utf8.constData(), static_cast<size_t>(utf8.size()));
+        m_node.append_child(pugi::node_pcdata)
+            .set_value(utf8.constData(), static_cast<size_t>(utf8.size()));
     noteChange();
 }
 
@@ -401,8 +408,8 @@ XmlNode XmlNode::appendChild(XmlNode node)
     if (!isElement() || !node)
         return {};
     const bool sameDocument = node.m_node.root() == m_node.root();
-    const pugi::xml_node placed = sameDocument ? m_node.append_move(node.m_node)
-                                               : m_node.append_copy(node.m_node);
+    const pugi::xml_node placed
+        = sameDocument ? m_node.append_move(node.m_node) : m_node.append_copy(node.m_node);
     if (!placed)
         return {};
     noteChange();
@@ -417,7 +424,10 @@ void XmlNode::removeChild(XmlNode node)
 
 // ---- XmlDocument ---------------------------------------------------------------------------
 
-XmlDocument::XmlDocument() : m_tree(std::make_unique<detail::XmlTree>()) {}
+XmlDocument::XmlDocument()
+    : m_tree(std::make_unique<detail::XmlTree>())
+{
+}
 
 XmlDocument::~XmlDocument() = default;
 XmlDocument::XmlDocument(XmlDocument &&other) noexcept = default;
@@ -477,7 +487,8 @@ bool XmlDocument::loadUtf8(QByteArrayView bytes)
 bool XmlDocument::parseUtf8(QByteArrayView bytes)
 {
     const QByteArrayView body = withoutLeadingBlanks(bytes);
-    auto *buffer = static_cast<char *>(pugi::get_memory_allocation_function()(body.size() > 0 ? size_t(body.size()) : 1));
+    auto *buffer = static_cast<char *>(
+        pugi::get_memory_allocation_function()(body.size() > 0 ? size_t(body.size()) : 1));
     if (!buffer)
         return false;
     if (!body.isEmpty())
@@ -487,8 +498,8 @@ bool XmlDocument::parseUtf8(QByteArrayView bytes)
 
 bool XmlDocument::parseOwnBuffer(char *buffer, size_t size)
 {
-    const pugi::xml_parse_result result
-        = m_tree->document.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = m_tree->document.load_buffer_inplace_own(
+        buffer, size, kParseOptions, pugi::encoding_utf8);
     if (result && holdsOneRootElement(m_tree->document))
         return true;
     clear();
@@ -517,7 +528,8 @@ bool XmlDocument::save(const QString &path, QString *error) const
         return false;
     }
     const WriteResult result = writeFileAtomically(path, [this](QIODevice &file) {
-        return write([&file](const char *data, qsizetype size) { return file.write(data, size) == size; });
+        return write(
+            [&file](const char *data, qsizetype size) { return file.write(data, size) == size; });
     });
     if (!result.ok && error)
         *error = result.errorText;

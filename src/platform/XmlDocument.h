@@ -76,7 +76,11 @@ public:
 private:
     friend class XmlDocument;
 
-    XmlNode(pugi::xml_node node, detail::XmlTree *tree) : m_node(node), m_tree(tree) {}
+    XmlNode(pugi::xml_node node, detail::XmlTree *tree)
+        : m_node(node)
+        , m_tree(tree)
+    {
+    }
     [[nodiscard]] XmlNode wrap(pugi::xml_node node) const { return {node, m_tree}; }
     [[nodiscard]] quint64 revision() const;
     void noteChange() const;

@@ -24,7 +24,8 @@ bool isBlankText(const QString &text)
 
 bool isBlankText(QByteArrayView utf8)
 {
-    return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+    return std::all_of(utf8.cbegin(), utf8.cend(),
+                       [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
 }
 
 // The document, or the status that ends the parse before any element is looked at.
@@ -47,8 +48,7 @@ std::optional<ParseStatus> load(QByteArrayView utf8, platform::XmlDocument &docu
 }
 
 // Calls visit(child, name) for the first kMaxChildren child nodes in document order.
-template <typename Visit>
-void forEachChild(const platform::XmlNode &parent, Visit &&visit)
+template<typename Visit> void forEachChild(const platform::XmlNode &parent, Visit &&visit)
 {
     const int count = std::min(parent.childCount(), kMaxChildren);
     for (int i = 0; i < count; ++i) {
@@ -68,8 +68,9 @@ void setDate(FeedItem &item, ItemDate date)
 }
 
 // Calls read(item element, record) for each direct child named itemName, up to kMaxItems.
-template <typename Read>
-QList<FeedItem> readItems(const platform::XmlNode &container, QLatin1StringView itemName, Read &&read)
+template<typename Read>
+QList<FeedItem> readItems(const platform::XmlNode &container, QLatin1StringView itemName,
+                          Read &&read)
 {
     // Counted first so that the list is allocated once, not moved as it grows.
     qsizetype count = 0;
@@ -175,8 +176,7 @@ ParseResult readAtomDocument(const platform::XmlDocument &document, const QLocal
                       })};
 }
 
-template <typename Text>
-ParseResult readRss(const Text &text)
+template<typename Text> ParseResult readRss(const Text &text)
 {
     platform::XmlDocument document;
     if (const auto failure = load(text, document))
@@ -184,8 +184,7 @@ ParseResult readRss(const Text &text)
     return readRssDocument(document);
 }
 
-template <typename Text>
-ParseResult readAtom(const Text &text, const QLocale &locale)
+template<typename Text> ParseResult readAtom(const Text &text, const QLocale &locale)
 {
     platform::XmlDocument document;
     if (const auto failure = load(text, document))
@@ -201,14 +200,16 @@ FailureMessage messageFor(ParseStatus status, bool atom)
     case ParseStatus::Ok:
         break;
     case ParseStatus::EmptyStream:
-        return {QStringLiteral("Invalid Server Response!"), QStringLiteral("Server returned empty data stream!")};
+        return {QStringLiteral("Invalid Server Response!"),
+                QStringLiteral("Server returned empty data stream!")};
     case ParseStatus::InvalidXml:
         return {QStringLiteral("Invalid Data Format!"),
                 QStringLiteral("Server returned Feed data in invalid XML format!")};
     case ParseStatus::WrongFeedType:
         return {QStringLiteral("Invalid Feed XML!"),
-                QStringLiteral("Server returned invalid Feed XML! Either Feed Type is not %1 or Feed XML is "
-                               "not well-formed.")
+                QStringLiteral(
+                    "Server returned invalid Feed XML! Either Feed Type is not %1 or Feed XML is "
+                    "not well-formed.")
                     .arg(atom ? QStringLiteral("ATOM") : QStringLiteral("RSS"))};
     }
     return {};
@@ -242,7 +243,8 @@ FeedContent parseFeed(QByteArrayView utf8, const QLocale &locale)
     const FeedType type = FeedProbe::detectFeedType(document, nullptr);
     if (type == FeedType::Unknown)
         return {ParseStatus::WrongFeedType, FeedType::Unknown, {}};
-    ParseResult result = type == FeedType::Atom ? readAtomDocument(document, locale) : readRssDocument(document);
+    ParseResult result
+        = type == FeedType::Atom ? readAtomDocument(document, locale) : readRssDocument(document);
     return {result.status, type, std::move(result.items)};
 }
 

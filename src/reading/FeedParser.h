@@ -18,9 +18,9 @@ inline constexpr int kMaxItems = 32767;
 
 enum class ParseStatus {
     Ok,
-    EmptyStream,    // the text is blank
-    InvalidXml,     // the text is not well-formed XML
-    WrongFeedType,  // no rss/channel (RSS) or no feed element (Atom)
+    EmptyStream,   // the text is blank
+    InvalidXml,    // the text is not well-formed XML
+    WrongFeedType, // no rss/channel (RSS) or no feed element (Atom)
 };
 
 struct ParseResult {
@@ -52,8 +52,9 @@ struct FailureMessage {
 
 struct FeedContent {
     ParseStatus status = ParseStatus::Ok;
-    FeedType type = FeedType::Unknown; // what the document is: RSS, Atom or podcast; unknown on failure
-    QList<FeedItem> items;      // in document order
+    FeedType type
+        = FeedType::Unknown; // what the document is: RSS, Atom or podcast; unknown on failure
+    QList<FeedItem> items;   // in document order
 };
 
 // A fetched document read as what it is, whatever type its subscription names: an rss element

@@ -221,8 +221,7 @@ void FeedReader::updateFinished(const FeedUpdateResult &result)
         }
         break;
     case Outcome::Refused:
-        ErrorReport::show(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep,
-                           result.errorText);
+        ErrorReport::show(m_ctx, QStringLiteral("FetchFeedData"), kFetchOpenStep, result.errorText);
         break;
     case Outcome::FetchFailed:
         m_ctx.messages.warning(QStringLiteral("Failed to fetch Feed Data!"), result.errorText);
@@ -257,8 +256,7 @@ void FeedReader::showResult(const FeedUpdateResult &result)
             = FeedParser::messageFor(result.parseStatus, result.readAsAtom());
         m_ctx.messages.warning(message.title, message.text);
     } else if (result.outcome == FeedUpdateResult::Outcome::SaveFailed) {
-        ErrorReport::show(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep,
-                           result.errorText);
+        ErrorReport::show(m_ctx, QStringLiteral("MergeNewItems"), kMergeSaveStep, result.errorText);
     } else if (result.documentItems > 0) {
         showStoredItems(result);
     }
@@ -387,7 +385,7 @@ bool FeedReader::processItem(const QString &id, ItemAction action, bool markRead
     platform::FileLock lock(path);
     if (changes && !path.isEmpty() && !lock.acquire(ItemStore::kLockWaitMs)) {
         ErrorReport::show(m_ctx, QStringLiteral("ProcessItem"), kProcessItemSaveStep,
-                           lock.errorText());
+                          lock.errorText());
         return false;
     }
 

@@ -37,11 +37,11 @@ public:
 // refresh. Only the boxes that ask the user (offline, time-out) wait, as modal boxes do.
 // What FeedReader::processItem does with the item it finds.
 enum class ItemAction {
-    Find,       // nothing: tells whether it is there
-    Delete,     // removes it and records it as deleted, so that no refresh brings it back
-    MarkRead,   // sets its status
+    Find,     // nothing: tells whether it is there
+    Delete,   // removes it and records it as deleted, so that no refresh brings it back
+    MarkRead, // sets its status
     MarkUnread,
-    Load,       // copies it into currentItem
+    Load, // copies it into currentItem
 };
 
 class FeedReader : public QObject {

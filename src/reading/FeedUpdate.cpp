@@ -6,8 +6,8 @@
 #include "platform/Context.h"
 #include "reading/ItemStore.h"
 #include "settings/Settings.h"
-#include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/Feeds.h"
+#include "subscriptions/FeedsDatabase.h"
 
 #include <utility>
 
@@ -71,9 +71,9 @@ void FeedUpdate::answered()
         m_result.document = m_http->responseUtf8();
         if (m_request.keepDebugCopy) {
             // A failed write has shown its own box; the update goes on.
-            Files::writeText(m_ctx,
-                                 Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
-                                 m_result.document);
+            Files::writeText(
+                m_ctx, Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("Debug.xml"),
+                m_result.document);
         }
     }
     if (m_result.fetchFailure != platform::FetchFailure::None) {

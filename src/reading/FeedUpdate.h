@@ -26,7 +26,7 @@ struct FeedUpdateRequest {
     QString feedId; // names the item file; anything but a feed identifier stores nothing
     QString url;
     FeedType storedType = FeedType::Rss; // the type the subscription names
-    QLocale locale = QLocale::system(); // month names of Atom dates
+    QLocale locale = QLocale::system();  // month names of Atom dates
     int timeoutMs = kFetchTimeoutMs;
     bool keepDebugCopy = false; // writes each complete answer to Debug.xml in the app folder
 };
@@ -47,14 +47,15 @@ struct FeedUpdateResult {
     platform::FetchFailure fetchFailure = platform::FetchFailure::None;
     FeedParser::ParseStatus parseStatus = FeedParser::ParseStatus::Ok;
 
-    FeedType storedType = FeedType::Rss;        // as the request named it
-    FeedType correctedType = FeedType::Unknown; // the type now stored for the feed, when the document changed it
-    int documentItems = 0;     // items the document holds
-    QList<FeedItem> added;     // new items, in the order stored
-    QList<FeedItem> updated;   // items stored before whose title, text or date changed
+    FeedType storedType = FeedType::Rss; // as the request named it
+    FeedType correctedType
+        = FeedType::Unknown; // the type now stored for the feed, when the document changed it
+    int documentItems = 0;   // items the document holds
+    QList<FeedItem> added;   // new items, in the order stored
+    QList<FeedItem> updated; // items stored before whose title, text or date changed
     QList<std::pair<QString, QString>> renamed; // stored items' identifiers: before, now
-    QString setAsidePath;      // a damaged item file was moved here and a new one started
-    QByteArray document;       // the answer as UTF-8, when one arrived
+    QString setAsidePath; // a damaged item file was moved here and a new one started
+    QByteArray document;  // the answer as UTF-8, when one arrived
 
     // The parser's failure is told in the words of the type the subscription names.
     [[nodiscard]] bool readAsAtom() const { return storedType == FeedType::Atom; }

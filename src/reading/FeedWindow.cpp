@@ -58,7 +58,8 @@ protected:
 // position (in its own coordinates); the window decides where the bar goes.
 class SplitterBar final : public QWidget {
 public:
-    explicit SplitterBar(QWidget *parent) : QWidget(parent)
+    explicit SplitterBar(QWidget *parent)
+        : QWidget(parent)
     {
         setCursor(Qt::SizeVerCursor);
         setAutoFillBackground(true);
@@ -88,10 +89,11 @@ protected:
 
 void warnItemNotFound(const platform::Context &ctx)
 {
-    ctx.messages.warning(QStringLiteral("Failed to locate item in Feed Data File!"),
-                         QStringLiteral("Application failed to access details for selected Feed Item. "
-                                        "Either item is deleted or Feed Data file is not accessible to "
-                                        "application."));
+    ctx.messages.warning(
+        QStringLiteral("Failed to locate item in Feed Data File!"),
+        QStringLiteral("Application failed to access details for selected Feed Item. "
+                       "Either item is deleted or Feed Data file is not accessible to "
+                       "application."));
 }
 
 bool isMinimizedWithin(const QWidget *widget)
@@ -108,10 +110,15 @@ bool isMinimizedWithin(const QWidget *widget)
 struct FeedWindow::Private {
     Private(FeedWindow &window, const platform::Context &context, FeedWindowHost &feedHost,
             CaptionSink &caption, const QLocale &locale)
-        : q(window), ctx(context), host(feedHost), lstItems(new ItemListWidget(&window)),
-          picSplitter(new SplitterBar(&window)), ucPreview(new PreviewBrowser(&window)),
-          delay(context.clock.createTimer()), list(*lstItems),
-          reader(context, list, caption, locale)
+        : q(window)
+        , ctx(context)
+        , host(feedHost)
+        , lstItems(new ItemListWidget(&window))
+        , picSplitter(new SplitterBar(&window))
+        , ucPreview(new PreviewBrowser(&window))
+        , delay(context.clock.createTimer())
+        , list(*lstItems)
+        , reader(context, list, caption, locale)
     {
     }
 
@@ -154,7 +161,7 @@ struct FeedWindow::Private {
 // ---- construction -------------------------------------------------------------------------------
 
 FeedWindow::FeedWindow(const platform::Context &ctx, FeedWindowHost &host, QWidget *parent,
-                         const QLocale &locale)
+                       const QLocale &locale)
     : QWidget(parent)
 {
     CaptionSink &caption = *this; // a private base: converted here, not inside make_unique
@@ -178,8 +185,8 @@ void FeedWindow::Private::setUp()
     picSplitter->setObjectName(QStringLiteral("picSplitter"));
     ucPreview->setObjectName(QStringLiteral("ucPreview"));
 
-    list.setColumns({QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")},
-                    {});
+    list.setColumns(
+        {QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")}, {});
     // The stamp is a sort key only, never shown.
     lstItems->setColumnHidden(kStampColumn, true);
     // The two columns share the list's whole width (frame and scroll bar included), so a
@@ -204,7 +211,8 @@ void FeedWindow::Private::setUp()
 
     QObject::connect(&reader, &FeedReader::feedTypeCorrected, &q,
                      [this](FeedType type) { host.feedTypeCorrected(reader.feedId(), type); });
-    QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q, [this] { navigationComplete(); });
+    QObject::connect(ucPreview, &PreviewBrowser::navigationComplete, &q,
+                     [this] { navigationComplete(); });
     QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
                      [this] { lstItems->setFocus(); });
     QObject::connect(ucPreview, &QTextBrowser::anchorClicked, &q,
@@ -447,7 +455,7 @@ void FeedWindow::runItemCommand(ItemCommand command)
         }
     } catch (const std::exception &failure) {
         ErrorReport::show(d->ctx, QStringLiteral("HandlePopupMenu"), d->step,
-                           QString::fromLocal8Bit(failure.what()));
+                          QString::fromLocal8Bit(failure.what()));
     }
 }
 
@@ -470,18 +478,20 @@ void FeedWindow::Private::showItemPreview(bool noNavigate)
     step = 1;
     const QString templatePath = appFile(QStringLiteral("view.tpl"));
     if (!Files::fileExists(ctx, templatePath)) {
-        ctx.messages.warning(QStringLiteral("Error!"),
-                             QStringLiteral("Required Preview object file is missing or hidden. Please "
-                                            "reinstall application to resolve this issue."));
+        ctx.messages.warning(
+            QStringLiteral("Error!"),
+            QStringLiteral("Required Preview object file is missing or hidden. Please "
+                           "reinstall application to resolve this issue."));
         return;
     }
     step = 2;
     const QString pageTemplate = Files::readText(ctx, templatePath);
     if (Text::isBlank(pageTemplate)) {
-        ctx.messages.warning(QStringLiteral("Invalid Preview data object!"),
-                             QStringLiteral("Invalid Item Preview object data. Either file is damaged or "
-                                            "replaced by another file. Please reinstall the Application "
-                                            "to resolve this issue."));
+        ctx.messages.warning(
+            QStringLiteral("Invalid Preview data object!"),
+            QStringLiteral("Invalid Item Preview object data. Either file is damaged or "
+                           "replaced by another file. Please reinstall the Application "
+                           "to resolve this issue."));
         return;
     }
     step = 3;
@@ -525,15 +535,17 @@ void FeedWindow::Private::deleteCommand()
 void FeedWindow::Private::saveCommand(bool html)
 {
     step = 1;
-    const QString path = html ? host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("html"),
-                                                  QStringLiteral("HTML Files|*.htm;*.html"))
-                              : host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("txt"),
-                                                  QStringLiteral("Text Files|*.txt"));
+    const QString path = html
+        ? host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("html"),
+                            QStringLiteral("HTML Files|*.htm;*.html"))
+        : host.saveFileName(QStringLiteral("Save As ..."), QStringLiteral("txt"),
+                            QStringLiteral("Text Files|*.txt"));
     step = 2;
     if (Text::isBlank(path))
         return;
     step = 3;
-    const QString body = html ? PreviewPage::bodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
+    const QString body
+        = html ? PreviewPage::bodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
     Files::writeText(ctx, path, body);
 }
 
@@ -560,29 +572,32 @@ void FeedWindow::Private::emailCommand()
     const QString server = Settings::loadEmail(ctx).server;
     step = 3;
     if (Text::isBlank(server)) {
-        if (ctx.messages.question(QStringLiteral("Email Server Settings not configured!"),
-                                  QStringLiteral("Email Server Settings are not properly configured. Would "
-                                                 "you like to set Email Server Settings now?")))
+        if (ctx.messages.question(
+                QStringLiteral("Email Server Settings not configured!"),
+                QStringLiteral("Email Server Settings are not properly configured. Would "
+                               "you like to set Email Server Settings now?")))
             host.showEmailSettings();
         else
-            ctx.messages.warning(QStringLiteral("Cannot Send Email!"),
-                                 QStringLiteral("Application cannot send Email. Please configure Email "
-                                                "Server from \"Email Settings\" panel and try again."));
+            ctx.messages.warning(
+                QStringLiteral("Cannot Send Email!"),
+                QStringLiteral("Application cannot send Email. Please configure Email "
+                               "Server from \"Email Settings\" panel and try again."));
         return;
     }
     step = 4;
     if (!Files::fileExists(ctx, appFile(QStringLiteral("email.tpl")))) {
-        ctx.messages.warning(QStringLiteral("Error!"),
-                             QStringLiteral("Required Email Message object file is missing or hidden. "
-                                            "Please reinstall application to resolve this issue."));
+        ctx.messages.warning(
+            QStringLiteral("Error!"),
+            QStringLiteral("Required Email Message object file is missing or hidden. "
+                           "Please reinstall application to resolve this issue."));
         return;
     }
     step = 5;
     if (!currentItemIs(item))
         return;
     const FeedItem &current = reader.currentItem();
-    host.showSendEmail(ItemMail{reader.feedCaption(), current.title, PreviewPage::itemAddress(current),
-                                current.description});
+    host.showSendEmail(ItemMail{reader.feedCaption(), current.title,
+                                PreviewPage::itemAddress(current), current.description});
 }
 
 // "View Online": the item's address in the desktop's browser, for web addresses only.

@@ -34,7 +34,7 @@ public:
     static constexpr int kFirstLoadDelayMs = 400;
 
     FeedWindow(const platform::Context &ctx, FeedWindowHost &host, QWidget *parent = nullptr,
-                const QLocale &locale = QLocale::system());
+               const QLocale &locale = QLocale::system());
     ~FeedWindow() override;
 
     // ---- properties -----------------------------------------------------------------------------

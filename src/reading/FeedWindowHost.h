@@ -24,7 +24,8 @@ public:
     // The Save As dialog: the chosen path, or empty text when the user cancelled. filter is in
     // the "Text Files|*.txt" form.
     [[nodiscard]] virtual QString saveFileName(const QString &title, const QString &defaultSuffix,
-                                               const QString &filter) = 0;
+                                               const QString &filter)
+        = 0;
     // The e-mail server settings dialog, modal.
     virtual void showEmailSettings() = 0;
     // The send dialog for one item, modal.

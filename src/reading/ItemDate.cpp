@@ -262,8 +262,7 @@ std::optional<ItemDate> splitByPosition(QStringView text)
         return std::nullopt;
     const int englishMonth = MonthNames::english(month);
     // Names of the desktop's language count too: the item stamp finds them.
-    const int monthNumber
-        = englishMonth ? englishMonth : MonthNames::inLocale(month.toString());
+    const int monthNumber = englishMonth ? englishMonth : MonthNames::inLocale(month.toString());
     if (monthNumber == 0)
         return std::nullopt;
     const QString monthText

@@ -38,7 +38,10 @@ void appendTextChild(platform::XmlDocument &doc, platform::XmlNode parent, const
 
 } // namespace
 
-ItemFile::ItemFile(QString path) : m_path(std::move(path)) {}
+ItemFile::ItemFile(QString path)
+    : m_path(std::move(path))
+{
+}
 
 bool ItemFile::exists() const
 {
@@ -134,9 +137,8 @@ bool ItemFile::appendItem(const FeedItem &item)
 // line feeds count.
 QString ItemFile::storableText(const QString &text)
 {
-    const bool dropped = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n';
-    });
+    const bool dropped = std::all_of(text.cbegin(), text.cend(),
+                                     [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; });
     return dropped ? QString() : text;
 }
 
@@ -206,8 +208,9 @@ std::optional<ItemFile::DeletionRecord> ItemFile::deletionRecord() const
     record.complete = element.attribute(QStringLiteral("legacy")).isEmpty();
     for (const platform::XmlNode &entry : element.children()) {
         if (entry.isElement())
-            record.items.append({entry.text(),
-                                 QDate::fromString(entry.attribute(QStringLiteral("served")), kServedFormat)});
+            record.items.append(
+                {entry.text(),
+                 QDate::fromString(entry.attribute(QStringLiteral("served")), kServedFormat)});
     }
     return record;
 }
@@ -274,8 +277,8 @@ ItemDate splitItemDate(const QString &dateText)
     // capital T of its own (Turkish "Tem", for one).
     const qsizetype firstDash = dateText.indexOf(u'-');
     const qsizetype secondDash = firstDash < 0 ? -1 : dateText.indexOf(u'-', firstDash + 1);
-    const qsizetype separator = secondDash < 0 ? dateText.indexOf(u'T')
-                                               : dateText.indexOf(u'T', secondDash + 1);
+    const qsizetype separator
+        = secondDash < 0 ? dateText.indexOf(u'T') : dateText.indexOf(u'T', secondDash + 1);
 
     const QString datePart = separator < 0 ? dateText : dateText.left(separator);
     const QStringList pieces = datePart.split(u'-');

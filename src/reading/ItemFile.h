@@ -121,7 +121,6 @@ public:
     // that attribute's name; null when none does. Children of other names are passed over.
     [[nodiscard]] platform::XmlNode findItem(const QString &id) const;
 
-
     // Replaces the file with the document, atomically. False (reason in *error) when there is
     // no path, nothing loaded, or the write failed; the old file is then left as it was.
     [[nodiscard]] bool save(QString *error = nullptr) const;

@@ -47,7 +47,8 @@ MergeOutcome merge(const QString &path, const QList<FeedItem> &items, const QDat
         QFile damaged(path);
         if (!damaged.rename(aside)) {
             outcome.status = MergeOutcome::Status::Failed;
-            outcome.error = QStringLiteral("The damaged file could not be set aside: %1").arg(damaged.errorString());
+            outcome.error = QStringLiteral("The damaged file could not be set aside: %1")
+                                .arg(damaged.errorString());
             return outcome;
         }
         outcome.setAsidePath = aside;

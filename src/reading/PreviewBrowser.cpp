@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QKeyEvent>
 
-PreviewBrowser::PreviewBrowser(QWidget *parent) : QTextBrowser(parent)
+PreviewBrowser::PreviewBrowser(QWidget *parent)
+    : QTextBrowser(parent)
 {
     setOpenLinks(false);
     setOpenExternalLinks(false);

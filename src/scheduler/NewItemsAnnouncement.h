@@ -7,12 +7,12 @@
 // The properties a notification popup (NotificationPopup) is given before it is shown. The
 // defaults are the popup's own.
 struct PopupProperties {
-    bool autoClose = false;             // close by itself timeToLive ms after it has opened
-    qint32 timeToLive = 0;              // milliseconds; only with autoClose
-    bool canGainFocus = false;          // false: hand the foreground back to the previous window
-    bool makeTransparent = false;       // apply transparencyPercentage
-    qint16 transparencyPercentage = 0;  // 0 opaque .. 100 fully transparent
-    bool playSound = false;             // play soundFilePath when the popup opens
+    bool autoClose = false;            // close by itself timeToLive ms after it has opened
+    qint32 timeToLive = 0;             // milliseconds; only with autoClose
+    bool canGainFocus = false;         // false: hand the foreground back to the previous window
+    bool makeTransparent = false;      // apply transparencyPercentage
+    qint16 transparencyPercentage = 0; // 0 opaque .. 100 fully transparent
+    bool playSound = false;            // play soundFilePath when the popup opens
     QString soundFilePath;
 };
 

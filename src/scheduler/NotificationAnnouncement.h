@@ -14,8 +14,7 @@ class Clock;
 
 // Announces new items in the sliding popup: every announcement opens a popup of its own, shown
 // without waiting for it, on top of any earlier ones that are still open.
-class NotificationAnnouncement final : public NewItemsAnnouncement
-{
+class NotificationAnnouncement final : public NewItemsAnnouncement {
 public:
     // The language service translates each popup as it opens; the clock times each popup's slide
     // and wait. Both must outlive this object.

@@ -1,7 +1,7 @@
 #include "scheduler/NotificationPopup.h"
 
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 #include "platform/Clock.h"
 #include "platform/Icons.h"
 #include "scheduler/NewItemsAnnouncement.h"
@@ -23,8 +23,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 
 using PopupGeometry::pixelsToTwips;
 using PopupGeometry::PopupSlide;
@@ -87,7 +86,7 @@ NotificationPopup::NotificationPopup(Languages &languages, platform::Clock &cloc
     // A popup left open must not keep the program running, nor end it when it closes.
     setAttribute(Qt::WA_QuitOnClose, false);
     QFont font = this->font();
-    font.setFamilies({ QStringLiteral("Verdana"), font.family() });
+    font.setFamilies({QStringLiteral("Verdana"), font.family()});
     setFont(font);
     buildControls();
     setCanGainFocus(false);

@@ -32,8 +32,7 @@ class ClockTimer;
 //
 // The slide moves one step every kAnimateMs and the wait before closing runs on the clock given
 // at construction, so a test moves that clock instead of waiting.
-class NotificationPopup final : public QWidget
-{
+class NotificationPopup final : public QWidget {
     Q_OBJECT
 public:
     // Time between two steps of the slide.

@@ -1,7 +1,6 @@
 #include "scheduler/PopupGeometry.h"
 
-namespace PopupGeometry
-{
+namespace PopupGeometry {
 
 int pixelsToTwips(int pixels)
 {
@@ -21,8 +20,8 @@ QRect popupRect(const QRect &workArea, int widthPixels, int heightTwips)
     const int rightEdge = workArea.x() + workArea.width();
     const int bottomEdge = workArea.y() + workArea.height();
     const int height = twipsToPixels(heightTwips);
-    return { rightEdge - widthPixels - twipsToPixels(kRightGapTwips), bottomEdge - height,
-        widthPixels, height };
+    return {rightEdge - widthPixels - twipsToPixels(kRightGapTwips), bottomEdge - height,
+            widthPixels, height};
 }
 
 PopupSlide::Step PopupSlide::tick()

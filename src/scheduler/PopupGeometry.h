@@ -4,8 +4,7 @@
 
 // Where the new-items popup sits and how it slides. Heights are kept in twips (15 to the pixel)
 // so that one animation step is 100 twips whatever the screen; the window is placed in pixels.
-namespace PopupGeometry
-{
+namespace PopupGeometry {
 
 inline constexpr int kTwipsPerPixel = 15;
 // Height change per animation tick (about 6.67 pixels).
@@ -26,8 +25,7 @@ inline constexpr int kRightGapTwips = 75;
 // the height reaches the design height reports Opened (so the final height is the design height
 // raised to the next step). Closing, from whatever height the popup has, takes kStepTwips per
 // tick while the height is above one step, then reports Finished.
-class PopupSlide
-{
+class PopupSlide {
 public:
     enum class Direction { Opening, Closing };
     enum class Step { Moved, Opened, Finished };

@@ -38,12 +38,14 @@ QString scheduleLogPath(const platform::Context &ctx)
 QString generalDateTime(const QDateTime &when, const QLocale &locale)
 {
     const QString format = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ')
-                           + timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+        + timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
     return locale.toString(when, format);
 }
 
 ScheduleLog::ScheduleLog(const platform::Context &ctx, QLocale locale, LogObserver observer)
-    : m_ctx(ctx), m_locale(std::move(locale)), m_observer(std::move(observer))
+    : m_ctx(ctx)
+    , m_locale(std::move(locale))
+    , m_observer(std::move(observer))
 {
 }
 
@@ -52,12 +54,11 @@ void ScheduleLog::write(const QString &text, bool isStart, bool isFinish) const
     QString written;
     if (isStart) {
         written = QString(kHeaderRuleWidth, QLatin1Char('=')) + kLineEnd
-                  + QStringLiteral("Scheduled Check Started (")
-                  + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd
-                  + kLineEnd;
+            + QStringLiteral("Scheduled Check Started (")
+            + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd + kLineEnd;
     } else if (isFinish) {
         written = QStringLiteral("Scheduled Check Finished (")
-                  + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd;
+            + generalDateTime(m_ctx.clock.now(), m_locale) + QLatin1Char(')') + kLineEnd;
     } else {
         written = text;
     }

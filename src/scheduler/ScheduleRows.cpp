@@ -2,10 +2,8 @@
 
 #include "platform/TreeView.h"
 
-namespace ScheduleRows
-{
-namespace
-{
+namespace ScheduleRows {
+namespace {
 
 // The tree shows a feed with the image 3 + its type code (0 RSS, 1 Atom, 2 podcast).
 constexpr int kFeedImageBase = 3;

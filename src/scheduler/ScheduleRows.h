@@ -6,16 +6,14 @@
 #include <QList>
 #include <QString>
 
-namespace platform
-{
+namespace platform {
 class TreeView;
 }
 
 // How the scheduler dialog's lists show feeds: one row per feed with the feed's name as the row
 // text, its identifier as the key, its URL as the tag and the category tree's image of the feed
 // (3 + feed type) as the icon key, so both lists share the tree's feed icons.
-namespace ScheduleRows
-{
+namespace ScheduleRows {
 
 // The feed nodes of the category tree in the tree's order. Feed nodes are keyed by a feed
 // identifier, which holds "-"; the root and category keys ("main", "cat_<n>") hold none.

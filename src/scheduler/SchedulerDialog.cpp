@@ -23,8 +23,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 QGroupBox *frame(const char *name, const QString &title, QWidget *parent)
 {
@@ -71,15 +70,15 @@ QTreeWidget *feedList(const char *name, QWidget *parent)
 // The feed icons under the image numbers of the category tree: 3 RSS, 4 Atom, 5 podcast.
 QHash<QString, QIcon> feedIcons()
 {
-    return { { QStringLiteral("3"), platform::namedIcon(QStringLiteral("feed-rss")) },
-        { QStringLiteral("4"), platform::namedIcon(QStringLiteral("feed-atom")) },
-        { QStringLiteral("5"), platform::namedIcon(QStringLiteral("feed-podcast")) } };
+    return {{QStringLiteral("3"), platform::namedIcon(QStringLiteral("feed-rss"))},
+            {QStringLiteral("4"), platform::namedIcon(QStringLiteral("feed-atom"))},
+            {QStringLiteral("5"), platform::namedIcon(QStringLiteral("feed-podcast"))}};
 }
 
 std::unique_ptr<platform::QtReportList> feedReportList(QTreeWidget &list)
 {
     auto binding = std::make_unique<platform::QtReportList>(list);
-    binding->setColumns({ QStringLiteral("Feed Source") }, {});
+    binding->setColumns({QStringLiteral("Feed Source")}, {});
     binding->setIcons(feedIcons());
     return binding;
 }
@@ -87,7 +86,8 @@ std::unique_ptr<platform::QtReportList> feedReportList(QTreeWidget &list)
 } // namespace
 
 SchedulerDialog::SchedulerDialog(const platform::Context &ctx, Languages &languages,
-    const platform::TreeView &categoryTree, std::function<void()> enableSchedule, QWidget *parent)
+                                 const platform::TreeView &categoryTree,
+                                 std::function<void()> enableSchedule, QWidget *parent)
     : QDialog(parent)
     , m_ctx(ctx)
     , m_languages(languages)
@@ -106,8 +106,9 @@ SchedulerDialog::~SchedulerDialog() = default;
 void SchedulerDialog::buildControls()
 {
     m_fmScheduleOpt = frame("fmScheduleOpt", QStringLiteral("Step 1: Enable Scheduler ... "), this);
-    m_chkEnableScheduler = checkBox("chkEnableScheduler",
-        QStringLiteral("Enable Scheduled Check of selected Feed Sources."), m_fmScheduleOpt);
+    m_chkEnableScheduler = checkBox(
+        "chkEnableScheduler", QStringLiteral("Enable Scheduled Check of selected Feed Sources."),
+        m_fmScheduleOpt);
 
     m_sourcesFrame = container(0, QStringLiteral("Step 2: Select Feed Sources ... "), this);
     m_lstSources = feedList("lstSources", m_sourcesFrame);
@@ -130,7 +131,7 @@ void SchedulerDialog::buildControls()
     connect(m_chkEnableScheduler, &QCheckBox::toggled, this, &SchedulerDialog::updateEnableState);
     connect(m_chkNotify, &QCheckBox::toggled, this, &SchedulerDialog::updateEnableState);
     connect(m_lstSources, &QTreeWidget::itemDoubleClicked, this,
-        [this](QTreeWidgetItem *item) { addSource(m_lstSources->indexOfTopLevelItem(item)); });
+            [this](QTreeWidgetItem *item) { addSource(m_lstSources->indexOfTopLevelItem(item)); });
     connect(m_lstSchedule, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         removeScheduled(m_lstSchedule->indexOfTopLevelItem(item));
     });
@@ -143,12 +144,14 @@ void SchedulerDialog::layOutControls()
 
     auto *sourcesColumn = new QVBoxLayout;
     sourcesColumn->addWidget(m_lstSources, 1);
-    sourcesColumn->addWidget(label("lblAddSource",
-        QStringLiteral("Double-click to Add to list of Scheduled Sources."), m_sourcesFrame));
+    sourcesColumn->addWidget(
+        label("lblAddSource", QStringLiteral("Double-click to Add to list of Scheduled Sources."),
+              m_sourcesFrame));
     auto *scheduleColumn = new QVBoxLayout;
     scheduleColumn->addWidget(m_lstSchedule, 1);
-    scheduleColumn->addWidget(label("lblRemoveSource",
-        QStringLiteral("Double-click to Remove from list of Scheduled Sources."), m_sourcesFrame));
+    scheduleColumn->addWidget(label(
+        "lblRemoveSource", QStringLiteral("Double-click to Remove from list of Scheduled Sources."),
+        m_sourcesFrame));
     auto *step2 = new QHBoxLayout(m_sourcesFrame);
     step2->addLayout(sourcesColumn, 1);
     step2->addLayout(scheduleColumn, 1);
@@ -170,7 +173,8 @@ void SchedulerDialog::layOutControls()
     step3->setColumnStretch(1, 1);
 
     QPushButton *ok = DialogLanguage::standardButton(QDialogButtonBox::Ok, "btnOK", m_buttonsFrame);
-    QPushButton *cancel = DialogLanguage::standardButton(QDialogButtonBox::Cancel, "btnCancel", m_buttonsFrame);
+    QPushButton *cancel
+        = DialogLanguage::standardButton(QDialogButtonBox::Cancel, "btnCancel", m_buttonsFrame);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &SchedulerDialog::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -217,8 +221,8 @@ void SchedulerDialog::fillSchedule()
     } else if (scheduler.listed) {
         m_chkEnableScheduler->setChecked(scheduler.enabled);
         const int interval = scheduler.intervalIndex;
-        m_cmbInterval->setCurrentIndex(
-            interval >= 0 && interval < m_cmbInterval->count() ? interval : -1);
+        m_cmbInterval->setCurrentIndex(interval >= 0 && interval < m_cmbInterval->count() ? interval
+                                                                                          : -1);
         m_chkNotify->setChecked(scheduler.showPopup);
         m_chkSound->setChecked(scheduler.playPopupSound);
     }
@@ -241,7 +245,8 @@ void SchedulerDialog::addSource(int position)
         return;
     const platform::ListRow source = m_sources->row(position);
     if (ScheduleRows::findKey(*m_schedule, source.key) >= 0) {
-        m_ctx.messages.warning(QStringLiteral("Source already in Schedule List!"),
+        m_ctx.messages.warning(
+            QStringLiteral("Source already in Schedule List!"),
             QStringLiteral("Selected Source is already added to the Schedule List."));
         return;
     }
@@ -254,8 +259,8 @@ void SchedulerDialog::removeScheduled(int position)
         return;
     const QString name = m_schedule->row(position).text;
     if (m_ctx.messages.question(QStringLiteral("Remove from Schedule List?"),
-            QStringLiteral("Are you sure you want to Remove \"") + name
-                + QStringLiteral("\" from Schedule List?")))
+                                QStringLiteral("Are you sure you want to Remove \"") + name
+                                    + QStringLiteral("\" from Schedule List?")))
         m_schedule->remove(position);
 }
 
@@ -270,17 +275,19 @@ void SchedulerDialog::confirm()
 bool SchedulerDialog::validToSave()
 {
     if (!m_chkEnableScheduler->isChecked())
-        return m_ctx.messages.question(QStringLiteral("Disable Scheduler?"),
+        return m_ctx.messages.question(
+            QStringLiteral("Disable Scheduler?"),
             QStringLiteral("You've selected to Disable Scheduler. Continue?"));
     if (m_schedule->count() == 0) {
-        m_ctx.messages.warning(QStringLiteral("No Sources Selected!"),
+        m_ctx.messages.warning(
+            QStringLiteral("No Sources Selected!"),
             QStringLiteral("You've enabled Scheduler, but no Feed Sources are configured for "
                            "Scheduled check."));
         return false;
     }
     if (m_cmbInterval->currentIndex() < 0) {
         m_ctx.messages.warning(QStringLiteral("Execution Frequency?"),
-            QStringLiteral("Please set Schedule Execution Interval."));
+                               QStringLiteral("Please set Schedule Execution Interval."));
         m_cmbInterval->setFocus();
         return false;
     }
@@ -297,10 +304,12 @@ void SchedulerDialog::save()
     // The dialog offers no choice of sound: it is always the one shipped in the app folder.
     scheduler.soundFile = Files::withTrailingSlash(m_ctx.appFolder) + QStringLiteral("notify.wav");
     for (int i = 0; i < m_schedule->count(); ++i)
-        scheduler.schedule.append({ {}, ScheduleRows::entryOf(m_schedule->row(i)), {} });
+        scheduler.schedule.append({{}, ScheduleRows::entryOf(m_schedule->row(i)), {}});
     Settings::saveScheduler(m_ctx, scheduler);
-    m_ctx.messages.information(QStringLiteral("Done!"),
-        QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"));
+    m_ctx.messages.information(
+        QStringLiteral("Done!"),
+        QStringLiteral(
+            "Scheduler Settings are Successfully saved to Application Configuration file!"));
     if (m_enableSchedule)
         m_enableSchedule();
 }

@@ -11,8 +11,7 @@ class QGroupBox;
 class QTreeWidget;
 class Languages;
 
-namespace platform
-{
+namespace platform {
 struct Context;
 class QtReportList;
 class TreeView;
@@ -22,15 +21,14 @@ class TreeView;
 // category tree's feeds, the interval and the popup and sound that announce new items. It edits
 // the scheduler settings as the configuration file holds them and saves them only on a valid OK;
 // Cancel leaves the file as it was.
-class SchedulerDialog final : public QDialog
-{
+class SchedulerDialog final : public QDialog {
     Q_OBJECT
 public:
     // categoryTree is the main window's tree; it is read in prepare() only. enableSchedule is
     // called after a saving OK, so that the main window restarts its timer from the new values.
     SchedulerDialog(const platform::Context &ctx, Languages &languages,
-        const platform::TreeView &categoryTree, std::function<void()> enableSchedule,
-        QWidget *parent = nullptr);
+                    const platform::TreeView &categoryTree, std::function<void()> enableSchedule,
+                    QWidget *parent = nullptr);
     ~SchedulerDialog() override;
 
     // Translates the dialog, lists every feed of the tree as a source and loads the scheduler
@@ -57,9 +55,9 @@ private:
     std::function<void()> m_enableSchedule;
 
     QGroupBox *m_fmScheduleOpt = nullptr;
-    QGroupBox *m_sourcesFrame = nullptr; // fmContainer(0)
+    QGroupBox *m_sourcesFrame = nullptr;  // fmContainer(0)
     QGroupBox *m_settingsFrame = nullptr; // fmContainer(1)
-    QGroupBox *m_buttonsFrame = nullptr; // fmContainer(2)
+    QGroupBox *m_buttonsFrame = nullptr;  // fmContainer(2)
     QCheckBox *m_chkEnableScheduler = nullptr;
     QTreeWidget *m_lstSources = nullptr;
     QTreeWidget *m_lstSchedule = nullptr;

@@ -41,8 +41,8 @@ QVBoxLayout *indentedSection(QVBoxLayout *parent)
 } // namespace
 
 AppSettingsDialog::AppSettingsDialog(const platform::Context &ctx, Languages &languages,
-                               Autostart::Locations locations, QString executablePath,
-                               QWidget *parent)
+                                     Autostart::Locations locations, QString executablePath,
+                                     QWidget *parent)
     : QDialog(parent)
     , m_ctx(ctx)
     , m_languages(languages)
@@ -67,8 +67,8 @@ void AppSettingsDialog::buildControls()
     m_startupState->setObjectName(QStringLiteral("lblRunAtStart"));
     m_startupState->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Under the check box's text rather than its indicator: the state belongs to that line.
-    const int textOffset = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                           style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    const int textOffset = style()->pixelMetric(QStyle::PM_IndicatorWidth)
+        + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
     m_startupState->setContentsMargins(textOffset, 0, 0, 0);
     startup->addWidget(m_startupState);
 
@@ -135,7 +135,8 @@ void AppSettingsDialog::saveAndClose()
     Settings::saveClosing(m_ctx, closing);
     m_ctx.messages.information(
         QStringLiteral("Done!"),
-        QStringLiteral("Application Settings successfully saved to Application Configuration File."));
+        QStringLiteral(
+            "Application Settings successfully saved to Application Configuration File."));
     applyStartup();
     showStartupState();
     accept();

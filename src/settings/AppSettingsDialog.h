@@ -24,8 +24,8 @@ class AppSettingsDialog final : public QDialog {
     Q_OBJECT
 public:
     AppSettingsDialog(const platform::Context &ctx, Languages &languages,
-                   Autostart::Locations locations, QString executablePath,
-                   QWidget *parent = nullptr);
+                      Autostart::Locations locations, QString executablePath,
+                      QWidget *parent = nullptr);
 
     // Translates the captions, fills the controls from the configuration and shows whether an
     // autostart entry starts the program.

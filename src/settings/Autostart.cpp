@@ -37,17 +37,17 @@ bool runsProgram(const DesktopEntry::Group &entry, const QString &executableName
 {
     if (executableName.isEmpty())
         return false;
-    const std::optional<QStringList> arguments = DesktopEntry::execArguments(
-        entry.value(QStringLiteral("Exec")));
-    return arguments &&
-           arguments->join(QLatin1Char(' ')).contains(executableName, Qt::CaseInsensitive);
+    const std::optional<QStringList> arguments
+        = DesktopEntry::execArguments(entry.value(QStringLiteral("Exec")));
+    return arguments
+        && arguments->join(QLatin1Char(' ')).contains(executableName, Qt::CaseInsensitive);
 }
 
 bool isEnabledApplication(const DesktopEntry::Group &entry)
 {
-    return entry.value(QStringLiteral("Type")) == QLatin1String("Application") &&
-           !isTrue(entry.value(QStringLiteral("Hidden"))) &&
-           !isFalse(entry.value(QStringLiteral("X-GNOME-Autostart-enabled")));
+    return entry.value(QStringLiteral("Type")) == QLatin1String("Application")
+        && !isTrue(entry.value(QStringLiteral("Hidden")))
+        && !isFalse(entry.value(QStringLiteral("X-GNOME-Autostart-enabled")));
 }
 
 EntryKind kindOf(const QString &path, const QString &executableName)
@@ -125,8 +125,8 @@ QString stateText(const Locations &locations, const QString &executableName)
 
 QByteArray entryBytes(const QString &absoluteExecutablePath)
 {
-    const QString exec = DesktopEntry::quotedExecArgument(absoluteExecutablePath) +
-                         QStringLiteral(" -s");
+    const QString exec
+        = DesktopEntry::quotedExecArgument(absoluteExecutablePath) + QStringLiteral(" -s");
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Marlowin\n"

@@ -115,8 +115,8 @@ QString quotedExecArgument(const QString &argument)
 {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : argument) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
-            c == QLatin1Char('\\'))
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
+            || c == QLatin1Char('\\'))
             quoted += QLatin1Char('\\');
         else if (c == QLatin1Char('%'))
             quoted += QLatin1Char('%');
@@ -151,9 +151,9 @@ QString unescapedValue(const QString &value)
     QString plain;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
-        const std::optional<QChar> escaped =
-            c == QLatin1Char('\\') && i + 1 < value.size() ? escapedChar(value.at(i + 1))
-                                                            : std::nullopt;
+        const std::optional<QChar> escaped = c == QLatin1Char('\\') && i + 1 < value.size()
+            ? escapedChar(value.at(i + 1))
+            : std::nullopt;
         if (escaped) {
             plain += *escaped;
             ++i;

@@ -49,8 +49,8 @@ public:
     void write(const QString &section, const QString &key, const QString &value) const;
 
     // Integers as plain decimal digits with a leading "-" when negative; flags as "1" or "0".
-    template <typename T>
-        requires std::integral<T>
+    template<typename T>
+    requires std::integral<T>
     void write(const QString &section, const QString &key, T value) const
     {
         if constexpr (std::same_as<T, bool>)

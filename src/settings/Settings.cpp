@@ -82,8 +82,8 @@ QSet<QString> sectionKeys(const IniFile &ini, const QString &section)
 
 QString entryText(const FeedRecord &feed)
 {
-    return QString::number(storedNumber(feed.feedType)) + kFieldSeparator + feed.id + kFieldSeparator + feed.url
-        + kFieldSeparator + feed.name;
+    return QString::number(storedNumber(feed.feedType)) + kFieldSeparator + feed.id
+        + kFieldSeparator + feed.url + kFieldSeparator + feed.name;
 }
 
 // The entry stored under key, or nullopt with the reason in problem. Fields after the fourth are
@@ -142,7 +142,8 @@ void saveEmail(const platform::Context &ctx, const Email &email)
     const IniFile ini = config(ctx);
     writeEmailValue(ini, QStringLiteral("sv"), email.server);
     writeEmailValue(ini, QStringLiteral("po"), email.port);
-    writeEmailValue(ini, QStringLiteral("au"), email.authenticate ? QStringLiteral("1") : QStringLiteral("0"));
+    writeEmailValue(ini, QStringLiteral("au"),
+                    email.authenticate ? QStringLiteral("1") : QStringLiteral("0"));
     writeEmailValue(ini, QStringLiteral("us"), email.user);
     writeEmailValue(ini, QStringLiteral("pw"), email.password);
     writeEmailValue(ini, QStringLiteral("fn"), email.fromName);
@@ -153,9 +154,12 @@ Closing loadClosing(const platform::Context &ctx)
 {
     const IniFile ini = config(ctx);
     Closing closing;
-    closing.startWithDesktop = readInteger(ini, kApp, QStringLiteral("autos"), QStringLiteral("0")) == 1;
-    closing.closeCompletely = readInteger(ini, kApp, QStringLiteral("close"), QStringLiteral("0")) == 1;
-    closing.minimizeToTray = readInteger(ini, kApp, QStringLiteral("mins"), QStringLiteral("1")) == 1;
+    closing.startWithDesktop
+        = readInteger(ini, kApp, QStringLiteral("autos"), QStringLiteral("0")) == 1;
+    closing.closeCompletely
+        = readInteger(ini, kApp, QStringLiteral("close"), QStringLiteral("0")) == 1;
+    closing.minimizeToTray
+        = readInteger(ini, kApp, QStringLiteral("mins"), QStringLiteral("1")) == 1;
     return closing;
 }
 
@@ -201,17 +205,22 @@ Scheduler loadScheduler(const platform::Context &ctx)
 {
     const IniFile ini = config(ctx);
     Scheduler scheduler;
-    scheduler.enabled = readInteger(ini, kSchedule, QStringLiteral("ena"), QStringLiteral("0")) == 1;
-    scheduler.intervalIndex = readInteger(ini, kSchedule, QStringLiteral("frq"), QStringLiteral("-1"));
-    scheduler.showPopup = readInteger(ini, kSchedule, QStringLiteral("alr"), QStringLiteral("1")) == 1;
-    scheduler.playPopupSound = readInteger(ini, kSchedule, QStringLiteral("snd"), QStringLiteral("0")) == 1;
+    scheduler.enabled
+        = readInteger(ini, kSchedule, QStringLiteral("ena"), QStringLiteral("0")) == 1;
+    scheduler.intervalIndex
+        = readInteger(ini, kSchedule, QStringLiteral("frq"), QStringLiteral("-1"));
+    scheduler.showPopup
+        = readInteger(ini, kSchedule, QStringLiteral("alr"), QStringLiteral("1")) == 1;
+    scheduler.playPopupSound
+        = readInteger(ini, kSchedule, QStringLiteral("snd"), QStringLiteral("0")) == 1;
     scheduler.soundFile = ini.read(kSchedule, QStringLiteral("sfl"), defaultSoundFile(ctx));
     const QSet<QString> keys = sectionKeys(ini, kSchedule);
     scheduler.listed = !keys.isEmpty();
     for (qsizetype number = 1; keys.contains(keyIdentity(entryKey(number))); ++number) {
         ScheduleEntry entry;
         entry.key = entryKey(number);
-        entry.feed = parseEntry(entry.key, ini.read(kSchedule, entry.key, QString()), entry.problem);
+        entry.feed
+            = parseEntry(entry.key, ini.read(kSchedule, entry.key, QString()), entry.problem);
         scheduler.schedule.append(entry);
     }
     return scheduler;

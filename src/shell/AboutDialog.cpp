@@ -22,7 +22,8 @@ QLabel *recordLabel(const char *name, const QString &text, QWidget *parent)
 
 } // namespace
 
-AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget *parent)
+    : QDialog(parent)
 {
     const ProgramIdentity identity = ProgramInfo::identity();
     setObjectName(QStringLiteral("frmAbout"));
@@ -37,12 +38,14 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
     product->setFont(big);
-    auto *version = recordLabel("lblVersion", QStringLiteral("Version ") + ProgramInfo::shortVersion(), this);
+    auto *version
+        = recordLabel("lblVersion", QStringLiteral("Version ") + ProgramInfo::shortVersion(), this);
     auto *maker = recordLabel("lblCompany", QStringLiteral("by ") + identity.companyName, this);
-    auto *website = recordLabel(
-        "lblWebsite",
-        QStringLiteral("<a href=\"%1\">%2</a>").arg(ProgramInfo::websiteUrl(identity.website), identity.website),
-        this);
+    auto *website
+        = recordLabel("lblWebsite",
+                      QStringLiteral("<a href=\"%1\">%2</a>")
+                          .arg(ProgramInfo::websiteUrl(identity.website), identity.website),
+                      this);
     website->setOpenExternalLinks(true);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

@@ -7,17 +7,16 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 // The tree's image list: 1 the root, 2 a category, 3 to 5 the feed types RSS, Atom, podcast.
 QList<QIcon> treeImages()
 {
-    return { platform::namedIcon(QStringLiteral("tree-root")),
-        platform::namedIcon(QStringLiteral("category")),
-        platform::namedIcon(QStringLiteral("feed-rss")),
-        platform::namedIcon(QStringLiteral("feed-atom")),
-        platform::namedIcon(QStringLiteral("feed-podcast")) };
+    return {platform::namedIcon(QStringLiteral("tree-root")),
+            platform::namedIcon(QStringLiteral("category")),
+            platform::namedIcon(QStringLiteral("feed-rss")),
+            platform::namedIcon(QStringLiteral("feed-atom")),
+            platform::namedIcon(QStringLiteral("feed-podcast"))};
 }
 
 } // namespace
@@ -29,7 +28,7 @@ struct CategoryPane::Private {
 
 CategoryPane::CategoryPane(const platform::Context &ctx, TreePaneHost &host, QWidget *parent)
     : QWidget(parent)
-    , d(std::make_unique<Private>(Private { ctx }))
+    , d(std::make_unique<Private>(Private{ctx}))
 {
     setObjectName(QStringLiteral("frmOptionBar"));
     setWindowTitle(QStringLiteral("Options"));

@@ -14,13 +14,11 @@
 
 #include <functional>
 
-namespace
-{
+namespace {
 
 // Ends an in-place edit by handing the typed text to the program instead of the model: the
 // node's text changes only when the rename is accepted, which sets it through the tree.
-class RenameDelegate final : public QStyledItemDelegate
-{
+class RenameDelegate final : public QStyledItemDelegate {
 public:
     using Commit = std::function<void(const QString &key, const QString &newText)>;
 
@@ -30,8 +28,8 @@ public:
     {
     }
 
-    void setModelData(
-        QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
+    void setModelData(QWidget *editor, QAbstractItemModel *,
+                      const QModelIndex &index) const override
     {
         if (const auto *line = qobject_cast<QLineEdit *>(editor))
             m_commit(index.data(platform::QtTreeView::KeyRole).toString(), line->text());
@@ -43,8 +41,8 @@ private:
 
 } // namespace
 
-CategoryTreeWidget::CategoryTreeWidget(
-    const platform::Context &ctx, TreePaneHost &host, QWidget *parent)
+CategoryTreeWidget::CategoryTreeWidget(const platform::Context &ctx, TreePaneHost &host,
+                                       QWidget *parent)
     : QTreeWidget(parent)
     , m_ctx(ctx)
     , m_host(host)

@@ -9,8 +9,7 @@
 
 class TreePaneHost;
 
-namespace platform
-{
+namespace platform {
 struct Context;
 }
 
@@ -20,8 +19,7 @@ struct Context;
 // for the selected node. F2, on release, edits the selected category or feed in place; the edit
 // is committed through the database and cancelled when refused. Feeds are dragged onto
 // categories; the items never move by themselves, the tree is rebuilt after the move.
-class CategoryTreeWidget final : public QTreeWidget
-{
+class CategoryTreeWidget final : public QTreeWidget {
     Q_OBJECT
 public:
     // The type of the drag data: the dragged feed's identifier, UTF-8.
@@ -57,7 +55,7 @@ private:
 
     const platform::Context &m_ctx;
     TreePaneHost &m_host;
-    platform::QtTreeView m_view { *this };
+    platform::QtTreeView m_view{*this};
     std::optional<FeedRecord> m_dragged;
     QString m_pressedKey;
 };

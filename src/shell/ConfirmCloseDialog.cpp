@@ -23,7 +23,8 @@ QLabel *namedLabel(const char *name, const QString &text, QWidget *parent)
 } // namespace
 
 ConfirmCloseDialog::ConfirmCloseDialog(const platform::Context &ctx, QWidget *parent)
-    : QDialog(parent), m_ctx(ctx)
+    : QDialog(parent)
+    , m_ctx(ctx)
 {
     setObjectName(QStringLiteral("frmConfirmClose"));
     setWindowTitle(QStringLiteral("Minimizing to System Tray ..."));
@@ -32,22 +33,27 @@ ConfirmCloseDialog::ConfirmCloseDialog(const platform::Context &ctx, QWidget *pa
     icon->setPixmap(platform::namedIcon(QStringLiteral("marlowin")).pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
 
-    auto *heading = namedLabel("lblTitle", QStringLiteral("Application will be minimized to System Tray."), this);
+    auto *heading = namedLabel(
+        "lblTitle", QStringLiteral("Application will be minimized to System Tray."), this);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
-    auto *detail = namedLabel("lblDetail",
-                              QStringLiteral("This software can continue running in your System Tray, so that "
-                                             "scheduled tasks will be executed in time."),
-                              this);
+    auto *detail = namedLabel(
+        "lblDetail",
+        QStringLiteral("This software can continue running in your System Tray, so that "
+                       "scheduled tasks will be executed in time."),
+        this);
     auto *note = namedLabel("lblNote", QStringLiteral("Note:"), this);
     note->setFont(bold);
     auto *noteText = namedLabel(
         "lblNoteText",
-        QStringLiteral("You can change this behavior anytime from Application Settings Panel."), this);
+        QStringLiteral("You can change this behavior anytime from Application Settings Panel."),
+        this);
 
     m_alwaysExit = new QCheckBox(
-        QStringLiteral("Always Exit completely when I close program; don't execute scheduled Tasks."), this);
+        QStringLiteral(
+            "Always Exit completely when I close program; don't execute scheduled Tasks."),
+        this);
     m_alwaysExit->setObjectName(QStringLiteral("chkCloseCompletely"));
     m_dontShow = new QCheckBox(QStringLiteral("Don't show this Reminder again."), this);
     m_dontShow->setObjectName(QStringLiteral("chkDontShow"));

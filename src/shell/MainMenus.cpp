@@ -55,13 +55,17 @@ void buildFileAndCategoryMenus(MainMenus &m, QMainWindow &window)
     m.mnuCatNewFeed = entry(m.mnuCat, "mnuCatNewFeed", QStringLiteral("Add New Feed"),
                             QKeySequence(Qt::CTRL | Qt::Key_N));
     m.mnuCat->addSeparator();
-    m.mnuCatRefresh = entry(m.mnuCat, "mnuCatRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
+    m.mnuCatRefresh
+        = entry(m.mnuCat, "mnuCatRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
     m.mnuCat->addSeparator();
-    m.mnuCatImportOpml = entry(m.mnuCat, "mnuCatImportOpml", QStringLiteral("Import Subscriptions (OPML)..."));
-    m.mnuCatExportOpml = entry(m.mnuCat, "mnuCatExportOpml", QStringLiteral("Export Subscriptions (OPML)..."));
+    m.mnuCatImportOpml
+        = entry(m.mnuCat, "mnuCatImportOpml", QStringLiteral("Import Subscriptions (OPML)..."));
+    m.mnuCatExportOpml
+        = entry(m.mnuCat, "mnuCatExportOpml", QStringLiteral("Export Subscriptions (OPML)..."));
 
     m.mnuFeeds = namedMenu("mnuFeeds", QStringLiteral("Feeds"), &window);
-    m.mnuFeedsCheck = entry(m.mnuFeeds, "mnuFeedsCheck", QStringLiteral("Check for New Feed Items..."));
+    m.mnuFeedsCheck
+        = entry(m.mnuFeeds, "mnuFeedsCheck", QStringLiteral("Check for New Feed Items..."));
     m.mnuFeedsOpen = entry(m.mnuFeeds, "mnuFeedsOpen", QStringLiteral("Open Feed in Work area"));
     m.mnuFeeds->addSeparator();
     m.mnuFeedsAdd = entry(m.mnuFeeds, "mnuFeedsAdd", QStringLiteral("Add New Feed"));
@@ -73,17 +77,20 @@ void buildFileAndCategoryMenus(MainMenus &m, QMainWindow &window)
 void buildToolsAndHelpMenus(MainMenus &m, QMainWindow &window)
 {
     m.mnuTools = namedMenu("mnuTools", QStringLiteral("Tools"), &window);
-    m.mnuToolsEmailSettings = entry(m.mnuTools, "mnuToolsEmailSettings", QStringLiteral("Email Settings"),
-                                    QKeySequence(Qt::CTRL | Qt::Key_F3));
+    m.mnuToolsEmailSettings
+        = entry(m.mnuTools, "mnuToolsEmailSettings", QStringLiteral("Email Settings"),
+                QKeySequence(Qt::CTRL | Qt::Key_F3));
     m.mnuToolsSchedule = entry(m.mnuTools, "mnuToolsSchedule", QStringLiteral("Scheduler"),
                                QKeySequence(Qt::CTRL | Qt::Key_F4));
-    m.mnuToolsAppSettings = entry(m.mnuTools, "mnuToolsAppSettings", QStringLiteral("Application Settings"));
+    m.mnuToolsAppSettings
+        = entry(m.mnuTools, "mnuToolsAppSettings", QStringLiteral("Application Settings"));
     m.mnuTools->addSeparator();
-    m.mnuToolsSendByEmail = entry(m.mnuTools, "mnuToolsSendByEmail", QStringLiteral("Send by Email"),
-                                  QKeySequence(Qt::Key_F3));
+    m.mnuToolsSendByEmail = entry(m.mnuTools, "mnuToolsSendByEmail",
+                                  QStringLiteral("Send by Email"), QKeySequence(Qt::Key_F3));
     m.mnuTools->addSeparator()->setVisible(false);
-    m.mnuToolsExecuteSchedule = entry(m.mnuTools, "mnuToolsExecuteSchedule",
-                                      QStringLiteral("Execute Schedule Now"), QKeySequence(Qt::Key_F9));
+    m.mnuToolsExecuteSchedule
+        = entry(m.mnuTools, "mnuToolsExecuteSchedule", QStringLiteral("Execute Schedule Now"),
+                QKeySequence(Qt::Key_F9));
     m.mnuTools->addSeparator();
     m.mnuToolsOptionBar = entry(m.mnuTools, "mnuToolsOptionBar", QStringLiteral("Option Bar"),
                                 QKeySequence(Qt::Key_F4));
@@ -91,10 +98,12 @@ void buildToolsAndHelpMenus(MainMenus &m, QMainWindow &window)
     m.mnuToolsOptionBar->setChecked(true);
 
     m.mnuLanguages = namedMenu("mnuLanguages", QStringLiteral("Languages"), &window);
-    m.mnuLanguageItem = entry(m.mnuLanguages, "mnuLanguageItem", QStringLiteral("Change Languages"));
+    m.mnuLanguageItem
+        = entry(m.mnuLanguages, "mnuLanguageItem", QStringLiteral("Change Languages"));
 
     m.mnuHelp = namedMenu("mnuHelp", QStringLiteral("Help"), &window);
-    m.mnuHelpFile = entry(m.mnuHelp, "mnuHelpFile", QStringLiteral("View Help"), QKeySequence(Qt::Key_F1));
+    m.mnuHelpFile
+        = entry(m.mnuHelp, "mnuHelpFile", QStringLiteral("View Help"), QKeySequence(Qt::Key_F1));
 
     m.mnuAbout = namedMenu("mnuAbout", QStringLiteral("About"), &window);
     m.mnuAboutItem = entry(m.mnuAbout, "mnuAboutItem", QStringLiteral("About this software"));
@@ -110,9 +119,11 @@ void buildItemMenu(MainMenus &m, QMainWindow &window)
     m.mnuFeedItem->addSeparator();
     m.mnuFeedItemDel = entry(m.mnuFeedItem, "mnuFeedItemDel", QStringLiteral("Delete"));
     m.mnuFeedItem->addSeparator();
-    m.mnuFeedItemExportHtml = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to HTML"));
+    m.mnuFeedItemExportHtml
+        = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to HTML"));
     m.mnuFeedItemExportHtml->setProperty("controlIndex", 0);
-    m.mnuFeedItemExportTxt = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to TXT"));
+    m.mnuFeedItemExportTxt
+        = entry(m.mnuFeedItem, "mnuFeedItemExport", QStringLiteral("Export to TXT"));
     m.mnuFeedItemExportTxt->setProperty("controlIndex", 1);
     m.mnuFeedItem->addSeparator();
     m.mnuFeedItemEmail = entry(m.mnuFeedItem, "mnuFeedItemEmail", QStringLiteral("Send as Email"));
@@ -129,15 +140,22 @@ void buildTrayMenu(MainMenus &m, QMainWindow &window)
     };
     m.mnuSysTrayShow = trayEntry("mnuSysTrayShow", QStringLiteral("Show"), TrayCommand::ShowOrHide);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayAddFeed = trayEntry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), TrayCommand::AddFeed);
+    m.mnuSysTrayAddFeed
+        = trayEntry("mnuSysTrayAddFeed", QStringLiteral("Add New Feed"), TrayCommand::AddFeed);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayEmailSettings = trayEntry("mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), TrayCommand::EmailSettings);
-    m.mnuSysTraySchedule = trayEntry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"), TrayCommand::SchedulerSettings);
-    m.mnuSysTrayAppSettings = trayEntry("mnuSysTrayAppSettings", QStringLiteral("Application Settings"), TrayCommand::AppSettings);
+    m.mnuSysTrayEmailSettings = trayEntry(
+        "mnuSysTrayEmailSettings", QStringLiteral("Email Settings"), TrayCommand::EmailSettings);
+    m.mnuSysTraySchedule = trayEntry("mnuSysTraySchedule", QStringLiteral("Scheduler Settings"),
+                                     TrayCommand::SchedulerSettings);
+    m.mnuSysTrayAppSettings = trayEntry(
+        "mnuSysTrayAppSettings", QStringLiteral("Application Settings"), TrayCommand::AppSettings);
     m.mnuSysTray->addSeparator();
-    m.mnuSysTrayHelpFile = trayEntry("mnuSysTrayHelpFile", QStringLiteral("Help File"), TrayCommand::HelpFile);
-    m.mnuSysTrayContactUs = trayEntry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), TrayCommand::ContactUs);
-    m.mnuSysTrayWebsite = trayEntry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"), TrayCommand::Website);
+    m.mnuSysTrayHelpFile
+        = trayEntry("mnuSysTrayHelpFile", QStringLiteral("Help File"), TrayCommand::HelpFile);
+    m.mnuSysTrayContactUs
+        = trayEntry("mnuSysTrayContactUs", QStringLiteral("Contact Us"), TrayCommand::ContactUs);
+    m.mnuSysTrayWebsite = trayEntry("mnuSysTrayWebsite", QStringLiteral("Visit Product Website"),
+                                    TrayCommand::Website);
     m.mnuSysTray->addSeparator();
     m.mnuSysTrayExit = trayEntry("mnuSysTrayExit", QStringLiteral("Close"), TrayCommand::Close);
     m.mnuSysTray->setDefaultAction(m.mnuSysTrayShow);

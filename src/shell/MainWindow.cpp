@@ -12,11 +12,11 @@
 #include "scheduler/ScheduleInterval.h"
 #include "scheduler/ScheduledCheck.h"
 #include "settings/Settings.h"
+#include "shell/CategoryPane.h"
+#include "shell/ConfirmCloseDialog.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/ConfirmCloseDialog.h"
-#include "shell/CategoryPane.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,20 +44,24 @@ QString qtFilter(const QString &filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     if (parts.size() < 2)
         return filter;
-    return QStringLiteral("%1 (%2)").arg(parts[0], parts[1].split(QLatin1Char(';')).join(QLatin1Char(' ')));
+    return QStringLiteral("%1 (%2)").arg(parts[0],
+                                         parts[1].split(QLatin1Char(';')).join(QLatin1Char(' ')));
 }
 
 QIcon feedIcon(FeedType type)
 {
     static const char *const names[] = {"feed-rss", "feed-atom", "feed-podcast"};
     const int number = storedNumber(type);
-    return platform::namedIcon(QString::fromLatin1(number >= 0 && number <= 2 ? names[number] : names[0]));
+    return platform::namedIcon(
+        QString::fromLatin1(number >= 0 && number <= 2 ? names[number] : names[0]));
 }
 
 } // namespace
 
 MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
-    : QMainWindow(parent), m_services(std::move(services)), m_ctx(m_services.ctx)
+    : QMainWindow(parent)
+    , m_services(std::move(services))
+    , m_ctx(m_services.ctx)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowin"));
@@ -108,7 +112,8 @@ void MainWindow::buildStatusBar()
 void MainWindow::updateClock()
 {
     const QDateTime now = m_ctx.clock.now();
-    m_panels[1]->setText(m_services.locale.toString(now.date(), QStringLiteral("dddd, dd MMMM yyyy")));
+    m_panels[1]->setText(
+        m_services.locale.toString(now.date(), QStringLiteral("dddd, dd MMMM yyyy")));
     m_panels[2]->setText(m_services.locale.toString(now.time(), QLocale::ShortFormat));
 }
 
@@ -129,15 +134,16 @@ void MainWindow::load()
     setWindowTitle(QStringLiteral("Marlowin"));
     seedAppFolder();
     createOptionBar();
-    m_panels[1]->setText(m_services.locale.toString(m_ctx.clock.now().date(),
-                                                    QStringLiteral("dddd, dd MMMM yyyy")));
+    m_panels[1]->setText(
+        m_services.locale.toString(m_ctx.clock.now().date(), QStringLiteral("dddd, dd MMMM yyyy")));
     enableSchedule();
     translateAndAskLanguage();
     showIdentity();
     // After the translation service is ready: the tray balloon takes its texts from it.
     if (ScheduleInterval::isTrayCommandLine(m_services.arguments))
         addToSystemTray();
-    if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == u"1")
+    if (m_ctx.userSettings.value(kSettings, QStringLiteral("showHelp"), QStringLiteral("1"))
+        == u"1")
         showHelp();
 }
 
@@ -159,7 +165,8 @@ void MainWindow::translate(const QString &language)
 {
     QtTranslatableWindow window(*this);
     m_services.languages.changeLanguageMdi(window, language);
-    m_qtTexts.apply(LanguageList::installedLanguageCode(m_ctx, m_services.languages.currentLanguage()));
+    m_qtTexts.apply(
+        LanguageList::installedLanguageCode(m_ctx, m_services.languages.currentLanguage()));
 }
 
 void MainWindow::seedAppFolder()
@@ -197,7 +204,8 @@ void MainWindow::createOptionBar()
 void MainWindow::translateAndAskLanguage()
 {
     auto &settings = m_ctx.userSettings;
-    const bool firstRun = settings.value(kSettings, QStringLiteral("Language"), QString()).isEmpty();
+    const bool firstRun
+        = settings.value(kSettings, QStringLiteral("Language"), QString()).isEmpty();
     m_services.languages.setCurrentLanguage(
         settings.value(kSettings, QStringLiteral("Language"), QStringLiteral("English")));
     m_services.languages.registerDefaultMessages();
@@ -311,10 +319,11 @@ bool MainWindow::isFeedWindowOpen(const QString &url, bool activate)
 }
 
 void MainWindow::openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-                             FeedType feedType, bool checkForNewItems)
+                                FeedType feedType, bool checkForNewItems)
 {
     const bool open = isFeedWindowOpen(url, true);
-    FeedWindow *feed = open ? activeFeedWindow() : new FeedWindow(m_ctx, *this, nullptr, m_services.locale);
+    FeedWindow *feed
+        = open ? activeFeedWindow() : new FeedWindow(m_ctx, *this, nullptr, m_services.locale);
     feed->setFeedID(feedId);
     feed->setFeedURL(url);
     feed->setFeedCaption(caption);
@@ -408,7 +417,8 @@ QString MainWindow::message(const QString &key) const
     return m_services.languages.getMessages(key);
 }
 
-QString MainWindow::saveFileName(const QString &title, const QString &defaultSuffix, const QString &filter)
+QString MainWindow::saveFileName(const QString &title, const QString &defaultSuffix,
+                                 const QString &filter)
 {
     QFileDialog dialog(this, title, QString(), qtFilter(filter));
     dialog.setObjectName(QStringLiteral("ucCommonDialog"));

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "localization/QtStandardTranslation.h"
 #include "localization/Languages.h"
+#include "localization/QtStandardTranslation.h"
 #include "reading/FeedWindow.h"
 #include "reading/FeedWindowHost.h"
+#include "shell/ConfirmCloseDialog.h"
 #include "shell/MainMenus.h"
 #include "shell/TreePaneHost.h"
-#include "shell/ConfirmCloseDialog.h"
 
 #include <QLocale>
 #include <QMainWindow>

@@ -8,17 +8,16 @@
 #include "platform/QtTreeView.h"
 #include "platform/UserSettings.h"
 #include "reading/FeedWindow.h"
+#include "shell/AboutDialog.h"
+#include "shell/CategoryPane.h"
+#include "shell/MainWindow.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
 #include "shell/TreePaneCommands.h"
-#include "shell/AboutDialog.h"
-#include "shell/MainWindow.h"
-#include "shell/CategoryPane.h"
-#include "subscriptions/FeedsDatabase.h"
-#include "subscriptions/Opml.h"
 #include "subscriptions/Categories.h"
 #include "subscriptions/Feeds.h"
-
+#include "subscriptions/FeedsDatabase.h"
+#include "subscriptions/Opml.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -56,14 +55,16 @@ void MainWindow::connectCommands()
     connect(m.cmdAddFeed, &QToolButton::clicked, this, &MainWindow::addFeed);
     connect(m.mnuCatRefresh, &QAction::triggered, this, &MainWindow::refreshTree);
     connect(m.mnuCatImportOpml, &QAction::triggered, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import Subscriptions"), QString(),
-                                                          QStringLiteral("OPML Files (*.opml *.xml);;All Files (*)"));
+        const QString path = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Import Subscriptions"), QString(),
+            QStringLiteral("OPML Files (*.opml *.xml);;All Files (*)"));
         if (!path.isEmpty())
             importOpml(path);
     });
     connect(m.mnuCatExportOpml, &QAction::triggered, this, [this] {
-        const QString path = saveFileName(QStringLiteral("Export Subscriptions"), QStringLiteral("opml"),
-                                          QStringLiteral("OPML Files|*.opml"));
+        const QString path
+            = saveFileName(QStringLiteral("Export Subscriptions"), QStringLiteral("opml"),
+                           QStringLiteral("OPML Files|*.opml"));
         if (!path.isEmpty())
             exportOpml(path);
     });
@@ -74,27 +75,30 @@ void MainWindow::connectCommands()
 
     connect(m.mnuToolsEmailSettings, &QAction::triggered, this,
             [this] { m_services.dialogs.showEmailSettings(this); });
-    connect(m.mnuToolsSchedule, &QAction::triggered, this, [this] { m_services.dialogs.showScheduler(this); });
-    connect(m.cmdSchedule, &QToolButton::clicked, this, [this] { m_services.dialogs.showScheduler(this); });
+    connect(m.mnuToolsSchedule, &QAction::triggered, this,
+            [this] { m_services.dialogs.showScheduler(this); });
+    connect(m.cmdSchedule, &QToolButton::clicked, this,
+            [this] { m_services.dialogs.showScheduler(this); });
     connect(m.mnuToolsAppSettings, &QAction::triggered, this,
             [this] { m_services.dialogs.showAppSettings(this); });
-    connect(m.cmdSettings, &QToolButton::clicked, this, [this] { m_services.dialogs.showAppSettings(this); });
+    connect(m.cmdSettings, &QToolButton::clicked, this,
+            [this] { m_services.dialogs.showAppSettings(this); });
     connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &MainWindow::runScheduleTick);
     connect(m.mnuToolsOptionBar, &QAction::triggered, this, [this] { toggleOptionBar(); });
     connect(m.cmdToggle, &QToolButton::clicked, this, [this] {
         m_menus.mnuToolsOptionBar->setChecked(!m_menus.mnuToolsOptionBar->isChecked());
         toggleOptionBar();
     });
-    connect(m.mnuLanguageItem, &QAction::triggered, this, [this] { m_services.dialogs.showLanguage(this, false); });
+    connect(m.mnuLanguageItem, &QAction::triggered, this,
+            [this] { m_services.dialogs.showLanguage(this, false); });
     connect(m.mnuHelpFile, &QAction::triggered, this, &MainWindow::showHelp);
     connect(m.mnuAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
     connect(m.mnuHelpWebsite, &QAction::triggered, this, &MainWindow::visitWebsite);
     connect(m.cmdWebsite, &QToolButton::clicked, this, &MainWindow::visitWebsite);
     connectItemCommands();
-    connect(m.mnuSysTray, &QMenu::triggered, this,
-            [this](QAction *action) {
-                runTrayCommand(static_cast<TrayCommand>(action->property("trayCommand").toInt()));
-            });
+    connect(m.mnuSysTray, &QMenu::triggered, this, [this](QAction *action) {
+        runTrayCommand(static_cast<TrayCommand>(action->property("trayCommand").toInt()));
+    });
 }
 
 void MainWindow::connectItemCommands()
@@ -102,8 +106,10 @@ void MainWindow::connectItemCommands()
     const MainMenus &m = m_menus;
     for (QAction *email : {m.mnuToolsSendByEmail, m.mnuFeedItemEmail})
         connect(email, &QAction::triggered, this, [this] { sendActiveItem(ItemCommand::Email); });
-    connect(m.cmdEmail, &QToolButton::clicked, this, [this] { sendActiveItem(ItemCommand::Email); });
-    connect(m.mnuFeedItemShow, &QAction::triggered, this, [this] { sendActiveItem(ItemCommand::Show); });
+    connect(m.cmdEmail, &QToolButton::clicked, this,
+            [this] { sendActiveItem(ItemCommand::Email); });
+    connect(m.mnuFeedItemShow, &QAction::triggered, this,
+            [this] { sendActiveItem(ItemCommand::Show); });
     connect(m.mnuFeedItemOnline, &QAction::triggered, this,
             [this] { sendActiveItem(ItemCommand::ViewOnline); });
     connect(m.mnuFeedItemDel, &QAction::triggered, this, &MainWindow::deleteActiveItem);
@@ -132,8 +138,9 @@ void MainWindow::deleteCategory()
     if (node.kind != TreePane::NodeKind::Category)
         return;
     const QString name = m_optionBar->tree().node(node.key)->text;
-    const QString text = message(QStringLiteral("MSG_DELETE1")) + name + message(QStringLiteral("MSG_DELETE2")) +
-                         QStringLiteral("\r\n\r\n") + message(QStringLiteral("MSG_DELETE3"));
+    const QString text = message(QStringLiteral("MSG_DELETE1")) + name
+        + message(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n")
+        + message(QStringLiteral("MSG_DELETE3"));
     if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")) + name, text))
         return;
     if (Categories::deleteCategory(m_ctx, name))
@@ -173,13 +180,15 @@ void MainWindow::deleteFeed()
     const auto feed = TreePane::feedOf(m_optionBar->tree(), node.key);
     if (!feed)
         return;
-    if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")), message(QStringLiteral("MSG_DELETE5"))))
+    if (!m_ctx.messages.question(message(QStringLiteral("MSG_DELETE4")),
+                                 message(QStringLiteral("MSG_DELETE5"))))
         return;
     QString failure;
     if (Feeds::deleteFeed(m_ctx, *feed, &failure))
         m_optionBar->tree().remove(node.key);
     else if (!failure.isEmpty())
-        ErrorReport::show(m_ctx, QStringLiteral("DeleteFeed"), Feeds::FeedsDatabase::kSaveStep, failure);
+        ErrorReport::show(m_ctx, QStringLiteral("DeleteFeed"), Feeds::FeedsDatabase::kSaveStep,
+                          failure);
 }
 
 void MainWindow::importOpml(const QString &path)
@@ -222,7 +231,8 @@ void MainWindow::showHelp()
     const QString help = m_ctx.appFolder + QStringLiteral("/Help.html");
     if (Files::fileExists(m_ctx, help)) {
         Desktop::open(m_ctx, help);
-        m_ctx.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("0"));
+        m_ctx.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"),
+                                    QStringLiteral("0"));
     }
 }
 
@@ -248,6 +258,7 @@ void MainWindow::deleteActiveItem()
     FeedWindow *feed = activeFeedWindow();
     if (!feed)
         return;
-    if (m_ctx.messages.question(message(QStringLiteral("MSG_DELETE3")), message(QStringLiteral("MSG_DELETE5"))))
+    if (m_ctx.messages.question(message(QStringLiteral("MSG_DELETE3")),
+                                message(QStringLiteral("MSG_DELETE5"))))
         feed->runItemCommand(ItemCommand::Delete);
 }

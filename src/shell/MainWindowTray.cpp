@@ -6,11 +6,10 @@
 #include "platform/QtTrayIcon.h"
 #include "platform/QtTreeView.h"
 #include "scheduler/NotificationPopup.h"
+#include "shell/CategoryPane.h"
+#include "shell/MainWindow.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/MainWindow.h"
-#include "shell/CategoryPane.h"
-
 
 #include <QAction>
 #include <QApplication>
@@ -28,12 +27,14 @@ const QString kHide = QStringLiteral("Hide");
 
 void MainWindow::createTrayIcon()
 {
-    m_tray = m_services.createTray ? m_services.createTray() : std::make_unique<platform::QtTrayIcon>();
+    m_tray = m_services.createTray ? m_services.createTray()
+                                   : std::make_unique<platform::QtTrayIcon>();
     m_tray->setToolTip(QStringLiteral("Marlowin"));
     m_tray->setIcon(windowIcon());
     m_tray->setContextMenu(m_menus.mnuSysTray);
     m_tray->doubleClicked = [this] { runTrayCommand(TrayCommand::ShowOrHide); };
-    connect(m_menus.mnuSysTray, &QMenu::aboutToShow, this, &MainWindow::prepareTrayMenu, Qt::UniqueConnection);
+    connect(m_menus.mnuSysTray, &QMenu::aboutToShow, this, &MainWindow::prepareTrayMenu,
+            Qt::UniqueConnection);
 }
 
 void MainWindow::addToSystemTray()
@@ -44,14 +45,16 @@ void MainWindow::addToSystemTray()
         createTrayIcon();
     if (!m_tray->isAvailable()) {
         // Hidden without an icon to bring it back, the program could only be killed.
-        setStatus(QStringLiteral("Status: No system tray on this desktop; Marlowin stays minimised on the task bar."));
+        setStatus(QStringLiteral(
+            "Status: No system tray on this desktop; Marlowin stays minimised on the task bar."));
         if (!isMinimized())
             showMinimized();
         return;
     }
     if (firstTrip) {
         m_tray->show();
-        m_tray->showMessage(ProgramInfo::identity().productName + u' ' + message(QStringLiteral("MSG_MINIMIZED")),
+        m_tray->showMessage(ProgramInfo::identity().productName + u' '
+                                + message(QStringLiteral("MSG_MINIMIZED")),
                             message(QStringLiteral("MSG_TRAY")), 5000);
     } else {
         m_menus.mnuSysTrayShow->setText(kShow);
@@ -62,7 +65,8 @@ void MainWindow::addToSystemTray()
 // A right click on the icon: "Add New Feed" needs a node to add the feed next to.
 void MainWindow::prepareTrayMenu()
 {
-    m_menus.mnuSysTrayAddFeed->setEnabled(m_optionBar && !m_optionBar->tree().selectedKey().isEmpty());
+    m_menus.mnuSysTrayAddFeed->setEnabled(m_optionBar
+                                          && !m_optionBar->tree().selectedKey().isEmpty());
     m_menus.mnuSysTray->setDefaultAction(m_menus.mnuSysTrayShow);
 }
 
@@ -113,8 +117,8 @@ void MainWindow::runTrayCommand(TrayCommand command)
 void MainWindow::unloadAllForms()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget != this && widget != m_confirmClose && widget->isVisible() &&
-            (widget->parentWidget() == this || qobject_cast<NotificationPopup *>(widget)))
+        if (widget != this && widget != m_confirmClose && widget->isVisible()
+            && (widget->parentWidget() == this || qobject_cast<NotificationPopup *>(widget)))
             widget->close();
     }
 }
@@ -123,8 +127,8 @@ void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     // Minimising by any means (title bar, keyboard, the confirmation) goes to the tray.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() && !m_unloaded &&
-        (!m_tray || m_tray->isAvailable()))
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() && !m_unloaded
+        && (!m_tray || m_tray->isAvailable()))
         QTimer::singleShot(0, this, [this] {
             if (isMinimized() && isVisible())
                 addToSystemTray();

@@ -17,8 +17,8 @@ public:
     // FeedDialog: adds a feed (category preset, may be empty), or when editing edits the feed
     // feedId with its name and URL. Modal.
     virtual void showAddFeed(QWidget *owner, bool editing, const QString &feedId,
-                             const QString &category, const QString &channel,
-                             const QString &url) = 0;
+                             const QString &category, const QString &channel, const QString &url)
+        = 0;
     virtual void showEmailSettings(QWidget *owner) = 0; // EmailSettingsDialog, modal
     virtual void showScheduler(QWidget *owner) = 0;     // SchedulerDialog, modal
     virtual void showAppSettings(QWidget *owner) = 0;   // AppSettingsDialog, modal

@@ -5,24 +5,26 @@
 #include "localization/LanguageDialog.h"
 #include "platform/QtTreeView.h"
 #include "scheduler/SchedulerDialog.h"
-#include "settings/Autostart.h"
 #include "settings/AppSettingsDialog.h"
-#include "shell/ProgramInfo.h"
-#include "shell/MainWindow.h"
+#include "settings/Autostart.h"
 #include "shell/CategoryPane.h"
-#include "subscriptions/FeedDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgramInfo.h"
 #include "subscriptions/CategoryDialog.h"
+#include "subscriptions/FeedDialog.h"
 
 #include <QCoreApplication>
 
 QtProgramDialogs::QtProgramDialogs(const platform::Context &ctx, Languages &languages)
-    : m_ctx(ctx), m_languages(languages)
+    : m_ctx(ctx)
+    , m_languages(languages)
 {
 }
 
 void QtProgramDialogs::showCategory(QWidget *owner, bool editing, const QString &categoryName)
 {
-    CategoryDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
+    CategoryDialog dialog(
+        m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setEditing(editing);
     dialog.setCategoryName(categoryName);
     dialog.prepare();
@@ -30,9 +32,11 @@ void QtProgramDialogs::showCategory(QWidget *owner, bool editing, const QString 
 }
 
 void QtProgramDialogs::showAddFeed(QWidget *owner, bool editing, const QString &feedId,
-                                   const QString &category, const QString &channel, const QString &url)
+                                   const QString &category, const QString &channel,
+                                   const QString &url)
 {
-    FeedDialog dialog(m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
+    FeedDialog dialog(
+        m_ctx, m_languages, [this] { m_main->refreshTree(); }, owner);
     dialog.setEditing(editing);
     dialog.setFeedID(feedId);
     dialog.setCategory(category);
@@ -51,8 +55,9 @@ void QtProgramDialogs::showEmailSettings(QWidget *owner)
 
 void QtProgramDialogs::showScheduler(QWidget *owner)
 {
-    SchedulerDialog dialog(m_ctx, m_languages, m_main->optionBar()->tree(),
-                        [this] { m_main->enableSchedule(); }, owner);
+    SchedulerDialog dialog(
+        m_ctx, m_languages, m_main->optionBar()->tree(), [this] { m_main->enableSchedule(); },
+        owner);
     dialog.prepare();
     dialog.exec();
 }
@@ -60,7 +65,7 @@ void QtProgramDialogs::showScheduler(QWidget *owner)
 void QtProgramDialogs::showAppSettings(QWidget *owner)
 {
     AppSettingsDialog dialog(m_ctx, m_languages, Autostart::defaultLocations(),
-                          QCoreApplication::applicationFilePath(), owner);
+                             QCoreApplication::applicationFilePath(), owner);
     dialog.prepare();
     dialog.exec();
 }
@@ -72,9 +77,9 @@ void QtProgramDialogs::showLanguage(QWidget *owner, bool modal)
         m_language->activateWindow();
         return;
     }
-    auto *dialog = new LanguageDialog(m_ctx, m_languages, ProgramInfo::languagesFolderUrl(),
-                                   [this](const QString &language) { m_main->applyLanguage(language); },
-                                   owner);
+    auto *dialog = new LanguageDialog(
+        m_ctx, m_languages, ProgramInfo::languagesFolderUrl(),
+        [this](const QString &language) { m_main->applyLanguage(language); }, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->prepare();
     if (modal) {

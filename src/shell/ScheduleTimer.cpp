@@ -17,7 +17,8 @@ QString now(const platform::Context &ctx)
 } // namespace
 
 ScheduleTimer::ScheduleTimer(const platform::Context &ctx, QObject *parent)
-    : QObject(parent), m_ctx(ctx)
+    : QObject(parent)
+    , m_ctx(ctx)
 {
     setObjectName(QStringLiteral("tmrSchedule"));
     m_timer.setInterval(0);
@@ -39,5 +40,5 @@ void ScheduleTimer::stop()
         return;
     m_timer.stop();
     Schedule::writeScheduleLog(m_ctx, ScheduleInterval::timerStoppedLogText(now(m_ctx)), false,
-                                 false);
+                               false);
 }

@@ -11,14 +11,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-SplashScreen::SplashScreen(const platform::Context &ctx, std::function<void()> ready, QWidget *parent)
+SplashScreen::SplashScreen(const platform::Context &ctx, std::function<void()> ready,
+                           QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_ready(std::move(ready))
     , m_timer(ctx.clock.createTimer())
 {
     setObjectName(QStringLiteral("frmSplash"));
     m_suppressed = ctx.userSettings.value(QStringLiteral("Settings"), QStringLiteral("chkSplash"),
-                                          QStringLiteral("0")) == u"1";
+                                          QStringLiteral("0"))
+        == u"1";
     setStyleSheet(QStringLiteral("frmSplash { background: #0f5e66; } QLabel { color: white; }"));
     setAttribute(Qt::WA_StyledBackground);
 
@@ -32,7 +34,8 @@ SplashScreen::SplashScreen(const platform::Context &ctx, std::function<void()> r
     big.setBold(true);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    auto *tagline = new QLabel(QStringLiteral("Feeds and podcasts, version %1").arg(ProgramInfo::shortVersion()), this);
+    auto *tagline = new QLabel(
+        QStringLiteral("Feeds and podcasts, version %1").arg(ProgramInfo::shortVersion()), this);
     tagline->setAlignment(Qt::AlignCenter);
 
     auto *layout = new QVBoxLayout(this);

@@ -20,7 +20,8 @@ public:
     static constexpr int kTickMs = 2;
     static constexpr int kLastCount = 148; // the counter before the 75th tick
 
-    SplashScreen(const platform::Context &ctx, std::function<void()> ready, QWidget *parent = nullptr);
+    SplashScreen(const platform::Context &ctx, std::function<void()> ready,
+                 QWidget *parent = nullptr);
     ~SplashScreen() override;
 
     // Shows the splash (unless "chkSplash" hides it) and starts the wait.

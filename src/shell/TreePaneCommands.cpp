@@ -8,10 +8,8 @@
 #include "subscriptions/Categories.h"
 #include "subscriptions/Feeds.h"
 
-namespace TreePane
-{
-namespace
-{
+namespace TreePane {
+namespace {
 
 const QString kRootKey = QStringLiteral("main");
 constexpr int kFirstFeedImage = 3;
@@ -28,13 +26,14 @@ bool sameName(const QString &a, const QString &b)
 }
 
 bool renameCategory(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
-    const QString &oldName, const QString &newName)
+                    const QString &oldName, const QString &newName)
 {
     if (!Categories::editCategory(ctx, oldName, newName)) {
         ctx.messages.warning(QStringLiteral("Alert!"),
-            QStringLiteral("Application failed to access Category named ") + quoted(oldName)
-                + QStringLiteral(" in database. Edit operation failed. Please "
-                                 "Refresh Category tree and try again ..."));
+                             QStringLiteral("Application failed to access Category named ")
+                                 + quoted(oldName)
+                                 + QStringLiteral(" in database. Edit operation failed. Please "
+                                                  "Refresh Category tree and try again ..."));
         return false;
     }
     tree.setText(key, newName);
@@ -42,7 +41,7 @@ bool renameCategory(const platform::Context &ctx, platform::TreeView &tree, cons
 }
 
 bool renameFeed(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
-    const QString &newName)
+                const QString &newName)
 {
     std::optional<FeedRecord> feed = feedOf(tree, key);
     if (!feed)
@@ -73,7 +72,7 @@ QStringList expandedKeys(const platform::TreeView &tree)
 // Rebuilds the tree from the database after a move. Category keys stand for positions in the
 // file, which a move does not change, so the categories the user had open open again.
 void reloadAfterMove(const platform::Context &ctx, platform::TreeView &tree,
-    const QString &targetKey, const QString &feedKey)
+                     const QString &targetKey, const QString &feedKey)
 {
     const QStringList expanded = expandedKeys(tree);
     Categories::loadCategories(ctx, tree);
@@ -129,15 +128,15 @@ bool canRename(const platform::TreeView &tree, const QString &key)
 }
 
 bool renameNode(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
-    const QString &newText)
+                const QString &newText)
 {
     const std::optional<platform::TreeNode> node = tree.node(key);
     if (!node || !canRename(tree, key) || Text::isBlank(newText) || sameName(newText, node->text))
         return false;
     if (Categories::categoryExists(ctx, newText)) {
         ctx.messages.warning(QStringLiteral("Category Exists!"),
-            QStringLiteral("Category with same Name already exists. Try some "
-                           "other Category Name ..."));
+                             QStringLiteral("Category with same Name already exists. Try some "
+                                            "other Category Name ..."));
         return false;
     }
     if (kindOf(key) == NodeKind::Category)
@@ -156,7 +155,7 @@ bool canDrop(const QString &targetKey)
 }
 
 bool dropFeed(const platform::Context &ctx, platform::TreeView &tree, const FeedRecord &dragged,
-    const QString &targetKey)
+              const QString &targetKey)
 {
     const std::optional<platform::TreeNode> target = tree.node(targetKey);
     if (!target || !canDrop(targetKey) || holdsFeed(tree, targetKey, dragged.id)
@@ -164,16 +163,16 @@ bool dropFeed(const platform::Context &ctx, platform::TreeView &tree, const Feed
         return false;
     const QString newCategory = target->text;
     if (!ctx.messages.question(QStringLiteral("Change Category?"),
-            QStringLiteral("Are you sure you want to move selected Feed from ")
-                + quoted(dragged.category) + QStringLiteral(" to ") + quoted(newCategory)
-                + QStringLiteral(" category?")))
+                               QStringLiteral("Are you sure you want to move selected Feed from ")
+                                   + quoted(dragged.category) + QStringLiteral(" to ")
+                                   + quoted(newCategory) + QStringLiteral(" category?")))
         return false;
     FeedRecord inTarget = dragged;
     inTarget.category = newCategory;
     if (Feeds::feedExists(ctx, inTarget)) {
         ctx.messages.information(QStringLiteral("Feed already Exists!"),
-            QStringLiteral("Feed with same URL already exists under category ")
-                + quoted(newCategory) + QLatin1Char('.'));
+                                 QStringLiteral("Feed with same URL already exists under category ")
+                                     + quoted(newCategory) + QLatin1Char('.'));
         return false;
     }
     if (!Feeds::editFeed(ctx, dragged, true, newCategory))

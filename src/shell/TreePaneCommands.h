@@ -8,8 +8,7 @@
 
 class TreePaneHost;
 
-namespace platform
-{
+namespace platform {
 struct Context;
 class TreeView;
 } // namespace platform
@@ -17,8 +16,7 @@ class TreeView;
 // What the category tree pane does with its nodes, free of widgets: telling node kinds apart,
 // building a feed record from a feed node, opening a feed, renaming in place and moving a feed
 // by drag and drop. The pane calls these with its tree; tests call them with an in-memory tree.
-namespace TreePane
-{
+namespace TreePane {
 
 enum class NodeKind { None, Root, Category, Feed };
 
@@ -42,7 +40,7 @@ void openSelectedFeed(const platform::TreeView &tree, TreePaneHost &host);
 // box "Category Exists!"; a category that cannot be renamed gets the box "Alert!". The new text
 // is stored as typed.
 bool renameNode(const platform::Context &ctx, platform::TreeView &tree, const QString &key,
-    const QString &newText);
+                const QString &newText);
 
 // Whether a drag may start from the node (feed nodes only) and a drop land on it (category
 // nodes only).
@@ -55,6 +53,6 @@ bool renameNode(const platform::Context &ctx, platform::TreeView &tree, const QS
 // which the database takes for the same category). True when the feed moved; the reloaded tree
 // then keeps the categories that were open, opens the target and selects the moved feed.
 bool dropFeed(const platform::Context &ctx, platform::TreeView &tree, const FeedRecord &dragged,
-    const QString &targetKey);
+              const QString &targetKey);
 
 } // namespace TreePane

@@ -16,7 +16,8 @@ public:
     virtual bool isFeedWindowOpen(const QString &url, bool activate) = 0;
     // Opens the feed's window, or reuses the one open for its URL.
     virtual void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-                                FeedType feedType, bool checkForNewItems) = 0;
+                                FeedType feedType, bool checkForNewItems)
+        = 0;
     // A node was clicked: "Add New Feed" of the "Feed Manager" menu is enabled for any node but
     // the root.
     virtual void nodeClicked(bool isRoot) = 0;

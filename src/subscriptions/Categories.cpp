@@ -14,7 +14,8 @@ namespace {
 QString addFeedNode(platform::TreeView &tree, const QString &categoryKey, const XmlNode &feed)
 {
     if (feed.attributeCount() < 3)
-        return QStringLiteral("The feed \"%1\" lacks its type or identifier.").arg(feed.attributeValue(0));
+        return QStringLiteral("The feed \"%1\" lacks its type or identifier.")
+            .arg(feed.attributeValue(0));
     bool isNumber = false;
     const int type = feed.attributeValue(1).trimmed().toShort(&isNumber);
     if (!isNumber)
@@ -92,7 +93,8 @@ void loadCategories(const platform::Context &ctx, platform::TreeView &tree)
                 continue;
             const QString failure = addFeedNode(tree, categoryKey, feed);
             if (!failure.isEmpty()) {
-                ErrorReport::show(ctx, QStringLiteral("LoadCategories"), Feeds::FeedsDatabase::kWorkStep, failure);
+                ErrorReport::show(ctx, QStringLiteral("LoadCategories"),
+                                  Feeds::FeedsDatabase::kWorkStep, failure);
                 return;
             }
         }

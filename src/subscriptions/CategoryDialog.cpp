@@ -11,8 +11,11 @@
 #include <QVBoxLayout>
 
 CategoryDialog::CategoryDialog(const platform::Context &ctx, Languages &languages,
-                         std::function<void()> reloadTree, QWidget *parent)
-    : QDialog(parent), m_ctx(ctx), m_languages(languages), m_reloadTree(std::move(reloadTree))
+                               std::function<void()> reloadTree, QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
+    , m_reloadTree(std::move(reloadTree))
 {
     setObjectName(QStringLiteral("frmCategory"));
 
@@ -56,8 +59,9 @@ void CategoryDialog::prepare()
 void CategoryDialog::confirm()
 {
     const QString name = m_txtCategoryName->text();
-    const bool stored = m_editing ? SubscriptionEdits::renameCategory(m_ctx, m_nameBeforeEditing, name)
-                                  : SubscriptionEdits::addCategory(m_ctx, name);
+    const bool stored = m_editing
+        ? SubscriptionEdits::renameCategory(m_ctx, m_nameBeforeEditing, name)
+        : SubscriptionEdits::addCategory(m_ctx, name);
     if (!stored) {
         m_txtCategoryName->setFocus();
         return;

@@ -20,7 +20,7 @@ class CategoryDialog final : public QDialog {
     Q_OBJECT
 public:
     CategoryDialog(const platform::Context &ctx, Languages &languages,
-                std::function<void()> reloadTree, QWidget *parent = nullptr);
+                   std::function<void()> reloadTree, QWidget *parent = nullptr);
 
     // Renames the category categoryName instead of adding one.
     void setEditing(bool editing) { m_editing = editing; }

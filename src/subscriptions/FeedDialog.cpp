@@ -3,14 +3,14 @@
 #include "common/ComboCompletion.h"
 #include "common/Text.h"
 #include "localization/DialogLanguage.h"
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 #include "platform/Context.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtComboBoxView.h"
+#include "subscriptions/Categories.h"
 #include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/SubscriptionEdits.h"
-#include "subscriptions/Categories.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -56,7 +56,10 @@ int typedCharacterCode(const QKeyEvent &key)
 
 FeedDialog::FeedDialog(const platform::Context &ctx, Languages &languages,
                        std::function<void()> reloadTree, QWidget *parent)
-    : QDialog(parent), m_ctx(ctx), m_languages(languages), m_reloadTree(std::move(reloadTree))
+    : QDialog(parent)
+    , m_ctx(ctx)
+    , m_languages(languages)
+    , m_reloadTree(std::move(reloadTree))
 {
     setObjectName(QStringLiteral("frmAddFeed"));
 
@@ -122,7 +125,8 @@ void FeedDialog::prepare()
 {
     QtTranslatableWindow window(*this);
     m_languages.changeLanguage(window, m_languages.currentLanguage());
-    setWindowTitle(m_editing ? QStringLiteral("Edit Feed Details ...") : QStringLiteral("Add New Feed ..."));
+    setWindowTitle(m_editing ? QStringLiteral("Edit Feed Details ...")
+                             : QStringLiteral("Add New Feed ..."));
     // A feed changes its category by being moved in the tree.
     m_cmbCategories->setEnabled(!m_editing);
     fillCategories();
@@ -155,7 +159,8 @@ void FeedDialog::confirm()
 void FeedDialog::validateURL()
 {
     if (Text::isBlank(m_txtURL->text())) {
-        m_ctx.messages.warning(QStringLiteral("Feed URL?"), QStringLiteral("Please specify Feed URL."));
+        m_ctx.messages.warning(QStringLiteral("Feed URL?"),
+                               QStringLiteral("Please specify Feed URL."));
         m_txtURL->setFocus();
         return;
     }

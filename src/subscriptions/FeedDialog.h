@@ -30,8 +30,8 @@ class QtComboBoxView;
 class FeedDialog final : public QDialog {
     Q_OBJECT
 public:
-    FeedDialog(const platform::Context &ctx, Languages &languages,
-               std::function<void()> reloadTree, QWidget *parent = nullptr);
+    FeedDialog(const platform::Context &ctx, Languages &languages, std::function<void()> reloadTree,
+               QWidget *parent = nullptr);
     ~FeedDialog() override;
 
     // Edits the feed feedId instead of adding one (its category cannot be changed here).

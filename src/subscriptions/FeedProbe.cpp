@@ -55,9 +55,10 @@ void reportTimeout(const platform::Context &ctx)
 
 void reportInvalidData(const platform::Context &ctx)
 {
-    ctx.messages.warning(QStringLiteral("Invalid Feed Data Format!"),
-                         QStringLiteral("Feed data returned by specified URL is not in a valid format. "
-                                        "Please check URL and try again ..."));
+    ctx.messages.warning(
+        QStringLiteral("Invalid Feed Data Format!"),
+        QStringLiteral("Feed data returned by specified URL is not in a valid format. "
+                       "Please check URL and try again ..."));
 }
 
 void reportUnsupported(const platform::Context &ctx)
@@ -71,7 +72,8 @@ void reportUnsupported(const platform::Context &ctx)
 
 // Judges a complete response by its text alone. Only a well-formed document is kept in
 // Debug.xml, so that the file shows what the type detection looked at.
-FeedType judgeResponse(const platform::Context &ctx, const QString &responseText, QString &channelTitle)
+FeedType judgeResponse(const platform::Context &ctx, const QString &responseText,
+                       QString &channelTitle)
 {
     platform::XmlDocument doc;
     if (!doc.loadXML(responseText)) {
@@ -80,7 +82,7 @@ FeedType judgeResponse(const platform::Context &ctx, const QString &responseText
     }
     // A failed write has shown its own box; the probe's answer does not depend on the file.
     Files::writeText(ctx, Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Debug.xml"),
-                         responseText);
+                     responseText);
     const FeedType type = detectFeedType(doc, &channelTitle);
     if (type == FeedType::Unknown)
         reportUnsupported(ctx);
@@ -94,7 +96,8 @@ FeedType detectFeedType(const platform::XmlDocument &doc, QString *title)
     for (const FeedShape &shape : kShapes) {
         if (!doc.selectSingleNode(shape.root))
             continue;
-        const bool podcast = !shape.podcastMarker.isEmpty() && doc.selectSingleNode(shape.podcastMarker);
+        const bool podcast
+            = !shape.podcastMarker.isEmpty() && doc.selectSingleNode(shape.podcastMarker);
         const platform::XmlNode titleNode = doc.selectSingleNode(shape.title);
         if (titleNode && title)
             *title = titleNode.text();
@@ -103,7 +106,8 @@ FeedType detectFeedType(const platform::XmlDocument &doc, QString *title)
     return FeedType::Unknown;
 }
 
-FeedType checkFeed(const platform::Context &ctx, const QString &url, QString &channelTitle, int timeoutMs)
+FeedType checkFeed(const platform::Context &ctx, const QString &url, QString &channelTitle,
+                   int timeoutMs)
 {
     platform::HttpRequest request(ctx.network, &ctx.responseBudget);
     if (!waitForConnection(ctx))

@@ -43,6 +43,6 @@ inline constexpr int kProbeTimeoutMs = 6000;
 // type is detected. channelTitle (the dialog's name field) receives the feed's title only when
 // the feed has one; on every other path it keeps what it held.
 [[nodiscard]] FeedType checkFeed(const platform::Context &ctx, const QString &url,
-                               QString &channelTitle, int timeoutMs = kProbeTimeoutMs);
+                                 QString &channelTitle, int timeoutMs = kProbeTimeoutMs);
 
 } // namespace FeedProbe

@@ -10,6 +10,6 @@ struct FeedRecord {
     QString category;
     QString url;
     FeedType feedType = FeedType::Rss; // Unknown only as a failed probe's result
-    QString id;          // the feed identifier (36 characters)
+    QString id;                        // the feed identifier (36 characters)
     QString name;
 };

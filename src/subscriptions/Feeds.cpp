@@ -22,8 +22,9 @@ XmlNode findFeed(const XmlNode &category, const QString &id, QString *failure)
 {
     for (const XmlNode &feed : category.children()) {
         if (feed.attributeCount() < 3) {
-            *failure = QStringLiteral("The entry \"%1\" of the category \"%2\" lacks its identifier.")
-                           .arg(feed.attributeValue(0), category.attributeValue(0));
+            *failure
+                = QStringLiteral("The entry \"%1\" of the category \"%2\" lacks its identifier.")
+                      .arg(feed.attributeValue(0), category.attributeValue(0));
             return {};
         }
         if (feed.attributeValue(2) == id)
@@ -137,7 +138,8 @@ void deleteFeedData(const platform::Context &ctx, const QString &id)
         QFile::remove(path);
 }
 
-bool correctFeedType(const platform::Context &ctx, const QString &feedId, FeedType type, QString *failure)
+bool correctFeedType(const platform::Context &ctx, const QString &feedId, FeedType type,
+                     QString *failure)
 {
     const QString path = feedsDatabasePath(ctx);
     platform::FileLock lock(path);

@@ -21,14 +21,15 @@ QString newFeedIdentifier()
 {
     const QString digits = QString::fromLatin1(QUuid::createUuid().toRfc4122().toHex().toUpper());
     return digits.mid(0, 8) + u'-' + digits.mid(8, 4) + u'-' + digits.mid(12, 4) + u'-'
-           + digits.mid(16, 4) + u'-' + digits.mid(20, 12);
+        + digits.mid(16, 4) + u'-' + digits.mid(20, 12);
 }
 
 QString feedDataPath(const platform::Context &ctx, const QString &id)
 {
     if (!isFeedIdentifier(id))
         return {};
-    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Data/") + id + QStringLiteral(".fdb");
+    return Files::withTrailingSlash(ctx.appFolder) + QStringLiteral("Data/") + id
+        + QStringLiteral(".fdb");
 }
 
 QString feedsDatabasePath(const platform::Context &ctx)

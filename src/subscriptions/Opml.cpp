@@ -120,7 +120,7 @@ private:
 
     Feeds::FeedsDatabase &m_database;
     QHash<QString, QSet<QString>> m_urls; // by lower-cased category name
-    std::optional<QString> m_tooLarge; // a category that would hold too many feeds
+    std::optional<QString> m_tooLarge;    // a category that would hold too many feeds
 };
 
 std::vector<ListedFolder> foldersOf(const Feeds::FeedsDatabase &database)
@@ -193,8 +193,8 @@ QString importMessage(const ImportResult &result)
     return message + QLatin1Char('.');
 }
 
-bool exportFile(
-    const platform::Context &ctx, const QString &opmlPath, QString *error, ExportSummary *summary)
+bool exportFile(const platform::Context &ctx, const QString &opmlPath, QString *error,
+                ExportSummary *summary)
 {
     const auto database = Feeds::FeedsDatabase::open(ctx);
     if (!database) {
@@ -225,7 +225,7 @@ QString exportMessage(const ExportSummary &summary, const QString &opmlPath)
 {
     return QStringLiteral("Exported %1 in %2 to \"%3\".")
         .arg(counted(summary.feeds, "feed", "feeds"),
-            counted(summary.categories, "category", "categories"), opmlPath);
+             counted(summary.categories, "category", "categories"), opmlPath);
 }
 
 } // namespace Opml

@@ -16,7 +16,7 @@ struct ImportResult {
     int feedsAdded = 0;
     int categoriesAdded = 0;
     int feedsSkipped = 0; // already in their category (URL compared without regard to case)
-    QString error; // on failure: the whole text to show the user
+    QString error;        // on failure: the whole text to show the user
 };
 
 // Adds the feeds of the OPML file to the feeds database. Each feed (an outline with an xmlUrl)
@@ -49,7 +49,7 @@ struct ExportSummary {
 // failure's text in *error, when the database cannot be read or the file cannot be written;
 // the counts go to *summary when given.
 [[nodiscard]] bool exportFile(const platform::Context &ctx, const QString &opmlPath, QString *error,
-    ExportSummary *summary = nullptr);
+                              ExportSummary *summary = nullptr);
 
 // The line the user sees after a successful export: 'Exported 12 feeds in 3 categories to
 // "<path>".'

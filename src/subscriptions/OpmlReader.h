@@ -11,7 +11,6 @@
 // reading (OpmlReader) and writing (OpmlWriter) without the feeds database.
 namespace Opml {
 
-
 // Where a list's feeds that stand outside any folder are filed.
 inline const QString kLooseFeedsFolder = QStringLiteral("Imported");
 

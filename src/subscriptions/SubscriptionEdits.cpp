@@ -22,9 +22,10 @@ bool ensureCategory(const platform::Context &ctx, const QString &name)
 {
     if (Categories::categoryExists(ctx, name) || Categories::addCategory(ctx, name))
         return true;
-    ctx.messages.warning(QStringLiteral("Failed to Create Category!"),
-                         QStringLiteral("Application failed to create specified Category. Please "
-                                        "try some other Category name or choose from existing ones."));
+    ctx.messages.warning(
+        QStringLiteral("Failed to Create Category!"),
+        QStringLiteral("Application failed to create specified Category. Please "
+                       "try some other Category name or choose from existing ones."));
     return false;
 }
 

@@ -3,12 +3,12 @@
 
 #include "app/LanguageFile.h"
 #include "app/WindowCatalog.h"
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 #include "scheduler/NewItemsAnnouncement.h"
-#include "shell/QtProgramDialogs.h"
-#include "shell/ProgramInfo.h"
 #include "shell/MainWindow.h"
+#include "shell/ProgramInfo.h"
+#include "shell/QtProgramDialogs.h"
 #include "support/TestContext.h"
 
 #include <QFile>
@@ -21,24 +21,27 @@ namespace {
 
 class NoAnnouncement final : public NewItemsAnnouncement {
 public:
-    void announce(const PopupProperties &, const QStringList &) override {}
+    void announce(const PopupProperties &, const QStringList &) override { }
 };
 
 // Texts that read the same in the language: names, and words both languages share. The hidden
 // sort column's name is listed as the reader shows it too, with its first letter in upper case.
-const QSet<QString> kSameInGerman{QStringLiteral("OK"), QStringLiteral("Marlowin"), QStringLiteral("date_sort"),
-                                  QStringLiteral("Date_sort"), QStringLiteral("Port:"), QStringLiteral("Feeds"),
-                                  QStringLiteral("Feed Manager"), QStringLiteral("Status"), QStringLiteral("Name"),
-                                  QStringLiteral("E-Mail"), QStringLiteral("Podcasts")};
-const QSet<QString> kSameInFrench{QStringLiteral("OK"), QStringLiteral("Marlowin"), QStringLiteral("date_sort"),
-                                  QStringLiteral("Date_sort"), QStringLiteral("Port :"), QStringLiteral("Port:"),
+const QSet<QString> kSameInGerman{
+    QStringLiteral("OK"),           QStringLiteral("Marlowin"), QStringLiteral("date_sort"),
+    QStringLiteral("Date_sort"),    QStringLiteral("Port:"),    QStringLiteral("Feeds"),
+    QStringLiteral("Feed Manager"), QStringLiteral("Status"),   QStringLiteral("Name"),
+    QStringLiteral("E-Mail"),       QStringLiteral("Podcasts")};
+const QSet<QString> kSameInFrench{QStringLiteral("OK"),        QStringLiteral("Marlowin"),
+                                  QStringLiteral("date_sort"), QStringLiteral("Date_sort"),
+                                  QStringLiteral("Port :"),    QStringLiteral("Port:"),
                                   QStringLiteral("Options")};
 
 class TranslationsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QFile::copy(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"), t.path(QStringLiteral("Localization.txt")));
+        QFile::copy(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"),
+                    t.path(QStringLiteral("Localization.txt")));
         languages.registerDefaultMessages();
         windows = createAllWindows(MainWindowServices{t.ctx, languages, dialogs, announcement, {}});
     }
@@ -60,7 +63,8 @@ protected:
             const QList<CaptionItem> translated = collectCaptions(QtTranslatableWindow(*window));
             for (qsizetype i = 0; i < english.size() && i < translated.size(); ++i) {
                 const QString &text = english[i].text;
-                if (text.trimmed().isEmpty() || same.contains(text.trimmed()) || translated[i].text != text)
+                if (text.trimmed().isEmpty() || same.contains(text.trimmed())
+                    || translated[i].text != text)
                     continue;
                 left << english[i].key + QStringLiteral(" = ") + text;
             }
@@ -81,8 +85,9 @@ TEST_F(TranslationsTest, TheShippedFileIsTheOneTheWindowsGenerate)
 {
     QFile shipped(QStringLiteral(MARLOWIN_RESOURCES_DIR "/Localization.txt"));
     ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
-    const QByteArray generated = languageFile(
-        languages, windowCaptions(windows), translatedGroups(QStringLiteral(MARLOWIN_RESOURCES_DIR "/translations")));
+    const QByteArray generated
+        = languageFile(languages, windowCaptions(windows),
+                       translatedGroups(QStringLiteral(MARLOWIN_RESOURCES_DIR "/translations")));
     EXPECT_TRUE(generated == shipped.readAll())
         << "run build/src/app/marlowin-language-file resources docs/names.md";
 }

@@ -20,12 +20,14 @@ void type(test::MemoryComboBox &combo, int key, bool limitToList = false)
         return;
     const QString text = combo.text();
     const int start = combo.selectionStart();
-    combo.setText(text.left(start) + QChar(char16_t(code)) + text.mid(start + combo.selectedText().size()));
+    combo.setText(text.left(start) + QChar(char16_t(code))
+                  + text.mid(start + combo.selectedText().size()));
 }
 
 TEST(ComboCompletion, CompletesToTheFirstMatchingEntryAndSelectsTheRest)
 {
-    test::MemoryComboBox combo({QStringLiteral("News"), QStringLiteral("Podcasts"), QStringLiteral("Politics")});
+    test::MemoryComboBox combo(
+        {QStringLiteral("News"), QStringLiteral("Podcasts"), QStringLiteral("Politics")});
     type(combo, 'p');
     EXPECT_EQ(combo.text(), QStringLiteral("Podcasts"));
     EXPECT_EQ(combo.currentIndex(), 1);

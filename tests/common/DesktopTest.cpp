@@ -13,9 +13,10 @@ TEST(DesktopOpen, OpensWebAndMailAddressesAndExistingFilesOnly)
     test::TestContext t;
     t.writeFile(QStringLiteral("Help.html"), "<html/>");
 
-    for (const char *target : {"http://example.org/a?b=1", "HTTPS://example.org/", "mailto:ann@example.org",
-                               "javascript:alert(1)", "file:///etc/passwd", "ftp://example.org/",
-                               "smb://host/share", "/no/such/file.html", ""})
+    for (const char *target :
+         {"http://example.org/a?b=1", "HTTPS://example.org/", "mailto:ann@example.org",
+          "javascript:alert(1)", "file:///etc/passwd", "ftp://example.org/", "smb://host/share",
+          "/no/such/file.html", ""})
         Desktop::open(t.ctx, QString::fromLatin1(target));
     Desktop::open(t.ctx, t.path(QStringLiteral("Help.html")));
     Desktop::open(t.ctx, t.dir.path());

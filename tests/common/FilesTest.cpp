@@ -24,7 +24,8 @@ TEST(WithTrailingSlash, EndsWithExactlyOneSlash)
         {QStringLiteral("/home/ann/Marlowin"), QStringLiteral("/home/ann/Marlowin/")},
         {QStringLiteral("/home/ann/Marlowin/"), QStringLiteral("/home/ann/Marlowin/")},
         {QStringLiteral("Data"), QStringLiteral("Data/")},
-        {QStringLiteral("/tmp/x") + QChar(u'\0') + QStringLiteral("junk"), QStringLiteral("/tmp/x/")},
+        {QStringLiteral("/tmp/x") + QChar(u'\0') + QStringLiteral("junk"),
+         QStringLiteral("/tmp/x/")},
     };
     for (const auto &c : cases)
         EXPECT_EQ(Files::withTrailingSlash(c.in), c.out) << c.in.toStdString();
@@ -73,7 +74,8 @@ TEST(TextFiles, WriteAppendsOneLineBreakAndReplaces)
     EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), QByteArray("\r\n"));
 
     ASSERT_TRUE(Files::writeText(t.ctx, file, QStringLiteral("<rss>Grüße €</rss>")));
-    EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), QStringLiteral("<rss>Grüße €</rss>\r\n").toUtf8());
+    EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")),
+              QStringLiteral("<rss>Grüße €</rss>\r\n").toUtf8());
     EXPECT_EQ(Files::readText(t.ctx, file), QStringLiteral("<rss>Grüße €</rss>\r\n"));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -92,7 +94,7 @@ TEST(TextFiles, FailuresShowTheErrorBoxAndGiveTheNeutralResult)
 
     EXPECT_EQ(Files::readText(t.ctx, t.path(QStringLiteral("missing.tpl"))), QString());
     EXPECT_FALSE(Files::writeText(t.ctx, t.path(QStringLiteral("no/such/folder/x.txt")),
-                                      QStringLiteral("x")));
+                                  QStringLiteral("x")));
 
     ASSERT_EQ(t.messages.shown.size(), 2);
     for (const auto &box : t.messages.shown) {

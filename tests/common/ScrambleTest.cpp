@@ -17,9 +17,9 @@ TEST(Scramble, EncodesToDigitsAndBack)
         {QStringLiteral("abc"), QStringLiteral("976068603960")},
         {QStringLiteral("0"), QStringLiteral("6330")},
         {QStringLiteral("1"), QStringLiteral("3430")},
-        {QStringLiteral("é"), QStringLiteral("1361")},           // 233 * 7 = 1631
-        {QStringLiteral("€"), QStringLiteral("6980")},           // 128 * 7 = 896
-        {QStringLiteral("line\r\nbreak"), QString()},             // round trip only
+        {QStringLiteral("é"), QStringLiteral("1361")}, // 233 * 7 = 1631
+        {QStringLiteral("€"), QStringLiteral("6980")}, // 128 * 7 = 896
+        {QStringLiteral("line\r\nbreak"), QString()},  // round trip only
         {QStringLiteral(" padded "), QString()},
     };
     for (const auto &c : cases) {

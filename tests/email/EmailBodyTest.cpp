@@ -33,13 +33,14 @@ TEST(EmailBody, FillsThePlaceholdersAndAddsTheDisclaimer)
     EmailBody::Parts link = item();
     EXPECT_EQ(EmailBody::compose(tpl, link),
               "<h1>Big news</h1>Jane Doe:Hi|View Online: <a href='https://example.org/items/42'>"
-              "https://example.org/items/42</a>|Big news|[[app]]\r\n" + kDisclaimer);
+              "https://example.org/items/42</a>|Big news|[[app]]\r\n"
+                  + kDisclaimer);
 
     EmailBody::Parts whole = item();
     whole.completeDescription = true;
     EXPECT_EQ(EmailBody::compose(tpl, whole),
-              "<h1>Big news</h1>Jane Doe:Hi|<p>The <b>whole</b> story.</p>|Big news|[[app]]\r\n" +
-                  kDisclaimer);
+              "<h1>Big news</h1>Jane Doe:Hi|<p>The <b>whole</b> story.</p>|Big news|[[app]]\r\n"
+                  + kDisclaimer);
 }
 
 // Each placeholder is filled in the text the earlier ones left: a sender name holding
@@ -78,7 +79,8 @@ TEST(EmailBody, EscapesPlainTextFromTheFeed)
     EXPECT_EQ(EmailBody::compose(QStringLiteral("[[title]]|[[description]]"), parts),
               "Cats &lt;script&gt;alert(1)&lt;/script&gt; &amp; dogs|View Online: <a "
               "href='https://example.org/?a=1&amp;b=&#39;x&#39; onmouseover=&#39;y'>"
-              "https://example.org/?a=1&amp;b=&#39;x&#39; onmouseover=&#39;y</a>\r\n" + kDisclaimer);
+              "https://example.org/?a=1&amp;b=&#39;x&#39; onmouseover=&#39;y</a>\r\n"
+                  + kDisclaimer);
 }
 
 // The template shipped beside the program: every placeholder, nothing a mail client would

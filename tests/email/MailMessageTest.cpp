@@ -30,7 +30,8 @@ QByteArray decodeQp(const QByteArray &encoded)
 QString decodeHeader(const QByteArray &value)
 {
     static const QRegularExpression word(QStringLiteral("=\\?UTF-8\\?B\\?([^?]*)\\?="));
-    const QString unfolded = QString::fromLatin1(value).replace(QStringLiteral("\r\n "), QStringLiteral(" "));
+    const QString unfolded
+        = QString::fromLatin1(value).replace(QStringLiteral("\r\n "), QStringLiteral(" "));
     QByteArray utf8;
     bool sawWord = false;
     for (const QRegularExpressionMatch &m : word.globalMatch(unfolded)) {
@@ -54,7 +55,8 @@ TEST(MailFormat, HeaderTextTurnsEveryControlCharacterIntoOneSpace)
         {"News\r\nBcc: evil@example.org", "News Bcc: evil@example.org"},
         {"a\rb\nc\td\ve\ff", "a b c d e f"},
         {QStringLiteral("x") + QChar(0) + QChar(0x1B) + QChar(0x7F) + "y", "x y"},
-        {QStringLiteral("a") + QChar(0x85) + "b" + QChar(0x2028) + "c" + QChar(0x2029) + "d", "a b c d"},
+        {QStringLiteral("a") + QChar(0x85) + "b" + QChar(0x2028) + "c" + QChar(0x2029) + "d",
+         "a b c d"},
         {"  spaced   out \r\n", "spaced out"},
         {"Zoë 日本 😀", "Zoë 日本 😀"},
     };
@@ -78,7 +80,8 @@ TEST(MailFormat, RecipientsSplitOnlyAtTheSeparator)
         {"", ";", {}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailFormat::recipients(c.typed, c.separator), c.addresses) << c.typed.toStdString();
+        EXPECT_EQ(MailFormat::recipients(c.typed, c.separator), c.addresses)
+            << c.typed.toStdString();
 }
 
 TEST(MailFormat, MailboxQuotesOrEncodesTheName)
@@ -90,7 +93,8 @@ TEST(MailFormat, MailboxQuotesOrEncodesTheName)
         {"Jane Doe", "jane@example.org", "\"Jane Doe\" <jane@example.org>"},
         {"", " jane@example.org ", "jane@example.org"},
         {"O\"Neil \\ Co", "o@example.org", "\"O\\\"Neil \\\\ Co\" <o@example.org>"},
-        {"Eve\r\nBcc: x@example.org", "eve@example.org", "\"Eve Bcc: x@example.org\" <eve@example.org>"},
+        {"Eve\r\nBcc: x@example.org", "eve@example.org",
+         "\"Eve Bcc: x@example.org\" <eve@example.org>"},
         {"Zoë", "zoe@example.org", "=?UTF-8?B?Wm/Dqw==?= <zoe@example.org>"},
     };
     for (const auto &c : cases)
@@ -104,7 +108,8 @@ TEST(MailFormat, EncodedTextRoundTripsOnShortLines)
     const QString cases[] = {
         QStringLiteral("An Article from \"Tech News\""),
         QStringLiteral("An Article from \"Ünïcödé Nëws\""),
-        QStringLiteral("日本語のニュースのとても長いタイトルがここにありますので折り返しが必要です😀😀😀"),
+        QStringLiteral(
+            "日本語のニュースのとても長いタイトルがここにありますので折り返しが必要です😀😀😀"),
         QStringLiteral("Plain words that go on and on, well past the length of one header line, "
                        "and then some more words to fold"),
         QStringLiteral("Looks like =?UTF-8?B?eA==?= but is not"),
@@ -150,7 +155,8 @@ TEST(MailFormat, QuotedPrintableKeepsLinesShortAndDecodesBack)
             EXPECT_FALSE(bare.endsWith(' ') || bare.endsWith('\t'));
             // A soft break never cuts an =XX in two.
             EXPECT_FALSE(QRegularExpression(QStringLiteral("=[0-9A-F]?=$"))
-                             .match(QString::fromLatin1(bare)).hasMatch());
+                             .match(QString::fromLatin1(bare))
+                             .hasMatch());
         }
         QByteArray expected = in;
         expected.replace("\r\n", "\n").replace('\n', "\r\n");
@@ -171,12 +177,9 @@ TEST(MailFormat, MessageIdDomainComesFromAPlainSenderDomain)
     const struct {
         QString address, domain;
     } cases[] = {
-        {"me@Mail.Example.ORG", "mail.example.org"},
-        {"Me <me@example.org>", "example.org"},
-        {"me@localhost", "marlowin.local"},
-        {"me@exa_mple.org", "marlowin.local"},
-        {"me@-bad.example", "marlowin.local"},
-        {"", "marlowin.local"},
+        {"me@Mail.Example.ORG", "mail.example.org"}, {"Me <me@example.org>", "example.org"},
+        {"me@localhost", "marlowin.local"},          {"me@exa_mple.org", "marlowin.local"},
+        {"me@-bad.example", "marlowin.local"},       {"", "marlowin.local"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MailFormat::idDomain(c.address), c.domain) << c.address.toStdString();
@@ -204,8 +207,9 @@ TEST(MailFormat, ComposedMessageHasOneHeaderEachAndCrLfLines)
         if (!line.startsWith(' '))
             names << QString::fromLatin1(line.left(line.indexOf(':')));
     }
-    EXPECT_EQ(names, QStringList({"Date", "From", "To", "Subject", "Message-ID", "MIME-Version",
-                                  "Content-Type", "Content-Transfer-Encoding", "X-Mailer"}));
+    EXPECT_EQ(names,
+              QStringList({"Date", "From", "To", "Subject", "Message-ID", "MIME-Version",
+                           "Content-Type", "Content-Transfer-Encoding", "X-Mailer"}));
     EXPECT_TRUE(bytes.contains("\r\nTo: ann@example.org, bob@example.net\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nContent-Type: text/html; charset=UTF-8\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nContent-Transfer-Encoding: quoted-printable\r\n"));

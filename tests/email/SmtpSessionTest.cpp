@@ -44,8 +44,8 @@ protected:
     }
     static LocalSmtpServer &withAuth()
     {
-        static const std::unique_ptr<LocalSmtpServer> server =
-            started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
+        static const std::unique_ptr<LocalSmtpServer> server
+            = started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
         return *server;
     }
     static std::unique_ptr<LocalSmtpServer> started(const LocalSmtpServer::Options &options)
@@ -78,7 +78,8 @@ protected:
     {
         Outcome outcome;
         QObject::connect(&session, &SmtpSession::progress, [&](int p) { outcome.progress << p; });
-        QObject::connect(&session, &SmtpSession::status, [&](const QString &s) { outcome.statuses << s; });
+        QObject::connect(&session, &SmtpSession::status,
+                         [&](const QString &s) { outcome.statuses << s; });
         QObject::connect(&session, &SmtpSession::sendSuccesful, [&] { ++outcome.successes; });
         QObject::connect(&session, &SmtpSession::sendFailed,
                          [&](const QString &e) { outcome.failures << e; });
@@ -109,7 +110,8 @@ TEST_F(SmtpSessionTest, DeliversOneMessageToEveryListedRecipient)
 
     ASSERT_EQ(outcome.failures, QStringList());
     EXPECT_EQ(outcome.progress.last(), 100);
-    EXPECT_EQ(outcome.statuses.first(), QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(plain().port()));
+    EXPECT_EQ(outcome.statuses.first(),
+              QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(plain().port()));
     EXPECT_TRUE(outcome.statuses.contains(QStringLiteral("Sending message ...")));
     EXPECT_EQ(outcome.statuses.last(), QStringLiteral("Message sent."));
 
@@ -152,8 +154,8 @@ TEST_F(SmtpSessionTest, NonAsciiTextAndLeadingDotsArriveIntact)
     const qsizetype before = plain().messages().size();
     const QString subject = QStringLiteral(
         "An Article from \"Ünïcödé Nëws — 日本語のニュース、とても長い題名です 😀\"");
-    const QString body = QStringLiteral("<p>Café “quoted” — 😀</p>\r\n.\r\n..leading dots\r\n") +
-                         QString(200, QChar(0x00E9)) + QStringLiteral("\r\n=3D is not encoded\r\n");
+    const QString body = QStringLiteral("<p>Café “quoted” — 😀</p>\r\n.\r\n..leading dots\r\n")
+        + QString(200, QChar(0x00E9)) + QStringLiteral("\r\n=3D is not encoded\r\n");
     auto session = sessionTo(plain().port());
     session->setSubject(subject);
     session->setFromDisplayName(QStringLiteral("Zoë Ångström"));
@@ -199,7 +201,8 @@ TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
             EXPECT_TRUE(mails[0].authenticated);
         } else {
             ASSERT_EQ(outcome.failures.size(), 1);
-            EXPECT_TRUE(outcome.failures[0].contains(QLatin1String(c.failure))) << outcome.failures[0].toStdString();
+            EXPECT_TRUE(outcome.failures[0].contains(QLatin1String(c.failure)))
+                << outcome.failures[0].toStdString();
             EXPECT_TRUE(mails.isEmpty());
         }
     }
@@ -216,9 +219,16 @@ TEST_F(SmtpSessionTest, FailuresExplainThemselves)
         QString recipients;
         QStringList explanationParts;
     } cases[] = {
-        {"refused recipient", "127.0.0.1", plain().port(), "ann@example.org;" + kRefused,
-         {"RCPT failed: 550", "The server answered: 550 5.1.1 <refused@example.org>: Recipient address rejected"}},
-        {"closed port", "127.0.0.1", LocalSmtpServer::closedPort(), "ann@example.org",
+        {"refused recipient",
+         "127.0.0.1",
+         plain().port(),
+         "ann@example.org;" + kRefused,
+         {"RCPT failed: 550",
+          "The server answered: 550 5.1.1 <refused@example.org>: Recipient address rejected"}},
+        {"closed port",
+         "127.0.0.1",
+         LocalSmtpServer::closedPort(),
+         "ann@example.org",
          {"Failed to connect to 127.0.0.1 port"}},
         {"no server", " ", plain().port(), "ann@example.org", {"No SMTP server is set."}},
         {"no recipient", "127.0.0.1", plain().port(), " ; ; ", {"No recipient address is given."}},

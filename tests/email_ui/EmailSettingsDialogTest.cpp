@@ -52,8 +52,8 @@ void PrintTo(const EmailValues &v, std::ostream *out)
          << v.fromName.toStdString() << ", " << v.fromEmail.toStdString() << '}';
 }
 
-const EmailValues kComplete{"smtp.example.org", "587", true, "ann", "s3cret",
-                            "Ann Example", "ann@example.org"};
+const EmailValues kComplete{"smtp.example.org", "587", true, "ann", "s3cret", "Ann Example",
+                            "ann@example.org"};
 
 class EmailSettingsDialogTest : public ::testing::Test {
 protected:
@@ -67,8 +67,8 @@ protected:
     void store(const EmailValues &v)
     {
         if (v != EmailValues{})
-            Settings::saveEmail(t.ctx, {v.server, v.port, v.auth, v.user, v.password, v.fromName,
-                                        v.fromEmail});
+            Settings::saveEmail(
+                t.ctx, {v.server, v.port, v.auth, v.user, v.password, v.fromName, v.fromEmail});
     }
     EmailValues stored() const
     {
@@ -160,8 +160,8 @@ TEST_F(EmailSettingsDialogTest, WithoutConfigurationShowsEmptyFieldsAndAuthentic
     EXPECT_EQ(dialog->findChild<QPushButton *>("btnCancel")->text(), "Cancel");
     EXPECT_EQ(field(*dialog, "txtPassword")->echoMode(), QLineEdit::Password);
 
-    for (const char *name : {"txtSMTP", "txtPort", "txtUsername", "txtPassword", "txtFromName",
-                             "txtFromEmail"})
+    for (const char *name :
+         {"txtSMTP", "txtPort", "txtUsername", "txtPassword", "txtFromName", "txtFromEmail"})
         EXPECT_EQ(text(*dialog, name), "") << name << ": the stale memory is not shown";
     EXPECT_FALSE(auth(*dialog)->isChecked());
     EXPECT_FALSE(authenticationEnabled(*dialog));
@@ -200,7 +200,8 @@ TEST_F(EmailSettingsDialogTest, OkStoresTheFieldsAsTyped)
         // Without authentication the user name and password may stay empty.
         {"smtp.example.org", "25", false, "", "", "Ann", "ann@example.org"},
         // Texts keep their surrounding spaces.
-        {" smtp.example.org ", "465", true, " ann ", " pass word ", " Ann Example ", "ann@example.org "},
+        {" smtp.example.org ", "465", true, " ann ", " pass word ", " Ann Example ",
+         "ann@example.org "},
     };
     for (const EmailValues &v : cases) {
         t.messages.shown.clear();
@@ -230,9 +231,15 @@ TEST_F(EmailSettingsDialogTest, OkNamesTheFirstBlankRequiredField)
 {
     const MissingCase cases[] = {
         {"everything empty", {"", "", true, "", "", "", ""}, "txtFromEmail", kFromEmailHint},
-        {"sender name and server", {"", "25", true, "a", "p", "", "a@b"}, "txtFromName", kFromNameHint},
+        {"sender name and server",
+         {"", "25", true, "a", "p", "", "a@b"},
+         "txtFromName",
+         kFromNameHint},
         {"password", {"s", "25", true, "a", "", "A", "a@b"}, "txtPassword", kPasswordHint},
-        {"password of spaces", {"s", "25", true, "a", "   ", "A", "a@b"}, "txtPassword", kPasswordHint},
+        {"password of spaces",
+         {"s", "25", true, "a", "   ", "A", "a@b"},
+         "txtPassword",
+         kPasswordHint},
         {"user name and port", {"s", "", true, "", "p", "A", "a@b"}, "txtUsername", kUsernameHint},
         {"port and server", {"", "", true, "a", "p", "A", "a@b"}, "txtPort", kPortHint},
         {"server of spaces", {"  ", "25", true, "a", "p", "A", "a@b"}, "txtSMTP", kSmtpHint},

@@ -29,7 +29,8 @@ using test::LocalSmtpServer;
 using test::ReceivedMail;
 
 const QString kRefused = QStringLiteral("refused@example.org");
-const QString kFailurePrefix = QStringLiteral("Failed to Send Email due to following error: \r\n\r\n");
+const QString kFailurePrefix
+    = QStringLiteral("Failed to Send Email due to following error: \r\n\r\n");
 
 QString normalized(QString text)
 {
@@ -43,7 +44,8 @@ protected:
     {
         static const std::unique_ptr<LocalSmtpServer> server = [] {
             auto started = std::make_unique<LocalSmtpServer>();
-            EXPECT_TRUE(started->start({{}, {}, {kRefused}})) << "the test SMTP server did not start";
+            EXPECT_TRUE(started->start({{}, {}, {kRefused}}))
+                << "the test SMTP server did not start";
             return started;
         }();
         return *server;
@@ -81,8 +83,7 @@ protected:
         return dialog;
     }
 
-    template <typename T>
-    static T *child(QWidget &dialog, const char *name)
+    template<typename T> static T *child(QWidget &dialog, const char *name)
     {
         T *widget = dialog.findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
@@ -90,7 +91,8 @@ protected:
     }
     static QRadioButton *option(QWidget &dialog, int index)
     {
-        for (QRadioButton *button : dialog.findChildren<QRadioButton *>(QStringLiteral("optSend"))) {
+        for (QRadioButton *button :
+             dialog.findChildren<QRadioButton *>(QStringLiteral("optSend"))) {
             if (button->property("controlIndex").toInt() == index)
                 return button;
         }
@@ -145,11 +147,12 @@ TEST_F(SendEmailDialogTest, SendsTheItemAndStaysOpenForTheNextRecipient)
         QString message;
         QStringList bodyParts;
     } cases[] = {
-        {"link and a two-line message", 1, "First line\nsecond line",
+        {"link and a two-line message",
+         1,
+         "First line\nsecond line",
          {"First line\n<br>\nsecond line",
           "View Online: <a href='https://example.org/items/42'>https://example.org/items/42</a>"}},
-        {"description and no message", 0, "  \n ",
-         {"- None -", "<p>The <b>whole</b> story.</p>"}},
+        {"description and no message", 0, "  \n ", {"- None -", "<p>The <b>whole</b> story.</p>"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,7 +185,8 @@ TEST_F(SendEmailDialogTest, SendsTheItemAndStaysOpenForTheNextRecipient)
         EXPECT_EQ(mails[0].header("Date").value(0).left(25), "Sat, 14 Mar 2026 09:26:53");
         const QString body = normalized(mails[0].body);
         QStringList expected = c.bodyParts;
-        expected << "Marlowin Reader" << "Rust &amp; C++ &lt;compared&gt;"
+        expected << "Marlowin Reader"
+                 << "Rust &amp; C++ &lt;compared&gt;"
                  << "This Email is manually sent using Marlowin.";
         for (const QString &part : expected)
             EXPECT_TRUE(body.contains(part)) << part.toStdString() << "\n" << body.toStdString();

@@ -12,7 +12,10 @@
 // A window as the widget walker would report it: controls with their captions, and a title.
 class FakeWindow final : public TranslatableWindow {
 public:
-    explicit FakeWindow(QString name) : m_name(std::move(name)) {}
+    explicit FakeWindow(QString name)
+        : m_name(std::move(name))
+    {
+    }
 
     // Adds a control; its captions (one, or one per tab or column) start as the given texts.
     void add(ControlKind kind, const QString &name, const QStringList &captions,
@@ -27,7 +30,10 @@ public:
 
     QString windowName() const override { return m_name; }
     QList<TranslatableControl> controls() const override { return m_controls; }
-    QString caption(int control, int part) const override { return m_captions.value({control, part}); }
+    QString caption(int control, int part) const override
+    {
+        return m_captions.value({control, part});
+    }
     void setCaption(int control, int part, const QString &text) override
     {
         m_captions.insert({control, part}, text);

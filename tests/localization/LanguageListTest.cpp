@@ -13,8 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace
-{
+namespace {
 
 using LanguageList::DownloadResult;
 
@@ -24,9 +23,9 @@ constexpr int kArrivesMs = 20000;
 QString group(const QString &name)
 {
     return QStringLiteral(
-        "<LANGUAGE_GROUP xml:lang=\"xx\">\r\n\t<LANGUAGE_NAME>%1</LANGUAGE_NAME>\r\n"
-        "\t<TRANSLATION_ITEMS>\r\n\t\t<MSG_DELETE3>%1?</MSG_DELETE3>\r\n"
-        "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n")
+               "<LANGUAGE_GROUP xml:lang=\"xx\">\r\n\t<LANGUAGE_NAME>%1</LANGUAGE_NAME>\r\n"
+               "\t<TRANSLATION_ITEMS>\r\n\t\t<MSG_DELETE3>%1?</MSG_DELETE3>\r\n"
+               "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n")
         .arg(name);
 }
 
@@ -40,18 +39,20 @@ TEST(LanguageGroupNames, ListsEveryNamedGroupInFileOrder)
         QString file;
         QStringList names;
     } cases[] = {
-        { "two groups", group("English") + group("Deutsch"), { "English", "Deutsch" } },
-        { "any case of the group marker",
-            group("English")
-                + group(QStringLiteral("Français")).replace("<LANGUAGE_GROUP", "<language_Group"),
-            { "English", QStringLiteral("Français") } },
+        {"two groups", group("English") + group("Deutsch"), {"English", "Deutsch"}},
+        {"any case of the group marker",
+         group("English")
+             + group(QStringLiteral("Français")).replace("<LANGUAGE_GROUP", "<language_Group"),
+         {"English", QStringLiteral("Français")}},
         // The next group's name is not taken for the nameless one.
-        { "a group without a name", group("English") + nameless + group("Deutsch"),
-            { "English", "Deutsch" } },
-        { "an empty name", group("") + group("Deutsch"), { "Deutsch" } },
-        { "a last group left open", group("English") + group("Deutsch").remove("</LANGUAGE_GROUP>"),
-            { "English", "Deutsch" } },
-        { "no groups", QStringLiteral("<XML_DIZ_INFO></XML_DIZ_INFO>"), {} },
+        {"a group without a name",
+         group("English") + nameless + group("Deutsch"),
+         {"English", "Deutsch"}},
+        {"an empty name", group("") + group("Deutsch"), {"Deutsch"}},
+        {"a last group left open",
+         group("English") + group("Deutsch").remove("</LANGUAGE_GROUP>"),
+         {"English", "Deutsch"}},
+        {"no groups", QStringLiteral("<XML_DIZ_INFO></XML_DIZ_INFO>"), {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -68,15 +69,15 @@ TEST(LanguageFileFromDownload, KeepsALanguageFileFromItsFirstTag)
         QString body;
         std::optional<QString> stored;
     } cases[] = {
-        { "a plain file", file, file },
-        { "noise before the first tag", QStringLiteral("garbage\r\n ") + file, file },
-        { "the marker in lower case",
-            QString(file).replace("TRANSLATION_ITEMS", "translation_items"),
-            QString(file).replace("TRANSLATION_ITEMS", "translation_items") },
-        { "an error page", QStringLiteral("<html><body>Not Found</body></html>"), std::nullopt },
-        { "the marker's name without its tag", QStringLiteral("<p>TRANSLATION_ITEMS</p>"),
-            std::nullopt },
-        { "an empty answer", QString(), std::nullopt },
+        {"a plain file", file, file},
+        {"noise before the first tag", QStringLiteral("garbage\r\n ") + file, file},
+        {"the marker in lower case",
+         QString(file).replace("TRANSLATION_ITEMS", "translation_items"),
+         QString(file).replace("TRANSLATION_ITEMS", "translation_items")},
+        {"an error page", QStringLiteral("<html><body>Not Found</body></html>"), std::nullopt},
+        {"the marker's name without its tag", QStringLiteral("<p>TRANSLATION_ITEMS</p>"),
+         std::nullopt},
+        {"an empty answer", QString(), std::nullopt},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -84,22 +85,21 @@ TEST(LanguageFileFromDownload, KeepsALanguageFileFromItsFirstTag)
     }
 }
 
-class LanguageDownload : public ::testing::Test
-{
+class LanguageDownload : public ::testing::Test {
 protected:
     void SetUp() override
     {
         m_server.routes().Get("/languages/0/Localization.txt",
-            [this](const httplib::Request &, httplib::Response &res) {
-                const std::lock_guard lock(m_mutex);
-                res.status = m_status;
-                res.set_content(m_body, "text/plain");
-            });
-        m_server.routes().Get(
-            "/held/0/Localization.txt", [this](const httplib::Request &, httplib::Response &res) {
-                m_server.holdRequest();
-                res.set_content(group("Deutsch").toStdString(), "text/plain");
-            });
+                              [this](const httplib::Request &, httplib::Response &res) {
+                                  const std::lock_guard lock(m_mutex);
+                                  res.status = m_status;
+                                  res.set_content(m_body, "text/plain");
+                              });
+        m_server.routes().Get("/held/0/Localization.txt",
+                              [this](const httplib::Request &, httplib::Response &res) {
+                                  m_server.holdRequest();
+                                  res.set_content(group("Deutsch").toStdString(), "text/plain");
+                              });
         ASSERT_TRUE(m_server.start());
         t.writeFile("Localization.txt", kOldFile);
     }
@@ -118,7 +118,7 @@ protected:
 
     const QByteArray kOldFile = group("English").toUtf8();
     test::TestContext t;
-    test::LocalHttpServer m_server { &t.network };
+    test::LocalHttpServer m_server{&t.network};
     std::mutex m_mutex;
     int m_status = 200;
     std::string m_body;
@@ -127,16 +127,16 @@ protected:
 TEST_F(LanguageDownload, StoresTheNewestFileFromItsFirstTagWithALineBreak)
 {
     const QByteArray file = ("<XML_DIZ_INFO>\r\n" + group("English")
-        + group(QStringLiteral("Français")) + "</XML_DIZ_INFO>")
+                             + group(QStringLiteral("Français")) + "</XML_DIZ_INFO>")
                                 .toUtf8();
     serve(200, "\xEF\xBB\xBF junk " + file.toStdString());
 
     EXPECT_EQ(LanguageList::downloadLanguageFile(t.ctx, url("/languages/"), kArrivesMs),
-        DownloadResult::Stored);
+              DownloadResult::Stored);
 
     EXPECT_EQ(t.readFile("Localization.txt"), file + "\r\n");
     EXPECT_EQ(LanguageList::installedLanguages(t.ctx),
-        QStringList({ "English", QStringLiteral("Français") }));
+              QStringList({"English", QStringLiteral("Français")}));
     EXPECT_EQ(m_server.lastHeader("User-Agent"), "Mozilla");
     EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -157,15 +157,14 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
         QString url;
         int timeoutMs;
     } cases[] = {
-        { "a page without translation items", 200, "<html>Moved elsewhere</html>",
-            url("/languages/"), kArrivesMs },
-        { "an error page", 404, languageFile, url("/languages/"), kArrivesMs },
-        { "an empty answer", 200, "", url("/languages/"), kArrivesMs },
-        { "no server", 200, languageFile, LanguageList::newestLanguageFileUrl(refused),
-            kArrivesMs },
-        { "no answer in time", 200, languageFile, url("/held/"), 300 },
-        { "not a web address", 200, languageFile,
-            LanguageList::newestLanguageFileUrl(t.dir.path() + "/"), kArrivesMs },
+        {"a page without translation items", 200, "<html>Moved elsewhere</html>",
+         url("/languages/"), kArrivesMs},
+        {"an error page", 404, languageFile, url("/languages/"), kArrivesMs},
+        {"an empty answer", 200, "", url("/languages/"), kArrivesMs},
+        {"no server", 200, languageFile, LanguageList::newestLanguageFileUrl(refused), kArrivesMs},
+        {"no answer in time", 200, languageFile, url("/held/"), 300},
+        {"not a web address", 200, languageFile,
+         LanguageList::newestLanguageFileUrl(t.dir.path() + "/"), kArrivesMs},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -176,7 +175,7 @@ TEST_F(LanguageDownload, AnythingButALanguageFileLeavesTheOldFile)
         if (c.timeoutMs != kArrivesMs)
             limit.emplace(t.clock, c.timeoutMs, [&] { return m_server.heldRequests() > 0; });
         EXPECT_EQ(LanguageList::downloadLanguageFile(t.ctx, c.url, c.timeoutMs),
-            DownloadResult::NotALanguageFile);
+                  DownloadResult::NotALanguageFile);
         EXPECT_EQ(t.readFile("Localization.txt"), kOldFile);
         if (limit) {
             EXPECT_EQ(t.clock.tickCount() - start, c.timeoutMs) << "gave up before its limit";

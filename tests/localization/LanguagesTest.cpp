@@ -23,19 +23,24 @@ QByteArray group(const QByteArray &code, const QByteArray &name, const QList<QBy
 
 QByteArray languageFile(const QByteArray &groups, const QByteArray &eol = "\r\n")
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + eol + "<XML_DIZ_INFO>" + eol + groups +
-           "</XML_DIZ_INFO>" + eol;
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + eol + "<XML_DIZ_INFO>" + eol + groups
+        + "</XML_DIZ_INFO>" + eol;
 }
 
 class LanguagesTest : public ::testing::Test {
 protected:
-    LanguagesTest() : service(context.dir.path(), {QStringLiteral("Marlowin"), QStringLiteral("Acme"),
-                                                QStringLiteral("https://example.org")})
+    LanguagesTest()
+        : service(context.dir.path(),
+                  {QStringLiteral("Marlowin"), QStringLiteral("Acme"),
+                   QStringLiteral("https://example.org")})
     {
         service.registerDefaultMessages();
     }
 
-    void writeLanguageFile(const QByteArray &groups) { context.writeFile("Localization.txt", languageFile(groups)); }
+    void writeLanguageFile(const QByteArray &groups)
+    {
+        context.writeFile("Localization.txt", languageFile(groups));
+    }
 
     // MainWindow with a label, a button and a check box.
     static FakeWindow mainWindow()
@@ -65,17 +70,16 @@ TEST_F(LanguagesTest, ALabelKeyMatchesInAnyLetterCase)
 
 TEST_F(LanguagesTest, EveryControlKindIsTranslatedUnderItsKey)
 {
-    writeLanguageFile(group("de", "Deutsch",
-                            {"<frmMain_tabView_TABS1>Ansicht</frmMain_tabView_TABS1>",
-                             "<frmMain_tabView_TABS2>Liste</frmMain_tabView_TABS2>",
-                             "<frmMain_lstItems_COL2>Datum</frmMain_lstItems_COL2>",
-                             "<frmMain_optMode1>Zweiter</frmMain_optMode1>",
-                             "<frmMain_optLone>Allein</frmMain_optLone>",
-                             "<frmMain_mnuFile0>Datei</frmMain_mnuFile0>",
-                             "<frmMain_mnuRecent2>Zuletzt</frmMain_mnuRecent2>",
-                             "<frmMain_fraBox>Rahmen</frmMain_fraBox>",
-                             "<frmMain_sklHead>Kopf</frmMain_sklHead>",
-                             "<FRMMAIN_CAPTION>Hauptfenster</FRMMAIN_CAPTION>"}));
+    writeLanguageFile(group(
+        "de", "Deutsch",
+        {"<frmMain_tabView_TABS1>Ansicht</frmMain_tabView_TABS1>",
+         "<frmMain_tabView_TABS2>Liste</frmMain_tabView_TABS2>",
+         "<frmMain_lstItems_COL2>Datum</frmMain_lstItems_COL2>",
+         "<frmMain_optMode1>Zweiter</frmMain_optMode1>",
+         "<frmMain_optLone>Allein</frmMain_optLone>", "<frmMain_mnuFile0>Datei</frmMain_mnuFile0>",
+         "<frmMain_mnuRecent2>Zuletzt</frmMain_mnuRecent2>",
+         "<frmMain_fraBox>Rahmen</frmMain_fraBox>", "<frmMain_sklHead>Kopf</frmMain_sklHead>",
+         "<FRMMAIN_CAPTION>Hauptfenster</FRMMAIN_CAPTION>"}));
     FakeWindow window(QStringLiteral("frmMain"));
     window.add(ControlKind::TabStrip, QStringLiteral("tabView"), {"View", "List", "Other"});
     window.add(ControlKind::ListView, QStringLiteral("lstItems"), {"Title", "Date"});
@@ -90,25 +94,30 @@ TEST_F(LanguagesTest, EveryControlKindIsTranslatedUnderItsKey)
 
     service.changeLanguage(window, QStringLiteral("Deutsch"));
 
-    EXPECT_EQ(window.all(), QStringList({"Ansicht", "Liste", "Other", "Title", "Datum", "First", "Zweiter",
-                                         "Lone", "Datei", "Zuletzt", "Rahmen", "Kopf", "Hauptfenster"}));
+    EXPECT_EQ(window.all(),
+              QStringList({"Ansicht", "Liste", "Other", "Title", "Datum", "First", "Zweiter",
+                           "Lone", "Datei", "Zuletzt", "Rahmen", "Kopf", "Hauptfenster"}));
 }
 
 TEST_F(LanguagesTest, LookedUpTextsGetNamesAndAnUpperCaseFirstLetter)
 {
-    writeLanguageFile(group("fr", "Français",
-                            {"<frmMain_lblName>nom</frmMain_lblName>",
-                             "<frmMain_cmdGo>[programname] de [CompanyName], [Website]</frmMain_cmdGo>",
-                             "<MSG_DELETE3>continuer sur [Website] ?</MSG_DELETE3>"}));
+    writeLanguageFile(
+        group("fr", "Français",
+              {"<frmMain_lblName>nom</frmMain_lblName>",
+               "<frmMain_cmdGo>[programname] de [CompanyName], [Website]</frmMain_cmdGo>",
+               "<MSG_DELETE3>continuer sur [Website] ?</MSG_DELETE3>"}));
     FakeWindow window = mainWindow();
     service.changeLanguage(window, QStringLiteral("français"));
 
-    EXPECT_EQ(window.all(), QStringList({"Nom", "Marlowin de Acme, https://example.org", "All", "Marlowin"}));
-    EXPECT_EQ(service.getMessages(QStringLiteral("msg_delete3")), "Continuer sur https://example.org ?");
+    EXPECT_EQ(window.all(),
+              QStringList({"Nom", "Marlowin de Acme, https://example.org", "All", "Marlowin"}));
+    EXPECT_EQ(service.getMessages(QStringLiteral("msg_delete3")),
+              "Continuer sur https://example.org ?");
     EXPECT_EQ(service.currentLanguage(), "français");
 
     // Messages replace the program and company names only; their first letter is raised too.
-    service.setMessage(QStringLiteral("MSG_X"), QStringLiteral("[ProgramName] by [companyname] at [Website]"));
+    service.setMessage(QStringLiteral("MSG_X"),
+                       QStringLiteral("[ProgramName] by [companyname] at [Website]"));
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_X")), "Marlowin by Acme at [Website]");
     EXPECT_EQ(service.getMessages(QStringLiteral("MSG_MINIMIZED")), "Is minimized here!");
 }
@@ -117,21 +126,35 @@ TEST_F(LanguagesTest, DefaultMessagesAreRegisteredInOrder)
 {
     Languages fresh(context.dir.path(), {});
     fresh.registerDefaultMessages();
-    EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_DELETE1")), "You are attempting to delete the ");
+    EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_DELETE1")),
+              "You are attempting to delete the ");
     EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_DELETE2")),
               " category. All feeds subscribed under this category will be deleted.");
-    EXPECT_EQ(fresh.getMessages(QStringLiteral("MSG_TRAY")),
-              "Double-click this icon to show application interface or Right-click for more options!\"");
+    EXPECT_EQ(
+        fresh.getMessages(QStringLiteral("MSG_TRAY")),
+        "Double-click this icon to show application interface or Right-click for more options!\"");
     EXPECT_EQ(fresh.getMessages(QStringLiteral("CAPTION_FRMSENDEMAIL")), "Send Email");
     EXPECT_FALSE(fresh.getMessages(QStringLiteral("MSG_DOWNLOADED")).isEmpty());
 
     // The generated file lists them in registration order, which is the order above.
     const QString file = QString::fromUtf8(fresh.localizationFileBytes({}));
-    const QStringList keys = {"MSG_DELETE1", "MSG_DELETE2", "MSG_DELETE3", "MSG_DELETE4", "MSG_DELETE5",
-                              "MSG_BUSY", "CAPTION_FRMADDFEED", "CAPTION_FRMAPPSETTINGS",
-                              "CAPTION_FRMCATEGORY", "CAPTION_FRMCONFIRMCLOSE", "CAPTION_FRMEMAILSETTINGS",
-                              "MSG_TITLELANGUAGE", "CAPTION_FRMSCHEDULER", "CAPTION_FRMSENDEMAIL",
-                              "MSG_MINIMIZED", "MSG_TRAY", "MSG_DOWNLOADED"};
+    const QStringList keys = {"MSG_DELETE1",
+                              "MSG_DELETE2",
+                              "MSG_DELETE3",
+                              "MSG_DELETE4",
+                              "MSG_DELETE5",
+                              "MSG_BUSY",
+                              "CAPTION_FRMADDFEED",
+                              "CAPTION_FRMAPPSETTINGS",
+                              "CAPTION_FRMCATEGORY",
+                              "CAPTION_FRMCONFIRMCLOSE",
+                              "CAPTION_FRMEMAILSETTINGS",
+                              "MSG_TITLELANGUAGE",
+                              "CAPTION_FRMSCHEDULER",
+                              "CAPTION_FRMSENDEMAIL",
+                              "MSG_MINIMIZED",
+                              "MSG_TRAY",
+                              "MSG_DOWNLOADED"};
     qsizetype pos = 0;
     for (const QString &key : keys) {
         const qsizetype at = file.indexOf("\t\t<" + key + ">", pos);
@@ -164,8 +187,8 @@ TEST_F(LanguagesTest, AMessageNeverRegisteredIsEmptyEvenWhenTheFileHasIt)
 
 TEST_F(LanguagesTest, ALanguageTheFileLacksKeepsThePreviousItems)
 {
-    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
-                      group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
+    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"})
+                      + group("de", "Deutsch", {"<frmMain_lblName>Vorname</frmMain_lblName>"}));
     FakeWindow first = mainWindow();
     service.changeLanguage(first, QStringLiteral("Deutsch"));
 
@@ -183,8 +206,8 @@ TEST_F(LanguagesTest, ALanguageTheFileLacksKeepsThePreviousItems)
 
 TEST_F(LanguagesTest, EnglishIsTheFallbackWhenNoLanguageWasEverFound)
 {
-    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"}) +
-                      group("xx", "Empty", {}));
+    writeLanguageFile(group("en", "English", {"<frmMain_lblName>Name:</frmMain_lblName>"})
+                      + group("xx", "Empty", {}));
     FakeWindow window = mainWindow();
     service.changeLanguage(window, QStringLiteral("Klingon"));
     EXPECT_EQ(window.all(), QStringList({"Name:", "Go", "All", "Marlowin"}));
@@ -192,18 +215,18 @@ TEST_F(LanguagesTest, EnglishIsTheFallbackWhenNoLanguageWasEverFound)
 
     // A group whose items are a single line also falls back.
     context.writeFile("Localization.txt",
-                      languageFile(group("en", "English", {"<frmMain_cmdGo>Start</frmMain_cmdGo>"}) +
-                                   "<LANGUAGE_GROUP><LANGUAGE_NAME>One</LANGUAGE_NAME>"
-                                   "<TRANSLATION_ITEMS><frmMain_lblName>X</frmMain_lblName>"
-                                   "</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n"));
+                      languageFile(group("en", "English", {"<frmMain_cmdGo>Start</frmMain_cmdGo>"})
+                                   + "<LANGUAGE_GROUP><LANGUAGE_NAME>One</LANGUAGE_NAME>"
+                                     "<TRANSLATION_ITEMS><frmMain_lblName>X</frmMain_lblName>"
+                                     "</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n"));
     service.changeLanguage(window, QStringLiteral("One"));
     EXPECT_EQ(window.all(), QStringList({"Name:", "Start", "All", "Marlowin"}));
 }
 
 TEST_F(LanguagesTest, AMessageTranslationStaysUntilAnotherLanguageTranslatesIt)
 {
-    writeLanguageFile(group("de", "Deutsch", {"<MSG_DELETE3>Weiter?</MSG_DELETE3>"}) +
-                      group("nl", "Nederlands", {"<MSG_DELETE4>Verwijder </MSG_DELETE4>"}));
+    writeLanguageFile(group("de", "Deutsch", {"<MSG_DELETE3>Weiter?</MSG_DELETE3>"})
+                      + group("nl", "Nederlands", {"<MSG_DELETE4>Verwijder </MSG_DELETE4>"}));
     FakeWindow window = mainWindow();
     service.changeLanguage(window, QStringLiteral("Deutsch"));
     service.changeLanguage(window, QStringLiteral("Nederlands"));
@@ -215,10 +238,11 @@ TEST_F(LanguagesTest, AMessageTranslationStaysUntilAnotherLanguageTranslatesIt)
 
 TEST_F(LanguagesTest, MalformedItemLinesGiveNoText)
 {
-    writeLanguageFile(group("de", "Deutsch",
-                            {"<frmMain_lblName>ohne Ende", "<frmMain_cmdGo>Los</frmMain_lblName>",
-                             "x\r\n<a>kurz</a>", "frmMain_chkAll", "<frmMain_chkAll><b>Alle</b></frmMain_chkAll>",
-                             "<FRMMAIN_CAPTION></FRMMAIN_CAPTION>"}));
+    writeLanguageFile(
+        group("de", "Deutsch",
+              {"<frmMain_lblName>ohne Ende", "<frmMain_cmdGo>Los</frmMain_lblName>",
+               "x\r\n<a>kurz</a>", "frmMain_chkAll", "<frmMain_chkAll><b>Alle</b></frmMain_chkAll>",
+               "<FRMMAIN_CAPTION></FRMMAIN_CAPTION>"}));
     FakeWindow window = mainWindow();
     service.changeLanguage(window, QStringLiteral("Deutsch"));
     // Other "<" and ">" are part of the text; an empty translation keeps the caption; an item
@@ -229,8 +253,10 @@ TEST_F(LanguagesTest, MalformedItemLinesGiveNoText)
 
 TEST_F(LanguagesTest, LineFeedOnlyFilesAndUtf8TextAreRead)
 {
-    context.writeFile("Localization.txt",
-                      languageFile(group("ru", "Русский", {"<frmMain_lblName>имя</frmMain_lblName>"}, "\n"), "\n"));
+    context.writeFile(
+        "Localization.txt",
+        languageFile(group("ru", "Русский", {"<frmMain_lblName>имя</frmMain_lblName>"}, "\n"),
+                     "\n"));
     FakeWindow window = mainWindow();
     service.changeLanguage(window, QStringLiteral("русский"));
     EXPECT_EQ(window.all(), QStringList({"Имя", "Go", "All", "Marlowin"}));
@@ -247,29 +273,32 @@ TEST_F(LanguagesTest, AGeneratedFileIsExactAndChangesNoCaption)
     window.setTitle(QStringLiteral("Tiny – window"));
 
     ASSERT_TRUE(fresh.makeLocalizationFile(collectCaptions(window)));
-    const QByteArray expected =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-        "<XML_DIZ_INFO>\r\n"
-        "\t<LOCALIZATION_FILE_INFO>\r\n"
-        "\t\t<LOCALIZATION_FILE_VERSION>1.0</LOCALIZATION_FILE_VERSION>\r\n"
-        "\t</LOCALIZATION_FILE_INFO>\r\n"
-        "<LANGUAGE_GROUP xml:lang=\"en\">\r\n"
-        "\t<LANGUAGE_NAME>English</LANGUAGE_NAME>\r\n"
-        "\t<DESCRIPTION>This file contains various translations of program buttons, messages and menus "
-        "in XML format. You are welcome to correct a translation or to add a language of your own: copy "
-        "the English group, translate its items and send the file to us so that every user can share "
-        "it. Before you start, fetch the newest file with the 'Check for Language Updates' "
-        "button.</DESCRIPTION>\r\n"
-        "\t<TRANSLATION_ITEMS>\r\n"
-        "\t\t<FRMTINY_LBLA>Caption A</FRMTINY_LBLA>\r\n"
-        "\t\t<FRMTINY_LSTB_COL1>Col 1</FRMTINY_LSTB_COL1>\r\n"
-        "\t\t<FRMTINY_LSTB_COL2>Col 2</FRMTINY_LSTB_COL2>\r\n"
-        "\t\t<FRMTINY_MNUC0>&File</FRMTINY_MNUC0>\r\n"
-        "\t\t<FRMTINY_CAPTION>Tiny \xE2\x80\x93 window</FRMTINY_CAPTION>\r\n"
-        "\t\t<MSG_HELLO>Hello, [ProgramName] <3</MSG_HELLO>\r\n"
-        "\t</TRANSLATION_ITEMS>\r\n"
-        "</LANGUAGE_GROUP>\r\n"
-        "</XML_DIZ_INFO>\r\n";
+    const QByteArray expected
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+          "<XML_DIZ_INFO>\r\n"
+          "\t<LOCALIZATION_FILE_INFO>\r\n"
+          "\t\t<LOCALIZATION_FILE_VERSION>1.0</LOCALIZATION_FILE_VERSION>\r\n"
+          "\t</LOCALIZATION_FILE_INFO>\r\n"
+          "<LANGUAGE_GROUP xml:lang=\"en\">\r\n"
+          "\t<LANGUAGE_NAME>English</LANGUAGE_NAME>\r\n"
+          "\t<DESCRIPTION>This file contains various translations of program buttons, messages and "
+          "menus "
+          "in XML format. You are welcome to correct a translation or to add a language of your "
+          "own: copy "
+          "the English group, translate its items and send the file to us so that every user can "
+          "share "
+          "it. Before you start, fetch the newest file with the 'Check for Language Updates' "
+          "button.</DESCRIPTION>\r\n"
+          "\t<TRANSLATION_ITEMS>\r\n"
+          "\t\t<FRMTINY_LBLA>Caption A</FRMTINY_LBLA>\r\n"
+          "\t\t<FRMTINY_LSTB_COL1>Col 1</FRMTINY_LSTB_COL1>\r\n"
+          "\t\t<FRMTINY_LSTB_COL2>Col 2</FRMTINY_LSTB_COL2>\r\n"
+          "\t\t<FRMTINY_MNUC0>&File</FRMTINY_MNUC0>\r\n"
+          "\t\t<FRMTINY_CAPTION>Tiny \xE2\x80\x93 window</FRMTINY_CAPTION>\r\n"
+          "\t\t<MSG_HELLO>Hello, [ProgramName] <3</MSG_HELLO>\r\n"
+          "\t</TRANSLATION_ITEMS>\r\n"
+          "</LANGUAGE_GROUP>\r\n"
+          "</XML_DIZ_INFO>\r\n";
     EXPECT_EQ(context.readFile("Localization.txt"), expected);
 
     const QStringList before = window.all();

@@ -1,5 +1,5 @@
-#include "localization/LanguageList.h"
 #include "localization/QtStandardTranslation.h"
+#include "localization/LanguageList.h"
 
 #include <QCoreApplication>
 
@@ -27,10 +27,13 @@ TEST(QtStandardTranslation, StandardButtonsFollowTheLanguageCode)
 
 TEST(LanguageGroupCode, IsTheXmlLangOfTheNamedGroup)
 {
-    const QString file = QStringLiteral(
-        "<XML_DIZ_INFO>\r\n<LANGUAGE_GROUP xml:lang=\"en\">\r\n<LANGUAGE_NAME>English</LANGUAGE_NAME>\r\n"
-        "</LANGUAGE_GROUP>\r\n<language_group xml:lang = \"de\">\r\n<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
-        "</LANGUAGE_GROUP>\r\n<LANGUAGE_GROUP>\r\n<LANGUAGE_NAME>Klingon</LANGUAGE_NAME>\r\n</LANGUAGE_GROUP>\r\n");
+    const QString file
+        = QStringLiteral("<XML_DIZ_INFO>\r\n<LANGUAGE_GROUP "
+                         "xml:lang=\"en\">\r\n<LANGUAGE_NAME>English</LANGUAGE_NAME>\r\n"
+                         "</LANGUAGE_GROUP>\r\n<language_group xml:lang = "
+                         "\"de\">\r\n<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
+                         "</LANGUAGE_GROUP>\r\n<LANGUAGE_GROUP>\r\n<LANGUAGE_NAME>Klingon</"
+                         "LANGUAGE_NAME>\r\n</LANGUAGE_GROUP>\r\n");
     EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("deutsch")), u"de");
     EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("English")), u"en");
     EXPECT_EQ(LanguageList::groupLanguageCode(file, QStringLiteral("Klingon")), u"");

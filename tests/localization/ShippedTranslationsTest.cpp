@@ -47,10 +47,12 @@ QList<LanguageGroup> parseGroups(const QString &file)
         const QString body = match.captured(2);
         LanguageGroup group;
         group.code = match.captured(1);
-        group.name = between(body, QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>"));
-        group.description = between(body, QStringLiteral("<DESCRIPTION>"), QStringLiteral("</DESCRIPTION>"));
-        const QString items =
-            between(body, QStringLiteral("<TRANSLATION_ITEMS>"), QStringLiteral("</TRANSLATION_ITEMS>"));
+        group.name
+            = between(body, QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>"));
+        group.description
+            = between(body, QStringLiteral("<DESCRIPTION>"), QStringLiteral("</DESCRIPTION>"));
+        const QString items = between(body, QStringLiteral("<TRANSLATION_ITEMS>"),
+                                      QStringLiteral("</TRANSLATION_ITEMS>"));
         for (const QString &line : items.split(QStringLiteral("\r\n"))) {
             if (line.trimmed().isEmpty())
                 continue;
@@ -94,9 +96,11 @@ TEST_F(ShippedTranslations, EnglishThenGermanThenFrenchWithCrLfLineEnds)
             EXPECT_NE(group.description, english().description) << group.name.toStdString();
         }
     }
-    EXPECT_EQ(codes, (QStringList{QStringLiteral("en"), QStringLiteral("de"), QStringLiteral("fr")}));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("English"), QStringLiteral("Deutsch"),
-                                  QStringLiteral("Français")}));
+    EXPECT_EQ(codes,
+              (QStringList{QStringLiteral("en"), QStringLiteral("de"), QStringLiteral("fr")}));
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("English"), QStringLiteral("Deutsch"),
+                           QStringLiteral("Français")}));
     EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << "a line ends in a bare LF";
     EXPECT_TRUE(bytes.endsWith("</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n"));
 }

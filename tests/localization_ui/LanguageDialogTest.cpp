@@ -22,8 +22,7 @@
 #include <mutex>
 #include <string>
 
-namespace
-{
+namespace {
 
 using platform::MessageButtons;
 using platform::MessageIcon;
@@ -32,7 +31,7 @@ using platform::MessageIcon;
 constexpr int kArrivesMs = 20000;
 
 QByteArray group(const QByteArray &code, const QByteArray &name,
-    const QList<std::pair<QByteArray, QByteArray>> &items)
+                 const QList<std::pair<QByteArray, QByteArray>> &items)
 {
     QByteArray text = "<LANGUAGE_GROUP xml:lang=\"" + code + "\">\r\n\t<LANGUAGE_NAME>" + name
         + "</LANGUAGE_NAME>\r\n\t<DESCRIPTION>About this "
@@ -48,32 +47,32 @@ QByteArray languageFile(const QByteArray &groups)
         + "</XML_DIZ_INFO>";
 }
 
-const QByteArray kEnglish = group("en", "English", { { "MSG_TITLELANGUAGE", "Change Language" } });
-const QByteArray kGerman = group("de", "Deutsch",
-    { { "frmLanguage_Label1", "Bitte wählen Sie die Sprache des Programms:" },
-        { "FRMLANGUAGE_COMMAND1", "Nach neuen Sprachen suchen" },
-        { "frmLanguage_Command2", "Fertig" },
-        { "FRMLANGUAGE_COMMAND3", "Dieses Programm übersetzen" },
-        { "MSG_TITLELANGUAGE", "Sprache wählen" },
-        { "MSG_DOWNLOADED", "Die Sprachdatei wurde geladen." } });
-const QByteArray kFrench = group("fr", "Français", { { "FRMLANGUAGE_COMMAND2", "Terminé" } });
+const QByteArray kEnglish = group("en", "English", {{"MSG_TITLELANGUAGE", "Change Language"}});
+const QByteArray kGerman
+    = group("de", "Deutsch",
+            {{"frmLanguage_Label1", "Bitte wählen Sie die Sprache des Programms:"},
+             {"FRMLANGUAGE_COMMAND1", "Nach neuen Sprachen suchen"},
+             {"frmLanguage_Command2", "Fertig"},
+             {"FRMLANGUAGE_COMMAND3", "Dieses Programm übersetzen"},
+             {"MSG_TITLELANGUAGE", "Sprache wählen"},
+             {"MSG_DOWNLOADED", "Die Sprachdatei wurde geladen."}});
+const QByteArray kFrench = group("fr", "Français", {{"FRMLANGUAGE_COMMAND2", "Terminé"}});
 const QByteArray kInstalled = languageFile(kEnglish + kGerman);
 
-class LanguageDialogTest : public ::testing::Test
-{
+class LanguageDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         m_server.routes().Get("/languages/0/Localization.txt",
-            [this](const httplib::Request &, httplib::Response &res) {
-                const std::lock_guard lock(m_mutex);
-                res.set_content(m_body, "text/plain; charset=utf-8");
-            });
+                              [this](const httplib::Request &, httplib::Response &res) {
+                                  const std::lock_guard lock(m_mutex);
+                                  res.set_content(m_body, "text/plain; charset=utf-8");
+                              });
         m_server.routes().Get(
             "/held/0/Localization.txt", [this](const httplib::Request &, httplib::Response &res) {
                 m_server.holdRequest();
                 res.set_content(languageFile(kEnglish + kGerman + kFrench).toStdString(),
-                    "text/plain; charset=utf-8");
+                                "text/plain; charset=utf-8");
             });
         ASSERT_TRUE(m_server.start());
         languages.registerDefaultMessages();
@@ -103,8 +102,8 @@ protected:
 
     [[nodiscard]] QString storedLanguage() const
     {
-        return t.userSettings.value(
-            QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("<none>"));
+        return t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("Language"),
+                                    QStringLiteral("<none>"));
     }
 
     static QComboBox &box(LanguageDialog &dialog)
@@ -145,9 +144,9 @@ protected:
     }
 
     test::TestContext t;
-    Languages languages { t.dir.path(), ProgramIdentity {} };
+    Languages languages{t.dir.path(), ProgramIdentity{}};
     QStringList applied;
-    test::LocalHttpServer m_server { &t.network };
+    test::LocalHttpServer m_server{&t.network};
     std::mutex m_mutex;
     std::string m_body;
 };
@@ -165,7 +164,7 @@ TEST_F(LanguageDialogTest, OpensWithItsCaptionsAndTheFileLanguagesInOrder)
     EXPECT_EQ(text(*dialog, "Command3"), "Translate this program");
     EXPECT_TRUE(button(*dialog, "Command2").isDefault());
     EXPECT_FALSE(box(*dialog).isEditable());
-    EXPECT_EQ(listed(*dialog), QStringList({ "English", "Deutsch" }));
+    EXPECT_EQ(listed(*dialog), QStringList({"English", "Deutsch"}));
     EXPECT_EQ(shown(*dialog), "English"); // nothing stored yet: the default
     EXPECT_TRUE(applied.isEmpty());
 }
@@ -177,18 +176,18 @@ TEST_F(LanguageDialogTest, ShowsTheStoredLanguageOrThePrompt)
         QByteArray file;
         QString shown;
     } cases[] = {
-        { "Deutsch", kInstalled, "Deutsch" },
-        { "deutsch", kInstalled, "Deutsch" },
-        { "Klingon", kInstalled, "Choose Language Here" },
-        { "English", QByteArray(), "Choose Language Here" },
+        {"Deutsch", kInstalled, "Deutsch"},
+        {"deutsch", kInstalled, "Deutsch"},
+        {"Klingon", kInstalled, "Choose Language Here"},
+        {"English", QByteArray(), "Choose Language Here"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.stored);
         QFile::remove(t.path("Localization.txt"));
         if (!c.file.isEmpty())
             t.writeFile("Localization.txt", c.file);
-        t.userSettings.setValue(
-            QStringLiteral("Settings"), QStringLiteral("Language"), QString::fromLatin1(c.stored));
+        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("Language"),
+                                QString::fromLatin1(c.stored));
         auto dialog = open();
         EXPECT_EQ(shown(*dialog), c.shown);
         EXPECT_EQ(listed(*dialog).isEmpty(), c.file.isEmpty());
@@ -215,9 +214,9 @@ TEST_F(LanguageDialogTest, ChoosingALanguageStoresAndAppliesItAtOnce)
 
     EXPECT_EQ(storedLanguage(), "Deutsch");
     EXPECT_EQ(languages.currentLanguage(), "Deutsch");
-    EXPECT_EQ(applied, QStringList({ "Deutsch" }));
-    EXPECT_EQ(
-        text(*dialog, "Label1"), QStringLiteral("Bitte wählen Sie die Sprache des Programms:"));
+    EXPECT_EQ(applied, QStringList({"Deutsch"}));
+    EXPECT_EQ(text(*dialog, "Label1"),
+              QStringLiteral("Bitte wählen Sie die Sprache des Programms:"));
     EXPECT_EQ(text(*dialog, "Command1"), "Nach neuen Sprachen suchen");
     EXPECT_EQ(text(*dialog, "Command2"), "Fertig");
     EXPECT_EQ(text(*dialog, "Command3"), QStringLiteral("Dieses Programm übersetzen"));
@@ -227,7 +226,7 @@ TEST_F(LanguageDialogTest, ChoosingALanguageStoresAndAppliesItAtOnce)
 
     // The same choice again applies it again, quietly.
     choose(*dialog, QStringLiteral("Deutsch"));
-    EXPECT_EQ(applied, QStringList({ "Deutsch", "Deutsch" }));
+    EXPECT_EQ(applied, QStringList({"Deutsch", "Deutsch"}));
     EXPECT_EQ(storedLanguage(), "Deutsch");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
@@ -235,8 +234,8 @@ TEST_F(LanguageDialogTest, ChoosingALanguageStoresAndAppliesItAtOnce)
 TEST_F(LanguageDialogTest, ADownloadedFileReplacesTheOldOneAndIsListedAtOnce)
 {
     t.writeFile("Localization.txt", kInstalled);
-    t.userSettings.setValue(
-        QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("Deutsch"));
+    t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("Language"),
+                            QStringLiteral("Deutsch"));
     const QByteArray newest = languageFile(kEnglish + kGerman + kFrench);
     serve("\r\n\x01noise" + newest);
     auto dialog = open();
@@ -244,7 +243,7 @@ TEST_F(LanguageDialogTest, ADownloadedFileReplacesTheOldOneAndIsListedAtOnce)
     QTest::mouseClick(&button(*dialog, "Command1"), Qt::LeftButton);
 
     EXPECT_EQ(t.readFile("Localization.txt"), newest + "\r\n");
-    EXPECT_EQ(listed(*dialog), QStringList({ "English", "Deutsch", QStringLiteral("Français") }));
+    EXPECT_EQ(listed(*dialog), QStringList({"English", "Deutsch", QStringLiteral("Français")}));
     EXPECT_EQ(shown(*dialog), "Deutsch");
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Information);
@@ -264,13 +263,13 @@ TEST_F(LanguageDialogTest, AFailedCheckChangesNothingAndSaysNothing)
     t.writeFile("Localization.txt", kInstalled);
     serve("<html><body>Service unavailable</body></html>");
 
-    for (const QString &folder : { m_server.url(QStringLiteral("/languages/")), refused }) {
+    for (const QString &folder : {m_server.url(QStringLiteral("/languages/")), refused}) {
         SCOPED_TRACE(folder.toStdString());
         auto dialog = open(folder);
         QTest::mouseClick(&button(*dialog, "Command1"), Qt::LeftButton);
 
         EXPECT_EQ(t.readFile("Localization.txt"), kInstalled);
-        EXPECT_EQ(listed(*dialog), QStringList({ "English", "Deutsch" }));
+        EXPECT_EQ(listed(*dialog), QStringList({"English", "Deutsch"}));
         EXPECT_TRUE(button(*dialog, "Command1").isEnabled());
         EXPECT_TRUE(dialog->isVisible());
     }
@@ -287,7 +286,7 @@ TEST_F(LanguageDialogTest, StaysOpenAndIdleWhileTheCheckWaits)
     bool visibleAfterCloseAttempts = false;
     QTimer::singleShot(0, dialog.get(), [&] {
         EXPECT_TRUE(test::waitUntil([&] { return m_server.heldRequests() == 1; }, kArrivesMs));
-        for (const char *name : { "Combo1", "Command1", "Command2", "Command3" }) {
+        for (const char *name : {"Combo1", "Command1", "Command2", "Command3"}) {
             if (dialog->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled())
                 enabledWhileWaiting << QString::fromLatin1(name);
         }
@@ -303,8 +302,8 @@ TEST_F(LanguageDialogTest, StaysOpenAndIdleWhileTheCheckWaits)
 
     EXPECT_TRUE(enabledWhileWaiting.isEmpty()) << enabledWhileWaiting.join(", ").toStdString();
     EXPECT_TRUE(visibleAfterCloseAttempts);
-    EXPECT_EQ(listed(*dialog), QStringList({ "English", "Deutsch", QStringLiteral("Français") }));
-    for (const char *name : { "Combo1", "Command1", "Command2", "Command3" })
+    EXPECT_EQ(listed(*dialog), QStringList({"English", "Deutsch", QStringLiteral("Français")}));
+    for (const char *name : {"Combo1", "Command1", "Command2", "Command3"})
         EXPECT_TRUE(dialog->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled()) << name;
     EXPECT_EQ(t.messages.shown.size(), 1);
 
@@ -321,7 +320,7 @@ TEST_F(LanguageDialogTest, TranslateOpensTheLanguageFileWhenThereIsOne)
 
     t.writeFile("Localization.txt", kInstalled);
     QTest::mouseClick(&button(*dialog, "Command3"), Qt::LeftButton);
-    EXPECT_EQ(t.shell.opened, QList<QUrl>({ QUrl::fromLocalFile(t.path("Localization.txt")) }));
+    EXPECT_EQ(t.shell.opened, QList<QUrl>({QUrl::fromLocalFile(t.path("Localization.txt"))}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 

@@ -106,7 +106,8 @@ TEST(XmlDocumentLoad, TextIsAlreadyDecodedWhateverTheDeclarationSays)
 TEST(XmlDocumentLoad, LoneSurrogatesAreReplacedNotFatal)
 {
     XmlDocument document;
-    const QString text = QStringLiteral("<a>x") + QChar(0xD800) + QStringLiteral("y") + QChar(0xDC00) + QStringLiteral("</a>");
+    const QString text = QStringLiteral("<a>x") + QChar(0xD800) + QStringLiteral("y")
+        + QChar(0xDC00) + QStringLiteral("</a>");
     ASSERT_TRUE(document.loadXML(text));
     // Each unpaired half becomes one "?", as Qt's UTF-8 conversion writes it.
     EXPECT_EQ(document.documentElement().text(), QStringLiteral("x?y?"));
@@ -125,7 +126,8 @@ TEST(XmlDocumentLoad, ReadsFilesInTheirCharset)
         {"Windows-1252 without a declaration", "<a t=\"\xc7\x61\">caf\xe9 \x80</a>"},
         {"UTF-8 without a declaration", "<a t=\"\xc3\x87\x61\">caf\xc3\xa9 \xe2\x82\xac</a>"},
         {"UTF-8 with a mark and a declaration",
-         "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?><a t=\"\xc3\x87\x61\">caf\xc3\xa9 \xe2\x82\xac</a>"},
+         "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?><a t=\"\xc3\x87\x61\">caf\xc3\xa9 "
+         "\xe2\x82\xac</a>"},
     };
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -157,7 +159,8 @@ TEST(XmlDocumentLoad, MissingOrMalformedFileGivesAnEmptyDocument)
 TEST(XmlDocumentLoad, ExpandsOnlyPredefinedEntitiesAndCharacterReferences)
 {
     XmlDocument plain;
-    ASSERT_TRUE(plain.loadXML(QStringLiteral("<a t=\"&quot;&apos;\">&lt;&amp;&gt;&#233;&#x20AC;</a>")));
+    ASSERT_TRUE(
+        plain.loadXML(QStringLiteral("<a t=\"&quot;&apos;\">&lt;&amp;&gt;&#233;&#x20AC;</a>")));
     EXPECT_EQ(plain.documentElement().text(), q("<&>é€"));
     EXPECT_EQ(plain.documentElement().attributeValue(0), QStringLiteral("\"'"));
 
@@ -167,9 +170,11 @@ TEST(XmlDocumentLoad, ExpandsOnlyPredefinedEntitiesAndCharacterReferences)
     const QString secret = dir.filePath(QStringLiteral("secret.txt"));
     writeBytes(secret, "SECRET-MARKER");
     const QString fileUrl = QUrl::fromLocalFile(secret).toString();
-    const QString external = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"")
-                             + fileUrl + QStringLiteral("\">]><r>&x;</r>");
-    const QString system = QStringLiteral("<!DOCTYPE r SYSTEM \"") + fileUrl + QStringLiteral("\"><r/>");
+    const QString external
+        = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"") + fileUrl
+        + QStringLiteral("\">]><r>&x;</r>");
+    const QString system
+        = QStringLiteral("<!DOCTYPE r SYSTEM \"") + fileUrl + QStringLiteral("\"><r/>");
     QString bomb = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol0 \"lol\">");
     for (int i = 1; i <= 9; ++i) {
         bomb += QStringLiteral("<!ENTITY lol%1 \"").arg(i);
@@ -211,7 +216,8 @@ TEST(XmlNode, TextJoinsDescendantsAndCdataUntrimmed)
 TEST(XmlNode, SetTextReplacesTheWholeContent)
 {
     XmlDocument document;
-    ASSERT_TRUE(document.loadXML(QStringLiteral("<data><latest>1<b>2</b><![CDATA[3]]></latest></data>")));
+    ASSERT_TRUE(
+        document.loadXML(QStringLiteral("<data><latest>1<b>2</b><![CDATA[3]]></latest></data>")));
     XmlNode latest = document.selectSingleNode(QStringLiteral(".//data/latest"));
 
     latest.setText(QStringLiteral("20060501123456"));
@@ -247,8 +253,8 @@ TEST(XmlNode, AttributeOrderSurvivesChangeSaveAndLoad)
 
     const QString names[] = {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("id"),
                              QStringLiteral("extra")};
-    const QString values[] = {QStringLiteral("Renamed"), QStringLiteral("2"), QStringLiteral("ID-1"),
-                              QStringLiteral("last")};
+    const QString values[] = {QStringLiteral("Renamed"), QStringLiteral("2"),
+                              QStringLiteral("ID-1"), QStringLiteral("last")};
     ASSERT_EQ(stored.attributeCount(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(stored.attributeName(i), names[i]) << i;
@@ -269,10 +275,12 @@ TEST(XmlDocumentSelect, FindsTheFirstMatchInDocumentOrder)
         const char *found; // value of the found element's "n" attribute; null for no match
     } cases[] = {
         {"the first rss lacks channel/title, a later one has it",
-         "<x><rss n=\"1\"><channel><link/></channel></rss><rss><channel><title n=\"2\"/></channel></rss></x>",
+         "<x><rss n=\"1\"><channel><link/></channel></rss><rss><channel><title "
+         "n=\"2\"/></channel></rss></x>",
          ".//rss/channel/title", "2"},
         {"nested elements of the same name: the inner match comes first",
-         "<data><data><items n=\"inner\"/></data><items n=\"outer\"/></data>", ".//data/items", "inner"},
+         "<data><data><items n=\"inner\"/></data><items n=\"outer\"/></data>", ".//data/items",
+         "inner"},
         {"an earlier element wins over a deeper one",
          "<a><b><c><d n=\"deep\"/></c></b><d n=\"late\"/></a>", ".//d", "deep"},
         {"the root element itself", "<data n=\"root\"><data/></data>", ".//data", "root"},
@@ -282,14 +290,16 @@ TEST(XmlDocumentSelect, FindsTheFirstMatchInDocumentOrder)
          "<rss><channel><itunes:summary n=\"s\"/></channel></rss>", ".//summary", nullptr},
         {"a prefixed root does not match its prefix",
          "<rdf:RDF xmlns:rdf=\"r\" n=\"rdf\"><channel/></rdf:RDF>", ".//rdf", nullptr},
-        {"a prefixed root matched as written", "<rdf:RDF xmlns:rdf=\"r\"><channel n=\"c\"/></rdf:RDF>",
-         ".//rdf:RDF/channel", "c"},
+        {"a prefixed root matched as written",
+         "<rdf:RDF xmlns:rdf=\"r\"><channel n=\"c\"/></rdf:RDF>", ".//rdf:RDF/channel", "c"},
         {"a default namespace is not consulted",
-         "<feed xmlns=\"http://www.w3.org/2005/Atom\" n=\"atom\"><entry/></feed>", ".//feed", "atom"},
+         "<feed xmlns=\"http://www.w3.org/2005/Atom\" n=\"atom\"><entry/></feed>", ".//feed",
+         "atom"},
         {"names are case-sensitive", "<rss><channel n=\"c\"/></rss>", ".//rss/Channel", nullptr},
-        {"each step is a direct child", "<rss><x><channel n=\"c\"/></x></rss>", ".//rss/channel", nullptr},
-        {"without .// the path starts at the root", "<x><data><items n=\"i\"/></data></x>", "data/items",
+        {"each step is a direct child", "<rss><x><channel n=\"c\"/></x></rss>", ".//rss/channel",
          nullptr},
+        {"without .// the path starts at the root", "<x><data><items n=\"i\"/></data></x>",
+         "data/items", nullptr},
         {"a path from the root", "<data><x/><items n=\"i\"/></data>", "data/items", "i"},
         {"a path from the root with a slash", "<data><items n=\"i\"/></data>", "/data/items", "i"},
         {"an empty step matches nothing", "<a><b n=\"b\"/></a>", ".//a//b", nullptr},
@@ -331,9 +341,10 @@ TEST(XmlNode, CreatedElementStaysOutsideTheDocumentUntilAppended)
     EXPECT_EQ(items.appendChild(item), item);
     EXPECT_EQ(item.parent(), items);
     EXPECT_EQ(document.selectSingleNode(QStringLiteral(".//items/item")), item);
-    EXPECT_EQ(body(document), QStringLiteral("<data><items><item id=\"d41d8cd98f00b204e9800998ecf8427e\" "
-                                             "status=\"0\"><title/><link/><date>--T</date><desc/>"
-                                             "<media/></item></items></data>"));
+    EXPECT_EQ(body(document),
+              QStringLiteral("<data><items><item id=\"d41d8cd98f00b204e9800998ecf8427e\" "
+                             "status=\"0\"><title/><link/><date>--T</date><desc/>"
+                             "<media/></item></items></data>"));
     EXPECT_FALSE(document.documentElement().parent());
 }
 
@@ -352,9 +363,10 @@ TEST(XmlNode, AppendChildMovesANodeThatHasAParent)
     EXPECT_EQ(feed.parent(), to);
     EXPECT_EQ(from.childCount(), 1);
     EXPECT_EQ(to.childCount(), 2);
-    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/></category>"
-                                             "<category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1</feed>"
-                                             "</category></categories>"));
+    EXPECT_EQ(body(document),
+              QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/></category>"
+                             "<category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1</feed>"
+                             "</category></categories>"));
 
     // A node cannot become a child of itself or of its own descendant.
     const QString before = body(document);
@@ -370,23 +382,27 @@ TEST(XmlNode, AppendChildMovesANodeThatHasAParent)
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy.parent(), from);
     EXPECT_EQ(body(other), QStringLiteral("<x><feed id=\"9\">u9</feed></x>"));
-    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/><feed id=\"9\">u9</feed>"
-                                             "</category><category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1"
-                                             "</feed></category></categories>"));
+    EXPECT_EQ(
+        body(document),
+        QStringLiteral("<categories><category name=\"a\"><feed id=\"2\"/><feed id=\"9\">u9</feed>"
+                       "</category><category name=\"b\"><feed id=\"3\"/><feed id=\"1\">u1"
+                       "</feed></category></categories>"));
 }
 
 TEST(XmlNode, RemoveChildTakesTheSubtreeAndIgnoresStrangers)
 {
     XmlDocument document;
-    ASSERT_TRUE(document.loadXML(QStringLiteral(
-        "<categories><category name=\"a\"><feed id=\"1\"/></category><category name=\"b\"/></categories>")));
+    ASSERT_TRUE(document.loadXML(
+        QStringLiteral("<categories><category name=\"a\"><feed id=\"1\"/></category><category "
+                       "name=\"b\"/></categories>")));
     XmlNode categories = document.documentElement();
     const XmlNode a = categories.child(0);
 
     categories.removeChild(a.child(0)); // not a child of categories
     categories.removeChild(XmlNode());
-    EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"a\"><feed id=\"1\"/></category>"
-                                             "<category name=\"b\"/></categories>"));
+    EXPECT_EQ(body(document),
+              QStringLiteral("<categories><category name=\"a\"><feed id=\"1\"/></category>"
+                             "<category name=\"b\"/></categories>"));
 
     categories.removeChild(a);
     EXPECT_EQ(body(document), QStringLiteral("<categories><category name=\"b\"/></categories>"));
@@ -416,7 +432,8 @@ TEST(XmlNode, ChildByPositionFollowsChangesMadeThroughAnyHandle)
         }
     }
     EXPECT_EQ(seen, QStringList({"1", "2", "text", "3", "4"}));
-    EXPECT_EQ(body(document), QStringLiteral("<items><item id=\"1\"/>text<item id=\"3\"/></items>"));
+    EXPECT_EQ(body(document),
+              QStringLiteral("<items><item id=\"1\"/>text<item id=\"3\"/></items>"));
 
     // Appending through another handle is seen as well.
     XmlNode(items).appendChild(document.createElement(QStringLiteral("item")));
@@ -427,7 +444,8 @@ TEST(XmlNode, ChildByPositionFollowsChangesMadeThroughAnyHandle)
 TEST(XmlDocumentSave, WhatIsSavedLoadsBackUnchanged)
 {
     XmlDocument document;
-    ASSERT_TRUE(document.loadXML(QStringLiteral("<data><items/><note><![CDATA[x]]></note></data>")));
+    ASSERT_TRUE(
+        document.loadXML(QStringLiteral("<data><items/><note><![CDATA[x]]></note></data>")));
     XmlNode item = document.createElement(QStringLiteral("item"));
     item.setAttribute(QStringLiteral("title"), q("a\r\nb\nc\td  <&>\"' é€😀"));
     XmlNode desc = document.createElement(QStringLiteral("desc"));
@@ -464,7 +482,8 @@ TEST(XmlDocumentSave, LargeDocumentsRoundTripAcrossWriteChunks)
     QString expected;
     for (int i = 0; i < 3000; ++i) {
         XmlNode item = document.createElement(QStringLiteral("item"));
-        const QString text = QStringLiteral("line %1\r\n<b>é</b> & more text to fill the chunk\r").arg(i);
+        const QString text
+            = QStringLiteral("line %1\r\n<b>é</b> & more text to fill the chunk\r").arg(i);
         item.setText(text);
         document.documentElement().appendChild(item);
         expected += text;

@@ -26,7 +26,7 @@ bool hasVisiblePixels(const QImage &image)
     return false;
 }
 
-class NamedIconTest : public ::testing::TestWithParam<const char *> {};
+class NamedIconTest : public ::testing::TestWithParam<const char *> { };
 
 TEST_P(NamedIconTest, LoadsAndDrawsAtListAndToolbarSizes)
 {
@@ -40,10 +40,10 @@ TEST_P(NamedIconTest, LoadsAndDrawsAtListAndToolbarSizes)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryName, NamedIconTest,
-                         ::testing::Values("marlowin", "tree-root", "category", "feed-rss", "feed-atom",
-                                           "feed-podcast", "item-read", "item-unread", "add-feed",
-                                           "add-category", "toggle-panel", "email", "settings",
-                                           "schedule", "website"),
+                         ::testing::Values("marlowin", "tree-root", "category", "feed-rss",
+                                           "feed-atom", "feed-podcast", "item-read", "item-unread",
+                                           "add-feed", "add-category", "toggle-panel", "email",
+                                           "settings", "schedule", "website"),
                          [](const auto &param) {
                              std::string name = param.param;
                              std::replace(name.begin(), name.end(), '-', '_');

@@ -42,8 +42,9 @@ TEST(QtMessageBoxes, ShowsTitleTextIconAndButtons)
         box.button(QMessageBox::Retry)->click();
     });
 
-    const MessageAnswer answer = boxes.show(MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
-                                            QStringLiteral("<b>not markup</b>"), MessageButtons::RetryCancel);
+    const MessageAnswer answer
+        = boxes.show(MessageIcon::Information, QStringLiteral("Failed to access Internet!"),
+                     QStringLiteral("<b>not markup</b>"), MessageButtons::RetryCancel);
 
     EXPECT_EQ(answer, MessageAnswer::Retry);
     EXPECT_EQ(title, QStringLiteral("Failed to access Internet!"));
@@ -65,8 +66,9 @@ TEST(QtMessageBoxes, EscapeGivesTheSafeAnswer)
     };
     for (const auto &c : cases) {
         whenBoxOpens([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
-        EXPECT_EQ(boxes.show(MessageIcon::Question, QStringLiteral("t"), QStringLiteral("x"), c.buttons),
-                  c.answer);
+        EXPECT_EQ(
+            boxes.show(MessageIcon::Question, QStringLiteral("t"), QStringLiteral("x"), c.buttons),
+            c.answer);
     }
 }
 

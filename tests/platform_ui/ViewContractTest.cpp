@@ -68,17 +68,12 @@ struct QtCombo {
 };
 
 struct ImplementationName {
-    template <typename T>
-    static std::string GetName(int)
-    {
-        return T::name;
-    }
+    template<typename T> static std::string GetName(int) { return T::name; }
 };
 
 QString describe(const TreeNode &node)
 {
-    return u"%1 '%2' %3/%4 tag=%5 parent=%6"_s
-        .arg(node.key, node.text)
+    return u"%1 '%2' %3/%4 tag=%5 parent=%6"_s.arg(node.key, node.text)
         .arg(node.image)
         .arg(node.selectedImage)
         .arg(node.tag, node.parentKey);
@@ -94,9 +89,9 @@ QStringList describe(const QList<TreeNode> &nodes)
 
 QString describe(const ListRow &row)
 {
-    return u"'%1' '%2' '%3' key=%4 tag=%5 icon=%6 %7"_s
-        .arg(row.text, row.subItem1, row.subItem2, row.key, row.tag, row.icon,
-             row.bold ? u"bold"_s : u"normal"_s);
+    return u"'%1' '%2' '%3' key=%4 tag=%5 icon=%6 %7"_s.arg(row.text, row.subItem1, row.subItem2,
+                                                            row.key, row.tag, row.icon,
+                                                            row.bold ? u"bold"_s : u"normal"_s);
 }
 
 QStringList keys(const QList<TreeNode> &nodes)
@@ -132,8 +127,8 @@ void addCategoryTree(platform::TreeView &tree)
 // ---------------------------------------------------------------------------------------------
 // Tree
 
-template <typename T>
-class TreeViewContract : public ::testing::Test {};
+template<typename T> class TreeViewContract : public ::testing::Test {
+};
 using TreeViews = ::testing::Types<MemoryTree, QtTree>;
 TYPED_TEST_SUITE(TreeViewContract, TreeViews, ImplementationName);
 
@@ -162,10 +157,9 @@ TYPED_TEST(TreeViewContract, AddRefusesTakenKeysAndMissingParents)
     }
 
     EXPECT_EQ(describe(tree.nodes()),
-              QStringList({"main 'Subscribed Feeds' 1/1 tag= parent=",
-                           "cat_1 'News' 2/2 tag= parent=main",
-                           "a-1 'Wire' 4/4 tag= parent=cat_1",
-                           "cat_2 'Blogs' 2/7 tag= parent=main"}));
+              QStringList(
+                  {"main 'Subscribed Feeds' 1/1 tag= parent=", "cat_1 'News' 2/2 tag= parent=main",
+                   "a-1 'Wire' 4/4 tag= parent=cat_1", "cat_2 'Blogs' 2/7 tag= parent=main"}));
     ASSERT_TRUE(tree.node(u"a-1"_s).has_value());
     EXPECT_EQ(describe(*tree.node(u"a-1"_s)), u"a-1 'Wire' 4/4 tag= parent=cat_1"_s);
     EXPECT_FALSE(tree.node(u"cat_9"_s).has_value());
@@ -323,16 +317,20 @@ TYPED_TEST(TreeViewContract, TextTagExpansionAndSelectionRoundTrip)
 // ---------------------------------------------------------------------------------------------
 // Report list
 
-template <typename T>
-class ReportListContract : public ::testing::Test {};
+template<typename T> class ReportListContract : public ::testing::Test {
+};
 using ReportLists = ::testing::Types<MemoryList, QtList>;
 TYPED_TEST_SUITE(ReportListContract, ReportLists, ImplementationName);
 
 ListRow row(const char *key, const char *text, const char *subItem1 = "", const char *subItem2 = "")
 {
-    return {QString::fromUtf8(text), QString::fromUtf8(subItem1), QString::fromUtf8(subItem2),
-            QString::fromUtf8(key), u"http://example.org/"_s + QString::fromUtf8(key),
-            u"unread"_s, true};
+    return {QString::fromUtf8(text),
+            QString::fromUtf8(subItem1),
+            QString::fromUtf8(subItem2),
+            QString::fromUtf8(key),
+            u"http://example.org/"_s + QString::fromUtf8(key),
+            u"unread"_s,
+            true};
 }
 
 void addRows(platform::ReportList &list, const QList<ListRow> &rows)
@@ -516,8 +514,8 @@ TYPED_TEST(ReportListContract, ChangingTheSortWhileSortedReordersAtOnce)
 // ---------------------------------------------------------------------------------------------
 // Drop-down list
 
-template <typename T>
-class ComboBoxViewContract : public ::testing::Test {};
+template<typename T> class ComboBoxViewContract : public ::testing::Test {
+};
 using ComboBoxViews = ::testing::Types<MemoryCombo, QtCombo>;
 TYPED_TEST_SUITE(ComboBoxViewContract, ComboBoxViews, ImplementationName);
 
@@ -600,8 +598,8 @@ TEST(QtTreeViewShows, TheSelectedImageOnlyOnTheCurrentNode)
     QTreeWidget widget;
     platform::QtTreeView tree(widget);
     addCategoryTree(tree);
-    const QList<QIcon> images = {swatch(Qt::red), swatch(Qt::green), swatch(Qt::blue),
-                                 swatch(Qt::yellow)};
+    const QList<QIcon> images
+        = {swatch(Qt::red), swatch(Qt::green), swatch(Qt::blue), swatch(Qt::yellow)};
     tree.setImages(images); // after the nodes: they take the icons too
     ASSERT_TRUE(tree.add(u"cat_2"_s, u"b-2"_s, u"Log"_s, 3, 4));
 
@@ -683,8 +681,9 @@ TEST(QtReportListShows, TheSortIndicatorOfTheSortTheWindowChose)
     QTreeWidget widget;
     platform::QtReportList list(widget);
     list.setColumns({"Title", "Published On", "date_sort"}, {200, 120, 100});
-    addRows(list, {row("a", "b", "2 Jan", "2"), row("b", "a", "3 Jan", "3"),
-                   row("c", "c", "1 Jan", "1")});
+    addRows(
+        list,
+        {row("a", "b", "2 Jan", "2"), row("b", "a", "3 Jan", "3"), row("c", "c", "1 Jan", "1")});
     QObject::connect(widget.header(), &QHeaderView::sectionClicked, &widget, [&list](int section) {
         list.setSorted(false);
         if (section == 1)
@@ -700,9 +699,9 @@ TEST(QtReportListShows, TheSortIndicatorOfTheSortTheWindowChose)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     QHeaderView *header = widget.header();
     const auto clickSection = [header](int section) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(section) + 10,
-                                 header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
     };
 
     const struct {
@@ -710,10 +709,8 @@ TEST(QtReportListShows, TheSortIndicatorOfTheSortTheWindowChose)
         Qt::SortOrder order;
         QStringList keys;
     } clicks[] = {
-        {1, 2, Qt::DescendingOrder, {"b", "a", "c"}},
-        {1, 2, Qt::AscendingOrder, {"c", "a", "b"}},
-        {2, 2, Qt::DescendingOrder, {"b", "a", "c"}},
-        {0, 0, Qt::AscendingOrder, {"b", "a", "c"}},
+        {1, 2, Qt::DescendingOrder, {"b", "a", "c"}}, {1, 2, Qt::AscendingOrder, {"c", "a", "b"}},
+        {2, 2, Qt::DescendingOrder, {"b", "a", "c"}}, {0, 0, Qt::AscendingOrder, {"b", "a", "c"}},
         {0, 0, Qt::DescendingOrder, {"c", "a", "b"}},
     };
     for (const auto &c : clicks) {

@@ -30,8 +30,12 @@ QString q(const char *utf8)
 // One line per item, so that a failing comparison shows every field of every item.
 std::string describe(const FeedItem &item)
 {
-    return QStringList{item.title, item.link, item.day + u' ' + item.month + u' ' + item.year + u' ' + item.time,
-                       item.description, item.media, item.guid}
+    return QStringList{item.title,
+                       item.link,
+                       item.day + u' ' + item.month + u' ' + item.year + u' ' + item.time,
+                       item.description,
+                       item.media,
+                       item.guid}
         .join(QStringLiteral(" | "))
         .toStdString();
 }
@@ -100,30 +104,38 @@ TEST(ParseRss, ReadsTheItemsOfTheChannelInDocumentOrder)
   <pubDate>2006-05-03T09:10:11Z</pubDate>
   <enclosure url="http://example.org/3.mp3" length="300" type="audio/mpeg"/></item>
 </channel></rss>)",
-         {{"One", "http://example.org/1", "01 May 2006 12:34:56", "First", "http://example.org/1.mp3", nullptr},
-          {"Two", "http://example.org/2", "2 May 2006 08:00:00", "Second", "http://example.org/2.mp3", nullptr},
-          {"Three", "http://example.org/3", "03 May 2006 09:10:11", "Third", "http://example.org/3.mp3", nullptr}}},
+         {{"One", "http://example.org/1", "01 May 2006 12:34:56", "First",
+           "http://example.org/1.mp3", nullptr},
+          {"Two", "http://example.org/2", "2 May 2006 08:00:00", "Second",
+           "http://example.org/2.mp3", nullptr},
+          {"Three", "http://example.org/3", "03 May 2006 09:10:11", "Third",
+           "http://example.org/3.mp3", nullptr}}},
         {"two links: the second",
-         "<rss><channel><item><link>http://example.org/a</link><link>http://example.org/b</link></item></channel></rss>",
+         "<rss><channel><item><link>http://example.org/a</link><link>http://example.org/b</link></"
+         "item></channel></rss>",
          {{"", "http://example.org/b", "", "", "", nullptr}}},
         {"a repeated child overwrites, an empty enclosure too",
-         "<rss><channel><item><title>old</title><enclosure url=\"u\"/><title>new</title><enclosure/></item></channel></rss>",
+         "<rss><channel><item><title>old</title><enclosure "
+         "url=\"u\"/><title>new</title><enclosure/></item></channel></rss>",
          {{"new", "", "", "", "", nullptr}}},
         {"enclosure whose first attribute is its length",
          R"(<rss><channel><item><link>http://example.org/c</link><enclosure length="1234" url="http://example.org/c.mp3"/></item></channel></rss>)",
          {{"", "http://example.org/c", "", "", "1234", nullptr}}},
         {"no link: empty link, the guid trimmed",
-         "<rss><channel><item><title>Untitled</title><guid> http://example.org/g\n</guid></item></channel></rss>",
+         "<rss><channel><item><title>Untitled</title><guid> "
+         "http://example.org/g\n</guid></item></channel></rss>",
          {{"Untitled", "", "", "", "", "http://example.org/g"}}},
         {"texts as written: CDATA, entities, untrimmed, markup in a description",
          "<rss><channel><item><title><![CDATA[Fish & <Chips>]]></title>"
          "<description>&lt;p&gt;Caf&#233; &amp; bar&lt;/p&gt;</description></item>"
-         "<item><title>\n  spaced  \n</title><description><![CDATA[<b>bold</b>]]> and <i>element</i> text</description></item>"
+         "<item><title>\n  spaced  \n</title><description><![CDATA[<b>bold</b>]]> and "
+         "<i>element</i> text</description></item>"
          "</channel></rss>",
          {{"Fish & <Chips>", "", "", "<p>Café & bar</p>", "", nullptr},
           {"\n  spaced  \n", "", "", "<b>bold</b> and element text", "", nullptr}}},
         {"leading blank lines, comments and a declaration",
-         "\r\n\n  <?xml version=\"1.0\"?>\n<!-- feed -->\n<rss><channel><item><title>T</title></item></channel></rss>\n",
+         "\r\n\n  <?xml version=\"1.0\"?>\n<!-- feed "
+         "-->\n<rss><channel><item><title>T</title></item></channel></rss>\n",
          {{"T", "", "", "", "", nullptr}}},
         {"only direct item children of the first channel, other children ignored",
          "<rss><channel><image><item><title>in image</title></item></image>"
@@ -193,13 +205,18 @@ TEST(ParseAtom, ReadsTheEntriesOfTheFeedWithTheLinkThatPointsAtThem)
 
 TEST(ParseAtom, NamesThePublishedMonthInTheGivenLocale)
 {
-    const char *document = "<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><published>2006-05-01T12:34:56Z</published></entry></feed>";
-    for (const QLocale &locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany)}) {
+    const char *document
+        = "<feed "
+          "xmlns=\"http://www.w3.org/2005/Atom\"><entry><published>2006-05-01T12:34:56Z</"
+          "published></entry></feed>";
+    for (const QLocale &locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
         const auto result = FeedParser::parseAtom(q(document), locale);
         ASSERT_EQ(result.items.size(), 1);
         const FeedItem &item = result.items.first();
         EXPECT_EQ(item.day, QStringLiteral("01"));
-        EXPECT_EQ(item.month, locale.monthName(5, QLocale::ShortFormat)) << locale.name().toStdString();
+        EXPECT_EQ(item.month, locale.monthName(5, QLocale::ShortFormat))
+            << locale.name().toStdString();
         EXPECT_EQ(item.year, QStringLiteral("2006"));
         EXPECT_EQ(item.time, QStringLiteral("12:34:56"));
     }
@@ -216,19 +233,25 @@ TEST(FeedParsers, ReportWhyADocumentGaveNoItems)
         {"empty", "", ParseStatus::EmptyStream, ParseStatus::EmptyStream},
         {"blanks only", " \r\n\t \n", ParseStatus::EmptyStream, ParseStatus::EmptyStream},
         {"plain text", "Service Unavailable", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
-        {"unclosed elements", "<rss><channel><item>", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
-        {"mismatched tags", "<feed><entry></feed></entry>", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
-        {"text after the root", "<rss><channel/></rss>trailing", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
-        {"HTML page", "<html><body><p>Moved<br></p></body></html>", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
+        {"unclosed elements", "<rss><channel><item>", ParseStatus::InvalidXml,
+         ParseStatus::InvalidXml},
+        {"mismatched tags", "<feed><entry></feed></entry>", ParseStatus::InvalidXml,
+         ParseStatus::InvalidXml},
+        {"text after the root", "<rss><channel/></rss>trailing", ParseStatus::InvalidXml,
+         ParseStatus::InvalidXml},
+        {"HTML page", "<html><body><p>Moved<br></p></body></html>", ParseStatus::InvalidXml,
+         ParseStatus::InvalidXml},
         {"RDF: items beside the channel, no rss element",
          R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#" xmlns="http://purl.org/rss/1.0/"><channel><title>T</title></channel><item><title>I</title><link>http://example.org/</link></item></rdf:RDF>)",
          ParseStatus::WrongFeedType, ParseStatus::WrongFeedType},
         {"rss without a channel", "<rss version=\"2.0\"><item><title>I</title></item></rss>",
          ParseStatus::WrongFeedType, ParseStatus::WrongFeedType},
         {"an Atom feed", "<feed><entry/></feed>", ParseStatus::WrongFeedType, ParseStatus::Ok},
-        {"a prefixed Atom feed", "<atom:feed xmlns:atom=\"http://www.w3.org/2005/Atom\"><atom:entry/></atom:feed>",
+        {"a prefixed Atom feed",
+         "<atom:feed xmlns:atom=\"http://www.w3.org/2005/Atom\"><atom:entry/></atom:feed>",
          ParseStatus::WrongFeedType, ParseStatus::WrongFeedType},
-        {"an RSS feed", "<rss><channel><item/></channel></rss>", ParseStatus::Ok, ParseStatus::WrongFeedType},
+        {"an RSS feed", "<rss><channel><item/></channel></rss>", ParseStatus::Ok,
+         ParseStatus::WrongFeedType},
     };
     for (const auto &c : cases) {
         const auto rss = FeedParser::parseRss(q(c.document));
@@ -249,17 +272,19 @@ TEST(FeedParsers, ReadDocumentsDecodedFromOtherCharsets)
     const auto rss = FeedParser::parseRss(platform::decodeDocument(latin1));
     ASSERT_EQ(rss.status, ParseStatus::Ok);
     EXPECT_EQ(describe(rss.items),
-              describe(std::vector<Expected>{{"Café crème", "http://example.org/café", "", "", "", nullptr}}));
+              describe(std::vector<Expected>{
+                  {"Café crème", "http://example.org/café", "", "", "", nullptr}}));
     EXPECT_EQ(rss.items[0].id, QStringLiteral("f863d51bb39d54628325b3a021ac75c3"));
 
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
-    const QByteArray utf16Bytes = utf16.encode(
-        q("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">"
-          "<entry><title>Привет €</title><link href=\"http://example.org/\"/></entry></feed>"));
+    const QByteArray utf16Bytes = utf16.encode(q(
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">"
+        "<entry><title>Привет €</title><link href=\"http://example.org/\"/></entry></feed>"));
     const auto atom = FeedParser::parseAtom(platform::decodeDocument(utf16Bytes));
     ASSERT_EQ(atom.status, ParseStatus::Ok);
-    EXPECT_EQ(describe(atom.items),
-              describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "", nullptr}}));
+    EXPECT_EQ(
+        describe(atom.items),
+        describe(std::vector<Expected>{{"Привет €", "http://example.org/", "", "", "", nullptr}}));
     EXPECT_EQ(atom.items[0].id, QStringLiteral("d0d92cdc9b30c1300fbc3c7ebd304be0"));
 }
 
@@ -275,17 +300,25 @@ TEST(FeedParsers, StopAtTheSixteenBitLimits)
     } cases[] = {
         {"more items than the list holds",
          q("<rss><channel>") + repeated("<item/>", limit + 5) + q("</channel></rss>"),
-         q("<feed>") + repeated("<entry/>", limit + 5) + q("</feed>"), limit, {}},
+         q("<feed>") + repeated("<entry/>", limit + 5) + q("</feed>"),
+         limit,
+         {}},
         {"an item after the limit of children",
          q("<rss><channel>") + repeated("<x/>", limit) + q("<item/></channel></rss>"),
-         q("<feed>") + repeated("<x/>", limit) + q("<entry/></feed>"), 0, {}},
+         q("<feed>") + repeated("<x/>", limit) + q("<entry/></feed>"),
+         0,
+         {}},
         {"a title after the limit of an item's children",
-         q("<rss><channel><item>") + repeated("<x/>", limit) + q("<title>late</title></item></channel></rss>"),
-         q("<feed><entry>") + repeated("<x/>", limit) + q("<title>late</title></entry></feed>"), 1, {}},
+         q("<rss><channel><item>") + repeated("<x/>", limit)
+             + q("<title>late</title></item></channel></rss>"),
+         q("<feed><entry>") + repeated("<x/>", limit) + q("<title>late</title></entry></feed>"),
+         1,
+         {}},
         {"a title just within the limit",
-         q("<rss><channel><item>") + repeated("<x/>", limit - 1) + q("<title>last</title></item></channel></rss>"),
-         q("<feed><entry>") + repeated("<x/>", limit - 1) + q("<title>last</title></entry></feed>"), 1,
-         QStringLiteral("last")},
+         q("<rss><channel><item>") + repeated("<x/>", limit - 1)
+             + q("<title>last</title></item></channel></rss>"),
+         q("<feed><entry>") + repeated("<x/>", limit - 1) + q("<title>last</title></entry></feed>"),
+         1, QStringLiteral("last")},
     };
     for (const auto &c : cases) {
         for (const auto &result : {FeedParser::parseRss(c.rss), FeedParser::parseAtom(c.atom)}) {
@@ -307,7 +340,8 @@ TEST(ItemIdentifierDigest, DigestsWindows1252TextAsEarlierVersionsAndOtherTextAs
         {"http://example.org/", "d0d92cdc9b30c1300fbc3c7ebd304be0"},
         {"", kDigestOfNothing},
         {"http://example.org/café", "f863d51bb39d54628325b3a021ac75c3"}, // é as the byte 0xE9
-        {"http://example.org/Ω", "93a9d258f9d6f3e0b5bcbfeba373368a"},     // no Ω in the code page: UTF-8
+        {"http://example.org/Ω",
+         "93a9d258f9d6f3e0b5bcbfeba373368a"}, // no Ω in the code page: UTF-8
     };
     for (const auto &c : cases)
         EXPECT_EQ(ItemIdentifier::digest(q(c.text)), q(c.digest)) << c.text;
@@ -336,7 +370,8 @@ TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
                 EXPECT_NE(result.status, ParseStatus::Ok);
                 continue;
             }
-            EXPECT_TRUE(result.status == ParseStatus::Ok || result.status == ParseStatus::WrongFeedType);
+            EXPECT_TRUE(result.status == ParseStatus::Ok
+                        || result.status == ParseStatus::WrongFeedType);
             feedsWithItems += !result.items.isEmpty();
             QSet<QString> ids;
             QSet<QString> distinct;
@@ -347,8 +382,8 @@ TEST(FeedParsers, HoldTheirPromisesOnRealWorldFeeds)
                                                           .join(u'\n')
                                                     : QStringLiteral("guid\n") + item.guid);
                 EXPECT_TRUE(digest.match(item.id).hasMatch());
-                const int dateFields = !item.day.isEmpty() + !item.month.isEmpty() + !item.year.isEmpty()
-                    + !item.time.isEmpty();
+                const int dateFields = !item.day.isEmpty() + !item.month.isEmpty()
+                    + !item.year.isEmpty() + !item.time.isEmpty();
                 EXPECT_TRUE(dateFields == 0 || dateFields == 4) << describe(item);
             }
             EXPECT_EQ(ids.size(), distinct.size());

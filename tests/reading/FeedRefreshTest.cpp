@@ -604,12 +604,16 @@ TEST_F(FeedRefreshTest, AnAtomFeedStoredAsRssIsReadAndItsTypeCorrected)
 // and has corrected its title: the row shows the new title and still finds its item.
 TEST_F(FeedRefreshTest, ARowFollowsItsItemToTheIdentifierTheFeedGivesIt)
 {
-    t.writeFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"),
-                kDeclaration + "<data><items><item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"1\">"
-                    "<title>Frist</title><link>http://example.org/1</link><date>2006-May-01T08:00:00</date>"
-                    "<desc>text 1</desc><media/></item></items><latest>20060501080000</latest></data>");
+    t.writeFile(
+        QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"),
+        kDeclaration
+            + "<data><items><item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"1\">"
+              "<title>Frist</title><link>http://example.org/1</link><date>2006-May-01T08:00:00</"
+              "date>"
+              "<desc>text 1</desc><media/></item></items><latest>20060501080000</latest></data>");
     serve(rss({"<item><title>First</title><link>http://example.org/1</link><guid>post-1</guid>"
-               "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>text 1</description></item>"}));
+               "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>text "
+               "1</description></item>"}));
 
     refresh(true);
 
@@ -634,7 +638,9 @@ TEST(TypeToStore, TheDocumentDecidesAndAPodcastStaysOne)
         {7, 0, 0},                       // a type no longer known
     };
     for (const auto &c : cases)
-        EXPECT_EQ(typeToStore(feedTypeFromNumber(c.stored), feedTypeFromNumber(c.read)), feedTypeFromNumber(c.kept)) << c.stored << " read as " << c.read;
+        EXPECT_EQ(typeToStore(feedTypeFromNumber(c.stored), feedTypeFromNumber(c.read)),
+                  feedTypeFromNumber(c.kept))
+            << c.stored << " read as " << c.read;
 }
 
 TEST_F(FeedRefreshTest, ADamagedItemFileIsSetAsideAndTheFeedStartsAgain)

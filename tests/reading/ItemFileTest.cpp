@@ -1,5 +1,5 @@
-#include "reading/FeedRefresh.h"
 #include "reading/ItemFile.h"
+#include "reading/FeedRefresh.h"
 #include "reading/ItemIdentifier.h"
 
 #include "support/MemoryReportList.h"
@@ -22,21 +22,22 @@ const QByteArray kDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 
 class NoCaption final : public CaptionSink {
 public:
-    void setCaption(const QString &) override {}
-    void repaintTabs() override {}
+    void setCaption(const QString &) override { }
+    void repaintTabs() override { }
 };
 
 // An item element as the program writes it; the id is the digest of the link.
 QByteArray storedItem(const QByteArray &link, const QByteArray &status, const QByteArray &title,
-                      const QByteArray &date, const QByteArray &desc = "", const QByteArray &media = "")
+                      const QByteArray &date, const QByteArray &desc = "",
+                      const QByteArray &media = "")
 {
     const auto child = [](const char *name, const QByteArray &text) {
         return text.isEmpty() ? "<" + QByteArray(name) + "/>"
                               : "<" + QByteArray(name) + ">" + text + "</" + name + ">";
     };
-    return "<item id=\"" + ItemIdentifier::digest(QString::fromUtf8(link)).toLatin1() + "\" status=\"" + status
-           + "\">" + child("title", title) + child("link", link) + child("date", date)
-           + child("desc", desc) + child("media", media) + "</item>";
+    return "<item id=\"" + ItemIdentifier::digest(QString::fromUtf8(link)).toLatin1()
+        + "\" status=\"" + status + "\">" + child("title", title) + child("link", link)
+        + child("date", date) + child("desc", desc) + child("media", media) + "</item>";
 }
 
 platform::ListRow rowTitled(const QString &text)
@@ -48,7 +49,8 @@ platform::ListRow rowTitled(const QString &text)
 
 QByteArray savedFile(const QByteArray &items, const QByteArray &latest)
 {
-    return kDeclaration + "<data><items>" + items + "</items><latest>" + latest + "</latest></data>";
+    return kDeclaration + "<data><items>" + items + "</items><latest>" + latest
+        + "</latest></data>";
 }
 
 class ItemFileTest : public ::testing::Test {
@@ -59,7 +61,10 @@ protected:
         reader.setFeedID(kFeedId);
     }
 
-    [[nodiscard]] static QString fileName() { return QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"); }
+    [[nodiscard]] static QString fileName()
+    {
+        return QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb");
+    }
     void writeItemFile(const QByteArray &bytes) { t.writeFile(fileName(), bytes); }
     [[nodiscard]] QByteArray itemFile() const { return t.readFile(fileName()); }
     [[nodiscard]] bool itemFileExists() const { return QFile::exists(t.path(fileName())); }
@@ -150,7 +155,8 @@ TEST_F(ItemFileTest, FindItemComparesTheFirstAttributeOfItemsOnly)
     ItemFile file(t.path(fileName()));
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
 
-    EXPECT_EQ(file.findItem(QStringLiteral("abc")).child(0).text(), QStringLiteral("first attribute"));
+    EXPECT_EQ(file.findItem(QStringLiteral("abc")).child(0).text(),
+              QStringLiteral("first attribute"));
     EXPECT_FALSE(file.findItem(QStringLiteral("1")).child(0).text().isEmpty());
     EXPECT_FALSE(file.findItem(QStringLiteral("ABC")));
 }
@@ -179,23 +185,27 @@ TEST_F(ItemFileTest, AppendItemAndSetLatestWriteTheDocumentedShape)
     ASSERT_TRUE(file.appendItem(zoned));
     ASSERT_TRUE(file.appendItem(undated));
     ASSERT_TRUE(file.save());
-    const QByteArray first = "<item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"0\"><title>First &amp; foremost</title>"
-                             "<link>http://example.org/1</link><date>2006-May-01T12:34:56</date>"
-                             "<desc>&lt;p&gt;one&lt;/p&gt;</desc><media>http://example.org/1.mp3</media></item>";
+    const QByteArray first
+        = "<item id=\"cf7ad3b106cd1e357a46e976a1fb7987\" status=\"0\"><title>First &amp; "
+          "foremost</title>"
+          "<link>http://example.org/1</link><date>2006-May-01T12:34:56</date>"
+          "<desc>&lt;p&gt;one&lt;/p&gt;</desc><media>http://example.org/1.mp3</media></item>";
     // The utc attribute only where the date text does not give the time in UTC.
     const QByteArray items = "<items>" + first
-                             + QByteArray(first).replace("status=\"0\">", "status=\"0\" utc=\"20060501103456\">")
-                             + "<item id=\"d41d8cd98f00b204e9800998ecf8427e\" status=\"0\"><title/><link/><date>--T</date>"
-                               "<desc/><media/></item></items>";
+        + QByteArray(first).replace("status=\"0\">", "status=\"0\" utc=\"20060501103456\">")
+        + "<item id=\"d41d8cd98f00b204e9800998ecf8427e\" "
+          "status=\"0\"><title/><link/><date>--T</date>"
+          "<desc/><media/></item></items>";
     EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items + "</data>");
 
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     ASSERT_TRUE(file.setDeletionRecord({true, {{QStringLiteral("abc"), QDate(2026, 12, 10)}}}));
     ASSERT_TRUE(file.setLatest(QStringLiteral("20060501123456")));
     ASSERT_TRUE(file.save());
-    EXPECT_EQ(itemFile(), kDeclaration + "<data>" + items
-                              + "<latest>20060501123456</latest>"
-                                "<deleted><id served=\"2026-12-10\">abc</id></deleted></data>");
+    EXPECT_EQ(itemFile(),
+              kDeclaration + "<data>" + items
+                  + "<latest>20060501123456</latest>"
+                    "<deleted><id served=\"2026-12-10\">abc</id></deleted></data>");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -215,7 +225,8 @@ TEST_F(ItemFileTest, WritersLeaveDocumentsTheyCannotUseAsTheyAre)
         writeItemFile(c.content);
         ItemFile file(t.path(fileName()));
         ASSERT_NE(file.load(), ItemFile::State::NotXml);
-        EXPECT_FALSE(c.latest ? file.setLatest(QStringLiteral("20060501123456")) : file.appendItem(FeedItem{}));
+        EXPECT_FALSE(c.latest ? file.setLatest(QStringLiteral("20060501123456"))
+                              : file.appendItem(FeedItem{}));
         EXPECT_EQ(itemFile(), c.content);
     }
 }
@@ -226,7 +237,8 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
                                         "first text", "http://example.org/1.mp3");
     const QByteArray second = storedItem("http://example.org/2", "1", "Two", "2006-May-02T08:00:00",
                                          "&lt;b&gt;two&lt;/b&gt;");
-    const QByteArray duplicate = storedItem("http://example.org/1", "0", "One again", "2006-May-03T09:00:00");
+    const QByteArray duplicate
+        = storedItem("http://example.org/1", "0", "One again", "2006-May-03T09:00:00");
     const QByteArray original = savedFile(first + second + duplicate, "20060503090000");
 
     struct Case {
@@ -243,19 +255,32 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
     };
     const Case cases[] = {
         {"http://example.org/1", ItemAction::Find, false, true, original, {}},
-        {"http://example.org/1", ItemAction::MarkRead, false, true,
-         savedFile(with(first, "1") + second + duplicate, "20060503090000"), {}},
-        {"http://example.org/2", ItemAction::MarkUnread, false, true,
-         savedFile(first + with(second, "0") + duplicate, "20060503090000"), {}},
+        {"http://example.org/1",
+         ItemAction::MarkRead,
+         false,
+         true,
+         savedFile(with(first, "1") + second + duplicate, "20060503090000"),
+         {}},
+        {"http://example.org/2",
+         ItemAction::MarkUnread,
+         false,
+         true,
+         savedFile(first + with(second, "0") + duplicate, "20060503090000"),
+         {}},
         {"http://example.org/2", ItemAction::Load, false, true, original, QStringLiteral("Two")},
         {"http://example.org/1", ItemAction::Load, true, true,
          savedFile(with(first, "1") + second + duplicate, "20060503090000"), QStringLiteral("One")},
         // A file without a record of deleted items starts one that is not complete yet.
-        {"http://example.org/1", ItemAction::Delete, true, true,
+        {"http://example.org/1",
+         ItemAction::Delete,
+         true,
+         true,
          savedFile(second + duplicate, "20060503090000")
-             .replace("</data>", "<deleted legacy=\"1\"><id served=\"2026-03-14\">"
-                                     + ItemIdentifier::digest(QStringLiteral("http://example.org/1")).toLatin1()
-                                     + "</id></deleted></data>"),
+             .replace(
+                 "</data>",
+                 "<deleted legacy=\"1\"><id served=\"2026-03-14\">"
+                     + ItemIdentifier::digest(QStringLiteral("http://example.org/1")).toLatin1()
+                     + "</id></deleted></data>"),
          {}},
         {"http://example.org/9", ItemAction::MarkRead, false, false, original, {}},
         {"http://example.org/9", ItemAction::Load, true, false, original, {}},
@@ -265,24 +290,26 @@ TEST_F(ItemFileTest, ProcessItemActsOnTheFirstItemWithTheIdentifier)
         writeItemFile(original);
         const FeedItem before = reader.currentItem();
 
-        EXPECT_EQ(reader.processItem(ItemIdentifier::digest(QString::fromLatin1(c.link)),
-                                     c.action, c.markRead),
+        EXPECT_EQ(reader.processItem(ItemIdentifier::digest(QString::fromLatin1(c.link)), c.action,
+                                     c.markRead),
                   c.found);
 
         EXPECT_EQ(itemFile(), c.after);
         EXPECT_EQ(reader.latestStamp(), QStringLiteral("20060503090000"));
-        EXPECT_EQ(reader.currentItem().title, c.currentTitle.isNull() ? before.title : c.currentTitle);
+        EXPECT_EQ(reader.currentItem().title,
+                  c.currentTitle.isNull() ? before.title : c.currentTitle);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 TEST_F(ItemFileTest, GetInfoCopiesEveryFieldOfTheStoredItem)
 {
-    writeItemFile(savedFile("<item id=\"" + ItemIdentifier::digest(QStringLiteral("http://example.org/2")).toLatin1()
-                                + "\" status=\"0\"><extra>ignored</extra><media>http://example.org/2.ogg</media>"
-                                  "<date>2006-Jun-5T08:00:00</date><desc>&lt;b&gt;two&lt;/b&gt;</desc>"
-                                  "<link>http://example.org/2</link><title>Two</title></item>",
-                            "1"));
+    writeItemFile(savedFile(
+        "<item id=\"" + ItemIdentifier::digest(QStringLiteral("http://example.org/2")).toLatin1()
+            + "\" status=\"0\"><extra>ignored</extra><media>http://example.org/2.ogg</media>"
+              "<date>2006-Jun-5T08:00:00</date><desc>&lt;b&gt;two&lt;/b&gt;</desc>"
+              "<link>http://example.org/2</link><title>Two</title></item>",
+        "1"));
 
     ASSERT_TRUE(reader.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/2")),
                                    ItemAction::Load, false));
@@ -303,10 +330,11 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
 {
     const QString invalid = QStringLiteral("Invalid File format!");
     const QString missingTitle = QStringLiteral("Feed Data file is missing!");
-    const QString missingText =
-        QStringLiteral("Application failed to access Feed Data file. Item details cannot be fetched.");
+    const QString missingText = QStringLiteral(
+        "Application failed to access Feed Data file. Item details cannot be fetched.");
     const QString notLoaded = QStringLiteral("Failed to load the Feed Data file details.");
-    const QString noRecords = QStringLiteral("Application failed to access Records in Feed Data file!");
+    const QString noRecords
+        = QStringLiteral("Application failed to access Records in Feed Data file!");
 
     struct Case {
         const char *what;
@@ -322,12 +350,26 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
     const Case cases[] = {
         {"no file", kFeedId, fileName(), std::nullopt, missingTitle, missingText, {}, {}, {}},
         // Data/../escape.fdb would be read if the identifier made a path.
-        {"identifier not of the feed form", QStringLiteral("../escape"), QStringLiteral("escape.fdb"),
-         savedFile(storedItem("http://example.org/1", "0", "One", "--T"), "7"), missingTitle,
-         missingText, {}, {}, {}},
-        {"not XML", kFeedId, fileName(), "<data><items>", invalid, notLoaded, invalid, notLoaded, {}},
-        {"no items", kFeedId, fileName(), "<data><latest>5</latest></data>", invalid, noRecords, invalid,
-         noRecords, QStringLiteral("5")},
+        {"identifier not of the feed form",
+         QStringLiteral("../escape"),
+         QStringLiteral("escape.fdb"),
+         savedFile(storedItem("http://example.org/1", "0", "One", "--T"), "7"),
+         missingTitle,
+         missingText,
+         {},
+         {},
+         {}},
+        {"not XML",
+         kFeedId,
+         fileName(),
+         "<data><items>",
+         invalid,
+         notLoaded,
+         invalid,
+         notLoaded,
+         {}},
+        {"no items", kFeedId, fileName(), "<data><latest>5</latest></data>", invalid, noRecords,
+         invalid, noRecords, QStringLiteral("5")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -338,8 +380,9 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
         FeedReader fresh(t.ctx, list, caption, QLocale::c());
         fresh.setFeedID(c.feedId);
 
-        EXPECT_FALSE(fresh.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/1")),
-                                       ItemAction::MarkRead, true));
+        EXPECT_FALSE(
+            fresh.processItem(ItemIdentifier::digest(QStringLiteral("http://example.org/1")),
+                              ItemAction::MarkRead, true));
         ASSERT_EQ(t.messages.shown.size(), 1);
         EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
         EXPECT_EQ(t.messages.shown[0].buttons, MessageButtons::Ok);
@@ -368,17 +411,16 @@ TEST_F(ItemFileTest, UnusableFilesAreReportedByTheLookupAndTheList)
 
 TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
 {
-    writeItemFile(savedFile(storedItem("http://example.org/1", "0", "1 dated unread", "2006-May-01T12:34:56")
-                                + storedItem("http://example.org/2", "1", "2 one-digit day, read",
-                                             "2006-Jun-5T08:00:00")
-                                + "<note>not an item</note>"
-                                + storedItem("http://example.org/3", "abc", "3 undated", "--T")
-                                + storedItem("http://example.org/4", " 2 ", "4 no time", "2006-May-01T")
-                                + storedItem("http://example.org/5", "0.0", "5 no time of day",
-                                             "2006-May-01T25:00:00")
-                                + storedItem("http://example.org/6", "-1", "6 no month name",
-                                             "2006-Foo-01T10:00:00"),
-                            "20060605080000"));
+    writeItemFile(savedFile(
+        storedItem("http://example.org/1", "0", "1 dated unread", "2006-May-01T12:34:56")
+            + storedItem("http://example.org/2", "1", "2 one-digit day, read",
+                         "2006-Jun-5T08:00:00")
+            + "<note>not an item</note>"
+            + storedItem("http://example.org/3", "abc", "3 undated", "--T")
+            + storedItem("http://example.org/4", " 2 ", "4 no time", "2006-May-01T")
+            + storedItem("http://example.org/5", "0.0", "5 no time of day", "2006-May-01T25:00:00")
+            + storedItem("http://example.org/6", "-1", "6 no month name", "2006-Foo-01T10:00:00"),
+        "20060605080000"));
     list.add(rowTitled(QStringLiteral("0 stale row")));
 
     reader.loadItemList();
@@ -388,8 +430,10 @@ TEST_F(ItemFileTest, LoadItemListShowsEachStoredItem)
         bool bold;
     };
     const Row expected[] = {
-        {"1 dated unread", "01 May 2006 ; 12:34:56", "20060501123456", "http://example.org/1", "unread", true},
-        {"2 one-digit day, read", "5 Jun 2006 ; 08:00:00", "20060605080000", "http://example.org/2", "read", false},
+        {"1 dated unread", "01 May 2006 ; 12:34:56", "20060501123456", "http://example.org/1",
+         "unread", true},
+        {"2 one-digit day, read", "5 Jun 2006 ; 08:00:00", "20060605080000", "http://example.org/2",
+         "read", false},
         {"3 undated", "", "", "http://example.org/3", "unread", true},
         {"4 no time", "", "", "http://example.org/4", "read", false},
         {"5 no time of day", "", "", "http://example.org/5", "unread", true},

@@ -361,8 +361,7 @@ TEST_F(ItemMergeTest, StoredItemsTakeTheirNewIdentifiersWithoutBeingStoredTwice)
     EXPECT_EQ(titles(result.added), QStringList{"Episode 3"});
     EXPECT_EQ(storedTitles(),
               (QStringList{"Episode 1", "Episode 2", "Post, retitled", "Episode 3"}));
-    EXPECT_EQ(storedIds(),
-              (QStringList{served[2].id, served[1].id, served[3].id, served[0].id}));
+    EXPECT_EQ(storedIds(), (QStringList{served[2].id, served[1].id, served[3].id, served[0].id}));
     ItemFile file(path());
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     EXPECT_EQ(file.items().child(1).attributeValue(1), QStringLiteral("0")) << "read states stay";

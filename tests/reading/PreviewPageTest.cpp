@@ -1,5 +1,5 @@
-#include "reading/FeedItem.h"
 #include "reading/PreviewPage.h"
+#include "reading/FeedItem.h"
 
 #include <QUrl>
 
@@ -26,9 +26,10 @@ TEST(PreviewPageFill, ReplacesEveryPlaceholderWhereverItStands)
         QStringLiteral("<title>[[title]]</title><h1>[[title]]</h1><a href=\"[[link]]\">[[app]]</a>"
                        "[[desc]]|[[date]]|[[time]]|[[Title]]"),
         sampleItem());
-    EXPECT_EQ(page, QStringLiteral("<title>Tom &amp; Jerry</title><h1>Tom &amp; Jerry</h1>"
-                                   "<a href=\"http://example.org/1\">Marlowin</a>"
-                                   "<p>one</p>\r\n<p>two</p>\r\r\n|01 May 2006|12:34:56|[[Title]]"));
+    EXPECT_EQ(page,
+              QStringLiteral("<title>Tom &amp; Jerry</title><h1>Tom &amp; Jerry</h1>"
+                             "<a href=\"http://example.org/1\">Marlowin</a>"
+                             "<p>one</p>\r\n<p>two</p>\r\r\n|01 May 2006|12:34:56|[[Title]]"));
 }
 
 TEST(PreviewPageFill, TheMediaUrlStandsForTheLinkWhenThereIsOne)
@@ -67,16 +68,11 @@ TEST(PreviewPageAddresses, OnlyHttpAndHttpsAreWebAddresses)
         const char *address;
         bool web;
     } cases[] = {
-        {"http://example.org/a", true},
-        {"HTTPS://example.org/a", true},
-        {" https://example.org/a ", true},
-        {"mailto:someone@example.org", false},
-        {"file:///etc/passwd", false},
-        {"/etc/passwd", false},
-        {"javascript:alert(1)", false},
-        {"ftp://example.org/a", false},
-        {"http:relative", false},
-        {"", false},
+        {"http://example.org/a", true},    {"HTTPS://example.org/a", true},
+        {" https://example.org/a ", true}, {"mailto:someone@example.org", false},
+        {"file:///etc/passwd", false},     {"/etc/passwd", false},
+        {"javascript:alert(1)", false},    {"ftp://example.org/a", false},
+        {"http:relative", false},          {"", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PreviewPage::isWebAddress(QString::fromUtf8(c.address)), c.web) << c.address;
@@ -93,7 +89,8 @@ TEST(PreviewPageBody, InnerHtmlIsWhatTheBodyTagsEnclose)
         // A '>' inside a quoted attribute does not end the tag.
         {"<body title=\"a > b\" class='x>y'>text</body>", "text"},
         // A description that carries a whole document of its own: up to the last closing tag.
-        {"<body><div><html><body>x</body></html></div></body>", "<div><html><body>x</body></html></div>"},
+        {"<body><div><html><body>x</body></html></div></body>",
+         "<div><html><body>x</body></html></div>"},
         {"<bodyguard>no body here</bodyguard>", "<bodyguard>no body here</bodyguard>"},
         {"<body>never closed", "never closed"},
         {"<body never ends", ""},

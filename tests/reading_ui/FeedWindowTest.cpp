@@ -3,8 +3,8 @@
 #include "platform/QtReportList.h"
 #include "reading/FeedWindowHost.h"
 #include "reading/ItemFile.h"
-#include "reading/PreviewBrowser.h"
 #include "reading/ItemIdentifier.h"
+#include "reading/PreviewBrowser.h"
 #include "settings/Settings.h"
 
 #include "support/LocalHttpServer.h"
@@ -43,7 +43,8 @@ public:
     void showItemMenu(const QPoint &globalPos) override { menus << globalPos; }
     void repaintTabs() override { ++repaints; }
     QString message(const QString &key) const override { return QStringLiteral("text of ") + key; }
-    QString saveFileName(const QString &title, const QString &defaultSuffix, const QString &filter) override
+    QString saveFileName(const QString &title, const QString &defaultSuffix,
+                         const QString &filter) override
     {
         saveDialogs << QStringList{title, defaultSuffix, filter};
         return savePath;
@@ -62,27 +63,30 @@ public:
     QList<FeedType> correctedTypes;
 };
 
-QByteArray storedItem(const QString &title, const QString &link, const QString &date, const QString &status,
-                      const QString &desc = QString(), const QString &media = QString())
+QByteArray storedItem(const QString &title, const QString &link, const QString &date,
+                      const QString &status, const QString &desc = QString(),
+                      const QString &media = QString())
 {
-    return QStringLiteral("<item id=\"%1\" status=\"%2\"><title>%3</title><link>%4</link><date>%5</date>"
-                          "<desc>%6</desc><media>%7</media></item>")
+    return QStringLiteral(
+               "<item id=\"%1\" status=\"%2\"><title>%3</title><link>%4</link><date>%5</date>"
+               "<desc>%6</desc><media>%7</media></item>")
         .arg(ItemIdentifier::digest(link), status, title, link, date, desc.toHtmlEscaped(), media)
         .toUtf8();
 }
 
 // In file order: oldest, newest (with a media URL), middle; the middle one is read.
 const QByteArray kItemFile = "<data><items>"
-                             + storedItem("First", "http://example.org/1", "2006-May-01T08:00:00", "0", "one")
-                             + storedItem("Third", "http://example.org/3", "2006-May-03T08:00:00", "0",
-                                          "line 1\nline 2", kMedia)
-                             + storedItem("Second", "http://example.org/2", "2006-May-02T08:00:00", "1",
-                                          "<p>two <b>bold</b></p>")
-                             + "</items><latest>20060503080000</latest></data>";
+    + storedItem("First", "http://example.org/1", "2006-May-01T08:00:00", "0", "one")
+    + storedItem("Third", "http://example.org/3", "2006-May-03T08:00:00", "0", "line 1\nline 2",
+                 kMedia)
+    + storedItem("Second", "http://example.org/2", "2006-May-02T08:00:00", "1",
+                 "<p>two <b>bold</b></p>")
+    + "</items><latest>20060503080000</latest></data>";
 
-const QByteArray kTemplate = "<html><head><title>[[title]]</title></head>\n"
-                             "<body bgcolor=\"white\"><h1>[[title]]</h1><p><a href=\"[[link]]\">[[title]]</a></p>"
-                             "<p>[[date]] [[time]] by [[app]]</p><div>[[desc]]</div></body></html>";
+const QByteArray kTemplate
+    = "<html><head><title>[[title]]</title></head>\n"
+      "<body bgcolor=\"white\"><h1>[[title]]</h1><p><a href=\"[[link]]\">[[title]]</a></p>"
+      "<p>[[date]] [[time]] by [[app]]</p><div>[[desc]]</div></body></html>";
 
 class FeedWindowTest : public ::testing::Test {
 protected:
@@ -98,14 +102,18 @@ protected:
 
     [[nodiscard]] std::unique_ptr<FeedWindow> newWindow()
     {
-        auto feed = std::make_unique<FeedWindow>(t.ctx, host, nullptr, QLocale(QLocale::English, QLocale::UnitedStates));
+        auto feed = std::make_unique<FeedWindow>(t.ctx, host, nullptr,
+                                                 QLocale(QLocale::English, QLocale::UnitedStates));
         feed->setFeedID(kFeedId);
         feed->setFeedCaption(kCaption);
         feed->setFeedType(FeedType::Rss);
         return feed;
     }
 
-    [[nodiscard]] static QString itemFileName() { return QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"); }
+    [[nodiscard]] static QString itemFileName()
+    {
+        return QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb");
+    }
 
     void showWindow(int width = 400, int height = 500)
     {
@@ -115,8 +123,14 @@ protected:
     }
 
     [[nodiscard]] QTreeWidget &list() const { return window->itemList(); }
-    [[nodiscard]] PreviewBrowser &preview() const { return static_cast<PreviewBrowser &>(window->preview()); }
-    [[nodiscard]] QWidget &splitter() const { return *window->findChild<QWidget *>(QStringLiteral("picSplitter")); }
+    [[nodiscard]] PreviewBrowser &preview() const
+    {
+        return static_cast<PreviewBrowser &>(window->preview());
+    }
+    [[nodiscard]] QWidget &splitter() const
+    {
+        return *window->findChild<QWidget *>(QStringLiteral("picSplitter"));
+    }
 
     [[nodiscard]] QStringList titles() const
     {
@@ -125,10 +139,7 @@ protected:
             result << list().topLevelItem(i)->text(0);
         return result;
     }
-    [[nodiscard]] int rowOf(const QString &title) const
-    {
-        return titles().indexOf(title);
-    }
+    [[nodiscard]] int rowOf(const QString &title) const { return titles().indexOf(title); }
     void select(const QString &title) const
     {
         list().setCurrentItem(list().topLevelItem(rowOf(title)));
@@ -138,7 +149,8 @@ protected:
     {
         QTreeWidgetItem *item = list().topLevelItem(rowOf(title));
         ASSERT_NE(item, nullptr) << title.toStdString();
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().visualItemRect(item).center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().visualItemRect(item).center());
     }
     // The status attribute the file holds for the item with that link.
     [[nodiscard]] QString storedStatus(const QString &link) const
@@ -212,14 +224,17 @@ TEST_F(FeedWindowTest, TheSplitterMovesOnlyBetweenTwentyAndEightyPercentAndResiz
     const auto expectLayout = [&](int barTop) {
         EXPECT_EQ(bar.geometry(), QRect(0, barTop, 400, barHeight));
         EXPECT_EQ(list().geometry(), QRect(0, 0, 400, barTop));
-        EXPECT_EQ(preview().geometry(), QRect(0, barTop + barHeight, 400, 500 - barTop - barHeight));
+        EXPECT_EQ(preview().geometry(),
+                  QRect(0, barTop + barHeight, 400, 500 - barTop - barHeight));
     };
     expectLayout(250);
 
-    const auto send = [&bar](QEvent::Type type, qreal y, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, QPointF(5, y), bar.mapToGlobal(QPointF(5, y)), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(&bar, &event);
-    };
+    const auto send
+        = [&bar](QEvent::Type type, qreal y, Qt::MouseButton button, Qt::MouseButtons buttons) {
+              QMouseEvent event(type, QPointF(5, y), bar.mapToGlobal(QPointF(5, y)), button,
+                                buttons, Qt::NoModifier);
+              QApplication::sendEvent(&bar, &event);
+          };
     const auto moveTo = [&](qreal y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); };
 
     moveTo(-100); // no button down: nothing
@@ -264,8 +279,9 @@ TEST_F(FeedWindowTest, HeaderClicksOnPublishedOnReverseTheDateOrderAndTitleSorts
     window->loadFeedData(true);
     QHeaderView *header = list().header();
     const auto clickSection = [header](int section) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
     };
     ASSERT_EQ(titles(), QStringList({"Third", "Second", "First"}));
     clickSection(1);
@@ -288,10 +304,12 @@ TEST_F(FeedWindowTest, ClickingAnUnreadItemShowsItAndStoresItAsRead)
     const QString page = preview().pageText();
     EXPECT_EQ(page.count(QStringLiteral("<h1>Third</h1>")), 1);
     EXPECT_EQ(page.count(QStringLiteral(">Third</a>")), 1); // [[title]] stands three times
-    EXPECT_TRUE(page.contains(QStringLiteral("<a href=\"") + kMedia + u'"')); // the media URL for [[link]]
+    EXPECT_TRUE(
+        page.contains(QStringLiteral("<a href=\"") + kMedia + u'"')); // the media URL for [[link]]
     EXPECT_TRUE(page.contains(QStringLiteral("03 May 2006 08:00:00 by Marlowin")));
     EXPECT_TRUE(page.contains(QStringLiteral("line 1\r\nline 2")));
-    EXPECT_TRUE(preview().toPlainText().contains(QStringLiteral("03 May 2006 08:00:00 by Marlowin")));
+    EXPECT_TRUE(
+        preview().toPlainText().contains(QStringLiteral("03 May 2006 08:00:00 by Marlowin")));
 
     const QTreeWidgetItem *row = list().topLevelItem(rowOf(QStringLiteral("Third")));
     EXPECT_FALSE(row->font(0).bold());
@@ -335,13 +353,15 @@ TEST_F(FeedWindowTest, TheRightButtonOverTheSelectedRowOpensTheItemMenu)
     showWindow();
     window->loadFeedData(true);
     click(QStringLiteral("Second"));
-    const QPoint over = list().visualItemRect(list().topLevelItem(rowOf(QStringLiteral("Second")))).center();
+    const QPoint over
+        = list().visualItemRect(list().topLevelItem(rowOf(QStringLiteral("Second")))).center();
     QTest::mouseClick(list().viewport(), Qt::RightButton, {}, over);
     ASSERT_EQ(host.menus.size(), 1);
     EXPECT_EQ(host.menus.first(), list().viewport()->mapToGlobal(over));
 
     // Below the rows no item is under the pointer.
-    QTest::mouseRelease(list().viewport(), Qt::RightButton, {}, QPoint(10, list().viewport()->height() - 2));
+    QTest::mouseRelease(list().viewport(), Qt::RightButton, {},
+                        QPoint(10, list().viewport()->height() - 2));
     EXPECT_EQ(host.menus.size(), 1);
 }
 
@@ -373,8 +393,9 @@ TEST_F(FeedWindowTest, ABadTemplateWarnsAndLeavesThePreviewAsItWas)
         EXPECT_EQ(storedStatus(QStringLiteral("http://example.org/1")), QStringLiteral("0"));
     }
     EXPECT_EQ(t.messages.shown.first().text,
-              QStringLiteral("Required Preview object file is missing or hidden. Please reinstall application "
-                             "to resolve this issue."));
+              QStringLiteral(
+                  "Required Preview object file is missing or hidden. Please reinstall application "
+                  "to resolve this issue."));
 }
 
 TEST_F(FeedWindowTest, AnItemGoneFromTheFileCannotBeShown)
@@ -409,9 +430,10 @@ TEST_F(FeedWindowTest, SaveAsWritesThePreviewsBodyTextOrInnerHtmlAndNothingWhenC
               "<h1>Second</h1><p><a href=\"http://example.org/2\">Second</a></p>"
               "<p>02 May 2006 08:00:00 by Marlowin</p><div><p>two <b>bold</b></p></div>\r\n");
 
-    EXPECT_EQ(host.saveDialogs, (QList<QStringList>{{"Save As ...", "txt", "Text Files|*.txt"},
-                                                    {"Save As ...", "txt", "Text Files|*.txt"},
-                                                    {"Save As ...", "html", "HTML Files|*.htm;*.html"}}));
+    EXPECT_EQ(host.saveDialogs,
+              (QList<QStringList>{{"Save As ...", "txt", "Text Files|*.txt"},
+                                  {"Save As ...", "txt", "Text Files|*.txt"},
+                                  {"Save As ...", "html", "HTML Files|*.htm;*.html"}}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -505,8 +527,8 @@ TEST_F(FeedWindowTest, ViewOnlineOpensOnlyWebAddresses)
     };
     QByteArray items;
     for (const auto &c : cases)
-        items += storedItem(QString::fromUtf8(c.link), QString::fromUtf8(c.link), "2006-May-01T08:00:00", "0",
-                            QString(), QString::fromUtf8(c.media));
+        items += storedItem(QString::fromUtf8(c.link), QString::fromUtf8(c.link),
+                            "2006-May-01T08:00:00", "0", QString(), QString::fromUtf8(c.media));
     t.writeFile(itemFileName(), "<data><items>" + items + "</items></data>");
     window->loadFeedData(true);
 
@@ -540,15 +562,19 @@ TEST_F(FeedWindowTest, ThePreviewNeverLoadsRemoteOrLocalResourcesButShowsDataUrl
     QBuffer buffer(&png);
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
     ASSERT_TRUE(pixel.save(&buffer, "PNG"));
-    const QString dataUrl = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+    const QString dataUrl
+        = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
 
     const QString remote = server.url(QStringLiteral("/pixel.png"));
-    const QString desc = QStringLiteral("<link rel=\"stylesheet\" href=\"%1\"><img src=\"%1\"><img src=\"%2\">"
-                                        "<img src=\"%3\"><img src=\"local.png\">")
-                             .arg(remote, QUrl::fromLocalFile(localImage).toString(), dataUrl);
-    t.writeFile(itemFileName(), "<data><items>"
-                                    + storedItem("Pictures", "http://example.org/p", "2006-May-01T08:00:00", "0", desc)
-                                    + "</items></data>");
+    const QString desc
+        = QStringLiteral("<link rel=\"stylesheet\" href=\"%1\"><img src=\"%1\"><img src=\"%2\">"
+                         "<img src=\"%3\"><img src=\"local.png\">")
+              .arg(remote, QUrl::fromLocalFile(localImage).toString(), dataUrl);
+    t.writeFile(
+        itemFileName(),
+        "<data><items>"
+            + storedItem("Pictures", "http://example.org/p", "2006-May-01T08:00:00", "0", desc)
+            + "</items></data>");
     showWindow();
     window->loadFeedData(true);
     click(QStringLiteral("Pictures"));
@@ -563,7 +589,8 @@ TEST_F(FeedWindowTest, ThePreviewNeverLoadsRemoteOrLocalResourcesButShowsDataUrl
     for (const QUrl &url : {local, QUrl(QStringLiteral("local.png")), QUrl(remote)})
         EXPECT_TRUE(page.resource(QTextDocument::ImageResource, url).value<QPixmap>().isNull())
             << url.toString().toStdString();
-    EXPECT_EQ(page.resource(QTextDocument::ImageResource, QUrl(dataUrl)).value<QPixmap>().size(), QSize(4, 4));
+    EXPECT_EQ(page.resource(QTextDocument::ImageResource, QUrl(dataUrl)).value<QPixmap>().size(),
+              QSize(4, 4));
 }
 
 TEST_F(FeedWindowTest, AClickedLinkOpensOnlyWebAndMailAddresses)
@@ -619,10 +646,11 @@ TEST_F(FeedWindowTest, ARefreshAddsItsNewItemsAtTheTopAndATypeCorrectionReachesT
 {
     test::LocalHttpServer server(&t.network);
     server.routes().Get("/feed", [](const httplib::Request &, httplib::Response &res) {
-        res.set_content("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>Fourth</title><id>urn:4</id>"
-                        "<link href=\"http://example.org/4\"/><published>2006-05-04T08:00:00Z</published>"
-                        "</entry></feed>",
-                        "application/atom+xml");
+        res.set_content(
+            "<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>Fourth</title><id>urn:4</id>"
+            "<link href=\"http://example.org/4\"/><published>2006-05-04T08:00:00Z</published>"
+            "</entry></feed>",
+            "application/atom+xml");
     });
     ASSERT_TRUE(server.start());
     window->setFeedURL(server.url(QStringLiteral("/feed")));

@@ -7,8 +7,7 @@
 
 #include <QList>
 
-namespace
-{
+namespace {
 
 using PopupGeometry::popupRect;
 using PopupGeometry::PopupSlide;
@@ -19,22 +18,22 @@ TEST(PopupAlpha, PercentageGivesAlphaRoundedHalfToEvenAndOutOfRangeGivesOne)
         qint16 percentage;
         int alpha;
     } cases[] = {
-        { 0, 255 },
-        { 10, 230 },
-        { 100, 0 },
+        {0, 255},
+        {10, 230},
+        {100, 0},
         // 178.5 and 76.5: halves go to the even neighbour (rounding half up would say 179, 77).
-        { 30, 178 },
-        { 70, 76 },
-        { 50, 128 },
-        { 90, 26 },
-        { 1, 252 },
-        { 99, 3 },
+        {30, 178},
+        {70, 76},
+        {50, 128},
+        {90, 26},
+        {1, 252},
+        {99, 3},
         // Outside 0..255 the result is 1: -127.5, 280.5 and beyond.
-        { 150, 1 },
-        { 101, 1 },
-        { -10, 1 },
-        { 32767, 1 },
-        { -32768, 1 },
+        {150, 1},
+        {101, 1},
+        {-10, 1},
+        {32767, 1},
+        {-32768, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.percentage);
@@ -47,8 +46,7 @@ TEST(PopupGeometry, TwipsBecomeTheNearestPixel)
     const struct {
         int twips;
         int pixels;
-    } cases[] = { { 0, 0 }, { 7, 0 }, { 8, 1 }, { 15, 1 }, { 100, 7 }, { 200, 13 }, { 75, 5 },
-        { -100, -7 } };
+    } cases[] = {{0, 0}, {7, 0}, {8, 1}, {15, 1}, {100, 7}, {200, 13}, {75, 5}, {-100, -7}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.twips);
         EXPECT_EQ(PopupGeometry::twipsToPixels(c.twips), c.pixels);
@@ -64,16 +62,16 @@ TEST(PopupGeometry, BottomSitsOnTheWorkAreaAndRightEdgeFivePixelsInside)
         int heightTwips;
         QRect expected;
     } cases[] = {
-        { QRect(0, 0, 800, 600), 300, 1500, QRect(495, 500, 300, 100) },
+        {QRect(0, 0, 800, 600), 300, 1500, QRect(495, 500, 300, 100)},
         // A taskbar on the left and one at the bottom: the work area does not start at 0.
-        { QRect(64, 0, 1216, 760), 320, 3000, QRect(955, 560, 320, 200) },
+        {QRect(64, 0, 1216, 760), 320, 3000, QRect(955, 560, 320, 200)},
         // Height 0, as at the start of the opening: an empty rectangle on the bottom edge.
-        { QRect(0, 0, 800, 600), 300, 0, QRect(495, 600, 300, 0) },
+        {QRect(0, 0, 800, 600), 300, 0, QRect(495, 600, 300, 0)},
         // 100 twips are 6.67 pixels: the top moves by 7, then 6, then 7 ...
-        { QRect(0, 0, 800, 600), 300, 100, QRect(495, 593, 300, 7) },
-        { QRect(0, 0, 800, 600), 300, 200, QRect(495, 587, 300, 13) },
+        {QRect(0, 0, 800, 600), 300, 100, QRect(495, 593, 300, 7)},
+        {QRect(0, 0, 800, 600), 300, 200, QRect(495, 587, 300, 13)},
         // No work area: all zeros, which puts the popup outside the visible screen.
-        { QRect(), 300, 1500, QRect(-305, -100, 300, 100) },
+        {QRect(), 300, 1500, QRect(-305, -100, 300, 100)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.heightTwips);
@@ -101,16 +99,16 @@ TEST(PopupSlide, OpensByStepsToTheDesignHeightRaisedToTheNextStep)
         int design;
         QList<int> heights;
     } cases[] = {
-        { 250, { 100, 200, 300 } },
-        { 300, { 100, 200, 300 } },
-        { 301, { 100, 200, 300, 400 } },
-        { 0, {} },
+        {250, {100, 200, 300}},
+        {300, {100, 200, 300}},
+        {301, {100, 200, 300, 400}},
+        {0, {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.design);
         PopupSlide slide(c.design);
         EXPECT_EQ(slide.heightTwips(), 0);
-        PopupSlide::Step last {};
+        PopupSlide::Step last{};
         EXPECT_EQ(slideHeights(slide, last), c.heights);
         EXPECT_EQ(last, PopupSlide::Step::Opened);
         // Opened stays opened; nothing moves until it is told to close.
@@ -122,11 +120,11 @@ TEST(PopupSlide, OpensByStepsToTheDesignHeightRaisedToTheNextStep)
 TEST(PopupSlide, ClosesFromWhereverItIsAndFinishesAtOneStepOrLess)
 {
     PopupSlide opened(300);
-    PopupSlide::Step last {};
+    PopupSlide::Step last{};
     (void)slideHeights(opened, last);
     opened.close();
     EXPECT_EQ(opened.direction(), PopupSlide::Direction::Closing);
-    EXPECT_EQ(slideHeights(opened, last), (QList<int> { 200, 100 }));
+    EXPECT_EQ(slideHeights(opened, last), (QList<int>{200, 100}));
     EXPECT_EQ(last, PopupSlide::Step::Finished);
     EXPECT_EQ(opened.heightTwips(), 100);
 
@@ -135,7 +133,7 @@ TEST(PopupSlide, ClosesFromWhereverItIsAndFinishesAtOneStepOrLess)
     for (int i = 0; i < 4; ++i)
         ASSERT_EQ(growing.tick(), PopupSlide::Step::Moved);
     growing.close();
-    EXPECT_EQ(slideHeights(growing, last), (QList<int> { 300, 200, 100 }));
+    EXPECT_EQ(slideHeights(growing, last), (QList<int>{300, 200, 100}));
     EXPECT_EQ(last, PopupSlide::Step::Finished);
 
     // Closed before it grew at all.

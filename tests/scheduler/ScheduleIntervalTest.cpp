@@ -15,11 +15,10 @@ TEST(ScheduleInterval, EachRowHasItsCaptionAndPeriod)
         const char *caption; // nullptr: no row
         std::optional<int> periodMs;
     } cases[] = {
-        {-1, nullptr, std::nullopt},      {0, "Every 5 Min", 300000},
-        {1, "Every 10 Min", 600000},      {2, "Every 15 Min", 900000},
-        {3, "Every 30 Min", 1800000},     {4, "Every 45 Min", 2700000},
-        {5, "Every 1 Hour", 3600000},     {6, "Every 3 Hour", 10800000},
-        {7, nullptr, std::nullopt},       {32767, nullptr, std::nullopt},
+        {-1, nullptr, std::nullopt},    {0, "Every 5 Min", 300000},    {1, "Every 10 Min", 600000},
+        {2, "Every 15 Min", 900000},    {3, "Every 30 Min", 1800000},  {4, "Every 45 Min", 2700000},
+        {5, "Every 1 Hour", 3600000},   {6, "Every 3 Hour", 10800000}, {7, nullptr, std::nullopt},
+        {32767, nullptr, std::nullopt},
     };
     const QStringList captions = ScheduleInterval::intervalCaptions();
     EXPECT_EQ(captions.size(), 7);

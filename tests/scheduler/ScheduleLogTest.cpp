@@ -25,7 +25,7 @@ TEST(ScheduleLogTest, HeaderFooterAndTextAreAppendedInWindows1252)
     test::TestContext t;
     QStringList observed;
     const Schedule::ScheduleLog log(t.ctx, kGerman,
-                                      [&](const QString &written) { observed << written; });
+                                    [&](const QString &written) { observed << written; });
     t.writeFile(kLogName, "earlier\r\n");
 
     log.write(QStringLiteral("ignored"), true, false);
@@ -34,7 +34,8 @@ TEST(ScheduleLogTest, HeaderFooterAndTextAreAppendedInWindows1252)
     t.clock.current = t.clock.current.addSecs(61);
     log.write(QStringLiteral("ignored"), false, true);
 
-    const QByteArray header = QByteArray(70, '=') + "\r\nScheduled Check Started (14.03.26 09:26:53)\r\n\r\n\r\n";
+    const QByteArray header
+        = QByteArray(70, '=') + "\r\nScheduled Check Started (14.03.26 09:26:53)\r\n\r\n\r\n";
     EXPECT_EQ(t.readFile(kLogName),
               "earlier\r\n" + header + "Checking Caf\xe9 \x80 ?\r\n" + header
                   + "Scheduled Check Finished (14.03.26 09:27:54)\r\n\r\n");
@@ -49,8 +50,8 @@ TEST(ScheduleLogTest, LogLargerThanTheLimitRestartsWithTheNextWrite)
         qint64 size;
         bool restarts;
     };
-    for (const Case c : {Case{Schedule::kScheduleLogLimit, false},
-                         Case{Schedule::kScheduleLogLimit + 1, true}}) {
+    for (const Case c :
+         {Case{Schedule::kScheduleLogLimit, false}, Case{Schedule::kScheduleLogLimit + 1, true}}) {
         SCOPED_TRACE(c.size);
         test::TestContext t;
         t.writeFile(kLogName, QByteArray(c.size, 'x'));
@@ -67,7 +68,7 @@ TEST(ScheduleLogTest, LogThatCannotBeWrittenIsPassedOver)
     ASSERT_TRUE(QDir(t.dir.path()).mkdir(kLogName)); // a folder where the file belongs
     QStringList observed;
     const Schedule::ScheduleLog log(t.ctx, kEnglish,
-                                      [&](const QString &written) { observed << written; });
+                                    [&](const QString &written) { observed << written; });
     log.write(QStringLiteral("line"));
     EXPECT_EQ(observed, QStringList{QStringLiteral("line")});
     EXPECT_TRUE(t.messages.shown.isEmpty());

@@ -171,7 +171,8 @@ protected:
     }
     [[nodiscard]] static QString entry(const FeedRecord &f)
     {
-        return QString::number(storedNumber(f.feedType)) + QChar(5) + f.id + QChar(5) + f.url + QChar(5) + f.name;
+        return QString::number(storedNumber(f.feedType)) + QChar(5) + f.id + QChar(5) + f.url
+            + QChar(5) + f.name;
     }
 
     [[nodiscard]] CheckOptions options(int inFlight = kMaxFetchesInFlight)
@@ -188,7 +189,8 @@ protected:
     void run(int held = 0, const std::function<void()> &whenHeld = {},
              int inFlight = kMaxFetchesInFlight)
     {
-        ScheduledCheck check(t.ctx, announcement, Settings::loadScheduler(t.ctx), options(inFlight));
+        ScheduledCheck check(t.ctx, announcement, Settings::loadScheduler(t.ctx),
+                             options(inFlight));
         bool finished = false;
         QObject::connect(&check, &ScheduledCheck::finished, [&] { finished = true; });
         check.start();

@@ -22,13 +22,12 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 
 using PopupGeometry::twipsToPixels;
 
 const QStringList kRows
-    = { QStringLiteral("Alpha News -- 3 New Items"), QStringLiteral("Beta Atom -- 1 New Items") };
+    = {QStringLiteral("Alpha News -- 3 New Items"), QStringLiteral("Beta Atom -- 1 New Items")};
 
 QLabel &label(const NotificationPopup &popup, const char *name)
 {
@@ -76,8 +75,7 @@ QByteArray silentWav()
 }
 
 // The popups run on the test's clock: each tick of the slide is one advance by kAnimateMs.
-class NotificationPopupTest : public ::testing::Test
-{
+class NotificationPopupTest : public ::testing::Test {
 protected:
     void SetUp() override { languages.registerDefaultMessages(); }
 
@@ -88,8 +86,8 @@ protected:
             delete popup.data();
     }
 
-    QPointer<NotificationPopup> open(
-        const PopupProperties &properties, const QStringList &rows = kRows)
+    QPointer<NotificationPopup> open(const PopupProperties &properties,
+                                     const QStringList &rows = kRows)
     {
         auto *popup = new NotificationPopup(languages, t.clock);
         popup->setProperties(properties);
@@ -124,7 +122,7 @@ protected:
     }
 
     test::TestContext t;
-    Languages languages { t.dir.path(), ProgramIdentity {} };
+    Languages languages{t.dir.path(), ProgramIdentity{}};
     QList<QPointer<NotificationPopup>> opened;
 };
 
@@ -224,7 +222,7 @@ TEST_F(NotificationPopupTest, ClosingWhileStillGrowingShrinksFromThereAndUnloads
     QStringList rows;
     for (int i = 1; i <= 8; ++i)
         rows << QStringLiteral("Feed %1 -- %1 New Items").arg(i);
-    for (const char *control : { "lblClose", "picClose" }) {
+    for (const char *control : {"lblClose", "picClose"}) {
         SCOPED_TRACE(control);
         const QPointer<NotificationPopup> popup = open({}, rows);
         tick(5);
@@ -232,8 +230,8 @@ TEST_F(NotificationPopupTest, ClosingWhileStillGrowingShrinksFromThereAndUnloads
         ASSERT_EQ(from, 500);
         ASSERT_LT(from, popup->designHeightTwips() - 200);
 
-        QTest::mouseClick(
-            popup->findChild<QWidget *>(QString::fromLatin1(control)), Qt::LeftButton);
+        QTest::mouseClick(popup->findChild<QWidget *>(QString::fromLatin1(control)),
+                          Qt::LeftButton);
         EXPECT_TRUE(popup->isClosing());
         QList<int> heights;
         while (popup->isVisible() && heights.size() < 100) {
@@ -258,11 +256,7 @@ TEST_F(NotificationPopupTest, TransparencyOnlyWhenMadeTransparent)
         qint16 percentage;
         int alpha;
     } cases[] = {
-        { true, 10, 230 },
-        { true, 0, 255 },
-        { true, 30, 178 },
-        { true, 150, 1 },
-        { false, 50, 255 },
+        {true, 10, 230}, {true, 0, 255}, {true, 30, 178}, {true, 150, 1}, {false, 50, 255},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.percentage);
@@ -283,11 +277,11 @@ TEST_F(NotificationPopupTest, PlaysAnExistingSoundFileAndOpensSilentlyWithoutOne
         QString path;
         bool plays;
     } cases[] = {
-        { true, t.path("notify.wav"), true },
-        { true, t.path("missing.wav"), false },
-        { true, QString(), false },
-        { true, t.dir.path(), false }, // a folder is no sound file
-        { false, t.path("notify.wav"), false },
+        {true, t.path("notify.wav"), true},
+        {true, t.path("missing.wav"), false},
+        {true, QString(), false},
+        {true, t.dir.path(), false}, // a folder is no sound file
+        {false, t.path("notify.wav"), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString() + (c.playSound ? " play" : " silent"));
@@ -309,7 +303,7 @@ TEST_F(NotificationPopupTest, PlaysAnExistingSoundFileAndOpensSilentlyWithoutOne
 
 TEST_F(NotificationPopupTest, TakesTheFocusOnlyWhenItMay)
 {
-    for (const bool canGainFocus : { false, true }) {
+    for (const bool canGainFocus : {false, true}) {
         SCOPED_TRACE(canGainFocus);
         QWidget editor;
         auto *edit = new QLineEdit(&editor);
@@ -347,13 +341,13 @@ TEST_F(NotificationPopupTest, TakesTheFocusOnlyWhenItMay)
 TEST_F(NotificationPopupTest, CaptionsFollowTheCurrentLanguageWhenShown)
 {
     t.writeFile("Localization.txt",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
-        "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
-        "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
-        "\t\t<frmNotification_lblHeader>Neue Beiträge!</frmNotification_lblHeader>\r\n"
-        "\t\t<FRMNOTIFICATION_LBLFEEDS>Aktualisiert:</FRMNOTIFICATION_LBLFEEDS>\r\n"
-        "\t\t<frmNotification_lblClose>fenster schließen</frmNotification_lblClose>\r\n"
-        "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+                "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
+                "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
+                "\t\t<frmNotification_lblHeader>Neue Beiträge!</frmNotification_lblHeader>\r\n"
+                "\t\t<FRMNOTIFICATION_LBLFEEDS>Aktualisiert:</FRMNOTIFICATION_LBLFEEDS>\r\n"
+                "\t\t<frmNotification_lblClose>fenster schließen</frmNotification_lblClose>\r\n"
+                "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
     auto popup = std::make_unique<NotificationPopup>(languages, t.clock);
     EXPECT_EQ(label(*popup, "lblClose").text(), "Close Window") << "translated when shown";
@@ -377,7 +371,7 @@ std::vector<NotificationPopup *> openPopups()
 TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndProperties)
 {
     test::TestContext t;
-    Languages languages(t.dir.path(), ProgramIdentity {});
+    Languages languages(t.dir.path(), ProgramIdentity{});
     languages.registerDefaultMessages();
     auto announcement = std::make_unique<NotificationAnnouncement>(languages, t.clock);
 
@@ -390,7 +384,7 @@ TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndPropert
     second.autoClose = true;
     second.timeToLive = 60000;
     announcement->announce(first, kRows);
-    announcement->announce(second, { QStringLiteral("Gamma Cast -- 2 New Items") });
+    announcement->announce(second, {QStringLiteral("Gamma Cast -- 2 New Items")});
 
     const std::vector<NotificationPopup *> popups = openPopups();
     ASSERT_EQ(popups.size(), 2u);
@@ -398,7 +392,7 @@ TEST(NotificationAnnouncement, OpensOnePopupPerAnnouncementWithItsRowsAndPropert
         const bool isFirst = rows(*popup) == kRows;
         SCOPED_TRACE(isFirst);
         if (!isFirst) {
-            EXPECT_EQ(rows(*popup), QStringList { "Gamma Cast -- 2 New Items" });
+            EXPECT_EQ(rows(*popup), QStringList{"Gamma Cast -- 2 New Items"});
         }
         EXPECT_EQ(popup->autoClose(), !isFirst);
         EXPECT_EQ(qRound(popup->windowOpacity() * 255), isFirst ? 230 : 255);

@@ -26,8 +26,7 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-namespace
-{
+namespace {
 
 const QString kConfig = QStringLiteral("AppCfg.cfg");
 
@@ -59,8 +58,7 @@ void PrintTo(const Row &row, std::ostream *os)
         << row.tag.toStdString() << ", icon " << row.icon.toStdString() << "}";
 }
 
-class SchedulerDialogTest : public ::testing::Test
-{
+class SchedulerDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -84,14 +82,14 @@ protected:
     void writeEnabledSchedule()
     {
         writeConfig("ena=1\r\nfrq=3\r\nalr=1\r\nsnd=1\r\nsfl=/x/notify.wav\r\ns_1="
-            + entry(1, kIdB, kUrlB, QStringLiteral("Beta (old name)"))
-            + "\r\ns_2=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
+                    + entry(1, kIdB, kUrlB, QStringLiteral("Beta (old name)"))
+                    + "\r\ns_2=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
     }
 
     void open()
     {
-        dialog
-            = std::make_unique<SchedulerDialog>(t.ctx, languages, tree, [this] { ++timerRestarts; });
+        dialog = std::make_unique<SchedulerDialog>(t.ctx, languages, tree,
+                                                   [this] { ++timerRestarts; });
         dialog->prepare();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -127,10 +125,9 @@ protected:
         QList<Row> result;
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem *item = list->topLevelItem(i);
-            result.append(
-                { item->text(0), item->data(0, platform::QtReportList::KeyRole).toString(),
-                    item->data(0, platform::QtReportList::TagRole).toString(),
-                    item->data(0, platform::QtReportList::IconKeyRole).toString() });
+            result.append({item->text(0), item->data(0, platform::QtReportList::KeyRole).toString(),
+                           item->data(0, platform::QtReportList::TagRole).toString(),
+                           item->data(0, platform::QtReportList::IconKeyRole).toString()});
             EXPECT_FALSE(item->icon(0).isNull()) << item->text(0).toStdString();
         }
         return result;
@@ -156,24 +153,24 @@ protected:
     }
 
     test::TestContext t;
-    Languages languages { t.dir.path(), ProgramIdentity {} };
+    Languages languages{t.dir.path(), ProgramIdentity{}};
     test::MemoryTreeView tree;
     int timerRestarts = 0;
     std::unique_ptr<SchedulerDialog> dialog;
 };
 
-const Row kRowA { QStringLiteral("Alpha News"), kIdA, kUrlA, QStringLiteral("3") };
-const Row kRowB { QStringLiteral("Beta Atom"), kIdB, kUrlB, QStringLiteral("4") };
-const Row kRowC { QStringLiteral("Gamma Cast"), kIdC, kUrlC, QStringLiteral("5") };
+const Row kRowA{QStringLiteral("Alpha News"), kIdA, kUrlA, QStringLiteral("3")};
+const Row kRowB{QStringLiteral("Beta Atom"), kIdB, kUrlB, QStringLiteral("4")};
+const Row kRowC{QStringLiteral("Gamma Cast"), kIdC, kUrlC, QStringLiteral("5")};
 
 TEST_F(SchedulerDialogTest, OpensInItsDesignStateWithoutScheduleSection)
 {
     open();
 
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Scheduler"));
-    EXPECT_EQ(rows(sources()), (QList<Row> { kRowA, kRowB, kRowC }));
+    EXPECT_EQ(rows(sources()), (QList<Row>{kRowA, kRowB, kRowC}));
     EXPECT_EQ(schedule()->topLevelItemCount(), 0);
-    for (QTreeWidget *list : { sources(), schedule() }) {
+    for (QTreeWidget *list : {sources(), schedule()}) {
         EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Feed Source"));
         EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width());
     }
@@ -203,21 +200,21 @@ TEST_F(SchedulerDialogTest, LoadingSavedScheduleFillsTheControls)
     EXPECT_TRUE(container(1)->isEnabled());
     EXPECT_TRUE(sound()->isEnabled());
     // The schedule holds copies: a feed renamed in the tree keeps the name it was scheduled under.
-    EXPECT_EQ(rows(schedule()),
-        (QList<Row> {
-            { QStringLiteral("Beta (old name)"), kIdB, kUrlB, QStringLiteral("4") }, kRowC }));
-    EXPECT_EQ(rows(sources()), (QList<Row> { kRowA, kRowB, kRowC }));
+    EXPECT_EQ(
+        rows(schedule()),
+        (QList<Row>{{QStringLiteral("Beta (old name)"), kIdB, kUrlB, QStringLiteral("4")}, kRowC}));
+    EXPECT_EQ(rows(sources()), (QList<Row>{kRowA, kRowB, kRowC}));
 }
 
 TEST_F(SchedulerDialogTest, DamagedEntryKeepsControlsAsDesignedAndShowsEntriesBeforeIt)
 {
     writeConfig("ena=1\r\nfrq=2\r\nalr=1\r\nsnd=1\r\nsfl=/x/notify.wav\r\ns_1="
-        + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")) + "\r\ns_2=broken\r\n");
+                + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")) + "\r\ns_2=broken\r\n");
     open();
 
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("LoadSchedulerSettings Function"));
-    EXPECT_EQ(rows(schedule()), (QList<Row> { kRowA }));
+    EXPECT_EQ(rows(schedule()), (QList<Row>{kRowA}));
     EXPECT_FALSE(enable()->isChecked());
     EXPECT_EQ(interval()->currentIndex(), -1);
     EXPECT_FALSE(container(0)->isEnabled());
@@ -254,9 +251,9 @@ TEST_F(SchedulerDialogTest, DoubleClickAddsASourceOnceAndWarnsAboutTheSecond)
     EXPECT_TRUE(t.messages.shown.isEmpty());
     doubleClick(sources(), 2);
 
-    EXPECT_EQ(rows(schedule()), (QList<Row> { kRowC, kRowA }));
+    EXPECT_EQ(rows(schedule()), (QList<Row>{kRowC, kRowA}));
     expectOnlyBox(MessageIcon::Warning, QStringLiteral("Source already in Schedule List!"),
-        QStringLiteral("Selected Source is already added to the Schedule List."));
+                  QStringLiteral("Selected Source is already added to the Schedule List."));
     EXPECT_EQ(sources()->topLevelItemCount(), 3);
 }
 
@@ -264,20 +261,21 @@ TEST_F(SchedulerDialogTest, RemovingAsksAndOnlyYesRemoves)
 {
     writeEnabledSchedule();
     open();
-    t.messages.answers = { MessageAnswer::No, MessageAnswer::Yes };
+    t.messages.answers = {MessageAnswer::No, MessageAnswer::Yes};
 
     doubleClick(schedule(), 1);
     EXPECT_EQ(schedule()->topLevelItemCount(), 2);
     doubleClick(schedule(), 1);
 
     EXPECT_EQ(rows(schedule()),
-        (QList<Row> { { QStringLiteral("Beta (old name)"), kIdB, kUrlB, QStringLiteral("4") } }));
+              (QList<Row>{{QStringLiteral("Beta (old name)"), kIdB, kUrlB, QStringLiteral("4")}}));
     ASSERT_EQ(t.messages.shown.size(), 2);
     for (const auto &box : t.messages.shown) {
         EXPECT_EQ(box.icon, MessageIcon::Question);
         EXPECT_EQ(box.buttons, MessageButtons::YesNo);
         EXPECT_EQ(box.title, QStringLiteral("Remove from Schedule List?"));
-        EXPECT_EQ(box.text,
+        EXPECT_EQ(
+            box.text,
             QStringLiteral("Are you sure you want to Remove \"Gamma Cast\" from Schedule List?"));
     }
 }
@@ -286,14 +284,14 @@ TEST_F(SchedulerDialogTest, SuccessfulOkWritesTheScheduleInRowOrder)
 {
     // A previous, longer schedule: its entries must not outlive the save.
     writeConfig("ena=0\r\nfrq=-1\r\nalr=0\r\nsnd=0\r\nsfl=/elsewhere/ding.wav\r\ns_1="
-        + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News"))
-        + "\r\ns_2=" + entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom"))
-        + "\r\ns_3=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
+                + entry(0, kIdA, kUrlA, QStringLiteral("Alpha News"))
+                + "\r\ns_2=" + entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom"))
+                + "\r\ns_3=" + entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")) + "\r\n");
     open();
     enable()->click();
-    t.messages.answers = { MessageAnswer::Yes };
+    t.messages.answers = {MessageAnswer::Yes};
     doubleClick(schedule(), 0); // Alpha goes ...
-    doubleClick(sources(), 0); // ... and comes back last
+    doubleClick(sources(), 0);  // ... and comes back last
     interval()->setCurrentIndex(2);
     notify()->click();
     sound()->click();
@@ -303,15 +301,16 @@ TEST_F(SchedulerDialogTest, SuccessfulOkWritesTheScheduleInRowOrder)
 
     const QString folder = t.dir.path();
     EXPECT_EQ(QString::fromUtf8(t.readFile(kConfig)),
-        QStringLiteral("[schdl]\r\nena=1\r\nfrq=2\r\nalr=1\r\nsnd=1\r\nsfl=") + folder
-            + QStringLiteral("/notify.wav\r\ns_1=")
-            + QString::fromUtf8(entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom")))
-            + QStringLiteral("\r\ns_2=")
-            + QString::fromUtf8(entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")))
-            + QStringLiteral("\r\ns_3=")
-            + QString::fromUtf8(entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")))
-            + QStringLiteral("\r\n"));
-    expectOnlyBox(MessageIcon::Information, QStringLiteral("Done!"),
+              QStringLiteral("[schdl]\r\nena=1\r\nfrq=2\r\nalr=1\r\nsnd=1\r\nsfl=") + folder
+                  + QStringLiteral("/notify.wav\r\ns_1=")
+                  + QString::fromUtf8(entry(1, kIdB, kUrlB, QStringLiteral("Beta Atom")))
+                  + QStringLiteral("\r\ns_2=")
+                  + QString::fromUtf8(entry(2, kIdC, kUrlC, QStringLiteral("Gamma Cast")))
+                  + QStringLiteral("\r\ns_3=")
+                  + QString::fromUtf8(entry(0, kIdA, kUrlA, QStringLiteral("Alpha News")))
+                  + QStringLiteral("\r\n"));
+    expectOnlyBox(
+        MessageIcon::Information, QStringLiteral("Done!"),
         QStringLiteral(
             "Scheduler Settings are Successfully saved to Application Configuration file!"));
     EXPECT_EQ(timerRestarts, 1);
@@ -324,7 +323,7 @@ TEST_F(SchedulerDialogTest, DisablingWithYesSavesTheListAndIntervalSwitchedOff)
     writeEnabledSchedule();
     open();
     enable()->click();
-    t.messages.answers = { MessageAnswer::Yes };
+    t.messages.answers = {MessageAnswer::Yes};
 
     clickOk();
 
@@ -332,7 +331,7 @@ TEST_F(SchedulerDialogTest, DisablingWithYesSavesTheListAndIntervalSwitchedOff)
     EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Question);
     EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Disable Scheduler?"));
     EXPECT_EQ(t.messages.shown[0].text,
-        QStringLiteral("You've selected to Disable Scheduler. Continue?"));
+              QStringLiteral("You've selected to Disable Scheduler. Continue?"));
     EXPECT_EQ(t.messages.shown[1].title, QStringLiteral("Done!"));
     EXPECT_EQ(timerRestarts, 1);
     EXPECT_FALSE(dialog->isVisible());
@@ -358,17 +357,17 @@ TEST_F(SchedulerDialogTest, OkRefusesToSaveWhatCannotRun)
         QString title;
         QString text;
     };
-    const QList<Case> cases {
-        { "disabling answered No", false, false, false, MessageIcon::Question,
-            QStringLiteral("Disable Scheduler?"),
-            QStringLiteral("You've selected to Disable Scheduler. Continue?") },
-        { "enabled without sources", true, false, false, MessageIcon::Warning,
-            QStringLiteral("No Sources Selected!"),
-            QStringLiteral("You've enabled Scheduler, but no Feed Sources are configured for "
-                           "Scheduled check.") },
-        { "enabled without interval", true, true, true, MessageIcon::Warning,
-            QStringLiteral("Execution Frequency?"),
-            QStringLiteral("Please set Schedule Execution Interval.") },
+    const QList<Case> cases{
+        {"disabling answered No", false, false, false, MessageIcon::Question,
+         QStringLiteral("Disable Scheduler?"),
+         QStringLiteral("You've selected to Disable Scheduler. Continue?")},
+        {"enabled without sources", true, false, false, MessageIcon::Warning,
+         QStringLiteral("No Sources Selected!"),
+         QStringLiteral("You've enabled Scheduler, but no Feed Sources are configured for "
+                        "Scheduled check.")},
+        {"enabled without interval", true, true, true, MessageIcon::Warning,
+         QStringLiteral("Execution Frequency?"),
+         QStringLiteral("Please set Schedule Execution Interval.")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -393,7 +392,7 @@ TEST_F(SchedulerDialogTest, OkRefusesToSaveWhatCannotRun)
 
 TEST_F(SchedulerDialogTest, CancelSavesNothing)
 {
-    for (const bool escape : { false, true }) {
+    for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
         writeEnabledSchedule();
         const QByteArray before = t.readFile(kConfig);
@@ -419,15 +418,15 @@ TEST_F(SchedulerDialogTest, CancelSavesNothing)
 TEST_F(SchedulerDialogTest, OpensInTheCurrentLanguage)
 {
     t.writeFile(QStringLiteral("Localization.txt"),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
-        "<LANGUAGE_GROUP xml:lang=\"de\">\r\n\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
-        "\t<DESCRIPTION>x</DESCRIPTION>\r\n\t<TRANSLATION_ITEMS>\r\n"
-        "\t\t<FRMSCHEDULER_CHKNOTIFY>Benachrichtigung zeigen.</FRMSCHEDULER_CHKNOTIFY>\r\n"
-        "\t\t<frmScheduler_fmScheduleOpt>Schritt 1</frmScheduler_fmScheduleOpt>\r\n"
-        "\t\t<FRMSCHEDULER_LSTSCHEDULE_COL1>Feedquelle</FRMSCHEDULER_LSTSCHEDULE_COL1>\r\n"
-        "\t\t<FRMSCHEDULER_BTNOK>Jawohl</FRMSCHEDULER_BTNOK>\r\n"
-        "\t\t<CAPTION_FRMSCHEDULER>Zeitplaner</CAPTION_FRMSCHEDULER>\r\n"
-        "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+                "<LANGUAGE_GROUP xml:lang=\"de\">\r\n\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
+                "\t<DESCRIPTION>x</DESCRIPTION>\r\n\t<TRANSLATION_ITEMS>\r\n"
+                "\t\t<FRMSCHEDULER_CHKNOTIFY>Benachrichtigung zeigen.</FRMSCHEDULER_CHKNOTIFY>\r\n"
+                "\t\t<frmScheduler_fmScheduleOpt>Schritt 1</frmScheduler_fmScheduleOpt>\r\n"
+                "\t\t<FRMSCHEDULER_LSTSCHEDULE_COL1>Feedquelle</FRMSCHEDULER_LSTSCHEDULE_COL1>\r\n"
+                "\t\t<FRMSCHEDULER_BTNOK>Jawohl</FRMSCHEDULER_BTNOK>\r\n"
+                "\t\t<CAPTION_FRMSCHEDULER>Zeitplaner</CAPTION_FRMSCHEDULER>\r\n"
+                "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
 
     open();

@@ -19,16 +19,17 @@ const QString kAllUsersText = QStringLiteral("(Enabled - All Users)");
 const QString kThisUserText = QStringLiteral("(Enabled - This User)");
 const QString kDisabledText = QStringLiteral("(Disabled - Run Manually)");
 
-const QByteArray kOurs = "[Desktop Entry]\nType=Application\nName=Marlowin\nExec=/usr/bin/MARLOWIN\n";
-const QByteArray kOursQuoted =
-    "[Desktop Entry]\nType=Application\nExec=\"/opt/My Apps/Marlowin\" -s\n";
+const QByteArray kOurs
+    = "[Desktop Entry]\nType=Application\nName=Marlowin\nExec=/usr/bin/MARLOWIN\n";
+const QByteArray kOursQuoted
+    = "[Desktop Entry]\nType=Application\nExec=\"/opt/My Apps/Marlowin\" -s\n";
 const QByteArray kForeign = "[Desktop Entry]\nType=Application\nExec=/usr/bin/other-reader\n";
 const QByteArray kHidden = kOurs + "Hidden=true\n";
 const QByteArray kSwitchedOff = kOurs + "X-GNOME-Autostart-enabled=false\n";
 const QByteArray kLink = "[Desktop Entry]\nType=Link\nURL=file:///usr/bin/marlowin\n";
 const QByteArray kScript = "#!/bin/sh\nexec /usr/bin/marlowin -s\n";
-const QByteArray kExecElsewhere =
-    "[Desktop Entry]\nType=Application\nExec=true\n[Desktop Action Run]\nExec=marlowin\n";
+const QByteArray kExecElsewhere
+    = "[Desktop Entry]\nType=Application\nExec=true\n[Desktop Action Run]\nExec=marlowin\n";
 
 class AutostartFiles : public ::testing::Test {
 protected:
@@ -52,10 +53,9 @@ protected:
     }
 
     QTemporaryDir dir;
-    Autostart::Locations locations{
-        {dir.filePath("etc/xdg/autostart/marlowin.desktop"),
-         dir.filePath("usr/share/xdg/autostart/marlowin.desktop")},
-        dir.filePath("home/.config/autostart/marlowin.desktop")};
+    Autostart::Locations locations{{dir.filePath("etc/xdg/autostart/marlowin.desktop"),
+                                    dir.filePath("usr/share/xdg/autostart/marlowin.desktop")},
+                                   dir.filePath("home/.config/autostart/marlowin.desktop")};
     const QString &user = locations.thisUser;
     const QString &system1 = locations.allUsers.at(0);
 };
@@ -152,7 +152,8 @@ TEST_F(AutostartFiles, WriteFailuresAreReported)
     ASSERT_TRUE(QDir().mkpath(user)); // a folder in the file's place
     EXPECT_FALSE(Autostart::writeUserEntry(locations, "/usr/bin/marlowin"));
 
-    EXPECT_FALSE(Autostart::writeUserEntry(Autostart::Locations{{}, dir.filePath("x.desktop")}, QString()));
+    EXPECT_FALSE(
+        Autostart::writeUserEntry(Autostart::Locations{{}, dir.filePath("x.desktop")}, QString()));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("x.desktop")));
 }
 
@@ -181,8 +182,8 @@ class ScopedEnvironment {
 public:
     void set(const char *name, const QByteArray &value)
     {
-        m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
-                                                              : std::nullopt});
+        m_saved.append(
+            {name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
         if (value.isNull())
             qunsetenv(name);
         else
@@ -215,7 +216,9 @@ TEST(AutostartLocations, FollowTheXdgBaseDirectories)
     const QList<Case> cases{
         {unset, unset, etcEntry, homeEntry},
         {"", "", etcEntry, homeEntry},
-        {"/cfg/", "/a:/b/", {"/a/autostart/marlowin.desktop", "/b/autostart/marlowin.desktop"},
+        {"/cfg/",
+         "/a:/b/",
+         {"/a/autostart/marlowin.desktop", "/b/autostart/marlowin.desktop"},
          "/cfg/autostart/marlowin.desktop"},
         {"relative/cfg", "relative::/c", {"/c/autostart/marlowin.desktop"}, homeEntry},
         {unset, "relative", etcEntry, homeEntry},

@@ -20,9 +20,9 @@ std::optional<QStringList> argumentsOfLine(const QByteArray &execLine)
 
 QByteArray execLine(const QString &path)
 {
-    return "Exec=" +
-           DesktopEntry::escapedValue(DesktopEntry::quotedExecArgument(path) + QStringLiteral(" -s"))
-               .toUtf8();
+    return "Exec="
+        + DesktopEntry::escapedValue(DesktopEntry::quotedExecArgument(path) + QStringLiteral(" -s"))
+              .toUtf8();
 }
 
 TEST(DesktopEntryExec, AnyPathSurvivesQuotingAndEscaping)
@@ -56,7 +56,8 @@ TEST(DesktopEntryExec, CommandLinesSplitIntoArguments)
         {QStringLiteral("marlowin %U"), QStringList{"marlowin", "%U"}},
         {QStringLiteral("  /usr/bin/marlowin   -s "), QStringList{"/usr/bin/marlowin", "-s"}},
         {QStringLiteral("\"/opt/my app/marlowin\" -s"), QStringList{"/opt/my app/marlowin", "-s"}},
-        {QStringLiteral("sh -c \"echo \\\"hi\\\" \\$HOME\""), QStringList{"sh", "-c", "echo \"hi\" $HOME"}},
+        {QStringLiteral("sh -c \"echo \\\"hi\\\" \\$HOME\""),
+         QStringList{"sh", "-c", "echo \"hi\" $HOME"}},
         {QStringLiteral("run \"\" 100%%"), QStringList{"run", "", "100%"}},
         {QStringLiteral("\"/opt/unclosed -s"), std::nullopt},
         {QString(), QStringList{}},

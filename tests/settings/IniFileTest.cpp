@@ -23,7 +23,7 @@ protected:
     [[nodiscard]] QByteArray bytes() const { return t.readFile(QStringLiteral("test.ini")); }
     [[nodiscard]] unsigned mode() const
     {
-        struct stat status {};
+        struct stat status { };
         EXPECT_EQ(::stat(QFile::encodeName(m_path).constData(), &status), 0);
         return status.st_mode & 07777;
     }
@@ -126,7 +126,12 @@ TEST_F(IniFileTest, WriteKeepsTheRestOfTheFileAsItWas)
         QByteArray after;
     };
     const Case cases[] = {
-        {"no file: file, section and key are created", {}, "app", "mins", "1", "[app]\r\nmins=1\r\n"},
+        {"no file: file, section and key are created",
+         {},
+         "app",
+         "mins",
+         "1",
+         "[app]\r\nmins=1\r\n"},
         {"CR LF file, value replaced in place",
          "; Marlowin\r\n[email]\r\nsv=1\r\n\r\n[app]\r\nmins=1\r\nclose=0\r\n", "app", "mins", "0",
          "; Marlowin\r\n[email]\r\nsv=1\r\n\r\n[app]\r\nmins=0\r\nclose=0\r\n"},
@@ -156,8 +161,9 @@ TEST_F(IniFileTest, IntegersAndFlagsAreWrittenAsDecimalText)
     ini.write("s", "yes", true);
     ini.write("s", "no", false);
     ini.write("s", "literal", "text"); // a string literal is text, not a flag
-    EXPECT_EQ(bytes(), "[s]\r\nshort=-1\r\nint=0\r\nlong=-2147483648\r\nyes=1\r\nno=0\r\n"
-                       "literal=text\r\n");
+    EXPECT_EQ(bytes(),
+              "[s]\r\nshort=-1\r\nint=0\r\nlong=-2147483648\r\nyes=1\r\nno=0\r\n"
+              "literal=text\r\n");
 }
 
 TEST_F(IniFileTest, FileIsReadableByItsOwnerOnly)

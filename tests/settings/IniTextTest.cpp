@@ -25,8 +25,10 @@ TEST(IniText, FindsValuesBySectionAndKey)
     const ReadCase cases[] = {
         {"plain CR LF file", "[a]\r\nk=v\r\n", "a", "k", "v"},
         {"names match without regard to case", "[Email]\nSV=x\n", "email", "sv", "x"},
-        {"spaces around = and the value are dropped", "[a]\n  k  =   two words  \n", "a", "k", "two words"},
-        {"a quoted value loses its quotes, not its inner spaces", "[a]\nk=\"  q  \"\n", "a", "k", "  q  "},
+        {"spaces around = and the value are dropped", "[a]\n  k  =   two words  \n", "a", "k",
+         "two words"},
+        {"a quoted value loses its quotes, not its inner spaces", "[a]\nk=\"  q  \"\n", "a", "k",
+         "  q  "},
         {"a lone quote stays", "[a]\nk=\"\n", "a", "k", "\""},
         {"an unmatched quote stays", "[a]\nk=\"x\n", "a", "k", "\"x"},
         {"comments are not keys", "[a]\n;k=1\n  #k=2\nk=3\n", "a", "k", "3"},
@@ -49,8 +51,9 @@ TEST(IniText, FindsValuesBySectionAndKey)
 
 TEST(IniText, ListsTheKeysOfASectionInFileOrder)
 {
-    const IniText ini = IniText::parse(QStringLiteral(
-        "[schdl]\r\nena=1\r\n; s_0=comment\r\nfrq=2\r\n[app]\r\nmins=1\r\n[SCHDL]\r\ns_1=x\r\nENA=9\r\n"));
+    const IniText ini = IniText::parse(
+        QStringLiteral("[schdl]\r\nena=1\r\n; "
+                       "s_0=comment\r\nfrq=2\r\n[app]\r\nmins=1\r\n[SCHDL]\r\ns_1=x\r\nENA=9\r\n"));
     EXPECT_EQ(ini.keys(QStringLiteral("schdl")),
               (QStringList{QStringLiteral("ena"), QStringLiteral("frq"), QStringLiteral("s_1")}));
     EXPECT_EQ(ini.keys(QStringLiteral("app")), QStringList{QStringLiteral("mins")});
@@ -88,16 +91,16 @@ TEST(IniText, SetValueChangesOnlyTheLineItConcerns)
         {"replaced in place; comments, blank lines and other sections stay",
          "; top\r\n[a]\r\nk=old\r\n; note\r\n\r\n[b]\r\nk=b\r\n", "a", "k", "new",
          "; top\r\n[a]\r\nk=new\r\n; note\r\n\r\n[b]\r\nk=b\r\n"},
-        {"the line keeps its spelling of the key and its spacing",
-         "[App]\n  CLOSE = 0\n", "app", "close", "1", "[App]\n  CLOSE = 1\n"},
+        {"the line keeps its spelling of the key and its spacing", "[App]\n  CLOSE = 0\n", "app",
+         "close", "1", "[App]\n  CLOSE = 1\n"},
         {"a replaced empty value", "[a]\nk=\nj=2\n", "a", "k", "v", "[a]\nk=v\nj=2\n"},
         {"a new key goes after the last key, above what closes the section",
          "[a]\nk=1\n; end of a\n\n[b]\nj=2\n", "a", "n", "v",
          "[a]\nk=1\nn=v\n; end of a\n\n[b]\nj=2\n"},
-        {"a new key in a section without keys goes under its header",
-         "[a]\n\n[b]\n", "a", "k", "v", "[a]\nk=v\n\n[b]\n"},
-        {"a new key in a repeated section goes to its end",
-         "[a]\nk=1\n[b]\n[a]\nj=2\n", "a", "n", "3", "[a]\nk=1\n[b]\n[a]\nj=2\nn=3\n"},
+        {"a new key in a section without keys goes under its header", "[a]\n\n[b]\n", "a", "k", "v",
+         "[a]\nk=v\n\n[b]\n"},
+        {"a new key in a repeated section goes to its end", "[a]\nk=1\n[b]\n[a]\nj=2\n", "a", "n",
+         "3", "[a]\nk=1\n[b]\n[a]\nj=2\nn=3\n"},
         {"a new section in an empty file", "", "email", "sv", "1", "[email]\r\nsv=1\r\n"},
         {"a new section after a blank line in an LF file", "[a]\nk=1\n", "b", "j", "2",
          "[a]\nk=1\n\n[b]\nj=2\n"},
@@ -126,10 +129,17 @@ TEST(IniText, SetValueChangesOnlyTheLineItConcerns)
 TEST(IniText, ValuesReadBackAsWritten)
 {
     const QString values[] = {
-        QString(), QStringLiteral("plain"), QStringLiteral(" leading"), QStringLiteral("trailing\t"),
-        QStringLiteral("\"quoted\""), QStringLiteral("\""), QStringLiteral("a=b"),
-        QStringLiteral("; not a comment"), QStringLiteral("[not a section]"),
-        QStringLiteral("%%&&Chr(13)&&%%"), QStringLiteral("café €"),
+        QString(),
+        QStringLiteral("plain"),
+        QStringLiteral(" leading"),
+        QStringLiteral("trailing\t"),
+        QStringLiteral("\"quoted\""),
+        QStringLiteral("\""),
+        QStringLiteral("a=b"),
+        QStringLiteral("; not a comment"),
+        QStringLiteral("[not a section]"),
+        QStringLiteral("%%&&Chr(13)&&%%"),
+        QStringLiteral("café €"),
     };
     for (const auto &value : values) {
         IniText ini = IniText::parse(QStringLiteral("[a]\r\nk=old\r\n"));
@@ -152,7 +162,8 @@ TEST(IniText, RemoveSectionTakesEveryBlockWithAllItsLines)
 
     // Rewriting a removed section leaves the layout it had before.
     ini.setValue(QStringLiteral("schdl"), QStringLiteral("ena"), QStringLiteral("0"));
-    EXPECT_EQ(ini.toString(), QStringLiteral("; top\r\n[app]\r\nmins=1\r\n\r\n[schdl]\r\nena=0\r\n"));
+    EXPECT_EQ(ini.toString(),
+              QStringLiteral("; top\r\n[app]\r\nmins=1\r\n\r\n[schdl]\r\nena=0\r\n"));
 }
 
 } // namespace

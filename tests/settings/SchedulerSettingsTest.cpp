@@ -114,15 +114,21 @@ TEST_F(SchedulerSettings, SaveWritesTheSectionWholeAndDropsRemovedEntries)
     Settings::saveScheduler(t.ctx, scheduler(true, 3, false, true, "/sounds/ding.wav", feeds(5)));
     ASSERT_TRUE(bytes().contains("s_5="));
 
-    Settings::saveScheduler(t.ctx, scheduler(true, -1, true, false, "/sounds/ding.wav",
-                                             {feed(1, FeedType::Podcast), feed(2, FeedType::Rss), feed(3, FeedType::Atom)}));
-    EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\nfrq=-1\r\nalr=1\r\nsnd=0\r\nsfl=/sounds/ding.wav\r\n"
-                       "s_1=2\x05{00000000-0000-0000-0000-000000000001}\x05"
-                       "https://example.org/feed/1.xml\x05" "Feed number 1\r\n"
-                       "s_2=0\x05{00000000-0000-0000-0000-000000000002}\x05"
-                       "https://example.org/feed/2.xml\x05" "Feed number 2\r\n"
-                       "s_3=1\x05{00000000-0000-0000-0000-000000000003}\x05"
-                       "https://example.org/feed/3.xml\x05" "Feed number 3\r\n");
+    Settings::saveScheduler(
+        t.ctx,
+        scheduler(true, -1, true, false, "/sounds/ding.wav",
+                  {feed(1, FeedType::Podcast), feed(2, FeedType::Rss), feed(3, FeedType::Atom)}));
+    EXPECT_EQ(bytes(),
+              "[schdl]\r\nena=1\r\nfrq=-1\r\nalr=1\r\nsnd=0\r\nsfl=/sounds/ding.wav\r\n"
+              "s_1=2\x05{00000000-0000-0000-0000-000000000001}\x05"
+              "https://example.org/feed/1.xml\x05"
+              "Feed number 1\r\n"
+              "s_2=0\x05{00000000-0000-0000-0000-000000000002}\x05"
+              "https://example.org/feed/2.xml\x05"
+              "Feed number 2\r\n"
+              "s_3=1\x05{00000000-0000-0000-0000-000000000003}\x05"
+              "https://example.org/feed/3.xml\x05"
+              "Feed number 3\r\n");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -132,8 +138,8 @@ TEST_F(SchedulerSettings, ListsOfAnyLengthLoadBackAsSaved)
     for (const int count : {0, 1, 96, 97, 200}) {
         SCOPED_TRACE(count);
         const QList<FeedRecord> saved = feeds(count);
-        Settings::saveScheduler(t.ctx,
-                                scheduler(true, 6, false, true, "/home/zoë/sounds/new item.wav", saved));
+        Settings::saveScheduler(
+            t.ctx, scheduler(true, 6, false, true, "/home/zoë/sounds/new item.wav", saved));
 
         const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
         EXPECT_TRUE(loaded.listed);
@@ -155,7 +161,8 @@ TEST_F(SchedulerSettings, TheListEndsAtTheFirstMissingKey)
     write("[schdl]\r\nena=on\r\nfrq=\r\nnote_1=x\r\n"
           "s_1=2\x05id-1\x05http://a.example/\x05\r\n"
           "s_2= 1 \x05\x05\x05\r\n"
-          "s_4=0\x05id-4\x05http://d.example/\x05" "D\r\n");
+          "s_4=0\x05id-4\x05http://d.example/\x05"
+          "D\r\n");
     const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
     EXPECT_FALSE(loaded.enabled);
     EXPECT_EQ(loaded.intervalIndex, -1);
@@ -178,15 +185,23 @@ TEST_F(SchedulerSettings, ADamagedEntryKeepsItsPlaceWithItsProblem)
     } cases[] = {
         {"three fields", "0\x05id-2\x05http://b.example/"},
         {"empty value", ""},
-        {"type no number", "rss\x05id-2\x05http://b.example/\x05" "B"},
-        {"empty type", "\x05id-2\x05http://b.example/\x05" "B"},
+        {"type no number",
+         "rss\x05id-2\x05http://b.example/\x05"
+         "B"},
+        {"empty type",
+         "\x05id-2\x05http://b.example/\x05"
+         "B"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         write("[schdl]\r\nena=1\r\nfrq=2\r\nalr=0\r\nsnd=1\r\nsfl=/s.wav\r\n"
-              "s_1=1\x05id-1\x05http://a.example/\x05" "A\r\n"
-              "s_2=" + c.entry + "\r\n"
-              "s_3=0\x05id-3\x05http://c.example/\x05" "C\r\n");
+              "s_1=1\x05id-1\x05http://a.example/\x05"
+              "A\r\n"
+              "s_2="
+              + c.entry
+              + "\r\n"
+                "s_3=0\x05id-3\x05http://c.example/\x05"
+                "C\r\n");
 
         const Settings::Scheduler loaded = Settings::loadScheduler(t.ctx);
         EXPECT_TRUE(loaded.enabled);
@@ -223,16 +238,23 @@ TEST_F(SchedulerSettings, ASeparatorInANameIsNotGuarded)
 TEST_F(SchedulerSettings, AFeedTypeIsCorrectedInItsEntriesOnly)
 {
     write("[schdl]\r\nena=1\r\n"
-          "s_1=0\x05id-1\x05http://a.example/\x05" "A\x05extra\r\n"
-          "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
+          "s_1=0\x05id-1\x05http://a.example/\x05"
+          "A\x05extra\r\n"
+          "s_2=0\x05id-2\x05http://b.example/\x05"
+          "B\r\n"
           "s_3=bad\r\n"
-          "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
+          "s_4=2\x05id-1\x05http://a.example/\x05"
+          "A again\r\n");
     EXPECT_TRUE(Settings::correctScheduledFeedType(t.ctx, "id-1", FeedType::Podcast));
-    EXPECT_EQ(bytes(), "[schdl]\r\nena=1\r\n"
-                       "s_1=2\x05id-1\x05http://a.example/\x05" "A\x05extra\r\n"
-                       "s_2=0\x05id-2\x05http://b.example/\x05" "B\r\n"
-                       "s_3=bad\r\n"
-                       "s_4=2\x05id-1\x05http://a.example/\x05" "A again\r\n");
+    EXPECT_EQ(bytes(),
+              "[schdl]\r\nena=1\r\n"
+              "s_1=2\x05id-1\x05http://a.example/\x05"
+              "A\x05extra\r\n"
+              "s_2=0\x05id-2\x05http://b.example/\x05"
+              "B\r\n"
+              "s_3=bad\r\n"
+              "s_4=2\x05id-1\x05http://a.example/\x05"
+              "A again\r\n");
     EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-1", FeedType::Podcast));
     EXPECT_FALSE(Settings::correctScheduledFeedType(t.ctx, "id-9", FeedType::Atom));
 }

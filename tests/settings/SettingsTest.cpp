@@ -19,9 +19,9 @@ bool operator==(const Email &a, const Email &b)
 
 void PrintTo(const Email &v, std::ostream *out)
 {
-    *out << '{' << v.server.toStdString() << ", " << v.port.toStdString() << ", "
-         << v.authenticate << ", " << v.user.toStdString() << ", " << v.password.toStdString()
-         << ", " << v.fromName.toStdString() << ", " << v.fromAddress.toStdString() << '}';
+    *out << '{' << v.server.toStdString() << ", " << v.port.toStdString() << ", " << v.authenticate
+         << ", " << v.user.toStdString() << ", " << v.password.toStdString() << ", "
+         << v.fromName.toStdString() << ", " << v.fromAddress.toStdString() << '}';
 }
 
 } // namespace Settings
@@ -64,8 +64,9 @@ TEST_F(Config, EmailIsWrittenScrambledInItsOrder)
     email.authenticate = true;
     Settings::saveEmail(t.ctx, email);
 
-    EXPECT_EQ(bytes(), "[email]\r\nsv=976068603960\r\npo=05301730\r\nau=3430\r\n"
-                       "us=\r\npw=\r\nfn=\r\nfe=\r\n");
+    EXPECT_EQ(bytes(),
+              "[email]\r\nsv=976068603960\r\npo=05301730\r\nau=3430\r\n"
+              "us=\r\npw=\r\nfn=\r\nfe=\r\n");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 

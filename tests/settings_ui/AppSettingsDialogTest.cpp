@@ -24,8 +24,8 @@ using platform::MessageIcon;
 namespace {
 
 const QString kExecutable = QStringLiteral("/usr/lib/marlowin/marlowin");
-const QString kDone = QStringLiteral(
-    "Application Settings successfully saved to Application Configuration File.");
+const QString kDone
+    = QStringLiteral("Application Settings successfully saved to Application Configuration File.");
 const QByteArray kForeignEntry = "[Desktop Entry]\nType=Application\nExec=/usr/bin/other-reader\n";
 const QByteArray kOurEntry = "[Desktop Entry]\nType=Application\nExec=/usr/bin/MARLOWIN\n";
 
@@ -74,7 +74,8 @@ protected:
 
     static QRadioButton *option(QWidget &dialog, int index)
     {
-        for (QRadioButton *button : dialog.findChildren<QRadioButton *>(QStringLiteral("optClose"))) {
+        for (QRadioButton *button :
+             dialog.findChildren<QRadioButton *>(QStringLiteral("optClose"))) {
             if (button->property("controlIndex").toInt() == index)
                 return button;
         }
@@ -238,18 +239,19 @@ TEST_F(AppSettingsDialogTest, CancelAndEscapeSaveNothing)
 
 TEST_F(AppSettingsDialogTest, CaptionsFollowTheCurrentLanguage)
 {
-    t.writeFile("Localization.txt",
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
-                "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
-                "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
-                "\t\t<frmAppSettings_lblStartup>Programmstart:</frmAppSettings_lblStartup>\r\n"
-                "\t\t<FRMAPPSETTINGS_CHKSTARTUP>Mit der Sitzung starten.</FRMAPPSETTINGS_CHKSTARTUP>\r\n"
-                "\t\t<frmAppSettings_optClose0>Ganz beenden.</frmAppSettings_optClose0>\r\n"
-                "\t\t<frmAppSettings_optClose1>In den Infobereich.</frmAppSettings_optClose1>\r\n"
-                "\t\t<frmAppSettings_lblRunAtStart>(Aus)</frmAppSettings_lblRunAtStart>\r\n"
-                "\t\t<frmAppSettings_btnOK>Jawohl</frmAppSettings_btnOK>\r\n"
-                "\t\t<CAPTION_FRMAPPSETTINGS>Programmeinstellungen</CAPTION_FRMAPPSETTINGS>\r\n"
-                "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+    t.writeFile(
+        "Localization.txt",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+        "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
+        "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
+        "\t\t<frmAppSettings_lblStartup>Programmstart:</frmAppSettings_lblStartup>\r\n"
+        "\t\t<FRMAPPSETTINGS_CHKSTARTUP>Mit der Sitzung starten.</FRMAPPSETTINGS_CHKSTARTUP>\r\n"
+        "\t\t<frmAppSettings_optClose0>Ganz beenden.</frmAppSettings_optClose0>\r\n"
+        "\t\t<frmAppSettings_optClose1>In den Infobereich.</frmAppSettings_optClose1>\r\n"
+        "\t\t<frmAppSettings_lblRunAtStart>(Aus)</frmAppSettings_lblRunAtStart>\r\n"
+        "\t\t<frmAppSettings_btnOK>Jawohl</frmAppSettings_btnOK>\r\n"
+        "\t\t<CAPTION_FRMAPPSETTINGS>Programmeinstellungen</CAPTION_FRMAPPSETTINGS>\r\n"
+        "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
     auto dialog = open();
 

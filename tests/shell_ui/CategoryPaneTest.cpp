@@ -18,13 +18,11 @@
 
 using platform::MessageAnswer;
 
-namespace
-{
+namespace {
 
 const QString kFeeds = QStringLiteral("feeds.fdb");
 
-class CategoryPaneTest : public ::testing::Test
-{
+class CategoryPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -35,7 +33,7 @@ protected:
         pane->resize(300, 400);
         pane->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
-        for (const QString &key : { test::kNewsKey, test::kPodcastsKey })
+        for (const QString &key : {test::kNewsKey, test::kPodcastsKey})
             pane->tree().setExpanded(key, true);
     }
 
@@ -125,8 +123,8 @@ TEST_F(CategoryPaneTest, ShowsTheDatabaseAsATreeInTheCategoriesGroup)
     QStringList categories;
     for (int i = 0; i < root->childCount(); ++i)
         categories.append(root->child(i)->text(0));
-    EXPECT_EQ(categories, QStringList({ "Blogs", "News", "Podcasts" }));
-    for (const QString &key : { QStringLiteral("main"), test::kBlogsKey, test::kTalkId })
+    EXPECT_EQ(categories, QStringList({"Blogs", "News", "Podcasts"}));
+    for (const QString &key : {QStringLiteral("main"), test::kBlogsKey, test::kTalkId})
         EXPECT_FALSE(pane->tree().item(key)->icon(0).isNull()) << key.toStdString();
 
     t.writeFile(kFeeds, "<categories><category name=\"Only\"/></categories>");
@@ -175,11 +173,11 @@ TEST_F(CategoryPaneTest, MouseButtonsSelectTheNodeAndPopTheMenuOfItsKind)
         Qt::MouseButton button;
         QStringList calls;
     } cases[] = {
-        { test::kTalkId, Qt::RightButton, { "nodeClicked 0", "showFeedsMenu" } },
-        { test::kNewsKey, Qt::RightButton, { "nodeClicked 0", "showCategoryMenu" } },
-        { QStringLiteral("main"), Qt::RightButton, { "nodeClicked 1" } },
-        { test::kTechId, Qt::LeftButton, { "nodeClicked 0" } },
-        { QStringLiteral("main"), Qt::LeftButton, { "nodeClicked 1" } },
+        {test::kTalkId, Qt::RightButton, {"nodeClicked 0", "showFeedsMenu"}},
+        {test::kNewsKey, Qt::RightButton, {"nodeClicked 0", "showCategoryMenu"}},
+        {QStringLiteral("main"), Qt::RightButton, {"nodeClicked 1"}},
+        {test::kTechId, Qt::LeftButton, {"nodeClicked 0"}},
+        {QStringLiteral("main"), Qt::LeftButton, {"nodeClicked 1"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(
@@ -212,7 +210,7 @@ TEST_F(CategoryPaneTest, DoubleClickOpensAFeedOrBringsItsWindowForward)
 
 TEST_F(CategoryPaneTest, OnlyFeedsDragAndOnlyCategoriesTakeThem)
 {
-    for (const QString &key : { QStringLiteral("main"), test::kNewsKey }) {
+    for (const QString &key : {QStringLiteral("main"), test::kNewsKey}) {
         pane->tree().select(key);
         EXPECT_FALSE(categoryTree().captureDraggedFeed()) << key.toStdString();
         EXPECT_FALSE(categoryTree().draggedFeed().has_value());
@@ -240,7 +238,7 @@ TEST_F(CategoryPaneTest, ADropAsksAndMovesTheFeedThroughTheDatabase)
 {
     // No: the tree stays as it was, Qt moved no item.
     startDragging(test::kTalkId);
-    t.messages.answers = { MessageAnswer::No };
+    t.messages.answers = {MessageAnswer::No};
     EXPECT_TRUE(dragOver(test::kNewsKey));
     EXPECT_TRUE(dropOn(test::kNewsKey));
     ASSERT_EQ(t.messages.shown.size(), 1);
@@ -249,7 +247,7 @@ TEST_F(CategoryPaneTest, ADropAsksAndMovesTheFeedThroughTheDatabase)
     EXPECT_EQ(t.readFile(kFeeds), test::kSampleFeeds);
 
     startDragging(test::kTalkId);
-    t.messages.answers = { MessageAnswer::Yes };
+    t.messages.answers = {MessageAnswer::Yes};
     EXPECT_TRUE(dropOn(test::kNewsKey));
     ASSERT_EQ(t.messages.shown.size(), 2);
     const std::optional<platform::TreeNode> talk = pane->tree().node(test::kTalkId);

@@ -22,15 +22,18 @@ namespace {
 
 const QString kFeedId = QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9");
 
-const char *const kRss =
-    "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>World</title>\n"
-    "<item><title>Newest</title><link>http://example.org/3</link>"
-    "<pubDate>Wed, 03 May 2006 08:00:00 GMT</pubDate><description>Third &lt;b&gt;story&lt;/b&gt;</description></item>\n"
-    "<item><title>Middle</title><link>http://example.org/2</link>"
-    "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate><description>Second story</description></item>\n"
-    "<item><title>Oldest</title><link>http://example.org/1</link>"
-    "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>First story</description></item>\n"
-    "</channel></rss>\n";
+const char *const kRss
+    = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>World</title>\n"
+      "<item><title>Newest</title><link>http://example.org/3</link>"
+      "<pubDate>Wed, 03 May 2006 08:00:00 GMT</pubDate><description>Third "
+      "&lt;b&gt;story&lt;/b&gt;</description></item>\n"
+      "<item><title>Middle</title><link>http://example.org/2</link>"
+      "<pubDate>Tue, 02 May 2006 08:00:00 GMT</pubDate><description>Second "
+      "story</description></item>\n"
+      "<item><title>Oldest</title><link>http://example.org/1</link>"
+      "<pubDate>Mon, 01 May 2006 08:00:00 GMT</pubDate><description>First "
+      "story</description></item>\n"
+      "</channel></rss>\n";
 
 class EndToEndTest : public MainWindowTest {
 protected:
@@ -46,8 +49,9 @@ protected:
         platform::seedAppFolder(t.ctx.appFolder, platform::shippedFilesFolder());
         t.writeFile(QStringLiteral("feeds.fdb"),
                     "<?xml version=\"1.0\"?>\r\n<categories><category name=\"News\">"
-                    "<feed name=\"World\" type=\"0\" id=\"" + kFeedId.toUtf8() + "\">" +
-                        server.url(QStringLiteral("/world")).toUtf8() + "</feed></category></categories>\r\n");
+                    "<feed name=\"World\" type=\"0\" id=\""
+                        + kFeedId.toUtf8() + "\">" + server.url(QStringLiteral("/world")).toUtf8()
+                        + "</feed></category></categories>\r\n");
     }
 
     void doubleClickFeed(MainWindow &main)
@@ -87,11 +91,13 @@ TEST_F(EndToEndTest, DoubleClickFetchesShowsNewestFirstAndAClickedRowIsRead)
     EXPECT_EQ(list.topLevelItem(2)->text(0), u"Oldest");
     EXPECT_TRUE(list.topLevelItem(0)->font(0).bold());
 
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.topLevelItem(0)).center());
     EXPECT_TRUE(waitUntil([&] { return feed.preview().toPlainText().contains(u"Third"); }));
     EXPECT_TRUE(feed.preview().toPlainText().contains(u"Newest"));
     EXPECT_FALSE(list.topLevelItem(0)->font(0).bold());
-    const QByteArray stored = t.readFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"));
+    const QByteArray stored
+        = t.readFile(QStringLiteral("Data/") + kFeedId + QStringLiteral(".fdb"));
     const qsizetype newest = stored.indexOf("<title>Newest</title>");
     const qsizetype item = stored.lastIndexOf("<item ", newest);
     ASSERT_GE(item, 0);
@@ -104,7 +110,8 @@ TEST_F(EndToEndTest, ClosingATabWhoseFetchWaitsAbandonsTheFetch)
 {
     holdFeed = true;
     MainWindow &main = load();
-    main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")), FeedType::Rss, true);
+    main.openFeedWindow(QStringLiteral("World"), kFeedId, server.url(QStringLiteral("/world")),
+                        FeedType::Rss, true);
     t.clock.advance(FeedWindow::kFirstLoadDelayMs);
     ASSERT_TRUE(waitUntil([&] { return server.heldRequests() == 1; }, 8000));
     EXPECT_EQ(main.activeFeedWindow()->windowTitle(), u"World (checking ...)");

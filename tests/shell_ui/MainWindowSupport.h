@@ -3,9 +3,9 @@
 #include "localization/Languages.h"
 #include "platform/TrayIcon.h"
 #include "scheduler/NewItemsAnnouncement.h"
+#include "shell/MainWindow.h"
 #include "shell/ProgramDialogs.h"
 #include "shell/ProgramInfo.h"
-#include "shell/MainWindow.h"
 #include "support/TestContext.h"
 
 #include <QApplication>
@@ -43,7 +43,9 @@ public:
     void showAddFeed(QWidget *, bool editing, const QString &id, const QString &category,
                      const QString &channel, const QString &url) override
     {
-        calls << QStringLiteral("feed %1 '%2' '%3' '%4' '%5'").arg(int(editing)).arg(id, category, channel, url);
+        calls << QStringLiteral("feed %1 '%2' '%3' '%4' '%5'")
+                     .arg(int(editing))
+                     .arg(id, category, channel, url);
     }
     void showEmailSettings(QWidget *) override { calls << QStringLiteral("email settings"); }
     void showScheduler(QWidget *) override { calls << QStringLiteral("scheduler"); }
@@ -68,10 +70,13 @@ public:
 // Records what the main window does with its tray icon.
 class FakeTray final : public platform::TrayIcon {
 public:
-    explicit FakeTray(bool isAvailable) : available(isAvailable) {}
+    explicit FakeTray(bool isAvailable)
+        : available(isAvailable)
+    {
+    }
     bool isAvailable() const override { return available; }
     void setToolTip(const QString &text) override { toolTip = text; }
-    void setIcon(const QIcon &) override {}
+    void setIcon(const QIcon &) override { }
     void setContextMenu(QMenu *contextMenu) override { menu = contextMenu; }
     void show() override { shown = true; }
     void hide() override { shown = false; }
@@ -89,19 +94,23 @@ public:
 // A main window over a temporary app folder, past its first run unless a test says otherwise.
 class MainWindowTest : public ::testing::Test {
 protected:
-    static constexpr const char *kDatabase =
-        "<?xml version=\"1.0\"?>\r\n<categories>"
-        "<category name=\"News\">"
-        "<feed name=\"World\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://127.0.0.1:9/world</feed>"
-        "</category>"
-        "<category name=\"Tech\">"
-        "<feed name=\"Talk\" type=\"2\" id=\"AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://127.0.0.1:9/talk</feed>"
-        "</category></categories>\r\n";
+    static constexpr const char *kDatabase
+        = "<?xml version=\"1.0\"?>\r\n<categories>"
+          "<category name=\"News\">"
+          "<feed name=\"World\" type=\"0\" "
+          "id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://127.0.0.1:9/world</feed>"
+          "</category>"
+          "<category name=\"Tech\">"
+          "<feed name=\"Talk\" type=\"2\" "
+          "id=\"AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://127.0.0.1:9/talk</feed>"
+          "</category></categories>\r\n";
 
     void SetUp() override
     {
-        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("English"));
-        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("0"));
+        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("Language"),
+                                QStringLiteral("English"));
+        t.userSettings.setValue(QStringLiteral("Settings"), QStringLiteral("showHelp"),
+                                QStringLiteral("0"));
         t.writeFile(QStringLiteral("feeds.fdb"), kDatabase);
     }
 
@@ -114,9 +123,10 @@ protected:
 
     MainWindow &load(const QStringList &switches = {})
     {
-        window = std::make_unique<MainWindow>(MainWindowServices{
-            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
-            QLocale(QLocale::English, QLocale::UnitedStates)});
+        window = std::make_unique<MainWindow>(
+            MainWindowServices{t.ctx, languages, dialogs, announcement,
+                               QStringList{QStringLiteral("marlowin")} + switches,
+                               QLocale(QLocale::English, QLocale::UnitedStates)});
         window->load();
         if (!window->wentToTray())
             window->show();
@@ -126,13 +136,14 @@ protected:
     // The same with a fake tray icon, which says whether the desktop has a tray.
     MainWindow &loadWithTray(bool available = true, const QStringList &switches = {})
     {
-        window = std::make_unique<MainWindow>(MainWindowServices{
-            t.ctx, languages, dialogs, announcement, QStringList{QStringLiteral("marlowin")} + switches,
-            QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
-                auto fake = std::make_unique<FakeTray>(available);
-                tray = fake.get();
-                return fake;
-            }});
+        window = std::make_unique<MainWindow>(
+            MainWindowServices{t.ctx, languages, dialogs, announcement,
+                               QStringList{QStringLiteral("marlowin")} + switches,
+                               QLocale(QLocale::English, QLocale::UnitedStates), [this, available] {
+                                   auto fake = std::make_unique<FakeTray>(available);
+                                   tray = fake.get();
+                                   return fake;
+                               }});
         window->load();
         if (!window->wentToTray())
             window->show();

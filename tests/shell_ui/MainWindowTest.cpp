@@ -3,8 +3,8 @@
 #include "platform/QtTreeView.h"
 #include "reading/FeedWindow.h"
 #include "settings/Settings.h"
-#include "shell/ScheduleTimer.h"
 #include "shell/CategoryPane.h"
+#include "shell/ScheduleTimer.h"
 #include "support/WaitUntil.h"
 
 #include <QAction>
@@ -56,7 +56,9 @@ TEST_F(MainWindowTest, OnlyTheExactSwitchStartsInTheTray)
 TEST_F(MainWindowTest, LoadSeedsDataAndDatabaseWithoutTouchingWhatExists)
 {
     QFile::remove(t.path(QStringLiteral("feeds.fdb")));
-    t.writeFile(QStringLiteral("default.fdb"), "<?xml version=\"1.0\"?>\r\n<categories><category name=\"Seed\"/></categories>\r\n");
+    t.writeFile(
+        QStringLiteral("default.fdb"),
+        "<?xml version=\"1.0\"?>\r\n<categories><category name=\"Seed\"/></categories>\r\n");
     load();
     EXPECT_TRUE(QFileInfo(t.path(QStringLiteral("Data"))).isDir());
     EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), t.readFile(QStringLiteral("default.fdb")));
@@ -78,10 +80,12 @@ TEST_F(MainWindowTest, FirstRunAsksForALanguageAndOpensTheHelpOnce)
     t.writeFile(QStringLiteral("Help.html"), "<html></html>");
     load();
     EXPECT_EQ(dialogs.calls, QStringList{QStringLiteral("language modal")});
-    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("Language"), {}), u"English");
+    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("Language"), {}),
+              u"English");
     ASSERT_EQ(t.shell.opened.size(), 1);
     EXPECT_EQ(t.shell.opened[0].toLocalFile(), t.path(QStringLiteral("Help.html")));
-    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("showHelp"), {}), u"0");
+    EXPECT_EQ(t.userSettings.value(QStringLiteral("Settings"), QStringLiteral("showHelp"), {}),
+              u"0");
     window.reset();
 
     dialogs.calls.clear();
@@ -118,7 +122,8 @@ TEST_F(MainWindowTest, ExecuteScheduleNowRestartsTheTimerOnlyWhenTheSchedulerIsO
     EXPECT_FALSE(main.scheduleTimer().isActive());
     EXPECT_TRUE(main.menus().mnuToolsExecuteSchedule->isEnabled());
     EXPECT_EQ(main.statusText(), u"Status: Ready.");
-    EXPECT_TRUE(t.readFile(QStringLiteral("schedule.log")).contains("No Feed Sources found Configured"));
+    EXPECT_TRUE(
+        t.readFile(QStringLiteral("schedule.log")).contains("No Feed Sources found Configured"));
     window.reset();
 
     setScheduler(t.ctx, true, 0);
@@ -201,11 +206,14 @@ TEST_F(MainWindowTest, WithoutConfirmationTheCloseBoxFollowsTheCloseSettingButEx
 TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
 {
     MainWindow &main = load();
-    main.openFeedWindow(QStringLiteral("World"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+    main.openFeedWindow(QStringLiteral("World"),
+                        QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                         QStringLiteral("http://127.0.0.1:9/World"), FeedType::Rss, false);
-    main.openFeedWindow(QStringLiteral("Talk"), QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
+    main.openFeedWindow(QStringLiteral("Talk"),
+                        QStringLiteral("AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE"),
                         QStringLiteral("http://127.0.0.1:9/talk"), FeedType::Podcast, false);
-    main.openFeedWindow(QStringLiteral("World again"), QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+    main.openFeedWindow(QStringLiteral("World again"),
+                        QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
                         QStringLiteral("HTTP://127.0.0.1:9/WORLD"), FeedType::Rss, false);
     ASSERT_EQ(main.feedWindows().size(), 2);
     EXPECT_EQ(main.activeFeedWindow(), main.feedWindows().constFirst());
@@ -234,13 +242,13 @@ TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
     m.mnuCatEdit->trigger();
     m.mnuCatNew->trigger();
 
-    EXPECT_EQ(dialogs.calls,
-              (QStringList{QStringLiteral("feed 0 '' '' '' ''"),
-                           QStringLiteral("feed 0 '' 'Tech' '' ''"),
-                           QStringLiteral("feed 1 'AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE' 'Tech' 'Talk' "
-                                          "'http://127.0.0.1:9/talk'"),
-                           QStringLiteral("feed 0 '' 'News' '' ''"), QStringLiteral("category 1 'News'"),
-                           QStringLiteral("category 0 ''")}));
+    EXPECT_EQ(
+        dialogs.calls,
+        (QStringList{QStringLiteral("feed 0 '' '' '' ''"), QStringLiteral("feed 0 '' 'Tech' '' ''"),
+                     QStringLiteral("feed 1 'AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE' 'Tech' 'Talk' "
+                                    "'http://127.0.0.1:9/talk'"),
+                     QStringLiteral("feed 0 '' 'News' '' ''"), QStringLiteral("category 1 'News'"),
+                     QStringLiteral("category 0 ''")}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -251,7 +259,8 @@ TEST_F(MainWindowTest, DeletingACategoryAsksFirst)
     t.messages.answers = {platform::MessageAnswer::No};
     main.menus().mnuCatDel->trigger();
     ASSERT_EQ(t.messages.shown.size(), 1);
-    EXPECT_EQ(t.messages.shown[0].title, languages.getMessages(QStringLiteral("MSG_DELETE4")) + QStringLiteral("News"));
+    EXPECT_EQ(t.messages.shown[0].title,
+              languages.getMessages(QStringLiteral("MSG_DELETE4")) + QStringLiteral("News"));
     EXPECT_TRUE(t.messages.shown[0].text.contains(u"News"));
     EXPECT_EQ(t.readFile(QStringLiteral("feeds.fdb")), QByteArray(kDatabase));
 
@@ -290,8 +299,10 @@ TEST_F(MainWindowTest, ShortcutsReachTheirCommandsFromTheTree)
     QTest::keyClick(&tree, Qt::Key_N, Qt::ControlModifier);
     QTest::keyClick(&tree, Qt::Key_F4, Qt::ControlModifier);
     QTest::keyClick(&tree, Qt::Key_F3, Qt::ControlModifier);
-    EXPECT_EQ(dialogs.calls, (QStringList{QStringLiteral("category 0 ''"), QStringLiteral("feed 0 '' 'News' '' ''"),
-                                          QStringLiteral("scheduler"), QStringLiteral("email settings")}));
+    EXPECT_EQ(
+        dialogs.calls,
+        (QStringList{QStringLiteral("category 0 ''"), QStringLiteral("feed 0 '' 'News' '' ''"),
+                     QStringLiteral("scheduler"), QStringLiteral("email settings")}));
 }
 
 } // namespace
@@ -306,7 +317,8 @@ TEST_F(MainWindowTest, OpmlExportAndImportGoThroughTheDatabaseAndTheTree)
     const QString opml = t.path(QStringLiteral("subscriptions.opml"));
     main.exportOpml(opml);
     ASSERT_EQ(t.messages.shown.size(), 1);
-    EXPECT_TRUE(t.messages.shown[0].text.startsWith(u"Exported 2 feeds in 2 categories")) << t.messages.shown[0].text.toStdString();
+    EXPECT_TRUE(t.messages.shown[0].text.startsWith(u"Exported 2 feeds in 2 categories"))
+        << t.messages.shown[0].text.toStdString();
 
     t.writeFile(QStringLiteral("feeds.fdb"), "<?xml version=\"1.0\"?>\r\n<categories/>\r\n");
     main.importOpml(opml);

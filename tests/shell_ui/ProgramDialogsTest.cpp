@@ -5,9 +5,9 @@
 
 #include "platform/QtTreeView.h"
 #include "settings/Settings.h"
+#include "shell/CategoryPane.h"
 #include "shell/QtProgramDialogs.h"
 #include "shell/ScheduleTimer.h"
-#include "shell/CategoryPane.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -40,7 +40,8 @@ TEST_F(ProgramDialogsTest, AddNewCategoryStoresItAndTheTreeShowsIt)
     QString title;
     whenModalShows([&title](QDialog &dialog) {
         title = dialog.objectName();
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtCategoryName"))->setText(QStringLiteral("Science"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("txtCategoryName"))
+            ->setText(QStringLiteral("Science"));
         dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
     });
     main.menus().mnuCatNew->trigger();
@@ -57,9 +58,12 @@ TEST_F(ProgramDialogsTest, DisablingTheSchedulerWithYesStopsTheTimer)
     Settings::Scheduler scheduler;
     scheduler.enabled = true;
     scheduler.intervalIndex = 0;
-    scheduler.schedule = {{{}, FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), FeedType::Rss,
-                                         QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
-                                         QStringLiteral("World")}, {}}};
+    scheduler.schedule
+        = {{{},
+            FeedRecord{QString(), QStringLiteral("http://127.0.0.1:9/world"), FeedType::Rss,
+                       QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                       QStringLiteral("World")},
+            {}}};
     Settings::saveScheduler(t.ctx, scheduler);
     MainWindow &main = loadWithRealDialogs();
     ASSERT_TRUE(main.scheduleTimer().isActive());
@@ -95,8 +99,9 @@ TEST_F(ProgramDialogsTest, EveryOtherEntryPointOpensItsDialog)
     open(main.menus().mnuToolsAppSettings);
     open(main.menus().mnuCatNewFeed);
     open(main.menus().mnuCatEdit);
-    EXPECT_EQ(opened, (QStringList{QStringLiteral("frmEmailSettings"), QStringLiteral("frmAppSettings"),
-                                   QStringLiteral("frmAddFeed"), QStringLiteral("frmCategory")}));
+    EXPECT_EQ(opened,
+              (QStringList{QStringLiteral("frmEmailSettings"), QStringLiteral("frmAppSettings"),
+                           QStringLiteral("frmAddFeed"), QStringLiteral("frmCategory")}));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 

@@ -23,9 +23,10 @@ TEST_F(TrayTest, TheFirstTripShowsTheIconWithABalloonLaterOnesDoNot)
     ASSERT_NE(tray, nullptr);
     EXPECT_TRUE(tray->shown);
     EXPECT_EQ(tray->toolTip, u"Marlowin");
-    EXPECT_EQ(tray->balloons, QStringList{QStringLiteral("Marlowin %1|%2|5000")
-                                              .arg(languages.getMessages(QStringLiteral("MSG_MINIMIZED")),
-                                                   languages.getMessages(QStringLiteral("MSG_TRAY")))});
+    EXPECT_EQ(tray->balloons,
+              QStringList{QStringLiteral("Marlowin %1|%2|5000")
+                              .arg(languages.getMessages(QStringLiteral("MSG_MINIMIZED")),
+                                   languages.getMessages(QStringLiteral("MSG_TRAY")))});
 
     main.runTrayCommand(TrayCommand::ShowOrHide);
     EXPECT_TRUE(main.isVisible());
@@ -61,7 +62,8 @@ TEST_F(TrayTest, TheMenuOffersAddNewFeedOnlyWithANodeSelected)
     main.menus().mnuSysTrayAddFeed->trigger();
     main.menus().mnuSysTraySchedule->trigger();
     main.menus().mnuSysTrayContactUs->trigger();
-    EXPECT_EQ(dialogs.calls, (QStringList{QStringLiteral("feed 0 '' 'Tech' '' ''"), QStringLiteral("scheduler")}));
+    EXPECT_EQ(dialogs.calls,
+              (QStringList{QStringLiteral("feed 0 '' 'Tech' '' ''"), QStringLiteral("scheduler")}));
     ASSERT_EQ(t.shell.opened.size(), 1);
     EXPECT_EQ(t.shell.opened[0].scheme(), u"mailto");
 }

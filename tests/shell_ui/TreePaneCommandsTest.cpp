@@ -11,13 +11,11 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using TreePane::NodeKind;
 
-namespace
-{
+namespace {
 
 const QString kFeeds = QStringLiteral("feeds.fdb");
 
-class TreePaneCommands : public ::testing::Test
-{
+class TreePaneCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -56,12 +54,10 @@ TEST(TreePaneNodes, KindsFollowTheKey)
         const char *key;
         NodeKind kind;
     } cases[] = {
-        { "", NodeKind::None },
-        { "main", NodeKind::Root },
-        { "Main", NodeKind::Category }, // keys compare exactly
-        { "cat_0", NodeKind::Category },
-        { "0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", NodeKind::Feed },
-        { "a-b", NodeKind::Feed },
+        {"", NodeKind::None},          {"main", NodeKind::Root},
+        {"Main", NodeKind::Category}, // keys compare exactly
+        {"cat_0", NodeKind::Category}, {"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", NodeKind::Feed},
+        {"a-b", NodeKind::Feed},
     };
     for (const auto &c : cases) {
         const QString key = QString::fromUtf8(c.key);
@@ -81,8 +77,8 @@ TEST_F(TreePaneCommands, FeedOfBuildsTheRecordFromAFeedNodeOnly)
     EXPECT_EQ(talk->id, test::kTalkId);
     EXPECT_EQ(talk->name, QStringLiteral("Talk"));
 
-    for (const QString &key : { QStringLiteral("main"), test::kNewsKey, QString(),
-             QStringLiteral("00000000-0000-0000-0000-000000000000") })
+    for (const QString &key : {QStringLiteral("main"), test::kNewsKey, QString(),
+                               QStringLiteral("00000000-0000-0000-0000-000000000000")})
         EXPECT_FALSE(TreePane::feedOf(tree, key).has_value()) << key.toStdString();
 }
 
@@ -93,15 +89,15 @@ TEST_F(TreePaneCommands, OpeningReusesAnOpenWindowAndIgnoresAllButFeeds)
         QString openUrl;
         QStringList calls;
     } cases[] = {
-        { test::kTechId, {},
-            { "IsFeedWindowOpen http://example.org/tech 1",
-                "OpenFeedWindow Tech 11111111-2222-3333-4444-555555555555 http://example.org/tech "
-                "1 1" } },
-        { test::kTechId, "HTTP://Example.org/TECH",
-            { "IsFeedWindowOpen http://example.org/tech 1" } },
-        { test::kNewsKey, {}, {} },
-        { QStringLiteral("main"), {}, {} },
-        { QString(), {}, {} },
+        {test::kTechId,
+         {},
+         {"IsFeedWindowOpen http://example.org/tech 1",
+          "OpenFeedWindow Tech 11111111-2222-3333-4444-555555555555 http://example.org/tech "
+          "1 1"}},
+        {test::kTechId, "HTTP://Example.org/TECH", {"IsFeedWindowOpen http://example.org/tech 1"}},
+        {test::kNewsKey, {}, {}},
+        {QStringLiteral("main"), {}, {}},
+        {QString(), {}, {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.selected.toStdString());
@@ -132,13 +128,13 @@ TEST_F(TreePaneCommands, RefusedRenamesLeaveTheDatabaseAndTheNodeAlone)
         QString newText;
         QString boxes;
     } cases[] = {
-        { test::kNewsKey, "NEWS", {} }, // the old name in other letters: not even looked up
-        { test::kWorldId, "world", {} },
-        { test::kNewsKey, " \t ", {} },
-        { test::kWorldId, "", {} },
-        { test::kNewsKey, "blogs", categoryExists },
-        { test::kWorldId, "Podcasts", categoryExists },
-        { QStringLiteral("main"), "Everything", {} },
+        {test::kNewsKey, "NEWS", {}}, // the old name in other letters: not even looked up
+        {test::kWorldId, "world", {}},
+        {test::kNewsKey, " \t ", {}},
+        {test::kWorldId, "", {}},
+        {test::kNewsKey, "blogs", categoryExists},
+        {test::kWorldId, "Podcasts", categoryExists},
+        {QStringLiteral("main"), "Everything", {}},
     };
     const QByteArray before = database();
     for (const auto &c : cases) {
@@ -176,8 +172,8 @@ TEST_F(TreePaneCommands, RenamingWhatTheDatabaseNoLongerHoldsKeepsTheOldName)
     ASSERT_EQ(t.messages.shown.size(), 1);
     EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(boxes(),
-        "Alert! | Application failed to access Category named \"News\" in database. "
-        "Edit operation failed. Please Refresh Category tree and try again ...");
+              "Alert! | Application failed to access Category named \"News\" in database. "
+              "Edit operation failed. Please Refresh Category tree and try again ...");
 
     // The feed's category is gone: the database warns about it, the node keeps its name.
     t.messages.shown.clear();
@@ -203,14 +199,16 @@ TEST_F(TreePaneCommands, DropsThatMoveNothing)
         QList<platform::MessageAnswer> answers;
         QString boxes;
     } cases[] = {
-        { "own category", test::kNewsKey, {}, {} },
-        { "root", QStringLiteral("main"), {}, {} },
-        { "a feed", test::kTalkId, {}, {} },
-        { "answered No", test::kPodcastsKey, { platform::MessageAnswer::No }, question },
-        { "URL taken", test::kPodcastsKey, { platform::MessageAnswer::Yes },
-            question
-                + "\nFeed already Exists! | Feed with same URL already exists under category "
-                  "\"Podcasts\"." },
+        {"own category", test::kNewsKey, {}, {}},
+        {"root", QStringLiteral("main"), {}, {}},
+        {"a feed", test::kTalkId, {}, {}},
+        {"answered No", test::kPodcastsKey, {platform::MessageAnswer::No}, question},
+        {"URL taken",
+         test::kPodcastsKey,
+         {platform::MessageAnswer::Yes},
+         question
+             + "\nFeed already Exists! | Feed with same URL already exists under category "
+               "\"Podcasts\"."},
     };
     const QByteArray before = database();
     const QList<platform::TreeNode> nodes = tree.nodes();
@@ -233,7 +231,7 @@ TEST_F(TreePaneCommands, ADropMovesTheFeedAndRebuildsTheTree)
     const std::optional<FeedRecord> tech = TreePane::feedOf(tree, test::kTechId);
     ASSERT_TRUE(tech.has_value());
     tree.setExpanded(test::kPodcastsKey, true);
-    t.messages.answers = { platform::MessageAnswer::Yes };
+    t.messages.answers = {platform::MessageAnswer::Yes};
 
     EXPECT_TRUE(TreePane::dropFeed(t.ctx, tree, *tech, test::kBlogsKey));
 
@@ -241,8 +239,8 @@ TEST_F(TreePaneCommands, ADropMovesTheFeedAndRebuildsTheTree)
     const QByteArray techElement = "<feed name=\"Tech\" type=\"1\" id=\"11111111-2222-3333-4444-"
                                    "555555555555\">http://example.org/tech</feed>";
     expected.replace(techElement, "");
-    expected.replace(
-        "<category name=\"Blogs\"/>", "<category name=\"Blogs\">" + techElement + "</category>");
+    expected.replace("<category name=\"Blogs\"/>",
+                     "<category name=\"Blogs\">" + techElement + "</category>");
     EXPECT_EQ(database(), expected);
 
     // Rebuilt from the file: an Atom feed under Blogs, selected, with the open categories open.
@@ -255,7 +253,7 @@ TEST_F(TreePaneCommands, ADropMovesTheFeedAndRebuildsTheTree)
     EXPECT_TRUE(tree.isExpanded(test::kBlogsKey));
     EXPECT_TRUE(tree.isExpanded(test::kPodcastsKey));
     EXPECT_FALSE(tree.isExpanded(test::kNewsKey));
-    EXPECT_EQ(tree.childKeys(test::kNewsKey), QStringList { test::kWorldId });
+    EXPECT_EQ(tree.childKeys(test::kNewsKey), QStringList{test::kWorldId});
 }
 
 } // namespace

@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace test
-{
+namespace test {
 
 // Three feeds in two categories and an empty third one. Podcasts holds a feed with World's URL
 // in other letters, so World cannot move there.
@@ -39,8 +38,7 @@ inline const QString kPodcastsKey = QStringLiteral("cat_1");
 inline const QString kBlogsKey = QStringLiteral("cat_2");
 
 // Records what the pane asks of the main window, one line per call.
-class RecordingTreePaneHost final : public TreePaneHost
-{
+class RecordingTreePaneHost final : public TreePaneHost {
 public:
     bool isFeedWindowOpen(const QString &url, bool activate) override
     {
@@ -48,7 +46,7 @@ public:
         return openUrl.compare(url, Qt::CaseInsensitive) == 0;
     }
     void openFeedWindow(const QString &caption, const QString &feedId, const QString &url,
-        FeedType feedType, bool checkForNewItems) override
+                        FeedType feedType, bool checkForNewItems) override
     {
         calls.append(QStringLiteral("OpenFeedWindow %1 %2 %3 %4 %5")
                          .arg(caption, feedId, url)

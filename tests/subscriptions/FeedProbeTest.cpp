@@ -38,9 +38,10 @@ struct ExpectedBox {
 
 const ExpectedBox kUnsupported{
     MessageIcon::Information, QStringLiteral("Feed Type Not Supported!"),
-    QStringLiteral("Format of data returned by specified Feed URL is not supported by current version "
-                   "of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may include "
-                   "PodCast media information.")};
+    QStringLiteral(
+        "Format of data returned by specified Feed URL is not supported by current version "
+        "of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may include "
+        "PodCast media information.")};
 const ExpectedBox kInvalid{MessageIcon::Warning, QStringLiteral("Invalid Feed Data Format!"),
                            QStringLiteral("Feed data returned by specified URL is not in a valid "
                                           "format. Please check URL and try again ...")};
@@ -80,7 +81,8 @@ const ProbeCase kProbeCases[] = {
     {"podcast: itunes:summary under the channel, non-ASCII title", 200, "application/rss+xml",
      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
      "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n"
-     "<channel>\n<title>Caf\xC3\xA9 \xE2\x80\x9CNachtfunk\xE2\x80\x9D \xE6\x97\xA5\xE6\x9C\xAC</title>\n"
+     "<channel>\n<title>Caf\xC3\xA9 \xE2\x80\x9CNachtfunk\xE2\x80\x9D "
+     "\xE6\x97\xA5\xE6\x9C\xAC</title>\n"
      "<itunes:summary>Late talk</itunes:summary>\n"
      "<item><title>Episode 1</title></item>\n</channel>\n</rss>\n",
      2, QString::fromUtf8("Caf\xC3\xA9 \xE2\x80\x9CNachtfunk\xE2\x80\x9D \xE6\x97\xA5\xE6\x9C\xAC"),
@@ -91,7 +93,8 @@ const ProbeCase kProbeCases[] = {
      "</item></channel></rss>",
      0, QStringLiteral("Plain news"), nullptr, true},
     {"Atom with a default namespace, an entry before the feed's title", 200, "application/atom+xml",
-     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\r\n"
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<feed "
+     "xmlns=\"http://www.w3.org/2005/Atom\">\r\n"
      "<entry><title>Entry title</title></entry>\r\n<title>Atom Weekly</title>\r\n"
      "<entry><title>Second entry</title></entry>\r\n</feed>\r\n",
      1, QStringLiteral("Atom Weekly"), nullptr, true},
@@ -107,8 +110,8 @@ const ProbeCase kProbeCases[] = {
     {"404 page that is XML without feed elements", 404, "application/xml",
      "<?xml version=\"1.0\"?><error><code>404</code><title>Not Found</title></error>", -1, kOldName,
      &kUnsupported, true},
-    {"404 page that is not XML", 404, "text/html",
-     "<html><body><p>Not found<br></body></html>", -1, kOldName, &kInvalid, false},
+    {"404 page that is not XML", 404, "text/html", "<html><body><p>Not found<br></body></html>", -1,
+     kOldName, &kInvalid, false},
     {"feed served with an error status", 500, "application/rss+xml",
      "<rss><channel><title>Still a feed</title></channel></rss>", 0, QStringLiteral("Still a feed"),
      nullptr, true},
@@ -119,14 +122,16 @@ class FeedProbeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_server.routes().Get(R"(/case/(\d+))", [](const httplib::Request &req, httplib::Response &res) {
-            const ProbeCase &c = kProbeCases[std::stoul(req.matches[1])];
-            res.status = c.status;
-            res.set_content(c.body, c.contentType);
-        });
+        m_server.routes().Get(R"(/case/(\d+))",
+                              [](const httplib::Request &req, httplib::Response &res) {
+                                  const ProbeCase &c = kProbeCases[std::stoul(req.matches[1])];
+                                  res.status = c.status;
+                                  res.set_content(c.body, c.contentType);
+                              });
         m_server.routes().Get("/silent", [this](const httplib::Request &, httplib::Response &res) {
             m_server.holdRequest();
-            res.set_content("<rss><channel><title>Too late</title></channel></rss>", "application/rss+xml");
+            res.set_content("<rss><channel><title>Too late</title></channel></rss>",
+                            "application/rss+xml");
         });
         ASSERT_TRUE(m_server.start());
         t.writeFile(QStringLiteral("Debug.xml"), kStaleDebug);
@@ -147,7 +152,8 @@ TEST_F(FeedProbeTest, JudgesEachResponseByItsTextAlone)
         t.writeFile(QStringLiteral("Debug.xml"), kStaleDebug);
         QString title = kOldName;
 
-        EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)), title, kArrivesMs)),
+        EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/%1").arg(i)),
+                                                    title, kArrivesMs)),
                   c.type);
 
         EXPECT_EQ(title, c.title);
@@ -157,7 +163,8 @@ TEST_F(FeedProbeTest, JudgesEachResponseByItsTextAlone)
         } else {
             EXPECT_TRUE(t.messages.shown.isEmpty()) << t.messages.shown.first().title.toStdString();
         }
-        const QByteArray debug = c.keepsDocument ? QByteArray::fromStdString(c.body) + "\r\n" : kStaleDebug;
+        const QByteArray debug
+            = c.keepsDocument ? QByteArray::fromStdString(c.body) + "\r\n" : kStaleDebug;
         EXPECT_EQ(t.readFile(QStringLiteral("Debug.xml")), debug);
         EXPECT_EQ(m_server.lastHeader("Cache-Control"), "no-cache");
     }
@@ -203,7 +210,9 @@ TEST_F(FeedProbeTest, OfflineAsksUntilCancelledWithoutFetching)
     t.messages.answers = {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Cancel};
     QString title = kOldName;
 
-    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs)), -1);
+    EXPECT_EQ(storedNumber(
+                  FeedProbe::checkFeed(t.ctx, url(QStringLiteral("/case/0")), title, kArrivesMs)),
+              -1);
 
     ASSERT_EQ(t.messages.shown.size(), 3);
     for (const auto &box : t.messages.shown)
@@ -217,7 +226,10 @@ TEST_F(FeedProbeTest, OfflineAsksUntilCancelledWithoutFetching)
 // plugged the cable in while the box was up.
 class ReconnectingBoxes final : public platform::MessageBoxes {
 public:
-    explicit ReconnectingBoxes(test::FakeConnection &connection) : m_connection(connection) {}
+    explicit ReconnectingBoxes(test::FakeConnection &connection)
+        : m_connection(connection)
+    {
+    }
 
     MessageAnswer show(MessageIcon, const QString &title, const QString &, MessageButtons) override
     {
@@ -237,11 +249,13 @@ TEST_F(FeedProbeTest, RetryAfterTheConnectionReturnsGoesOnToFetch)
 {
     t.connection.connected = false;
     ReconnectingBoxes boxes(t.connection);
-    const platform::Context ctx{boxes, t.userSettings, t.connection, t.shell, t.clock, t.network, t.responseBudget,
-                                t.ctx.appFolder};
+    const platform::Context ctx{boxes,   t.userSettings, t.connection,     t.shell,
+                                t.clock, t.network,      t.responseBudget, t.ctx.appFolder};
     QString title = kOldName;
 
-    EXPECT_EQ(storedNumber(FeedProbe::checkFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs)), 0);
+    EXPECT_EQ(
+        storedNumber(FeedProbe::checkFeed(ctx, url(QStringLiteral("/case/1")), title, kArrivesMs)),
+        0);
 
     EXPECT_EQ(boxes.titles, QStringList(2, kOffline.title));
     EXPECT_EQ(m_server.requestCount(), 1);
@@ -290,13 +304,14 @@ TEST(DetectFeedType, FirstFeedElementByItsNameAsWrittenDecides)
          "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Outer</title>"
          "<rss><channel><title>Inner</title></channel></rss></feed>",
          0, QStringLiteral("Inner")},
-        {"rss at any depth", "<page><body><rss><channel><title>Deep</title></channel></rss></body></page>", 0,
+        {"rss at any depth",
+         "<page><body><rss><channel><title>Deep</title></channel></rss></body></page>", 0,
          QStringLiteral("Deep")},
         {"itunes:summary beside the channel is no podcast",
          "<rss><itunes:summary>x</itunes:summary><channel><title>T</title></channel></rss>", 0,
          QStringLiteral("T")},
-        {"podcast without a title", "<rss><channel><itunes:summary>x</itunes:summary></channel></rss>", 2,
-         kOldName},
+        {"podcast without a title",
+         "<rss><channel><itunes:summary>x</itunes:summary></channel></rss>", 2, kOldName},
         {"title text joined from text and CDATA, untrimmed",
          "<rss><channel><title> Tom <![CDATA[& <Jerry>]]></title></channel></rss>", 0,
          QStringLiteral(" Tom & <Jerry>")},
@@ -304,14 +319,15 @@ TEST(DetectFeedType, FirstFeedElementByItsNameAsWrittenDecides)
         {"Atom written with a prefix is not found",
          "<a:feed xmlns:a=\"http://www.w3.org/2005/Atom\"><a:title>Prefixed</a:title></a:feed>", -1,
          kOldName},
-        {"element names are case-sensitive", "<RSS><channel><title>Upper</title></channel></RSS>", -1,
-         kOldName},
+        {"element names are case-sensitive", "<RSS><channel><title>Upper</title></channel></RSS>",
+         -1, kOldName},
         {"an element named rdf is RSS", "<rdf><channel><title>Bare rdf</title></channel></rdf>", 0,
          QStringLiteral("Bare rdf")},
         {"an element named rdf with a podcast channel",
-         "<rdf><channel><title>Bare cast</title><itunes:summary>x</itunes:summary></channel></rdf>", 2,
-         QStringLiteral("Bare cast")},
-        {"feed beats rdf", "<rdf><channel><title>R</title></channel><feed><title>F</title></feed></rdf>", 1,
+         "<rdf><channel><title>Bare cast</title><itunes:summary>x</itunes:summary></channel></rdf>",
+         2, QStringLiteral("Bare cast")},
+        {"feed beats rdf",
+         "<rdf><channel><title>R</title></channel><feed><title>F</title></feed></rdf>", 1,
          QStringLiteral("F")},
         {"rss:channel written with a prefix holds no title",
          "<rss><r:channel xmlns:r=\"urn:r\"><r:title>P</r:title></r:channel></rss>", 0, kOldName},
@@ -375,8 +391,8 @@ QList<CorpusEntry> readManifest(QFile &manifest, const QStringList &files)
         QString file = row[fileColumn];
         if (!files.contains(file)) {
             const QString flatPath = QString(row[pathColumn]).replace(u'/', u'_');
-            const QStringList candidates = files.filter(QRegularExpression(
-                QRegularExpression::escape(flatPath) + QStringLiteral("$")));
+            const QStringList candidates = files.filter(
+                QRegularExpression(QRegularExpression::escape(flatPath) + QStringLiteral("$")));
             if (candidates.size() != 1)
                 continue;
             file = candidates.first();

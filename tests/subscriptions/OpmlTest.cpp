@@ -1,5 +1,5 @@
-#include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/Opml.h"
+#include "subscriptions/FeedsDatabase.h"
 #include "subscriptions/OpmlWriter.h"
 
 #include "platform/XmlDocument.h"
@@ -73,38 +73,46 @@ private:
 
 // Names that XML escapes, a line break inside an attribute, blanks at the ends, a podcast, an
 // Atom feed, an empty category and a feed type that is no number.
-const QByteArray kDatabase =
-    "<categories>"
-    "<category name=\"News &amp; Views\">"
-    "<feed name=\"Caf\xc3\xa9 &lt;daily&gt; &quot;quoted&quot;\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/?a=1&amp;b=2</feed>"
-    "<feed name=\"Two&#10;lines\" type=\"1\" id=\"11111111-2222-3333-4444-555555555555\">http://example.org/atom</feed>"
-    "</category>"
-    "<category name=\" Spaced \">"
-    "<feed name=\"Talk\" type=\"2\" id=\"AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://example.org/talk</feed>"
-    "<feed name=\"Odd\" type=\"x\" id=\"BBBBBBBB-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://example.org/odd</feed>"
-    "</category>"
-    "<category name=\"Empty\"/>"
-    "</categories>";
+const QByteArray kDatabase
+    = "<categories>"
+      "<category name=\"News &amp; Views\">"
+      "<feed name=\"Caf\xc3\xa9 &lt;daily&gt; &quot;quoted&quot;\" type=\"0\" "
+      "id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/?a=1&amp;b=2</feed>"
+      "<feed name=\"Two&#10;lines\" type=\"1\" "
+      "id=\"11111111-2222-3333-4444-555555555555\">http://example.org/atom</feed>"
+      "</category>"
+      "<category name=\" Spaced \">"
+      "<feed name=\"Talk\" type=\"2\" "
+      "id=\"AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://example.org/talk</feed>"
+      "<feed name=\"Odd\" type=\"x\" "
+      "id=\"BBBBBBBB-BBBB-CCCC-DDDD-EEEEEEEEEEEE\">http://example.org/odd</feed>"
+      "</category>"
+      "<category name=\"Empty\"/>"
+      "</categories>";
 
-const QByteArray kExported =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<opml version=\"2.0\">\n"
-    "  <head>\n"
-    "    <title>Marlowin subscriptions</title>\n"
-    "    <dateCreated>Sat, 14 Mar 2026 09:26:53 +0000</dateCreated>\n"
-    "  </head>\n"
-    "  <body>\n"
-    "    <outline text=\"News &amp; Views\" title=\"News &amp; Views\">\n"
-    "      <outline text=\"Caf\xc3\xa9 &lt;daily> &quot;quoted&quot;\" title=\"Caf\xc3\xa9 &lt;daily> &quot;quoted&quot;\" type=\"rss\" xmlUrl=\"http://example.org/?a=1&amp;b=2\" />\n"
-    "      <outline text=\"Two&#10;lines\" title=\"Two&#10;lines\" type=\"atom\" xmlUrl=\"http://example.org/atom\" />\n"
-    "    </outline>\n"
-    "    <outline text=\" Spaced \" title=\" Spaced \">\n"
-    "      <outline text=\"Talk\" title=\"Talk\" type=\"rss\" xmlUrl=\"http://example.org/talk\" marlowinType=\"podcast\" />\n"
-    "      <outline text=\"Odd\" title=\"Odd\" type=\"rss\" xmlUrl=\"http://example.org/odd\" />\n"
-    "    </outline>\n"
-    "    <outline text=\"Empty\" title=\"Empty\" />\n"
-    "  </body>\n"
-    "</opml>\n";
+const QByteArray kExported
+    = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<opml version=\"2.0\">\n"
+      "  <head>\n"
+      "    <title>Marlowin subscriptions</title>\n"
+      "    <dateCreated>Sat, 14 Mar 2026 09:26:53 +0000</dateCreated>\n"
+      "  </head>\n"
+      "  <body>\n"
+      "    <outline text=\"News &amp; Views\" title=\"News &amp; Views\">\n"
+      "      <outline text=\"Caf\xc3\xa9 &lt;daily> &quot;quoted&quot;\" title=\"Caf\xc3\xa9 "
+      "&lt;daily> &quot;quoted&quot;\" type=\"rss\" xmlUrl=\"http://example.org/?a=1&amp;b=2\" />\n"
+      "      <outline text=\"Two&#10;lines\" title=\"Two&#10;lines\" type=\"atom\" "
+      "xmlUrl=\"http://example.org/atom\" />\n"
+      "    </outline>\n"
+      "    <outline text=\" Spaced \" title=\" Spaced \">\n"
+      "      <outline text=\"Talk\" title=\"Talk\" type=\"rss\" xmlUrl=\"http://example.org/talk\" "
+      "marlowinType=\"podcast\" />\n"
+      "      <outline text=\"Odd\" title=\"Odd\" type=\"rss\" xmlUrl=\"http://example.org/odd\" "
+      "/>\n"
+      "    </outline>\n"
+      "    <outline text=\"Empty\" title=\"Empty\" />\n"
+      "  </body>\n"
+      "</opml>\n";
 
 TEST_F(OpmlTest, ExportThenImportIntoAnEmptyDatabaseGivesTheSameExport)
 {
@@ -123,15 +131,16 @@ TEST_F(OpmlTest, ExportThenImportIntoAnEmptyDatabaseGivesTheSameExport)
     EXPECT_EQ(result.feedsAdded, 4);
     EXPECT_EQ(result.categoriesAdded, 3);
     EXPECT_EQ(result.feedsSkipped, 0);
-    EXPECT_EQ(listing(), (QStringList{
-                             QStringLiteral("[News & Views]"),
-                             QStringLiteral("Café <daily> \"quoted\" | 0 | http://example.org/?a=1&b=2"),
-                             QStringLiteral("Two\nlines | 1 | http://example.org/atom"),
-                             QStringLiteral("[ Spaced ]"),
-                             QStringLiteral("Talk | 2 | http://example.org/talk"),
-                             QStringLiteral("Odd | 0 | http://example.org/odd"),
-                             QStringLiteral("[Empty]"),
-                         }));
+    EXPECT_EQ(listing(),
+              (QStringList{
+                  QStringLiteral("[News & Views]"),
+                  QStringLiteral("Café <daily> \"quoted\" | 0 | http://example.org/?a=1&b=2"),
+                  QStringLiteral("Two\nlines | 1 | http://example.org/atom"),
+                  QStringLiteral("[ Spaced ]"),
+                  QStringLiteral("Talk | 2 | http://example.org/talk"),
+                  QStringLiteral("Odd | 0 | http://example.org/odd"),
+                  QStringLiteral("[Empty]"),
+              }));
 
     EXPECT_EQ(exported(QStringLiteral("second.opml")), first);
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -162,22 +171,25 @@ TEST_F(OpmlTest, ImportsTheFoldersOfAnotherReadersList)
     // Text before title; the nested folder flattens into its top-level one; the upper-case
     // copy of the Ars URL is skipped; a nameless feed is named by its URL; the loose feed goes
     // to "Imported"; its name was Latin-1.
-    EXPECT_EQ(listing(), (QStringList{
-                             QStringLiteral("[Technology]"),
-                             QStringLiteral("Ars | 0 | https://feeds.example.com/ars/index"),
-                             QStringLiteral("Lobsters | 0 | https://lobsters.example/rss"),
-                             QStringLiteral("Atom blog | 1 | https://blog.example/atom.xml"),
-                             QStringLiteral("[Podcasts]"),
-                             QStringLiteral("Talk show | 2 | https://talk.example/feed.rss"),
-                             QStringLiteral("https://untitled.example/feed.xml | 0 | https://untitled.example/feed.xml"),
-                             QStringLiteral("[Imported]"),
-                             QStringLiteral("Café Journal | 0 | http://cafe.example/feed"),
-                         }));
+    EXPECT_EQ(listing(),
+              (QStringList{
+                  QStringLiteral("[Technology]"),
+                  QStringLiteral("Ars | 0 | https://feeds.example.com/ars/index"),
+                  QStringLiteral("Lobsters | 0 | https://lobsters.example/rss"),
+                  QStringLiteral("Atom blog | 1 | https://blog.example/atom.xml"),
+                  QStringLiteral("[Podcasts]"),
+                  QStringLiteral("Talk show | 2 | https://talk.example/feed.rss"),
+                  QStringLiteral(
+                      "https://untitled.example/feed.xml | 0 | https://untitled.example/feed.xml"),
+                  QStringLiteral("[Imported]"),
+                  QStringLiteral("Café Journal | 0 | http://cafe.example/feed"),
+              }));
     EXPECT_EQ(result.feedsAdded, 6);
     EXPECT_EQ(result.categoriesAdded, 3);
     EXPECT_EQ(result.feedsSkipped, 1);
-    EXPECT_EQ(Opml::importMessage(result),
-              QStringLiteral("Imported 6 feeds in 3 new categories (1 already subscribed was skipped)."));
+    EXPECT_EQ(
+        Opml::importMessage(result),
+        QStringLiteral("Imported 6 feeds in 3 new categories (1 already subscribed was skipped)."));
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -185,33 +197,36 @@ TEST_F(OpmlTest, CategoriesInOtherLetterCaseAreReusedAndTheirFeedsNotDoubled)
 {
     writeDatabase("<categories>"
                   "<category name=\"News\">"
-                  "<feed name=\"World\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/World.xml</feed>"
+                  "<feed name=\"World\" type=\"0\" "
+                  "id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/World.xml</feed>"
                   "</category>"
                   "<category name=\"imported\"/>"
                   "</categories>");
-    const QString list = writeList(
-        "<opml version=\"2.0\"><body>"
-        "<outline text=\"NEWS\">"
-        "<outline text=\"World again\" xmlUrl=\"HTTP://EXAMPLE.ORG/world.xml\"/>"
-        "<outline text=\"Sport\" xmlUrl=\"http://example.org/sport\"/>"
-        "</outline>"
-        "<outline text=\"Loose\" xmlUrl=\"http://example.org/loose\"/>"
-        "<outline text=\"news\"><outline text=\"Sport, twice\" xmlUrl=\"http://example.org/SPORT\"/></outline>"
-        "<outline text=\"World\" xmlUrl=\"http://example.org/World.xml\"/>"
-        "</body></opml>");
+    const QString list
+        = writeList("<opml version=\"2.0\"><body>"
+                    "<outline text=\"NEWS\">"
+                    "<outline text=\"World again\" xmlUrl=\"HTTP://EXAMPLE.ORG/world.xml\"/>"
+                    "<outline text=\"Sport\" xmlUrl=\"http://example.org/sport\"/>"
+                    "</outline>"
+                    "<outline text=\"Loose\" xmlUrl=\"http://example.org/loose\"/>"
+                    "<outline text=\"news\"><outline text=\"Sport, twice\" "
+                    "xmlUrl=\"http://example.org/SPORT\"/></outline>"
+                    "<outline text=\"World\" xmlUrl=\"http://example.org/World.xml\"/>"
+                    "</body></opml>");
 
     const Opml::ImportResult result = Opml::importFile(t.ctx, list);
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_EQ(listing(), (QStringList{
-                             QStringLiteral("[News]"),
-                             QStringLiteral("World | 0 | http://example.org/World.xml"),
-                             QStringLiteral("Sport | 0 | http://example.org/sport"),
-                             QStringLiteral("[imported]"),
-                             QStringLiteral("Loose | 0 | http://example.org/loose"),
-                             // The same URL in another category is another subscription.
-                             QStringLiteral("World | 0 | http://example.org/World.xml"),
-                         }));
+    EXPECT_EQ(listing(),
+              (QStringList{
+                  QStringLiteral("[News]"),
+                  QStringLiteral("World | 0 | http://example.org/World.xml"),
+                  QStringLiteral("Sport | 0 | http://example.org/sport"),
+                  QStringLiteral("[imported]"),
+                  QStringLiteral("Loose | 0 | http://example.org/loose"),
+                  // The same URL in another category is another subscription.
+                  QStringLiteral("World | 0 | http://example.org/World.xml"),
+              }));
     EXPECT_EQ(result.feedsAdded, 3);
     EXPECT_EQ(result.categoriesAdded, 0);
     EXPECT_EQ(result.feedsSkipped, 2);
@@ -262,30 +277,34 @@ TEST_F(OpmlTest, ADeclaredEntityIsNotExpanded)
     writeDatabase("<categories/>");
     const QString list = writeList(
         "<!DOCTYPE opml [<!ENTITY secret SYSTEM \"file:///etc/passwd\"><!ENTITY big \"xxxxxxxx\">]>"
-        "<opml><body><outline text=\"&secret;&big;\" xmlUrl=\"http://example.org/feed\"/></body></opml>");
+        "<opml><body><outline text=\"&secret;&big;\" "
+        "xmlUrl=\"http://example.org/feed\"/></body></opml>");
 
     const Opml::ImportResult result = Opml::importFile(t.ctx, list);
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_EQ(listing(), (QStringList{QStringLiteral("[Imported]"),
-                                      QStringLiteral("&secret;&big; | 0 | http://example.org/feed")}));
+    EXPECT_EQ(listing(),
+              (QStringList{QStringLiteral("[Imported]"),
+                           QStringLiteral("&secret;&big; | 0 | http://example.org/feed")}));
 }
 
 TEST_F(OpmlTest, AnImportThatCannotBeSavedOrWouldOverfillACategoryChangesNothing)
 {
     QByteArray full = "<categories><category name=\"Full\">";
     for (int i = 0; i < 32767; ++i)
-        full += "<feed name=\"f\" type=\"0\" id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/"
-                + QByteArray::number(i) + "</feed>";
+        full += "<feed name=\"f\" type=\"0\" "
+                "id=\"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9\">http://example.org/"
+            + QByteArray::number(i) + "</feed>";
     full += "</category></categories>";
     writeDatabase(full);
     const QByteArray one = "<opml><body><outline text=\"FULL\"><outline text=\"n\" "
                            "xmlUrl=\"http://example.org/new\"/></outline></body></opml>";
     Opml::ImportResult result = Opml::importFile(t.ctx, writeList(one));
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, QStringLiteral("The category \"Full\" would then hold more than 32767 "
-                                           "feeds, more than Marlowin keeps in one category. "
-                                           "Nothing was imported."));
+    EXPECT_EQ(result.error,
+              QStringLiteral("The category \"Full\" would then hold more than 32767 "
+                             "feeds, more than Marlowin keeps in one category. "
+                             "Nothing was imported."));
     EXPECT_EQ(database(), full);
 
     const QByteArray small = "<categories><category name=\"News\"/></categories>";
@@ -311,7 +330,9 @@ TEST(OpmlMessages, CountTheOutcomeInPlainWords)
         int added, categories, skipped;
         QString message;
     } cases[] = {
-        {12, 3, 2, QStringLiteral("Imported 12 feeds in 3 new categories (2 already subscribed were skipped).")},
+        {12, 3, 2,
+         QStringLiteral(
+             "Imported 12 feeds in 3 new categories (2 already subscribed were skipped).")},
         {1, 1, 0, QStringLiteral("Imported 1 feed in 1 new category.")},
         {2, 0, 0, QStringLiteral("Imported 2 feeds.")},
         {0, 0, 5, QStringLiteral("Imported 0 feeds (5 already subscribed were skipped).")},

@@ -66,7 +66,8 @@ TEST(ShippedDatabase, LoadsCategoriesAndFeedsOfEveryType)
     for (const platform::TreeNode &category : loaded.categories) {
         EXPECT_EQ(category.image, 2) << category.text.toStdString();
         EXPECT_FALSE(category.text.trimmed().isEmpty());
-        EXPECT_FALSE(categoryNames.contains(category.text.toLower())) << category.text.toStdString();
+        EXPECT_FALSE(categoryNames.contains(category.text.toLower()))
+            << category.text.toStdString();
         categoryNames << category.text.toLower();
     }
     for (const platform::TreeNode &feed : loaded.feeds) {
@@ -79,13 +80,15 @@ TEST(ShippedDatabase, LoadsCategoriesAndFeedsOfEveryType)
         types << feed.image - 3;
         EXPECT_FALSE(feed.text.trimmed().isEmpty());
         const QUrl url(feed.tag, QUrl::StrictMode);
-        EXPECT_TRUE(url.isValid() && url.scheme() == QStringLiteral("https") && !url.host().isEmpty())
+        EXPECT_TRUE(url.isValid() && url.scheme() == QStringLiteral("https")
+                    && !url.host().isEmpty())
             << feed.tag.toStdString();
         EXPECT_EQ(feed.tag, feed.tag.trimmed());
         categoriesWithFeeds << feed.parentKey;
     }
     EXPECT_EQ(types, (QSet<int>{0, 1, 2})) << "RSS, Atom and podcast feeds are all shipped";
-    EXPECT_EQ(categoriesWithFeeds.size(), loaded.categories.size()) << "a shipped category is empty";
+    EXPECT_EQ(categoriesWithFeeds.size(), loaded.categories.size())
+        << "a shipped category is empty";
 }
 
 TEST(ShippedDatabase, KeepsEverySubscriptionThroughTheFirstChange)

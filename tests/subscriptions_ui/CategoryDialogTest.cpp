@@ -1,7 +1,7 @@
 #include "subscriptions/CategoryDialog.h"
 
-#include "localization/QtTranslatableWindow.h"
 #include "localization/Languages.h"
+#include "localization/QtTranslatableWindow.h"
 
 #include "DialogSupport.h"
 
@@ -131,11 +131,18 @@ TEST_F(CategoryDialogTest, SavingDetailsRenamesWithTheTreesRules)
         bool renamed;
     };
     const Case cases[] = {
-        {"spaces only", QStringLiteral("News"), QStringLiteral("   "), kBlankTitle, kBlankText, false},
-        {"the same name in other case", QStringLiteral("News"), QStringLiteral("NEWS"), {}, {}, false},
-        {"another category's name in other case", QStringLiteral("News"), QStringLiteral("podcasts"),
-         QStringLiteral("Category Exists!"),
-         QStringLiteral("Category with same Name already exists. Try some other Category Name ..."), false},
+        {"spaces only", QStringLiteral("News"), QStringLiteral("   "), kBlankTitle, kBlankText,
+         false},
+        {"the same name in other case",
+         QStringLiteral("News"),
+         QStringLiteral("NEWS"),
+         {},
+         {},
+         false},
+        {"another category's name in other case", QStringLiteral("News"),
+         QStringLiteral("podcasts"), QStringLiteral("Category Exists!"),
+         QStringLiteral("Category with same Name already exists. Try some other Category Name ..."),
+         false},
         {"a category that is no longer there", QStringLiteral("Gone"), QStringLiteral("World"),
          QStringLiteral("Alert!"),
          QStringLiteral("Application failed to access Category named \"Gone\" in database. Edit "
@@ -204,11 +211,12 @@ TEST_F(CategoryDialogTest, CancelChangesNothing)
 
 TEST_F(CategoryDialogTest, LanguageFileTranslatesLabelAndTitleButNotTheButtons)
 {
-    t.writeFile(QStringLiteral("Localization.txt"),
-                test::germanLanguageFile({"<FRMCATEGORY_LBLINFO>Name der Kategorie:</FRMCATEGORY_LBLINFO>",
-                                          "<CAPTION_FRMCATEGORY>Kategorie</CAPTION_FRMCATEGORY>",
-                                          "<FRMCATEGORY_BTNOK>Speichern</FRMCATEGORY_BTNOK>",
-                                          "<FRMCATEGORY_BTNCANCEL>Abbrechen</FRMCATEGORY_BTNCANCEL>"}));
+    t.writeFile(
+        QStringLiteral("Localization.txt"),
+        test::germanLanguageFile({"<FRMCATEGORY_LBLINFO>Name der Kategorie:</FRMCATEGORY_LBLINFO>",
+                                  "<CAPTION_FRMCATEGORY>Kategorie</CAPTION_FRMCATEGORY>",
+                                  "<FRMCATEGORY_BTNOK>Speichern</FRMCATEGORY_BTNOK>",
+                                  "<FRMCATEGORY_BTNCANCEL>Abbrechen</FRMCATEGORY_BTNCANCEL>"}));
     // The title comes from the message table, which the main window's translation has
     // rewritten by the time a dialog opens.
     QWidget mainWindow;

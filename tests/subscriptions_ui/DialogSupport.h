@@ -13,10 +13,10 @@
 namespace test {
 
 // A feeds database to open the dialogs over: two categories, one of them holding one feed.
-inline const QByteArray kTwoCategories =
-    "<categories><category name=\"News\"><feed name=\"Daily\" type=\"0\" "
-    "id=\"0A1B2C3D-0000-1111-2222-333344445555\">http://old.example/rss</feed></category>"
-    "<category name=\"Podcasts\"/></categories>\r\n";
+inline const QByteArray kTwoCategories
+    = "<categories><category name=\"News\"><feed name=\"Daily\" type=\"0\" "
+      "id=\"0A1B2C3D-0000-1111-2222-333344445555\">http://old.example/rss</feed></category>"
+      "<category name=\"Podcasts\"/></categories>\r\n";
 
 struct StoredFeed {
     QString name;
@@ -67,11 +67,12 @@ inline QList<StoredCategory> storedCategories(const TestContext &t)
 // A language file whose only group, "German", holds the given "<key>text</key>" lines.
 inline QByteArray germanLanguageFile(const QList<QByteArray> &items)
 {
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
-                      "\t<LOCALIZATION_FILE_INFO>\r\n\t\t<LOCALIZATION_FILE_VERSION>1.0"
-                      "</LOCALIZATION_FILE_VERSION>\r\n\t</LOCALIZATION_FILE_INFO>\r\n"
-                      "<LANGUAGE_GROUP xml:lang=\"de\">\r\n\t<LANGUAGE_NAME>German</LANGUAGE_NAME>\r\n"
-                      "\t<DESCRIPTION>Test group.</DESCRIPTION>\r\n\t<TRANSLATION_ITEMS>\r\n";
+    QByteArray text
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+          "\t<LOCALIZATION_FILE_INFO>\r\n\t\t<LOCALIZATION_FILE_VERSION>1.0"
+          "</LOCALIZATION_FILE_VERSION>\r\n\t</LOCALIZATION_FILE_INFO>\r\n"
+          "<LANGUAGE_GROUP xml:lang=\"de\">\r\n\t<LANGUAGE_NAME>German</LANGUAGE_NAME>\r\n"
+          "\t<DESCRIPTION>Test group.</DESCRIPTION>\r\n\t<TRANSLATION_ITEMS>\r\n";
     for (const QByteArray &item : items)
         text += "\t\t" + item + "\r\n";
     return text + "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n";

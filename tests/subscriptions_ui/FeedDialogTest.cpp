@@ -27,11 +27,11 @@ using test::StoredFeed;
 // Limit for probes whose response does arrive: far beyond what a loaded machine needs.
 constexpr int kArrivesMs = 20000;
 
-const char *const kPodcast =
-    "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
-    "<title>Night Talk</title><itunes:summary>Late</itunes:summary></channel></rss>";
-const char *const kAtom =
-    "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom Weekly</title></feed>";
+const char *const kPodcast
+    = "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
+      "<title>Night Talk</title><itunes:summary>Late</itunes:summary></channel></rss>";
+const char *const kAtom
+    = "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom Weekly</title></feed>";
 
 const StoredFeed kDaily{QStringLiteral("Daily"), QStringLiteral("0"),
                         QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555"),
@@ -92,15 +92,16 @@ protected:
 
     bool inPhaseOne() const
     {
-        return btnOK()->text().startsWith(QStringLiteral("Proceed")) && tag() == QStringLiteral("proceed")
-               && txtURL()->isVisible() && txtURL()->isEnabled() && !txtChannel()->isVisible()
-               && !cmbCategories()->isVisible() && !child<QLabel>("lblInfo0")->isVisible();
+        return btnOK()->text().startsWith(QStringLiteral("Proceed"))
+            && tag() == QStringLiteral("proceed") && txtURL()->isVisible() && txtURL()->isEnabled()
+            && !txtChannel()->isVisible() && !cmbCategories()->isVisible()
+            && !child<QLabel>("lblInfo0")->isVisible();
     }
     bool inPhaseTwo() const
     {
         return btnOK()->text() == QStringLiteral("OK") && tag() == QStringLiteral("ok")
-               && !txtURL()->isEnabled() && txtChannel()->isVisible() && cmbCategories()->isVisible()
-               && child<QLabel>("lblInfo1")->isVisible();
+            && !txtURL()->isEnabled() && txtChannel()->isVisible() && cmbCategories()->isVisible()
+            && child<QLabel>("lblInfo1")->isVisible();
     }
 
     // Validates the URL in phase one and arrives in phase two.
@@ -146,16 +147,21 @@ TEST_F(FeedDialogTest, OpensInPhaseOneWithTheModesTitleAndPreselection)
     };
     const Case cases[] = {
         {false, QString(), QStringLiteral("Add New Feed ..."), -1, QString(), true},
-        {false, QStringLiteral("Podcasts"), QStringLiteral("Add New Feed ..."), 1, QStringLiteral("Podcasts"), true},
+        {false, QStringLiteral("Podcasts"), QStringLiteral("Add New Feed ..."), 1,
+         QStringLiteral("Podcasts"), true},
         // The preselection matches letter case exactly.
-        {false, QStringLiteral("podcasts"), QStringLiteral("Add New Feed ..."), -1, QString(), true},
-        {true, QStringLiteral("News"), QStringLiteral("Edit Feed Details ..."), 0, QStringLiteral("News"), false},
+        {false, QStringLiteral("podcasts"), QStringLiteral("Add New Feed ..."), -1, QString(),
+         true},
+        {true, QStringLiteral("News"), QStringLiteral("Edit Feed Details ..."), 0,
+         QStringLiteral("News"), false},
         // An edited feed keeps naming its category even when the list lacks it.
-        {true, QStringLiteral("news"), QStringLiteral("Edit Feed Details ..."), -1, QStringLiteral("news"), false},
+        {true, QStringLiteral("news"), QStringLiteral("Edit Feed Details ..."), -1,
+         QStringLiteral("news"), false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.category.toStdString());
-        open(c.editing, c.category, QStringLiteral("http://old.example/rss"), QStringLiteral("Daily"));
+        open(c.editing, c.category, QStringLiteral("http://old.example/rss"),
+             QStringLiteral("Daily"));
 
         EXPECT_EQ(dialog->windowTitle(), c.title);
         EXPECT_TRUE(inPhaseOne());
@@ -268,11 +274,14 @@ TEST_F(FeedDialogTest, FilesTheFeedUnderTheCategoryTextCreatingItWhenNew)
     struct Case {
         const char *what;
         QString typed;
-        QList<StoredCategory> before; // the stored categories, the new feed to be appended to the last
+        QList<StoredCategory>
+            before; // the stored categories, the new feed to be appended to the last
     };
-    const QList<StoredCategory> existing{{QStringLiteral("News"), {kDaily}}, {QStringLiteral("Podcasts"), {}}};
+    const QList<StoredCategory> existing{{QStringLiteral("News"), {kDaily}},
+                                         {QStringLiteral("Podcasts"), {}}};
     const Case cases[] = {
-        {"a new name", QStringLiteral("Science"), existing + QList<StoredCategory>{{QStringLiteral("Science"), {}}}},
+        {"a new name", QStringLiteral("Science"),
+         existing + QList<StoredCategory>{{QStringLiteral("Science"), {}}}},
         {"an existing name in other case", QStringLiteral("PODCASTS"), existing},
         {"an empty name", QString(), existing + QList<StoredCategory>{{QString(), {}}}},
     };
@@ -293,11 +302,14 @@ TEST_F(FeedDialogTest, FilesTheFeedUnderTheCategoryTextCreatingItWhenNew)
         ASSERT_EQ(stored.size(), c.before.size());
         ASSERT_EQ(stored.last().feeds.size(), 1);
         const StoredFeed &added = stored.last().feeds.first();
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
-                        .match(added.id).hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
+                .match(added.id)
+                .hasMatch())
             << added.id.toStdString();
         QList<StoredCategory> expected = c.before;
-        expected.last().feeds.append({QStringLiteral("Night Talk"), QStringLiteral("2"), added.id, url("/podcast")});
+        expected.last().feeds.append(
+            {QStringLiteral("Night Talk"), QStringLiteral("2"), added.id, url("/podcast")});
         EXPECT_EQ(stored, expected);
     }
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -342,7 +354,8 @@ TEST_F(FeedDialogTest, EditingKeepsIdentifierAndCategoryAndWritesNameTypeAndUrl)
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(reloads, 1);
     const QList<StoredCategory> expected{
-        {QStringLiteral("News"), {{QStringLiteral("My Atom"), QStringLiteral("1"), kDaily.id, url("/atom")}}},
+        {QStringLiteral("News"),
+         {{QStringLiteral("My Atom"), QStringLiteral("1"), kDaily.id, url("/atom")}}},
         {QStringLiteral("Podcasts"), {}}};
     EXPECT_EQ(test::storedCategories(t), expected);
     EXPECT_TRUE(t.messages.shown.isEmpty());
@@ -362,8 +375,9 @@ TEST_F(FeedDialogTest, CategoryThatCannotBeCreatedKeepsTheDialogOpen)
     const auto &last = t.messages.shown.last();
     EXPECT_EQ(last.icon, platform::MessageIcon::Warning);
     EXPECT_EQ(last.title, QStringLiteral("Failed to Create Category!"));
-    EXPECT_EQ(last.text, QStringLiteral("Application failed to create specified Category. Please try "
-                                        "some other Category name or choose from existing ones."));
+    EXPECT_EQ(last.text,
+              QStringLiteral("Application failed to create specified Category. Please try "
+                             "some other Category name or choose from existing ones."));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(inPhaseTwo());
     EXPECT_EQ(reloads, 0);
@@ -425,12 +439,13 @@ TEST_F(FeedDialogTest, CancelAndEscapeStoreNothing)
 
 TEST_F(FeedDialogTest, LanguageFileTranslatesTheLabelsButNotTheButtonsOrTitle)
 {
-    t.writeFile(QStringLiteral("Localization.txt"),
-                test::germanLanguageFile({"<FRMADDFEED_LBLINFO2>Adresse des Feeds:</FRMADDFEED_LBLINFO2>",
-                                          "<frmAddFeed_lblInfo0>Kategorie:</frmAddFeed_lblInfo0>",
-                                          "<FRMADDFEED_BTNOK>Weiter</FRMADDFEED_BTNOK>",
-                                          "<FRMADDFEED_BTNCANCEL>Abbrechen</FRMADDFEED_BTNCANCEL>",
-                                          "<FRMADDFEED_CAPTION>Neuer Feed</FRMADDFEED_CAPTION>"}));
+    t.writeFile(
+        QStringLiteral("Localization.txt"),
+        test::germanLanguageFile({"<FRMADDFEED_LBLINFO2>Adresse des Feeds:</FRMADDFEED_LBLINFO2>",
+                                  "<frmAddFeed_lblInfo0>Kategorie:</frmAddFeed_lblInfo0>",
+                                  "<FRMADDFEED_BTNOK>Weiter</FRMADDFEED_BTNOK>",
+                                  "<FRMADDFEED_BTNCANCEL>Abbrechen</FRMADDFEED_BTNCANCEL>",
+                                  "<FRMADDFEED_CAPTION>Neuer Feed</FRMADDFEED_CAPTION>"}));
     languages.loadLanguage(QStringLiteral("German"));
 
     open(false, QString());

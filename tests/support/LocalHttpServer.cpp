@@ -8,7 +8,8 @@ namespace test {
 
 using namespace std::chrono_literals;
 
-LocalHttpServer::LocalHttpServer(QNetworkAccessManager *client) : m_client(client)
+LocalHttpServer::LocalHttpServer(QNetworkAccessManager *client)
+    : m_client(client)
 {
     // One request per connection: a kept-alive connection would hold the server's stop up.
     m_server.set_keep_alive_max_count(1);

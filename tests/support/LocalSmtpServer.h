@@ -12,13 +12,13 @@ namespace test {
 
 // One message as the server received it, decoded by Python's email package.
 struct ReceivedMail {
-    QString mailFrom;       // envelope sender
-    QStringList recipients; // envelope recipients
-    QByteArray raw;         // the message's bytes as they arrived
+    QString mailFrom;                       // envelope sender
+    QStringList recipients;                 // envelope recipients
+    QByteArray raw;                         // the message's bytes as they arrived
     QList<QPair<QString, QString>> headers; // name and decoded value, in order
-    QString subject;        // decoded
-    QString from;           // the From header, decoded
-    QString body;           // the text of the body, transfer encoding undone
+    QString subject;                        // decoded
+    QString from;                           // the From header, decoded
+    QString body;                           // the text of the body, transfer encoding undone
     bool authenticated = false;
 
     // The decoded values of every header with this name (case-insensitive).

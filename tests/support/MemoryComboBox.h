@@ -9,7 +9,10 @@ namespace test {
 // An editable drop-down list as plain data.
 class MemoryComboBox final : public platform::ComboBoxView {
 public:
-    explicit MemoryComboBox(QStringList entries = {}) : m_entries(std::move(entries)) {}
+    explicit MemoryComboBox(QStringList entries = {})
+        : m_entries(std::move(entries))
+    {
+    }
 
     QString text() const override { return m_text; }
     void setText(const QString &text) override

@@ -14,9 +14,10 @@ void MemoryReportList::setColumns(const QStringList &headers, const QList<int> &
 int MemoryReportList::add(const platform::ListRow &row, int position)
 {
     if (m_sorted)
-        position = int(std::upper_bound(m_rows.cbegin(), m_rows.cend(), row,
-                                        [this](const auto &a, const auto &b) { return before(a, b); })
-                       - m_rows.cbegin());
+        position
+            = int(std::upper_bound(m_rows.cbegin(), m_rows.cend(), row,
+                                   [this](const auto &a, const auto &b) { return before(a, b); })
+                  - m_rows.cbegin());
     else if (position < 0 || position > count())
         position = count();
     m_rows.insert(position, row);

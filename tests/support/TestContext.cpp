@@ -74,7 +74,7 @@ int FakeClock::activeTimers() const
 }
 
 TestContext::TestContext()
-    : ctx {messages, userSettings, connection, shell, clock, network, responseBudget, dir.path()}
+    : ctx{messages, userSettings, connection, shell, clock, network, responseBudget, dir.path()}
 {
     EXPECT_TRUE(dir.isValid());
 }
