@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <QUrl>
 
+#include <algorithm>
 #include <optional>
 
 using platform::XmlNode;
@@ -33,6 +35,21 @@ ImportResult failed(const QString &error)
     return result;
 }
 
+// Why an address cannot be a feed's, or nothing when it can: feeds are fetched over HTTP(S),
+// and "feed:" is how some pages hand such an address to a reader.
+QString refusalOf(const QString &address)
+{
+    if (std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.unicode() < 0x20; }))
+        return QStringLiteral("it holds a line break or another control character");
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https" && scheme != u"feed")
+        return QStringLiteral("only http, https and feed addresses can be feeds");
+    if (!url.isValid() || (scheme != u"feed" && url.host().isEmpty()))
+        return QStringLiteral("it is no valid web address");
+    return {};
+}
+
 QString counted(int count, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -45,6 +62,13 @@ public:
     explicit ImportPlan(Feeds::FeedsDatabase &database)
         : m_database(database)
     {
+        // The first category of a name is the one every lookup finds, as findCategory does;
+        // indexing them once keeps a list of many folders from scanning the database per folder.
+        for (const XmlNode &category : m_database.categories().children()) {
+            const QString key = category.attributeValue(0).toLower();
+            if (category.isElement() && !m_categories.contains(key))
+                m_categories.insert(key, category);
+        }
     }
 
     void add(const ListedFolder &folder)
@@ -52,6 +76,10 @@ public:
         XmlNode category = categoryFor(folder.name);
         QSet<QString> &urls = m_urls[folder.name.toLower()];
         for (const ListedFeed &feed : folder.feeds) {
+            if (const QString refusal = refusalOf(feed.url); !refusal.isEmpty()) {
+                result.refused << feed.url + QStringLiteral(": ") + refusal;
+                continue;
+            }
             if (urls.contains(feed.url.toLower())) {
                 ++result.feedsSkipped;
                 continue;
@@ -91,14 +119,15 @@ private:
     // URLs seed the set that skips duplicates, once, whichever letter case asked first.
     XmlNode categoryFor(const QString &name)
     {
-        XmlNode category = m_database.findCategory(name);
+        const QString key = name.toLower();
+        XmlNode category = m_categories.value(key);
         if (!category) {
             category = m_database.document().createElement(QStringLiteral("category"));
             category.setAttribute(QStringLiteral("name"), name);
             category = m_database.categories().appendChild(category);
+            m_categories.insert(key, category);
             ++result.categoriesAdded;
         }
-        const QString key = name.toLower();
         if (!m_urls.contains(key)) {
             QSet<QString> &urls = m_urls[key];
             for (const XmlNode &feed : category.children())
@@ -119,6 +148,7 @@ private:
     }
 
     Feeds::FeedsDatabase &m_database;
+    QHash<QString, XmlNode> m_categories; // by lower-cased name
     QHash<QString, QSet<QString>> m_urls; // by lower-cased category name
     std::optional<QString> m_tooLarge;    // a category that would hold too many feeds
 };
@@ -190,7 +220,10 @@ QString importMessage(const ImportResult &result)
         message += QStringLiteral(" (%1 already subscribed %2 skipped)")
                        .arg(result.feedsSkipped)
                        .arg(QLatin1String(result.feedsSkipped == 1 ? "was" : "were"));
-    return message + QLatin1Char('.');
+    message += QLatin1Char('.');
+    for (const QString &refused : result.refused)
+        message += QStringLiteral("\nNot imported: ") + refused + QLatin1Char('.');
+    return message;
 }
 
 bool exportFile(const platform::Context &ctx, const QString &opmlPath, QString *error,

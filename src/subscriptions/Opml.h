@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 struct Context;
@@ -16,13 +17,16 @@ struct ImportResult {
     int feedsAdded = 0;
     int categoriesAdded = 0;
     int feedsSkipped = 0; // already in their category (URL compared without regard to case)
-    QString error;        // on failure: the whole text to show the user
+    // Feeds left out because their address is no web feed's: "<address>: <reason>", in list order.
+    QStringList refused;
+    QString error; // on failure: the whole text to show the user
 };
 
 // Adds the feeds of the OPML file to the feeds database. Each feed (an outline with an xmlUrl)
 // goes into the category named by the text, else the title, of its top-level folder outline;
 // deeper folders count as their top-level folder, and feeds outside any folder go to
-// "Imported". Every top-level folder becomes a category, also an empty one. Categories are
+// "Imported". Only http, https and feed addresses become feeds; any other (javascript:, file:,
+// data:, a bare path, one with a line break) is left out and listed in refused. Every top-level folder becomes a category, also an empty one. Categories are
 // matched without regard to case; a new one takes the folder's name as written. A feed's name
 // is its text, else its title, else its URL; its type comes from the outline's type ("atom" 1,
 // "podcast" 2, anything else 0), or marlowinType="podcast" that Export writes. A feed whose URL
@@ -33,7 +37,8 @@ struct ImportResult {
 [[nodiscard]] ImportResult importFile(const platform::Context &ctx, const QString &opmlPath);
 
 // The line the user sees after an import: "Imported 12 feeds in 3 new categories (2 already
-// subscribed were skipped)." on success, the failure's text otherwise.
+// subscribed were skipped)." on success, followed by a line per refused address; the failure's
+// text otherwise.
 [[nodiscard]] QString importMessage(const ImportResult &result);
 
 struct ExportSummary {

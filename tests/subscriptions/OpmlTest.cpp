@@ -193,6 +193,42 @@ TEST_F(OpmlTest, ImportsTheFoldersOfAnotherReadersList)
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
+TEST_F(OpmlTest, OnlyWebAddressesBecomeFeedsAndTheRestIsReported)
+{
+    writeDatabase("<categories/>");
+    const Opml::ImportResult result = Opml::importFile(
+        t.ctx,
+        writeList("<?xml version=\"1.0\"?><opml version=\"2.0\"><body><outline text=\"Mixed\">"
+                  "<outline text=\"A\" xmlUrl=\"javascript:alert(1)\"/>"
+                  "<outline text=\"B\" xmlUrl=\"file:///etc/passwd\"/>"
+                  "<outline text=\"C\" xmlUrl=\"data:text/xml,&lt;rss/&gt;\"/>"
+                  "<outline text=\"D\" xmlUrl=\"/home/me/feed.xml\"/>"
+                  "<outline text=\"E\" xmlUrl=\"https://a.example/&#10;x\"/>"
+                  "<outline text=\"F\" xmlUrl=\"http:///nohost\"/>"
+                  "<outline text=\"G\" xmlUrl=\"feed:https://b.example/rss\"/>"
+                  "<outline text=\"H\" xmlUrl=\"HTTPS://c.example/rss\"/>"
+                  "</outline></body></opml>"));
+
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(listing(),
+              (QStringList{QStringLiteral("[Mixed]"),
+                           QStringLiteral("G | 0 | feed:https://b.example/rss"),
+                           QStringLiteral("H | 0 | HTTPS://c.example/rss")}));
+    const QString scheme = QStringLiteral(": only http, https and feed addresses can be feeds");
+    EXPECT_EQ(result.refused,
+              (QStringList{
+                  QStringLiteral("javascript:alert(1)") + scheme,
+                  QStringLiteral("file:///etc/passwd") + scheme,
+                  QStringLiteral("data:text/xml,<rss/>") + scheme,
+                  QStringLiteral("/home/me/feed.xml") + scheme,
+                  QStringLiteral("https://a.example/\nx: it holds a line break or another control "
+                                 "character"),
+                  QStringLiteral("http:///nohost: it is no valid web address"),
+              }));
+    EXPECT_TRUE(Opml::importMessage(result).startsWith(
+        QStringLiteral("Imported 2 feeds in 1 new category.\nNot imported: javascript:alert(1)")));
+}
+
 TEST_F(OpmlTest, CategoriesInOtherLetterCaseAreReusedAndTheirFeedsNotDoubled)
 {
     writeDatabase("<categories>"
