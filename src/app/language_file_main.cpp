@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QMap>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -64,27 +65,20 @@ bool isOwnName(const QString &name)
 // combine them ("frmMain_mnuFile").
 QString namesTable(const std::vector<QWidget *> &windows)
 {
-    QMap<QString, QPair<QString, QStringList>> rows;
+    QMap<QString, QString> classOfWindow; // by object name
+    QHash<QString, QStringList> controlsOfClass;
     for (const QWidget *window : windows) {
         QList<const QObject *> objects{window};
         for (const QObject *child : window->findChildren<QObject *>())
             objects << child;
-        for (const QObject *widget : std::as_const(objects)) {
-            if (!isOwnName(widget->objectName()))
+        for (const QObject *object : std::as_const(objects)) {
+            if (!isOwnName(object->objectName()))
                 continue;
-            const QString owner = implementingClass(widget);
-            if (QString::fromLatin1(widget->metaObject()->className()) == owner)
-                rows[widget->objectName()].first = owner;
-        }
-        for (const QObject *widget : std::as_const(objects)) {
-            const QString owner = implementingClass(widget);
-            if (!isOwnName(widget->objectName())
-                || QString::fromLatin1(widget->metaObject()->className()) == owner)
-                continue;
-            for (auto row = rows.begin(); row != rows.end(); ++row) {
-                if (row->first == owner && !row->second.contains(widget->objectName()))
-                    row->second << widget->objectName();
-            }
+            const QString owner = implementingClass(object);
+            if (QString::fromLatin1(object->metaObject()->className()) == owner)
+                classOfWindow.insert(object->objectName(), owner);
+            else if (!controlsOfClass[owner].contains(object->objectName()))
+                controlsOfClass[owner] << object->objectName();
         }
     }
     QString table = QStringLiteral(
@@ -94,11 +88,11 @@ QString namesTable(const std::vector<QWidget *> &windows)
         "`marlowin-language-file resources docs/names.md`, tells which class builds each window "
         "and its controls; the class's files carry its name.\n\n"
         "| Window | Class | Controls |\n|---|---|---|\n");
-    for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
-        QStringList controls = row->second;
+    for (auto row = classOfWindow.cbegin(); row != classOfWindow.cend(); ++row) {
+        QStringList controls = controlsOfClass.value(*row);
         controls.sort(Qt::CaseInsensitive);
         table += QStringLiteral("| `%1` | `%2` | %3 |\n")
-                     .arg(row.key(), row->first,
+                     .arg(row.key(), *row,
                           controls.isEmpty() ? QString()
                                              : u'`' + controls.join(QStringLiteral("`, `")) + u'`');
     }
