@@ -9,15 +9,15 @@
 
 // What ordering relies on in an item's date: the four fields are set together or not at all, a
 // dated item's month is a month name of the locale, and its keys are dates.
-inline void CheckDate(const FeedItem &item, const QLocale &locale)
+inline void checkDate(const FeedItem &item, const QLocale &locale)
 {
-    const bool dated = !item.Day.isEmpty() || !item.Month.isEmpty() || !item.Year.isEmpty()
-        || !item.Time.isEmpty();
+    const bool dated = !item.day.isEmpty() || !item.month.isEmpty() || !item.year.isEmpty()
+        || !item.time.isEmpty();
     if (!dated)
         return;
-    FUZZ_CHECK(!item.Day.isEmpty() && !item.Month.isEmpty() && !item.Year.isEmpty()
-               && !item.Time.isEmpty());
-    FUZZ_CHECK(MonthNames::InLocale(item.Month, locale) != 0);
-    FUZZ_CHECK(ItemStamp::ChronologicalKey(item).size() == 14);
-    FUZZ_CHECK(item.Utc.size() == 14);
+    FUZZ_CHECK(!item.day.isEmpty() && !item.month.isEmpty() && !item.year.isEmpty()
+               && !item.time.isEmpty());
+    FUZZ_CHECK(MonthNames::inLocale(item.month, locale) != 0);
+    FUZZ_CHECK(ItemStamp::chronologicalKey(item).size() == 14);
+    FUZZ_CHECK(item.utc.size() == 14);
 }

@@ -15,24 +15,24 @@
 namespace {
 
 // Utc is the date's moment as fourteen digits when the date has fields, and empty when not.
-void CheckUtc(const ItemDate &date)
+void checkUtc(const ItemDate &date)
 {
-    const bool dated = !date.Year.isEmpty();
-    FUZZ_CHECK(date.Utc.isEmpty() == !dated);
-    FUZZ_CHECK(date.Utc.isEmpty() || date.Utc.size() == 14);
-    FUZZ_CHECK(std::all_of(date.Utc.cbegin(), date.Utc.cend(),
+    const bool dated = !date.year.isEmpty();
+    FUZZ_CHECK(date.utc.isEmpty() == !dated);
+    FUZZ_CHECK(date.utc.isEmpty() || date.utc.size() == 14);
+    FUZZ_CHECK(std::all_of(date.utc.cbegin(), date.utc.cend(),
                            [](QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }));
 }
 
-FeedItem Dated(const ItemDate &date)
+FeedItem itemDatedBy(const ItemDate &date)
 {
-    CheckUtc(date);
+    checkUtc(date);
     FeedItem item;
-    item.Day = date.Day;
-    item.Month = date.Month;
-    item.Year = date.Year;
-    item.Time = date.Time;
-    item.Utc = date.Utc;
+    item.day = date.day;
+    item.month = date.month;
+    item.year = date.year;
+    item.time = date.time;
+    item.utc = date.utc;
     return item;
 }
 
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
 
     // RSS month names are English whatever the locale.
-    CheckDate(Dated(ItemDates::SplitPubDate(text)), english);
-    CheckDate(Dated(ItemDates::SplitPublished(text, english)), english);
-    CheckDate(Dated(ItemDates::SplitPublished(text, german)), german);
+    checkDate(itemDatedBy(ItemDates::splitPubDate(text)), english);
+    checkDate(itemDatedBy(ItemDates::splitPublished(text, english)), english);
+    checkDate(itemDatedBy(ItemDates::splitPublished(text, german)), german);
     return 0;
 }

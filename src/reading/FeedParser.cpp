@@ -1,5 +1,6 @@
 #include "reading/FeedParser.h"
 
+#include "common/Text.h"
 #include "platform/XmlDocument.h"
 #include "reading/ItemDate.h"
 #include "reading/ItemIdentifier.h"
@@ -17,15 +18,21 @@ namespace {
 // under the channel, the feed or one item: children past this many are not looked at.
 constexpr int kMaxChildren = 32767;
 
+// Nothing but the white space XML knows: an empty answer, whichever form the text comes in.
+// Other spaces (no-break, em) are text, so a document of them alone is no XML.
+bool isXmlSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
 bool isBlankText(const QString &text)
 {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isXmlSpace(c.unicode()); });
 }
 
 bool isBlankText(QByteArrayView utf8)
 {
-    return std::all_of(utf8.cbegin(), utf8.cend(),
-                       [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+    return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return isXmlSpace(char16_t(c)); });
 }
 
 // The document, or the status that ends the parse before any element is looked at.
@@ -87,19 +94,27 @@ QList<FeedItem> readItems(const platform::XmlNode &container, QLatin1StringView 
     return items;
 }
 
+// The text of an element that is shown and stored. A guid is neither: it only names its item,
+// and keeps every character so that its item keeps its identifier.
+QString shownText(const platform::XmlNode &element)
+{
+    return Text::withoutControlCharacters(element.text());
+}
+
 void readRssItem(const platform::XmlNode &element, FeedItem &item)
 {
+    static const QString url = QStringLiteral("url");
     forEachChild(element, [&item](const platform::XmlNode &child, const QString &name) {
         if (name == QLatin1StringView("title"))
-            item.title = child.text();
+            item.title = shownText(child);
         else if (name == QLatin1StringView("description"))
-            item.description = child.text();
+            item.description = shownText(child);
         else if (name == QLatin1StringView("link"))
-            item.link = child.text();
+            item.link = shownText(child);
         else if (name == QLatin1StringView("pubDate"))
             setDate(item, ItemDates::splitPubDate(child.text()));
         else if (name == QLatin1StringView("enclosure"))
-            item.media = child.attributeValue(0);
+            item.media = Text::withoutControlCharacters(child.attribute(url));
         else if (name == QLatin1StringView("guid"))
             item.guid = child.text().trimmed();
     });
@@ -139,9 +154,9 @@ void readAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLoca
     AtomLinkChoice link;
     forEachChild(element, [&](const platform::XmlNode &child, const QString &name) {
         if (name == QLatin1StringView("title"))
-            item.title = child.text();
+            item.title = shownText(child);
         else if (name == QLatin1StringView("content"))
-            item.description = child.text();
+            item.description = shownText(child);
         else if (name == QLatin1StringView("link"))
             link.consider(child);
         else if (name == QLatin1StringView("published"))
@@ -149,7 +164,7 @@ void readAtomEntry(const platform::XmlNode &element, FeedItem &item, const QLoca
         else if (name == QLatin1StringView("id"))
             item.guid = child.text().trimmed();
     });
-    item.link = link.chosen();
+    item.link = Text::withoutControlCharacters(link.chosen());
 }
 
 } // namespace

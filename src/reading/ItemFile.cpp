@@ -1,5 +1,6 @@
 #include "reading/ItemFile.h"
 
+#include "common/Text.h"
 #include "reading/FeedItem.h"
 #include "reading/ItemStamp.h"
 
@@ -137,9 +138,10 @@ bool ItemFile::appendItem(const FeedItem &item)
 // line feeds count.
 QString ItemFile::storableText(const QString &text)
 {
-    const bool dropped = std::all_of(text.cbegin(), text.cend(),
+    QString storable = Text::withoutControlCharacters(text);
+    const bool dropped = std::all_of(storable.cbegin(), storable.cend(),
                                      [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; });
-    return dropped ? QString() : text;
+    return dropped ? QString() : storable;
 }
 
 FeedItem ItemFile::storedItem(const platform::XmlNode &item)

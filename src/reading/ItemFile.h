@@ -76,8 +76,9 @@ public:
     // of items. False when the document has no items element.
     bool appendItem(const FeedItem &item);
 
-    // The text as a save and a load give it back: text of blanks, tabs and line feeds alone is
-    // dropped when a document is parsed, so it is stored as empty.
+    // The text as it is stored: without control characters (strict XML readers refuse even
+    // their references), and empty for text of blanks, tabs and line feeds alone, which a parse
+    // drops. Files that earlier versions wrote may hold such references; they still read.
     [[nodiscard]] static QString storableText(const QString &text);
 
     // A stored item element as a FeedItem: its identifier, each child by its name (title, link,

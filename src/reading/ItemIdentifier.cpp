@@ -67,6 +67,11 @@ QString distinctIdentifier(const FeedItem &item)
     return digest(distinctKey(namingOf(item), item));
 }
 
+QString ownIdentifier(const FeedItem &item)
+{
+    return digest(namingOf(item).key);
+}
+
 void assignAll(QList<FeedItem> &items)
 {
     std::vector<Naming> namings;

@@ -38,5 +38,9 @@ void assignAll(QList<FeedItem> &items);
 // shared its link with a different item. Neither uses the guid, which item files do not keep.
 [[nodiscard]] bool isLegacyLinkIdentifier(const QString &id, const QString &link);
 [[nodiscard]] QString distinctIdentifier(const FeedItem &item);
+// The identifier a stored item's own values give it (it was served without a guid). A stored
+// item that holds it, but is no longer served under it, was named by values the document now
+// gives otherwise: an enclosure read from the wrong attribute, control characters since dropped.
+[[nodiscard]] QString ownIdentifier(const FeedItem &item);
 
 } // namespace ItemIdentifier

@@ -30,7 +30,8 @@ public:
                 continue;
             m_byId[node.attributeValue(0)].append(m_entries.size());
             m_entries.push_back({node, ItemFile::storedItem(node)});
-            m_byLink[m_entries.back().item.link].append(m_entries.size() - 1);
+            m_byLink[ItemFile::storableText(m_entries.back().item.link)].append(m_entries.size()
+                                                                                - 1);
         }
     }
 
@@ -66,7 +67,7 @@ private:
 
 bool sameTitleAndDate(const FeedItem &stored, const FeedItem &served)
 {
-    return stored.title == ItemFile::storableText(served.title)
+    return ItemFile::storableText(stored.title) == ItemFile::storableText(served.title)
         && ItemStamp::chronologicalKey(stored) == ItemStamp::chronologicalKey(served);
 }
 
@@ -191,14 +192,15 @@ MergeResult mergeItems(ItemFile &file, const QList<FeedItem> &items, const QDate
             continue;
         // Stored under a name the document no longer gives it?
         StoredEntry *match = nullptr;
-        const QList<StoredEntry *> sameLink = stored.withLink(item->link);
+        const QList<StoredEntry *> sameLink = stored.withLink(ItemFile::storableText(item->link));
         for (StoredEntry *entry : sameLink) {
             const bool linkDigest
                 = ItemIdentifier::isLegacyLinkIdentifier(entry->item.id, entry->item.link);
             const bool onlyPair = record.legacy() && linkDigest && sameLink.size() == 1
                 && unmatchedPerLink.value(item->link) == 1;
-            const bool renamable
-                = linkDigest || entry->item.id == ItemIdentifier::distinctIdentifier(entry->item);
+            const bool renamable = linkDigest
+                || entry->item.id == ItemIdentifier::distinctIdentifier(entry->item)
+                || entry->item.id == ItemIdentifier::ownIdentifier(entry->item);
             if (onlyPair || (renamable && sameTitleAndDate(entry->item, *item))) {
                 match = entry;
                 break;

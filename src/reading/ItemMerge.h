@@ -19,7 +19,8 @@ class ItemFile;
 // stored twice: one served again with a changed title, link, date, description or enclosure is
 // updated in place and keeps its read state. A stored item whose identifier the document names
 // differently (a file that earlier versions wrote, where the identifier was the digest of the
-// link alone) is recognised by its link (and, where several share a link, by its title and
+// link alone, or of an enclosure read from the wrong attribute, or of text with control
+// characters) is recognised by its link (and, where several share a link, by its title and
 // date) and takes its new identifier.
 struct MergeResult {
     QList<FeedItem> added;   // in the order they were appended

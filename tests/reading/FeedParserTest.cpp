@@ -120,7 +120,14 @@ TEST(ParseRss, ReadsTheItemsOfTheChannelInDocumentOrder)
          {{"new", "", "", "", "", nullptr}}},
         {"enclosure whose first attribute is its length",
          R"(<rss><channel><item><link>http://example.org/c</link><enclosure length="1234" url="http://example.org/c.mp3"/></item></channel></rss>)",
-         {{"", "http://example.org/c", "", "", "1234", nullptr}}},
+         {{"", "http://example.org/c", "", "", "http://example.org/c.mp3", nullptr}}},
+        {"control characters dropped from what is shown, kept in the guid that only names",
+         "<rss><channel><item><title>a&#1;b\x02"
+         "c\td</title><guid>g&#7;</guid><description>"
+         "<![CDATA[x\x0b\x1by\r\nz\xc2\x85]]></description><enclosure url=\"http://e/\x7f"
+         "1\"/>"
+         "</item></channel></rss>",
+         {{"abc\td", "", "", "xy\nz", "http://e/1", "g\x07"}}},
         {"no link: empty link, the guid trimmed",
          "<rss><channel><item><title>Untitled</title><guid> "
          "http://example.org/g\n</guid></item></channel></rss>",
@@ -232,6 +239,8 @@ TEST(FeedParsers, ReportWhyADocumentGaveNoItems)
     } cases[] = {
         {"empty", "", ParseStatus::EmptyStream, ParseStatus::EmptyStream},
         {"blanks only", " \r\n\t \n", ParseStatus::EmptyStream, ParseStatus::EmptyStream},
+        {"spaces XML does not know", "\xE2\x80\x83\xC2\xA0\v", ParseStatus::InvalidXml,
+         ParseStatus::InvalidXml},
         {"plain text", "Service Unavailable", ParseStatus::InvalidXml, ParseStatus::InvalidXml},
         {"unclosed elements", "<rss><channel><item>", ParseStatus::InvalidXml,
          ParseStatus::InvalidXml},
@@ -254,12 +263,19 @@ TEST(FeedParsers, ReportWhyADocumentGaveNoItems)
          ParseStatus::WrongFeedType},
     };
     for (const auto &c : cases) {
-        const auto rss = FeedParser::parseRss(q(c.document));
-        const auto atom = FeedParser::parseAtom(q(c.document));
-        EXPECT_EQ(rss.status, c.rss) << c.what;
-        EXPECT_EQ(atom.status, c.atom) << c.what;
-        EXPECT_EQ(rss.items.size(), c.rss == ParseStatus::Ok ? 1 : 0) << c.what;
-        EXPECT_EQ(atom.items.size(), c.atom == ParseStatus::Ok ? 1 : 0) << c.what;
+        // The same verdict from the text and from its UTF-8 bytes, which a fetch hands over.
+        const QByteArray utf8(c.document);
+        for (const bool fromBytes : {false, true}) {
+            SCOPED_TRACE(fromBytes ? "from UTF-8" : "from text");
+            const auto rss = fromBytes ? FeedParser::parseRss(QByteArrayView(utf8))
+                                       : FeedParser::parseRss(q(c.document));
+            const auto atom = fromBytes ? FeedParser::parseAtom(QByteArrayView(utf8))
+                                        : FeedParser::parseAtom(q(c.document));
+            EXPECT_EQ(rss.status, c.rss) << c.what;
+            EXPECT_EQ(atom.status, c.atom) << c.what;
+            EXPECT_EQ(rss.items.size(), c.rss == ParseStatus::Ok ? 1 : 0) << c.what;
+            EXPECT_EQ(atom.items.size(), c.atom == ParseStatus::Ok ? 1 : 0) << c.what;
+        }
     }
 }
 

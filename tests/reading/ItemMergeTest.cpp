@@ -2,6 +2,7 @@
 #include "reading/FeedParser.h"
 #include "reading/ItemFile.h"
 #include "reading/ItemIdentifier.h"
+#include "reading/ItemStamp.h"
 #include "reading/ItemStore.h"
 
 #include "support/FileSizeLimit.h"
@@ -366,6 +367,51 @@ TEST_F(ItemMergeTest, StoredItemsTakeTheirNewIdentifiersWithoutBeingStoredTwice)
     ASSERT_EQ(file.load(), ItemFile::State::Loaded);
     EXPECT_EQ(file.items().child(1).attributeValue(1), QStringLiteral("0")) << "read states stay";
     EXPECT_EQ(file.items().child(0).attributeValue(1), QStringLiteral("1"));
+    EXPECT_FALSE(merge(served).changed);
+}
+
+TEST_F(ItemMergeTest, ItemsNamedByValuesNowReadOtherwiseAreRecognisedNotStoredTwice)
+{
+    // An earlier version took an enclosure's first attribute (here its length) as its media, and
+    // kept control characters, which it wrote as references that strict XML readers refuse.
+    const QString show = QStringLiteral("http://show.example/");
+    const auto stored = [](const QString &id, const QByteArray &title, const QString &link,
+                           const QByteArray &media, const QByteArray &status) {
+        return "<item id=\"" + id.toLatin1() + "\" status=\"" + status + "\"><title>" + title
+            + "</title><link>" + link.toUtf8()
+            + "</link><date>2006-May-01T08:00:00</date><desc/><media>" + media + "</media></item>";
+    };
+    FeedItem note;
+    note.title = QStringLiteral("Note\x01");
+    note.day = QStringLiteral("01");
+    note.month = QStringLiteral("May");
+    note.year = QStringLiteral("2006");
+    note.time = QStringLiteral("08:00:00");
+    t.writeFile(
+        QStringLiteral("Data/item.fdb"),
+        earlierFile(stored(ItemIdentifier::digest(show + QStringLiteral("\n1234")), "Episode", show,
+                           "1234", "0")
+                        + stored(ItemIdentifier::digest(QStringLiteral("Note\x01\n")
+                                                        + ItemStamp::chronologicalKey(note)),
+                                 "Note&#1;", QString(), "", "1"),
+                    "20060501080000"));
+    const Item episode{"Episode", "Mon, 01 May 2006 08:00:00 GMT", "http://show.example/", "",
+                       "http://show.example/1.mp3"};
+    const QList<FeedItem> served
+        = document({episode, {"Note&#1;", "Mon, 01 May 2006 08:00:00 GMT"}});
+
+    const MergeResult result = merge(served);
+
+    EXPECT_TRUE(result.added.isEmpty());
+    EXPECT_EQ(result.renamed.size(), 2);
+    EXPECT_EQ(storedIds(), (QStringList{served[0].id, served[1].id}));
+    EXPECT_EQ(storedTitles(), (QStringList{"Episode", "Note"}));
+    ItemFile file(path());
+    ASSERT_EQ(file.load(), ItemFile::State::Loaded);
+    EXPECT_EQ(ItemFile::storedItem(file.items().child(0)).media,
+              QStringLiteral("http://show.example/1.mp3"));
+    EXPECT_EQ(file.items().child(0).attributeValue(1), QStringLiteral("0")) << "read states stay";
+    EXPECT_FALSE(t.readFile(QStringLiteral("Data/item.fdb")).contains("&#"));
     EXPECT_FALSE(merge(served).changed);
 }
 
