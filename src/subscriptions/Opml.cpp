@@ -35,17 +35,29 @@ ImportResult failed(const QString &error)
     return result;
 }
 
-// Why an address cannot be a feed's, or nothing when it can: feeds are fetched over HTTP(S),
-// and "feed:" is how some pages hand such an address to a reader.
+// The web address a "feed:" address stands for ("feed:https://host/x", "feed://host/x"), which
+// is how some pages hand an address to a reader; other addresses as they are.
+QString webAddressOf(const QString &address)
+{
+    static const QLatin1String feed("feed:");
+    if (!address.startsWith(feed, Qt::CaseInsensitive))
+        return address;
+    const QString rest = address.sliced(feed.size());
+    if (rest.startsWith(QLatin1String("//")))
+        return QStringLiteral("http:") + rest;
+    return rest;
+}
+
+// Why an address cannot be a feed's, or nothing when it can: feeds are fetched over HTTP(S).
 QString refusalOf(const QString &address)
 {
     if (std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.unicode() < 0x20; }))
         return QStringLiteral("it holds a line break or another control character");
-    const QUrl url(address, QUrl::StrictMode);
+    const QUrl url(webAddressOf(address), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (scheme != u"http" && scheme != u"https" && scheme != u"feed")
+    if (scheme != u"http" && scheme != u"https")
         return QStringLiteral("only http, https and feed addresses can be feeds");
-    if (!url.isValid() || (scheme != u"feed" && url.host().isEmpty()))
+    if (!url.isValid() || url.host().isEmpty())
         return QStringLiteral("it is no valid web address");
     return {};
 }
@@ -75,11 +87,12 @@ public:
     {
         XmlNode category = categoryFor(folder.name);
         QSet<QString> &urls = m_urls[folder.name.toLower()];
-        for (const ListedFeed &feed : folder.feeds) {
+        for (ListedFeed feed : folder.feeds) {
             if (const QString refusal = refusalOf(feed.url); !refusal.isEmpty()) {
                 result.refused << feed.url + QStringLiteral(": ") + refusal;
                 continue;
             }
+            feed.url = webAddressOf(feed.url);
             if (urls.contains(feed.url.toLower())) {
                 ++result.feedsSkipped;
                 continue;

@@ -50,8 +50,7 @@ const std::vector<Answer> kAnswers = {
     {"an HTML page", 200, "text/html", "<html><body><p>Moved<br></p></body></html>"},
     {"RDF", 200, "application/rdf+xml",
      "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><item/></rdf:RDF>"},
-    {"Latin-1 declared, UTF-16 sent", 200, "text/xml",
-     std::string("\xFF\xFE<\0r\0s\0s\0>\0", 10)},
+    {"Latin-1 declared, UTF-16 sent", 200, "text/xml", std::string("\xFF\xFE<\0r\0s\0s\0>\0", 10)},
     {"not found", 404, "text/html", "<html><body>Not Found</body></html>"},
     {"a server error with a feed", 500, "application/rss+xml", kRss},
 };

@@ -207,13 +207,16 @@ TEST_F(OpmlTest, OnlyWebAddressesBecomeFeedsAndTheRestIsReported)
                   "<outline text=\"F\" xmlUrl=\"http:///nohost\"/>"
                   "<outline text=\"G\" xmlUrl=\"feed:https://b.example/rss\"/>"
                   "<outline text=\"H\" xmlUrl=\"HTTPS://c.example/rss\"/>"
+                  "<outline text=\"I\" xmlUrl=\"feed://d.example/rss\"/>"
+                  "<outline text=\"J\" xmlUrl=\"feed:javascript:alert(1)\"/>"
                   "</outline></body></opml>"));
 
     ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_EQ(listing(),
-              (QStringList{QStringLiteral("[Mixed]"),
-                           QStringLiteral("G | 0 | feed:https://b.example/rss"),
-                           QStringLiteral("H | 0 | HTTPS://c.example/rss")}));
+    EXPECT_EQ(
+        listing(),
+        (QStringList{QStringLiteral("[Mixed]"), QStringLiteral("G | 0 | https://b.example/rss"),
+                     QStringLiteral("H | 0 | HTTPS://c.example/rss"),
+                     QStringLiteral("I | 0 | http://d.example/rss")}));
     const QString scheme = QStringLiteral(": only http, https and feed addresses can be feeds");
     EXPECT_EQ(result.refused,
               (QStringList{
@@ -224,9 +227,10 @@ TEST_F(OpmlTest, OnlyWebAddressesBecomeFeedsAndTheRestIsReported)
                   QStringLiteral("https://a.example/\nx: it holds a line break or another control "
                                  "character"),
                   QStringLiteral("http:///nohost: it is no valid web address"),
+                  QStringLiteral("feed:javascript:alert(1)") + scheme,
               }));
     EXPECT_TRUE(Opml::importMessage(result).startsWith(
-        QStringLiteral("Imported 2 feeds in 1 new category.\nNot imported: javascript:alert(1)")));
+        QStringLiteral("Imported 3 feeds in 1 new category.\nNot imported: javascript:alert(1)")));
 }
 
 TEST_F(OpmlTest, CategoriesInOtherLetterCaseAreReusedAndTheirFeedsNotDoubled)
