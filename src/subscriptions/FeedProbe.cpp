@@ -3,6 +3,7 @@
 #include "common/Connection.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
+#include "common/Text.h"
 #include "platform/Context.h"
 #include "platform/EventPump.h"
 #include "platform/HttpRequest.h"
@@ -100,7 +101,7 @@ FeedType detectFeedType(const platform::XmlDocument &doc, QString *title)
             = !shape.podcastMarker.isEmpty() && doc.selectSingleNode(shape.podcastMarker);
         const platform::XmlNode titleNode = doc.selectSingleNode(shape.title);
         if (titleNode && title)
-            *title = titleNode.text();
+            *title = Text::withoutControlCharacters(titleNode.text());
         return podcast ? FeedType::Podcast : shape.type;
     }
     return FeedType::Unknown;

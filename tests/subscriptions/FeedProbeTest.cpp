@@ -87,10 +87,11 @@ const ProbeCase kProbeCases[] = {
      "<item><title>Episode 1</title></item>\n</channel>\n</rss>\n",
      2, QString::fromUtf8("Caf\xC3\xA9 \xE2\x80\x9CNachtfunk\xE2\x80\x9D \xE6\x97\xA5\xE6\x9C\xAC"),
      nullptr, true},
-    {"RSS whose items alone carry itunes:summary", 200, "application/rss+xml",
+    {"RSS whose items alone carry itunes:summary; a title's control characters dropped", 200,
+     "application/rss+xml",
      "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
-     "<title>Plain news</title><item><title>One</title><itunes:summary>Item only</itunes:summary>"
-     "</item></channel></rss>",
+     "<title>Plain\x01 news&#7;</title><item><title>One</title><itunes:summary>Item only"
+     "</itunes:summary></item></channel></rss>",
      0, QStringLiteral("Plain news"), nullptr, true},
     {"Atom with a default namespace, an entry before the feed's title", 200, "application/atom+xml",
      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<feed "
