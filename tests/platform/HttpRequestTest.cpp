@@ -16,6 +16,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -513,7 +514,8 @@ TEST_F(HttpRequestTest, SharedBudgetStopsTheBodiesThatOutgrowIt)
     EXPECT_EQ(holding.responseBody().size(), 700000);
     EXPECT_EQ(budget.available(), budget.total());
 
-    // Endless bodies all stop, and the budget comes back whole.
+    // Endless bodies all stop, and the budget comes back whole. On a busy machine Qt may
+    // hold more than the cap of one reply before it is read, which then stops it first.
     HttpRequest first(m_network, &budget);
     HttpRequest second(m_network, &budget);
     const FinishedCounter firstFinished(first);
@@ -523,8 +525,11 @@ TEST_F(HttpRequestTest, SharedBudgetStopsTheBodiesThatOutgrowIt)
     ASSERT_TRUE(test::waitUntil([&] { return firstFinished.count > 0 && secondFinished.count > 0; },
                                 kArrivesMs));
     for (const HttpRequest *request : {&first, &second}) {
-        EXPECT_EQ(request->failure(), FetchFailure::OverBudget);
-        EXPECT_EQ(request->failureText(), overBudget);
+        EXPECT_THAT(request->failure(),
+                    ::testing::AnyOf(FetchFailure::OverBudget, FetchFailure::TooLarge));
+        if (request->failure() == FetchFailure::OverBudget) {
+            EXPECT_EQ(request->failureText(), overBudget);
+        }
     }
     EXPECT_EQ(budget.available(), budget.total());
 }
