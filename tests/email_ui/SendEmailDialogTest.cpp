@@ -50,6 +50,17 @@ protected:
         }();
         return *server;
     }
+    // Takes AUTH in clear and offers no STARTTLS.
+    static LocalSmtpServer &withAuth()
+    {
+        static const std::unique_ptr<LocalSmtpServer> server = [] {
+            auto started = std::make_unique<LocalSmtpServer>();
+            EXPECT_TRUE(started->start({QStringLiteral("reader"), QStringLiteral("s3cret"), {}}))
+                << "the test SMTP server did not start";
+            return started;
+        }();
+        return *server;
+    }
 
     void SetUp() override
     {
@@ -243,6 +254,31 @@ TEST_F(SendEmailDialogTest, FailureIsReportedAndKeepsWhatWasEntered)
         EXPECT_TRUE(child<QPushButton>(*dialog, "btnOK")->isEnabled());
         EXPECT_TRUE(arrived(before).isEmpty());
     }
+}
+
+// A password the keyring holds but does not give is not replaced by none at all.
+TEST_F(SendEmailDialogTest, APasswordTheKeyringDoesNotGiveStopsTheSend)
+{
+    t.secrets.available = true;
+    Settings::Email email = Settings::loadEmail(t.ctx);
+    email.port = QString::number(withAuth().port());
+    email.authenticate = true;
+    email.user = QStringLiteral("reader");
+    email.password = QStringLiteral("s3cret");
+    ASSERT_EQ(Settings::saveEmail(t.ctx, email), Settings::PasswordPlace::Keyring);
+    t.secrets.available = false;
+    const qsizetype before = withAuth().messages().size();
+    auto dialog = open();
+
+    send(*dialog, QStringLiteral("ann@example.org"));
+
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].text,
+              kFailurePrefix
+                  + "The password could not be read from the desktop's keyring: No keyring\r\n"
+                    "Enter it again under Email Settings.");
+    EXPECT_EQ(status(*dialog), "Error: Failed to send Email!");
+    EXPECT_EQ(withAuth().messages().size(), before);
 }
 
 TEST_F(SendEmailDialogTest, OfflineSendsNothing)
