@@ -180,6 +180,7 @@ void SendEmailDialog::sendItemEmail()
     smtp.setRecipientSeparator(QStringLiteral(";"));
     smtp.setSMTPHost(email.server);
     smtp.setSMTPPort(email.port.trimmed().toInt());
+    smtp.setConnectionSecurity(email.security);
     smtp.setUseAuthentication(email.authenticate);
     if (email.authenticate) {
         smtp.setUsername(email.user);

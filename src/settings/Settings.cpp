@@ -23,6 +23,18 @@ constexpr QChar kFieldSeparator{0x05};
 const QString kStoredAuthDefault = QStringLiteral("6330");
 const QString kPasswordKey = QStringLiteral("pw");
 const QString kPasswordEntryKey = QStringLiteral("pk");
+const QString kSecurityKey = QStringLiteral("cs");
+constexpr int kImplicitTlsPort = 465;
+
+struct SecurityName {
+    ConnectionSecurity security;
+    QLatin1String name;
+};
+constexpr SecurityName kSecurityNames[] = {
+    {ConnectionSecurity::StartTls, QLatin1String("starttls")},
+    {ConnectionSecurity::Tls, QLatin1String("ssl")},
+    {ConnectionSecurity::None, QLatin1String("none")},
+};
 
 IniFile config(const platform::Context &ctx)
 {
@@ -58,6 +70,28 @@ int readEmailInteger(const IniFile &ini, const QString &key, const QString &stor
 void writeEmailValue(const IniFile &ini, const QString &key, const QString &value)
 {
     ini.write(kEmail, key, EmailValue::stored(value));
+}
+
+ConnectionSecurity readSecurity(const IniFile &ini, const QString &port)
+{
+    const QString name = readEmailValue(ini, kSecurityKey);
+    if (name.isEmpty())
+        return port.trimmed().toInt() == kImplicitTlsPort ? ConnectionSecurity::Tls
+                                                          : ConnectionSecurity::StartTls;
+    for (const SecurityName &known : kSecurityNames) {
+        if (name == known.name)
+            return known.security;
+    }
+    return ConnectionSecurity::StartTls;
+}
+
+QString securityName(ConnectionSecurity security)
+{
+    for (const SecurityName &known : kSecurityNames) {
+        if (known.security == security)
+            return known.name;
+    }
+    return kSecurityNames[0].name;
 }
 
 // The keyring entry for the password of the app folder's settings. Once stored, the entry's name
@@ -156,6 +190,7 @@ Email loadEmail(const platform::Context &ctx)
     }
     email.fromName = readEmailValue(ini, QStringLiteral("fn"));
     email.fromAddress = readEmailValue(ini, QStringLiteral("fe"));
+    email.security = readSecurity(ini, email.port);
     return email;
 }
 
@@ -189,6 +224,7 @@ PasswordPlace saveEmail(const platform::Context &ctx, const Email &email)
     writeEmailValue(ini, kPasswordEntryKey, place == PasswordPlace::Keyring ? entry : QString());
     writeEmailValue(ini, QStringLiteral("fn"), email.fromName);
     writeEmailValue(ini, QStringLiteral("fe"), email.fromAddress);
+    writeEmailValue(ini, kSecurityKey, securityName(email.security));
     return place;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ConnectionSecurity.h"
 #include "subscriptions/FeedRecord.h"
 
 #include <QList>
@@ -25,7 +26,7 @@ namespace Settings {
 [[nodiscard]] QString configPath(const platform::Context &ctx);
 
 // Section email. Every value is stored in EmailValue's marked form, the port and the
-// authentication flag included, in the order sv, po, au, us, pw, pk, fn, fe; values in the
+// authentication flag included, in the order sv, po, au, us, pw, pk, fn, fe, cs; values in the
 // earlier scrambled form are read too, and the next save rewrites them.
 //
 // The password lives in the desktop's keyring (ctx.secrets) where one answers: pk then names its
@@ -39,6 +40,10 @@ struct Email {
     QString password;          // pw, or the keyring entry named by pk
     QString fromName;          // fn
     QString fromAddress;       // fe
+    // cs: "starttls", "ssl" or "none". Missing or empty (settings saved before there was a
+    // choice): TLS from the first byte on port 465, which such settings used there, else
+    // STARTTLS. Any other value is STARTTLS: a choice that cannot be read never means "none".
+    ConnectionSecurity security = ConnectionSecurity::StartTls;
 
     // Load only: why the password that the keyring holds could not be read (then it is empty).
     QString passwordProblem{};

@@ -19,15 +19,16 @@ bool operator==(const Email &a, const Email &b)
 {
     return a.server == b.server && a.port == b.port && a.authenticate == b.authenticate
         && a.user == b.user && a.password == b.password && a.fromName == b.fromName
-        && a.fromAddress == b.fromAddress && a.passwordProblem == b.passwordProblem;
+        && a.fromAddress == b.fromAddress && a.security == b.security
+        && a.passwordProblem == b.passwordProblem;
 }
 
 void PrintTo(const Email &v, std::ostream *out)
 {
     *out << '{' << v.server.toStdString() << ", " << v.port.toStdString() << ", " << v.authenticate
          << ", " << v.user.toStdString() << ", " << v.password.toStdString() << ", "
-         << v.fromName.toStdString() << ", " << v.fromAddress.toStdString() << ", "
-         << v.passwordProblem.toStdString() << '}';
+         << v.fromName.toStdString() << ", " << v.fromAddress.toStdString() << ", security "
+         << int(v.security) << ", " << v.passwordProblem.toStdString() << '}';
 }
 
 } // namespace Settings
@@ -92,7 +93,8 @@ TEST_F(Config, EmailIsWrittenMarkedInItsOrder)
     EXPECT_EQ(Settings::saveEmail(t.ctx, email), PasswordPlace::Nowhere);
 
     EXPECT_EQ(bytes(),
-              "[email]\r\nsv=u8:abc\r\npo=u8:25\r\nau=u8:1\r\nus=\r\npw=\r\npk=\r\nfn=\r\nfe=\r\n");
+              "[email]\r\nsv=u8:abc\r\npo=u8:25\r\nau=u8:1\r\nus=\r\npw=\r\npk=\r\nfn=\r\nfe=\r\n"
+              "cs=u8:starttls\r\n");
     EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
@@ -101,8 +103,9 @@ TEST_F(Config, EmailLoadsBackAsSaved)
 {
     const Settings::Email cases[] = {
         account(kUnicodePassword),
-        {"mail.example.org", "25", false, "", "", "", ""},
-        {"smtp.example.org", "465", true, "ann", " two\r\nlines ", "Zoë Ünal", "zoe@example.org"},
+        {"mail.example.org", "25", false, "", "", "", "", ConnectionSecurity::None},
+        {"smtp.example.org", "465", true, "ann", " two\r\nlines ", "Zoë Ünal", "zoe@example.org",
+         ConnectionSecurity::Tls},
         {"中文.example", "2525", true, "😀", "=;\"", " ", "x@中文.example"},
     };
     write("[email]\r\nsv=1\r\n");
@@ -122,7 +125,7 @@ TEST_F(Config, EmailLoadsBackAsSaved)
         EXPECT_EQ(mode(), 0600u);
         // Every value is marked, or empty.
         static const QRegularExpression marked(QStringLiteral(
-            "\\A\\[email\\]\r\n((sv|po|au|us|pw|pk|fn|fe)=(u8:[A-Za-z0-9._~%-]*)?\r\n){8}\\z"));
+            "\\A\\[email\\]\r\n((sv|po|au|us|pw|pk|fn|fe|cs)=(u8:[A-Za-z0-9._~%-]*)?\r\n){9}\\z"));
         const QString text = QString::fromUtf8(bytes());
         EXPECT_TRUE(marked.match(text).hasMatch()) << text.toStdString();
     }
@@ -132,26 +135,41 @@ TEST_F(Config, EmailLoadsBackAsSaved)
 // Settings saved in the scrambled form keep working, and the next save leaves none of it.
 TEST_F(Config, ScrambledSettingsAreReadAndRewrittenMarked)
 {
-    write("[email]\r\nsv=976068603960\r\npo=05301730\r\nau=3430\r\nus=976007700770\r\n"
-          "pw=508075303960897070702180\r\nfn=\r\nfe=\r\n");
-    const Settings::Email email = Settings::loadEmail(t.ctx);
-    EXPECT_EQ(email, (Settings::Email{"abc", "25", true, "ann", "s3cret", "", ""}));
+    const struct {
+        QByteArray port;
+        ConnectionSecurity security;
+    } cases[] = {
+        {"05301730", ConnectionSecurity::StartTls}, // 25
+        {"463087301730", ConnectionSecurity::Tls},  // 465, which such settings used TLS on
+    };
+    for (const auto &c : cases) {
+        write("[email]\r\nsv=976068603960\r\npo=" + c.port
+              + "\r\nau=3430\r\nus=976007700770\r\npw=508075303960897070702180\r\nfn=\r\nfe=\r\n");
+        const Settings::Email email = Settings::loadEmail(t.ctx);
+        EXPECT_EQ(email.server, "abc");
+        EXPECT_TRUE(email.authenticate);
+        EXPECT_EQ(email.user, "ann");
+        EXPECT_EQ(email.password, "s3cret");
+        EXPECT_EQ(email.security, c.security) << email.port.toStdString();
 
-    Settings::saveEmail(t.ctx, email);
-    EXPECT_EQ(Settings::loadEmail(t.ctx), email);
-    EXPECT_EQ(stored("sv"), "u8:abc");
-    EXPECT_EQ(stored("pw"), "u8:s3cret");
-    EXPECT_FALSE(QString::fromUtf8(bytes()).contains(QRegularExpression(QStringLiteral("=\\d"))));
+        Settings::saveEmail(t.ctx, email);
+        EXPECT_EQ(Settings::loadEmail(t.ctx), email);
+        EXPECT_EQ(stored("sv"), "u8:abc");
+        EXPECT_EQ(stored("pw"), "u8:s3cret");
+        EXPECT_FALSE(
+            QString::fromUtf8(bytes()).contains(QRegularExpression(QStringLiteral("=\\d"))));
+    }
 }
 
 TEST_F(Config, HandEditedValuesFallBackToTheirDefaults)
 {
     write("[email]\r\nsv=976068603960\r\npo=not digits\r\nau=0480\r\nus=ab\r\npw=\r\n"
-          "fn=u8:%ZZ\r\n"
+          "fn=u8:%ZZ\r\ncs=u8:plain\r\n"
           "[app]\r\nautos=yes\r\nclose=\r\nmins=many\r\nconfirm=maybe\r\n");
     // sv unscrambles to "abc"; po does not unscramble; au unscrambles to "x", which is no number;
-    // fn is marked but no encoding.
-    EXPECT_EQ(Settings::loadEmail(t.ctx), (Settings::Email{"abc", "", false, "", "", "", ""}));
+    // fn is marked but no encoding; cs names no choice, which never means none.
+    EXPECT_EQ(Settings::loadEmail(t.ctx),
+              (Settings::Email{"abc", "", false, "", "", "", "", ConnectionSecurity::StartTls}));
 
     const Settings::Closing closing = Settings::loadClosing(t.ctx);
     EXPECT_FALSE(closing.startWithDesktop);
