@@ -3,7 +3,8 @@
 #include <QDir>
 
 BenchContext::BenchContext()
-    : ctx{messages, settings, connection, shell, clock, network, responseBudget, dir.path()}
+    : ctx{messages, settings, secrets,        connection, shell,
+          clock,    network,  responseBudget, dir.path()}
 {
     QDir(dir.path()).mkdir(QStringLiteral("Data"));
 }

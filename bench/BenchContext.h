@@ -6,6 +6,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResponseBudget.h"
+#include "platform/SecretStore.h"
 #include "platform/UserSettings.h"
 
 #include <QNetworkAccessManager>
@@ -45,6 +46,7 @@ public:
     NoSettings settings;
     Online connection;
     NoShell shell;
+    platform::NoSecretStore secrets;
     platform::SystemClock clock;
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;

@@ -28,15 +28,17 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The architecture is left to CPack, which asks dpkg for it.
 
 # dpkg-shlibdeps finds the libraries the programs link (Qt Core, Gui, Widgets, Network,
-# Multimedia, libcurl, pugixml). What Qt loads as plugins at run time it cannot see:
+# Multimedia, libcurl, pugixml, QtKeychain). What Qt and QtKeychain load at run time it cannot
+# see:
 # - libqt6svg6: the SVG icon engine; every icon of the program is an SVG;
-# - qt6-translations-l10n: Qt's own texts (the standard buttons) in German and French.
+# - qt6-translations-l10n: Qt's own texts (the standard buttons) in German and French;
+# - libsecret-1-0: QtKeychain's way to the desktop's keyring, where the mail password is kept.
 # The rest comes with the linked libraries: the xcb platform plugin and the GIF, ICO and JPEG
 # readers with libqt6gui6 (qt6-qpa-plugins holds only VNC and TUIO), and the popup sound plays
 # through the PulseAudio output built into libqt6multimedia6, which also carries its media
 # plugins.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n, libsecret-1-0")
 # Feeds over https need the CA certificates; links and the help open through xdg-open; a
 # Wayland session without qt6-wayland runs the program through XWayland; the popup sound needs
 # a sound server.

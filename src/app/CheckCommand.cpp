@@ -8,6 +8,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/QSettingsUserSettings.h"
 #include "platform/ResponseBudget.h"
+#include "platform/SecretStore.h"
 #include "platform/TextCodec.h"
 #include "platform/XmlDocument.h"
 #include "reading/FeedItem.h"
@@ -180,10 +181,11 @@ int inAppFolder(QIODevice &err, const std::function<int(const platform::Context 
     platform::QSettingsUserSettings userSettings;
     platform::NetworkInformationState connection;
     NoDesktopShell shell;
+    platform::NoSecretStore secrets; // the check sends no mail
     platform::SystemClock clock;
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;
-    const platform::Context ctx{messages, userSettings, connection,     shell,
+    const platform::Context ctx{messages, userSettings, secrets,        connection, shell,
                                 clock,    network,      responseBudget, appFolder};
     return command(ctx);
 }

@@ -18,6 +18,7 @@
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/ResponseBudget.h"
+#include "platform/SecretStore.h"
 #include "scheduler/NewItemsAnnouncement.h"
 #include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
@@ -119,13 +120,14 @@ int main(int argc, char *argv[])
     platform::QSettingsUserSettings userSettings;
     platform::NetworkInformationState connection;
     platform::QtDesktopShell shell;
+    platform::NoSecretStore secrets;
     platform::SystemClock clock;
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;
     // The windows read feeds.fdb and the configuration from an app folder of their own, so the
     // target folder gets nothing but the language file.
     QTemporaryDir appFolder;
-    const platform::Context ctx{messages, userSettings, connection,     shell,
+    const platform::Context ctx{messages, userSettings, secrets,        connection,      shell,
                                 clock,    network,      responseBudget, appFolder.path()};
     Languages languages(folder, ProgramIdentity{});
     QtProgramDialogs dialogs(ctx, languages); // never opened here

@@ -5,6 +5,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Context.h"
 #include "platform/Icons.h"
+#include "platform/KeychainSecretStore.h"
 #include "platform/QSettingsUserSettings.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtMessageBoxes.h"
@@ -56,9 +57,10 @@ int main(int argc, char *argv[])
     platform::NetworkInformationState connection;
     platform::QtDesktopShell shell;
     platform::SystemClock clock;
+    platform::KeychainSecretStore secrets(clock, QStringLiteral("Marlowin"));
     QNetworkAccessManager network;
     platform::ResponseBudget responseBudget;
-    const platform::Context ctx{messages, userSettings, connection,     shell,
+    const platform::Context ctx{messages, userSettings, secrets,        connection, shell,
                                 clock,    network,      responseBudget, appFolder};
 
     Languages languages(appFolder, ProgramInfo::identity());

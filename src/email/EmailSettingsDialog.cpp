@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -101,6 +102,16 @@ void EmailSettingsDialog::buildControls()
     portRow->addStretch(2);
     form->addRow(lblPort, portRow);
 
+    m_cmbSecurity = new QComboBox(this);
+    m_cmbSecurity->setObjectName(QStringLiteral("cmbSecurity"));
+    m_cmbSecurity->addItem(QStringLiteral("STARTTLS"), int(ConnectionSecurity::StartTls));
+    m_cmbSecurity->addItem(QStringLiteral("SSL/TLS"), int(ConnectionSecurity::Tls));
+    m_cmbSecurity->addItem(QStringLiteral("None"), int(ConnectionSecurity::None));
+    auto *lblSecurity = new QLabel(QStringLiteral("Connection security:"), this);
+    lblSecurity->setObjectName(QStringLiteral("lblSecurity"));
+    lblSecurity->setBuddy(m_cmbSecurity);
+    form->addRow(lblSecurity, m_cmbSecurity);
+
     m_chkAuth = new QCheckBox(QStringLiteral("My Server Requires Authentication."), this);
     m_chkAuth->setObjectName(QStringLiteral("chkAuth"));
     form->addRow(QString(), m_chkAuth);
@@ -153,6 +164,8 @@ void EmailSettingsDialog::prepare()
     const Settings::Email email = Settings::loadEmail(m_ctx);
     m_txtSMTP->setText(email.server);
     m_txtPort->setText(email.port);
+    m_cmbSecurity->setCurrentIndex(m_cmbSecurity->findData(int(email.security)));
+    m_storedPlainLogin = email.security == ConnectionSecurity::None && email.authenticate;
     m_chkAuth->setChecked(email.authenticate);
     m_txtUsername->setText(email.user);
     m_txtPassword->setText(email.password);
@@ -182,6 +195,27 @@ const EmailSettingsDialog::RequiredField *EmailSettingsDialog::firstMissingField
     return nullptr;
 }
 
+ConnectionSecurity EmailSettingsDialog::security() const
+{
+    return static_cast<ConnectionSecurity>(m_cmbSecurity->currentData().toInt());
+}
+
+// True unless the settings would now send the password in clear and the user does not want it.
+bool EmailSettingsDialog::plainLoginAgreed()
+{
+    if (security() != ConnectionSecurity::None || !m_chkAuth->isChecked() || m_storedPlainLogin)
+        return true;
+    return m_ctx.messages.show(
+               platform::MessageIcon::Warning, QStringLiteral("Password Sent Unencrypted!"),
+               QStringLiteral(
+                   "With Connection security \"None\", your user name and password travel to "
+                   "the mail server unencrypted: anyone on a network between can read them and "
+                   "use your mail account.\r\n\r\nUse \"None\" only for a server you reach "
+                   "over a network you trust. Save these settings anyway?"),
+               platform::MessageButtons::YesNo)
+        == platform::MessageAnswer::Yes;
+}
+
 void EmailSettingsDialog::saveAndClose()
 {
     if (const RequiredField *missing = firstMissingField()) {
@@ -189,9 +223,14 @@ void EmailSettingsDialog::saveAndClose()
         missing->field->setFocus();
         return;
     }
+    if (!plainLoginAgreed()) {
+        m_cmbSecurity->setFocus();
+        return;
+    }
     Settings::Email email;
     email.server = m_txtSMTP->text();
     email.port = m_txtPort->text();
+    email.security = security();
     email.authenticate = m_chkAuth->isChecked();
     email.user = m_txtUsername->text();
     email.password = m_txtPassword->text();

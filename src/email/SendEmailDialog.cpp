@@ -166,6 +166,13 @@ void SendEmailDialog::sendClicked()
 void SendEmailDialog::sendItemEmail()
 {
     const Settings::Email email = Settings::loadEmail(m_ctx);
+    if (email.authenticate && !email.passwordProblem.isEmpty()) {
+        // Sending without the password would only end in the server's refusal.
+        onSendFailed(QStringLiteral("The password could not be read from the desktop's keyring: ")
+                     + email.passwordProblem
+                     + QStringLiteral("\r\nEnter it again under Email Settings."));
+        return;
+    }
     m_oSMTP = std::make_unique<SmtpSession>(m_ctx.clock);
     SmtpSession &smtp = *m_oSMTP;
     connectSession(smtp);
@@ -173,6 +180,7 @@ void SendEmailDialog::sendItemEmail()
     smtp.setRecipientSeparator(QStringLiteral(";"));
     smtp.setSMTPHost(email.server);
     smtp.setSMTPPort(email.port.trimmed().toInt());
+    smtp.setConnectionSecurity(email.security);
     smtp.setUseAuthentication(email.authenticate);
     if (email.authenticate) {
         smtp.setUsername(email.user);

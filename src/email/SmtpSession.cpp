@@ -55,6 +55,14 @@ std::string envelope(const QString &address)
     return ('<' + MailFormat::bareAddress(address) + '>').toStdString();
 }
 
+// Said instead of libcurl's "STARTTLS not supported.", which tells the user neither what did not
+// happen nor what to do.
+const QString NoStartTls = QStringLiteral(
+    "The server does not offer an encrypted connection (STARTTLS), so Marlowin sent it nothing, "
+    "not even the password. Change this under Email Settings, Connection security: \"SSL/TLS\" "
+    "if the server expects encryption from the first byte (usually on port 465), or \"None\" "
+    "only if you trust every network between you and the server.");
+
 } // namespace
 
 // Everything the worker needs, copied out of the session before the thread starts, so that the
@@ -68,6 +76,9 @@ struct SmtpSession::Job {
     bool authenticate = false;
     std::string username;
     std::string password;
+    long useSsl = CURLUSESSL_ALL;
+    bool requireStartTls = false;
+    std::string caFile; // empty: the system's certificate authorities
 };
 
 // Where the session's thread wakes the worker while it waits on libcurl (curl_multi_wakeup may be
@@ -202,7 +213,9 @@ private:
         curl_easy_setopt(curl, CURLOPT_URL, m_job->url.c_str());
         curl_easy_setopt(curl, CURLOPT_MAIL_FROM, m_job->mailFrom.c_str());
         curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-        curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, m_job->useSsl);
+        if (!m_job->caFile.empty())
+            curl_easy_setopt(curl, CURLOPT_CAINFO, m_job->caFile.c_str());
         if (m_job->authenticate) {
             curl_easy_setopt(curl, CURLOPT_USERNAME, m_job->username.c_str());
             curl_easy_setopt(curl, CURLOPT_PASSWORD, m_job->password.c_str());
@@ -299,6 +312,8 @@ private:
     QString explanation(CURL *curl, CURLcode result, const char *errors) const
     {
         QString text = QString::fromUtf8(errors).trimmed();
+        if (result == CURLE_USE_SSL_FAILED && m_job->requireStartTls)
+            text = NoStartTls;
         if (const long limitMs = m_expiredAfterMs;
             result == CURLE_OPERATION_TIMEDOUT && limitMs > 0)
             text = timedOut(curl, limitMs);
@@ -391,12 +406,16 @@ std::unique_ptr<SmtpSession::Job> SmtpSession::makeJob() const
 {
     auto job = std::make_unique<Job>();
     const QString host = hostForUrl(m_host);
-    const int port = m_port > 0 ? m_port : DefaultPort;
+    const bool implicitTls = m_security == ConnectionSecurity::Tls;
+    const int port = m_port > 0 ? m_port : implicitTls ? ImplicitTlsPort : DefaultPort;
     if (!host.isEmpty()) {
-        const QString scheme
-            = port == ImplicitTlsPort ? QStringLiteral("smtps") : QStringLiteral("smtp");
+        const QString scheme = implicitTls ? QStringLiteral("smtps") : QStringLiteral("smtp");
         job->url = QStringLiteral("%1://%2:%3").arg(scheme, host).arg(port).toStdString();
     }
+    // ALL makes STARTTLS a condition: without it libcurl stops after EHLO.
+    job->useSsl = m_security == ConnectionSecurity::None ? CURLUSESSL_NONE : CURLUSESSL_ALL;
+    job->requireStartTls = m_security == ConnectionSecurity::StartTls;
+    job->caFile = m_caFile.toStdString();
     job->hostLabel = QStringLiteral("%1:%2").arg(host).arg(port);
     job->mailFrom = envelope(m_from);
     const QStringList recipients = MailFormat::recipients(m_recipients, m_separator);

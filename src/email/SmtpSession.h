@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ConnectionSecurity.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -18,8 +20,11 @@ class ClockTimer;
 // owns it: Progress and Status while the transfer runs, then exactly one of sendSuccesful or
 // sendFailed. send() never blocks on the network.
 //
-// The transfer is libcurl's SMTP client: STARTTLS whenever the server offers it, TLS from the
-// first byte on port 465, AUTH with the user name and password when UseAuthentication is set.
+// The transfer is libcurl's SMTP client, protected as ConnectionSecurity says: with STARTTLS the
+// session insists on it, and a server that does not offer it gets nothing beyond EHLO, the
+// password least of all; with TLS the connection is encrypted from the first byte. The server's
+// certificate is checked against the system's certificate authorities. AUTH with the user name
+// and password (UTF-8) when UseAuthentication is set.
 // Its time limits run on the clock given at construction, in the thread that owns the session;
 // one that runs out stops the transfer, which then fails with a "timed out" explanation.
 // Destroying the session stops a transfer still running, waking its thread at once, and waits
@@ -36,7 +41,10 @@ public:
     void setAsHTML(bool html) { m_asHtml = html; }
     void setRecipientSeparator(const QString &separator) { m_separator = separator; }
     void setSMTPHost(const QString &host) { m_host = host; }
-    void setSMTPPort(int port) { m_port = port; } // 0 or less: 25
+    void setSMTPPort(int port) { m_port = port; } // 0 or less: 465 with Tls, else 25
+    void setConnectionSecurity(ConnectionSecurity security) { m_security = security; }
+    // A PEM file of certificate authorities to trust instead of the system's (a test server's).
+    void setCaFile(const QString &path) { m_caFile = path; }
     void setUseAuthentication(bool use) { m_useAuthentication = use; }
     void setUsername(const QString &user) { m_username = user; }
     void setPassword(const QString &password) { m_password = password; }
@@ -77,6 +85,8 @@ private:
     QString m_separator = QStringLiteral(";");
     QString m_host;
     int m_port = 25;
+    ConnectionSecurity m_security = ConnectionSecurity::StartTls;
+    QString m_caFile;
     bool m_useAuthentication = false;
     QString m_username;
     QString m_password;

@@ -11,6 +11,7 @@ class ConnectionState;
 class DesktopShell;
 class MessageBoxes;
 class ResponseBudget;
+class SecretStore;
 class UserSettings;
 
 // The services that logic reaches the world through. The program builds one in src/app with
@@ -18,6 +19,7 @@ class UserSettings;
 struct Context {
     MessageBoxes &messages;
     UserSettings &userSettings;
+    SecretStore &secrets; // the desktop's keyring
     ConnectionState &connection;
     DesktopShell &shell;
     Clock &clock;

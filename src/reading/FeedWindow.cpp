@@ -569,7 +569,7 @@ void FeedWindow::Private::emailCommand()
     if (!selectedItem(row, item))
         return;
     step = 2;
-    const QString server = Settings::loadEmail(ctx).server;
+    const QString server = Settings::loadEmailServer(ctx);
     step = 3;
     if (Text::isBlank(server)) {
         if (ctx.messages.question(

@@ -1,8 +1,9 @@
 #include "settings/Settings.h"
 
 #include "common/Files.h"
-#include "common/Scramble.h"
 #include "platform/Context.h"
+#include "platform/SecretStore.h"
+#include "settings/EmailValue.h"
 #include "settings/IniFile.h"
 
 #include <QSet>
@@ -20,6 +21,20 @@ constexpr QChar kFieldSeparator{0x05};
 
 // The stored (scrambled) default of the au key; it unscrambles to "0".
 const QString kStoredAuthDefault = QStringLiteral("6330");
+const QString kPasswordKey = QStringLiteral("pw");
+const QString kPasswordEntryKey = QStringLiteral("pk");
+const QString kSecurityKey = QStringLiteral("cs");
+constexpr int kImplicitTlsPort = 465;
+
+struct SecurityName {
+    ConnectionSecurity security;
+    QLatin1String name;
+};
+constexpr SecurityName kSecurityNames[] = {
+    {ConnectionSecurity::StartTls, QLatin1String("starttls")},
+    {ConnectionSecurity::Tls, QLatin1String("ssl")},
+    {ConnectionSecurity::None, QLatin1String("none")},
+};
 
 IniFile config(const platform::Context &ctx)
 {
@@ -39,9 +54,8 @@ int readInteger(const IniFile &ini, const QString &section, const QString &key,
 
 QString readEmailValue(const IniFile &ini, const QString &key, const QString &storedDefault = {})
 {
-    bool ok = true;
-    const QString text = Scramble::unscramble(ini.read(kEmail, key, storedDefault), &ok);
-    return ok ? text : Scramble::unscramble(storedDefault);
+    return EmailValue::read(ini.read(kEmail, key, storedDefault))
+        .value_or(EmailValue::read(storedDefault).value_or(QString()));
 }
 
 int readEmailInteger(const IniFile &ini, const QString &key, const QString &storedDefault)
@@ -50,12 +64,41 @@ int readEmailInteger(const IniFile &ini, const QString &key, const QString &stor
     const qint16 value = readEmailValue(ini, key, storedDefault).trimmed().toShort(&ok);
     if (ok)
         return value;
-    return Scramble::unscramble(storedDefault).trimmed().toShort();
+    return EmailValue::read(storedDefault).value_or(QString()).trimmed().toShort();
 }
 
 void writeEmailValue(const IniFile &ini, const QString &key, const QString &value)
 {
-    ini.write(kEmail, key, Scramble::scramble(value));
+    ini.write(kEmail, key, EmailValue::stored(value));
+}
+
+ConnectionSecurity readSecurity(const IniFile &ini, const QString &port)
+{
+    const QString name = readEmailValue(ini, kSecurityKey);
+    if (name.isEmpty())
+        return port.trimmed().toInt() == kImplicitTlsPort ? ConnectionSecurity::Tls
+                                                          : ConnectionSecurity::StartTls;
+    for (const SecurityName &known : kSecurityNames) {
+        if (name == known.name)
+            return known.security;
+    }
+    return ConnectionSecurity::StartTls;
+}
+
+QString securityName(ConnectionSecurity security)
+{
+    for (const SecurityName &known : kSecurityNames) {
+        if (known.security == security)
+            return known.name;
+    }
+    return kSecurityNames[0].name;
+}
+
+// The keyring entry for the password of the app folder's settings. Once stored, the entry's name
+// is read from the file (pk), so a folder that moves keeps its entry.
+QString passwordEntryName(const platform::Context &ctx)
+{
+    return QStringLiteral("smtp:") + ctx.appFolder;
 }
 
 QString entryKey(qsizetype number)
@@ -131,23 +174,58 @@ Email loadEmail(const platform::Context &ctx)
     email.port = readEmailValue(ini, QStringLiteral("po"));
     email.authenticate = readEmailInteger(ini, QStringLiteral("au"), kStoredAuthDefault) == 1;
     email.user = readEmailValue(ini, QStringLiteral("us"));
-    email.password = readEmailValue(ini, QStringLiteral("pw"));
+    const QString entry = readEmailValue(ini, kPasswordEntryKey);
+    if (entry.isEmpty()) {
+        email.password = readEmailValue(ini, kPasswordKey);
+    } else {
+        const platform::SecretStore::Answer answer = ctx.secrets.read(entry);
+        if (answer.outcome == platform::SecretStore::Outcome::Done)
+            email.password = answer.secret;
+        else if (answer.outcome == platform::SecretStore::Outcome::NotFound)
+            email.passwordProblem = QStringLiteral("The keyring holds no password for Marlowin.");
+        else
+            email.passwordProblem = answer.error.isEmpty()
+                ? QStringLiteral("The keyring did not answer.")
+                : answer.error;
+    }
     email.fromName = readEmailValue(ini, QStringLiteral("fn"));
     email.fromAddress = readEmailValue(ini, QStringLiteral("fe"));
+    email.security = readSecurity(ini, email.port);
     return email;
 }
 
-void saveEmail(const platform::Context &ctx, const Email &email)
+QString loadEmailServer(const platform::Context &ctx)
+{
+    return readEmailValue(config(ctx), QStringLiteral("sv"));
+}
+
+PasswordPlace saveEmail(const platform::Context &ctx, const Email &email)
 {
     const IniFile ini = config(ctx);
+    const QString storedEntry = readEmailValue(ini, kPasswordEntryKey);
+    const QString entry = storedEntry.isEmpty() ? passwordEntryName(ctx) : storedEntry;
+    PasswordPlace place = PasswordPlace::Nowhere;
+    if (!email.password.isEmpty()) {
+        place = ctx.secrets.write(entry, email.password).outcome
+                == platform::SecretStore::Outcome::Done
+            ? PasswordPlace::Keyring
+            : PasswordPlace::File;
+    } else if (!storedEntry.isEmpty()) {
+        // Best effort: an entry left behind holds a password no setting names any more.
+        static_cast<void>(ctx.secrets.remove(storedEntry));
+    }
+
     writeEmailValue(ini, QStringLiteral("sv"), email.server);
     writeEmailValue(ini, QStringLiteral("po"), email.port);
     writeEmailValue(ini, QStringLiteral("au"),
                     email.authenticate ? QStringLiteral("1") : QStringLiteral("0"));
     writeEmailValue(ini, QStringLiteral("us"), email.user);
-    writeEmailValue(ini, QStringLiteral("pw"), email.password);
+    writeEmailValue(ini, kPasswordKey, place == PasswordPlace::File ? email.password : QString());
+    writeEmailValue(ini, kPasswordEntryKey, place == PasswordPlace::Keyring ? entry : QString());
     writeEmailValue(ini, QStringLiteral("fn"), email.fromName);
     writeEmailValue(ini, QStringLiteral("fe"), email.fromAddress);
+    writeEmailValue(ini, kSecurityKey, securityName(email.security));
+    return place;
 }
 
 Closing loadClosing(const platform::Context &ctx)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ConnectionSecurity.h"
 #include "subscriptions/FeedRecord.h"
 
 #include <QList>
@@ -17,25 +18,45 @@ struct Context;
 // every read then gives its key's default, and the first save creates it.
 //
 // Reading soundly from a hand-edited file: an integer key whose text is not a number reads as
-// that key's default, and an e-mail value that does not unscramble reads as its key's default.
+// that key's default, and an e-mail value in no stored form (EmailValue) reads as its key's
+// default.
 namespace Settings {
 
 // The app folder with "/" added, followed by "AppCfg.cfg".
 [[nodiscard]] QString configPath(const platform::Context &ctx);
 
-// Section email. Every value is stored scrambled (Scramble), the port and the authentication
-// flag included, in the order of the members: sv, po, au, us, pw, fn, fe.
+// Section email. Every value is stored in EmailValue's marked form, the port and the
+// authentication flag included, in the order sv, po, au, us, pw, pk, fn, fe, cs; values in the
+// earlier scrambled form are read too, and the next save rewrites them.
+//
+// The password lives in the desktop's keyring (ctx.secrets) where one answers: pk then names its
+// entry there and pw is empty, so the file holds none. Where no keyring answers, pw holds it and
+// pk is empty; the file is readable by its owner only (IniFile).
 struct Email {
     QString server;            // sv
     QString port;              // po, held as text
     bool authenticate = false; // au
     QString user;              // us
-    QString password;          // pw
+    QString password;          // pw, or the keyring entry named by pk
     QString fromName;          // fn
     QString fromAddress;       // fe
+    // cs: "starttls", "ssl" or "none". Missing or empty (settings saved before there was a
+    // choice): TLS from the first byte on port 465, which such settings used there, else
+    // STARTTLS. Any other value is STARTTLS: a choice that cannot be read never means "none".
+    ConnectionSecurity security = ConnectionSecurity::StartTls;
+
+    // Load only: why the password that the keyring holds could not be read (then it is empty).
+    QString passwordProblem{};
 };
+enum class PasswordPlace { Nowhere, Keyring, File };
+// Waits for the keyring when the password lives there (see platform::SecretStore).
 [[nodiscard]] Email loadEmail(const platform::Context &ctx);
-void saveEmail(const platform::Context &ctx, const Email &email);
+// The server alone (sv), without asking the keyring.
+[[nodiscard]] QString loadEmailServer(const platform::Context &ctx);
+// Writes the values, the password to the keyring when one answers, else to the file; an empty
+// password goes nowhere, and a keyring entry that held one is removed. Returns where the
+// password went.
+PasswordPlace saveEmail(const platform::Context &ctx, const Email &email);
 
 // Section app: what closing the main window does, and the start with the desktop session.
 struct Closing {

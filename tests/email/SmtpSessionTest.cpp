@@ -16,9 +16,12 @@
 namespace {
 
 using test::LocalSmtpServer;
+using test::ReceivedAuth;
 using test::ReceivedMail;
 
 const QString kRefused = QStringLiteral("refused@example.org");
+const QString kUser = QStringLiteral("reader");
+const QString kPassword = QStringLiteral("pässwörd€-✓-中文-😀");
 
 // What a session reported, in order.
 struct Outcome {
@@ -42,10 +45,22 @@ protected:
         static const std::unique_ptr<LocalSmtpServer> server = started({{}, {}, {kRefused}});
         return *server;
     }
+    // Offers no STARTTLS, and takes AUTH in clear.
     static LocalSmtpServer &withAuth()
     {
+        static const std::unique_ptr<LocalSmtpServer> server = started({kUser, kPassword, {}});
+        return *server;
+    }
+    static LocalSmtpServer &withStartTls()
+    {
         static const std::unique_ptr<LocalSmtpServer> server
-            = started({QStringLiteral("reader"), QStringLiteral("s3cret"), {}});
+            = started({kUser, kPassword, {}, LocalSmtpServer::Tls::StartTls});
+        return *server;
+    }
+    static LocalSmtpServer &withImplicitTls()
+    {
+        static const std::unique_ptr<LocalSmtpServer> server
+            = started({kUser, kPassword, {}, LocalSmtpServer::Tls::Implicit});
         return *server;
     }
     static std::unique_ptr<LocalSmtpServer> started(const LocalSmtpServer::Options &options)
@@ -55,8 +70,9 @@ protected:
         return server;
     }
 
-    // A session that sends the usual message to the port; tests change what they look at. Its
-    // limits run on the test's clock.
+    // A session that sends the usual message to the port; tests change what they look at. The
+    // connection is not encrypted, since most test servers speak no TLS. Its limits run on the
+    // test's clock.
     std::unique_ptr<SmtpSession> sessionTo(int port)
     {
         auto session = std::make_unique<SmtpSession>(m_clock);
@@ -64,6 +80,7 @@ protected:
         session->setRecipientSeparator(QStringLiteral(";"));
         session->setSMTPHost(QStringLiteral("127.0.0.1"));
         session->setSMTPPort(port);
+        session->setConnectionSecurity(ConnectionSecurity::None);
         session->setRecipient(QStringLiteral("ann@example.org"));
         session->setFrom(QStringLiteral("me@example.com"));
         session->setFromDisplayName(QStringLiteral("Marlowin Reader"));
@@ -172,6 +189,7 @@ TEST_F(SmtpSessionTest, NonAsciiTextAndLeadingDotsArriveIntact)
         EXPECT_LE(line.size(), 77) << line.toStdString(); // 76 and the CR
 }
 
+// The server compares the user name and password it got, as UTF-8, with its own.
 TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
 {
     const struct {
@@ -179,8 +197,8 @@ TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
         QString password;
         const char *failure; // part of the explanation; null for success
     } cases[] = {
-        {true, QStringLiteral("s3cret"), nullptr},
-        {true, QStringLiteral("wrong"), "Login denied"},
+        {true, kPassword, nullptr},
+        {true, QStringLiteral("pässwörd€-✓-中文-😁"), "Login denied"},
         {false, QString(), "530"},
     };
     for (const auto &c : cases) {
@@ -188,7 +206,7 @@ TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
         const qsizetype before = withAuth().messages().size();
         auto session = sessionTo(withAuth().port());
         session->setUseAuthentication(c.useAuthentication);
-        session->setUsername(QStringLiteral("reader"));
+        session->setUsername(kUser);
         session->setPassword(c.password);
 
         const Outcome outcome = Run(*session);
@@ -204,6 +222,66 @@ TEST_F(SmtpSessionTest, AuthenticatesWithTheConfiguredAccount)
             EXPECT_TRUE(outcome.failures[0].contains(QLatin1String(c.failure)))
                 << outcome.failures[0].toStdString();
             EXPECT_TRUE(mails.isEmpty());
+        }
+    }
+}
+
+// The password never travels in clear unless None is chosen: STARTTLS is a condition, and the
+// server's certificate must come from a trusted authority (the test's own, or else the system's).
+TEST_F(SmtpSessionTest, ThePasswordTravelsOnlyAsTheConnectionSecuritySays)
+{
+    const QStringList noStartTls{
+        "The server does not offer an encrypted connection (STARTTLS), so Marlowin sent it "
+        "nothing, not even the password.",
+        "Email Settings, Connection security"};
+    const struct {
+        const char *name;
+        LocalSmtpServer &server;
+        ConnectionSecurity security;
+        bool trustTheTestAuthority;
+        QStringList failure;  // parts of the explanation; empty for delivered
+        bool passwordInClear; // when delivered
+    } cases[] = {
+        {"STARTTLS, offered", withStartTls(), ConnectionSecurity::StartTls, true, {}, false},
+        {"STARTTLS, not offered", withAuth(), ConnectionSecurity::StartTls, true, noStartTls, {}},
+        {"SSL/TLS", withImplicitTls(), ConnectionSecurity::Tls, true, {}, false},
+        {"SSL/TLS, certificate of an unknown authority",
+         withImplicitTls(),
+         ConnectionSecurity::Tls,
+         false,
+         {"SSL certificate problem"},
+         {}},
+        {"None", withAuth(), ConnectionSecurity::None, false, {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const qsizetype mailsBefore = c.server.messages().size();
+        const qsizetype authBefore = c.server.authCommands().size();
+        auto session = sessionTo(c.server.port());
+        session->setConnectionSecurity(c.security);
+        if (c.trustTheTestAuthority)
+            session->setCaFile(c.server.caFile());
+        session->setUseAuthentication(true);
+        session->setUsername(kUser);
+        session->setPassword(kPassword);
+
+        const Outcome outcome = Run(*session);
+
+        const QList<ReceivedMail> mails = arrived(c.server, mailsBefore);
+        const QList<ReceivedAuth> auth = c.server.authCommands().mid(authBefore);
+        if (c.failure.isEmpty()) {
+            ASSERT_EQ(outcome.failures, QStringList());
+            ASSERT_EQ(mails.size(), 1);
+            EXPECT_TRUE(mails[0].authenticated);
+            ASSERT_EQ(auth.size(), 1);
+            EXPECT_EQ(auth[0].encrypted, !c.passwordInClear);
+        } else {
+            ASSERT_EQ(outcome.failures.size(), 1);
+            for (const QString &part : c.failure)
+                EXPECT_TRUE(outcome.failures[0].contains(part))
+                    << outcome.failures[0].toStdString();
+            EXPECT_TRUE(mails.isEmpty());
+            EXPECT_TRUE(auth.isEmpty()) << "the server never saw AUTH";
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,8 @@
 #include <memory>
 #include <ostream>
 
+using platform::MessageAnswer;
+using platform::MessageButtons;
 using platform::MessageIcon;
 
 namespace {
@@ -37,11 +40,13 @@ const QString kUsernameHint = QStringLiteral(
     "name that you use to check your Email Inbox online.");
 const QString kPortHint = QStringLiteral("Please specify SMTP Port Number. (Default = 25).");
 const QString kSmtpHint = QStringLiteral("Please specify SMTP Email Server Name.");
+const QString kPlainLoginTitle = QStringLiteral("Password Sent Unencrypted!");
 
 struct EmailValues {
     QString server, port;
     bool auth;
     QString user, password, fromName, fromEmail;
+    ConnectionSecurity security = ConnectionSecurity::StartTls;
     bool operator==(const EmailValues &) const = default;
 };
 
@@ -49,7 +54,8 @@ void PrintTo(const EmailValues &v, std::ostream *out)
 {
     *out << '{' << v.server.toStdString() << ", " << v.port.toStdString() << ", auth " << v.auth
          << ", " << v.user.toStdString() << ", " << v.password.toStdString() << ", "
-         << v.fromName.toStdString() << ", " << v.fromEmail.toStdString() << '}';
+         << v.fromName.toStdString() << ", " << v.fromEmail.toStdString() << ", security "
+         << int(v.security) << '}';
 }
 
 const EmailValues kComplete{"smtp.example.org", "587", true, "ann", "s3cret", "Ann Example",
@@ -67,14 +73,15 @@ protected:
     void store(const EmailValues &v)
     {
         if (v != EmailValues{})
-            Settings::saveEmail(
-                t.ctx, {v.server, v.port, v.auth, v.user, v.password, v.fromName, v.fromEmail});
+            Settings::saveEmail(t.ctx,
+                                {v.server, v.port, v.auth, v.user, v.password, v.fromName,
+                                 v.fromEmail, v.security});
     }
     EmailValues stored() const
     {
         const Settings::Email email = Settings::loadEmail(t.ctx);
         return {email.server,   email.port,     email.authenticate, email.user,
-                email.password, email.fromName, email.fromAddress};
+                email.password, email.fromName, email.fromAddress,  email.security};
     }
 
     // Opens the dialog as the main window does, shown instead of exec()ed.
@@ -102,6 +109,21 @@ protected:
     {
         return dialog.findChild<QCheckBox *>(QStringLiteral("chkAuth"));
     }
+    static QComboBox *security(QWidget &dialog)
+    {
+        return dialog.findChild<QComboBox *>(QStringLiteral("cmbSecurity"));
+    }
+    // Picks the choice from the list as the user would.
+    static void choose(QWidget &dialog, ConnectionSecurity choice)
+    {
+        QComboBox *box = security(dialog);
+        box->setFocus();
+        const int target = box->findData(int(choice));
+        while (box->currentIndex() < target)
+            QTest::keyClick(box, Qt::Key_Down);
+        while (box->currentIndex() > target)
+            QTest::keyClick(box, Qt::Key_Up);
+    }
     // Types into the field as the user would, after selecting what it holds.
     static void type(QWidget &dialog, const char *name, const QString &value)
     {
@@ -116,6 +138,7 @@ protected:
     {
         type(dialog, "txtSMTP", v.server);
         type(dialog, "txtPort", v.port);
+        choose(dialog, v.security);
         auth(dialog)->setChecked(v.auth);
         type(dialog, "txtFromName", v.fromName);
         type(dialog, "txtFromEmail", v.fromEmail);
@@ -151,6 +174,7 @@ TEST_F(EmailSettingsDialogTest, WithoutConfigurationShowsEmptyFieldsAndAuthentic
     EXPECT_EQ(dialog->windowTitle(), "Email Settings");
     EXPECT_EQ(label(*dialog, "lblSMTP"), "SMTP Server:");
     EXPECT_EQ(label(*dialog, "lblPort"), "Port:");
+    EXPECT_EQ(label(*dialog, "lblSecurity"), "Connection security:");
     EXPECT_EQ(auth(*dialog)->text(), "My Server Requires Authentication.");
     EXPECT_EQ(label(*dialog, "lblUsername"), "User Name:");
     EXPECT_EQ(label(*dialog, "lblPassword"), "Password:");
@@ -165,6 +189,11 @@ TEST_F(EmailSettingsDialogTest, WithoutConfigurationShowsEmptyFieldsAndAuthentic
         EXPECT_EQ(text(*dialog, name), "") << name << ": the stale memory is not shown";
     EXPECT_FALSE(auth(*dialog)->isChecked());
     EXPECT_FALSE(authenticationEnabled(*dialog));
+    QStringList choices;
+    for (int i = 0; i < security(*dialog)->count(); ++i)
+        choices << security(*dialog)->itemText(i);
+    EXPECT_EQ(choices, QStringList({"STARTTLS", "SSL/TLS", "None"}));
+    EXPECT_EQ(security(*dialog)->currentText(), "STARTTLS") << "encrypted unless told otherwise";
 
     auth(*dialog)->setChecked(true);
     EXPECT_TRUE(authenticationEnabled(*dialog));
@@ -176,7 +205,10 @@ TEST_F(EmailSettingsDialogTest, ShowsTheStoredValues)
 {
     const EmailValues cases[] = {
         kComplete,
-        {"mail.example.net", "25", false, "bob", "hidden", "Bob", "bob@example.net"},
+        {"mail.example.net", "25", false, "bob", "hidden", "Bob", "bob@example.net",
+         ConnectionSecurity::None},
+        {"smtp.example.com", "465", true, "zoë", "pässwörd€-✓-中文-😀", "Zoë 中文", "z@example.com",
+         ConnectionSecurity::Tls},
     };
     for (const EmailValues &v : cases) {
         store(v);
@@ -184,6 +216,7 @@ TEST_F(EmailSettingsDialogTest, ShowsTheStoredValues)
 
         EXPECT_EQ(text(*dialog, "txtSMTP"), v.server);
         EXPECT_EQ(text(*dialog, "txtPort"), v.port);
+        EXPECT_EQ(security(*dialog)->currentData().toInt(), int(v.security));
         EXPECT_EQ(auth(*dialog)->isChecked(), v.auth);
         EXPECT_EQ(authenticationEnabled(*dialog), v.auth) << v.server.toStdString();
         EXPECT_EQ(text(*dialog, "txtUsername"), v.user);
@@ -201,7 +234,10 @@ TEST_F(EmailSettingsDialogTest, OkStoresTheFieldsAsTyped)
         {"smtp.example.org", "25", false, "", "", "Ann", "ann@example.org"},
         // Texts keep their surrounding spaces.
         {" smtp.example.org ", "465", true, " ann ", " pass word ", " Ann Example ",
-         "ann@example.org "},
+         "ann@example.org ", ConnectionSecurity::Tls},
+        // Nothing secret goes over the unencrypted connection: no question.
+        {"smtp.example.org", "25", false, "", "", "Ann", "ann@example.org",
+         ConnectionSecurity::None},
     };
     for (const EmailValues &v : cases) {
         t.messages.shown.clear();
@@ -263,6 +299,53 @@ TEST_F(EmailSettingsDialogTest, OkNamesTheFirstBlankRequiredField)
     EXPECT_FALSE(QFileInfo::exists(t.path("AppCfg.cfg"))) << "nothing saved";
 }
 
+// Logging in over a connection without encryption is saved only once the user agrees, and the
+// question comes once: not again while the stored settings already do so.
+TEST_F(EmailSettingsDialogTest, ALoginWithoutEncryptionIsSavedOnlyOnceAgreed)
+{
+    EmailValues plainLogin = kComplete;
+    plainLogin.security = ConnectionSecurity::None;
+
+    auto dialog = open();
+    fill(*dialog, plainLogin);
+    t.messages.answers = {MessageAnswer::No};
+    click(*dialog, "btnOK");
+
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(t.messages.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(t.messages.shown[0].title, kPlainLoginTitle);
+    EXPECT_TRUE(t.messages.shown[0].text.contains("unencrypted"));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->focusWidget(), security(*dialog));
+    EXPECT_FALSE(QFileInfo::exists(t.path("AppCfg.cfg"))) << "nothing saved";
+
+    t.messages.answers = {MessageAnswer::Yes};
+    click(*dialog, "btnOK");
+    ASSERT_EQ(t.messages.shown.size(), 3);
+    EXPECT_EQ(t.messages.shown[1].title, kPlainLoginTitle);
+    EXPECT_EQ(t.messages.shown[2].title, "Done!");
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(stored(), plainLogin);
+
+    // Agreed once; the settings keep it.
+    t.messages.shown.clear();
+    dialog = open();
+    click(*dialog, "btnOK");
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].title, "Done!");
+
+    // Switching to it again from an encrypted connection asks again.
+    store(kComplete);
+    t.messages.shown.clear();
+    dialog = open();
+    choose(*dialog, ConnectionSecurity::None);
+    click(*dialog, "btnOK");
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].title, kPlainLoginTitle);
+    EXPECT_EQ(stored(), kComplete);
+}
+
 TEST_F(EmailSettingsDialogTest, PortFieldKeepsOnlyDigits)
 {
     auto dialog = open();
@@ -307,17 +390,19 @@ TEST_F(EmailSettingsDialogTest, CancelAndEscapeSaveNothing)
 
 TEST_F(EmailSettingsDialogTest, CaptionsFollowTheCurrentLanguage)
 {
-    t.writeFile("Localization.txt",
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
-                "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
-                "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
-                "\t\t<frmEmailSettings_lblSMTP>SMTP-Server:</frmEmailSettings_lblSMTP>\r\n"
-                "\t\t<FRMEMAILSETTINGS_LBLUSERNAME>Benutzer:</FRMEMAILSETTINGS_LBLUSERNAME>\r\n"
-                "\t\t<frmEmailSettings_lblFromEmail>Absender:</frmEmailSettings_lblFromEmail>\r\n"
-                "\t\t<frmEmailSettings_chkAuth>Anmeldung nötig.</frmEmailSettings_chkAuth>\r\n"
-                "\t\t<frmEmailSettings_btnOK>Jawohl</frmEmailSettings_btnOK>\r\n"
-                "\t\t<CAPTION_FRMEMAILSETTINGS>E-Mail-Server</CAPTION_FRMEMAILSETTINGS>\r\n"
-                "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+    t.writeFile(
+        "Localization.txt",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+        "<LANGUAGE_GROUP xml:lang=\"de\">\r\n"
+        "\t<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n\t<TRANSLATION_ITEMS>\r\n"
+        "\t\t<frmEmailSettings_lblSMTP>SMTP-Server:</frmEmailSettings_lblSMTP>\r\n"
+        "\t\t<FRMEMAILSETTINGS_LBLUSERNAME>Benutzer:</FRMEMAILSETTINGS_LBLUSERNAME>\r\n"
+        "\t\t<frmEmailSettings_lblFromEmail>Absender:</frmEmailSettings_lblFromEmail>\r\n"
+        "\t\t<frmEmailSettings_chkAuth>Anmeldung nötig.</frmEmailSettings_chkAuth>\r\n"
+        "\t\t<frmEmailSettings_lblSecurity>Verschlüsselung:</frmEmailSettings_lblSecurity>\r\n"
+        "\t\t<frmEmailSettings_btnOK>Jawohl</frmEmailSettings_btnOK>\r\n"
+        "\t\t<CAPTION_FRMEMAILSETTINGS>E-Mail-Server</CAPTION_FRMEMAILSETTINGS>\r\n"
+        "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     languages.setCurrentLanguage(QStringLiteral("Deutsch"));
     auto dialog = open();
 
@@ -326,6 +411,7 @@ TEST_F(EmailSettingsDialogTest, CaptionsFollowTheCurrentLanguage)
     EXPECT_EQ(label(*dialog, "lblUsername"), "Benutzer:");
     EXPECT_EQ(label(*dialog, "lblFromEmail"), "Absender:");
     EXPECT_EQ(auth(*dialog)->text(), "Anmeldung nötig.");
+    EXPECT_EQ(label(*dialog, "lblSecurity"), "Verschlüsselung:");
     EXPECT_EQ(label(*dialog, "lblPort"), "Port:") << "no translation, no change";
     EXPECT_EQ(dialog->findChild<QPushButton *>("btnOK")->text(), "OK");
 }

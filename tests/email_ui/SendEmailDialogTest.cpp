@@ -1,5 +1,6 @@
 #include "email/SendEmailDialog.h"
 
+#include "common/Scramble.h"
 #include "localization/Languages.h"
 #include "platform/AppFolder.h"
 #include "settings/Settings.h"
@@ -50,6 +51,17 @@ protected:
         }();
         return *server;
     }
+    // Takes AUTH in clear and offers no STARTTLS.
+    static LocalSmtpServer &withAuth()
+    {
+        static const std::unique_ptr<LocalSmtpServer> server = [] {
+            auto started = std::make_unique<LocalSmtpServer>();
+            EXPECT_TRUE(started->start({QStringLiteral("reader"), QStringLiteral("s3cret"), {}}))
+                << "the test SMTP server did not start";
+            return started;
+        }();
+        return *server;
+    }
 
     void SetUp() override
     {
@@ -66,6 +78,8 @@ protected:
         email.port = QString::number(port);
         email.fromName = QStringLiteral("Marlowin Reader");
         email.fromAddress = QStringLiteral("me@example.com");
+        // The test servers speak no TLS; without a login nothing secret goes over the connection.
+        email.security = ConnectionSecurity::None;
         Settings::saveEmail(t.ctx, email);
     }
 
@@ -243,6 +257,62 @@ TEST_F(SendEmailDialogTest, FailureIsReportedAndKeepsWhatWasEntered)
         EXPECT_TRUE(child<QPushButton>(*dialog, "btnOK")->isEnabled());
         EXPECT_TRUE(arrived(before).isEmpty());
     }
+}
+
+// Settings saved before there was a choice of connection security insist on STARTTLS: a server
+// that does not offer it gets no password, and the failure says why and where to change it.
+TEST_F(SendEmailDialogTest, EarlierSettingsInsistOnAnEncryptedConnection)
+{
+    QByteArray config = "[email]\r\n";
+    for (const auto &[key, value] : {std::pair{"sv", QStringLiteral("127.0.0.1")},
+                                     {"po", QString::number(withAuth().port())},
+                                     {"au", QStringLiteral("1")},
+                                     {"us", QStringLiteral("reader")},
+                                     {"pw", QStringLiteral("s3cret")},
+                                     {"fn", QStringLiteral("Marlowin Reader")},
+                                     {"fe", QStringLiteral("me@example.com")}})
+        config += key + ("=" + Scramble::scramble(value).toLatin1()) + "\r\n";
+    t.writeFile(QStringLiteral("AppCfg.cfg"), config);
+    const qsizetype mailsBefore = withAuth().messages().size();
+    const qsizetype authBefore = withAuth().authCommands().size();
+    auto dialog = open();
+
+    send(*dialog, QStringLiteral("ann@example.org"));
+
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    const QString text = t.messages.shown[0].text;
+    EXPECT_TRUE(text.startsWith(kFailurePrefix
+                                + "The server does not offer an encrypted "
+                                  "connection (STARTTLS)"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("Email Settings, Connection security")) << text.toStdString();
+    EXPECT_EQ(withAuth().messages().size(), mailsBefore);
+    EXPECT_EQ(withAuth().authCommands().size(), authBefore);
+}
+
+// A password the keyring holds but does not give is not replaced by none at all.
+TEST_F(SendEmailDialogTest, APasswordTheKeyringDoesNotGiveStopsTheSend)
+{
+    t.secrets.available = true;
+    Settings::Email email = Settings::loadEmail(t.ctx);
+    email.port = QString::number(withAuth().port());
+    email.authenticate = true;
+    email.user = QStringLiteral("reader");
+    email.password = QStringLiteral("s3cret");
+    ASSERT_EQ(Settings::saveEmail(t.ctx, email), Settings::PasswordPlace::Keyring);
+    t.secrets.available = false;
+    const qsizetype authBefore = withAuth().authCommands().size();
+    auto dialog = open();
+
+    send(*dialog, QStringLiteral("ann@example.org"));
+
+    ASSERT_EQ(t.messages.shown.size(), 1);
+    EXPECT_EQ(t.messages.shown[0].text,
+              kFailurePrefix
+                  + "The password could not be read from the desktop's keyring: No keyring\r\n"
+                    "Enter it again under Email Settings.");
+    EXPECT_EQ(status(*dialog), "Error: Failed to send Email!");
+    EXPECT_EQ(withAuth().authCommands().size(), authBefore);
 }
 
 TEST_F(SendEmailDialogTest, OfflineSendsNothing)

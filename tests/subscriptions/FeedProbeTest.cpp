@@ -250,7 +250,7 @@ TEST_F(FeedProbeTest, RetryAfterTheConnectionReturnsGoesOnToFetch)
 {
     t.connection.connected = false;
     ReconnectingBoxes boxes(t.connection);
-    const platform::Context ctx{boxes,   t.userSettings, t.connection,     t.shell,
+    const platform::Context ctx{boxes,   t.userSettings, t.secrets,        t.connection,   t.shell,
                                 t.clock, t.network,      t.responseBudget, t.ctx.appFolder};
     QString title = kOldName;
 

@@ -68,6 +68,10 @@ bool LocalSmtpServer::start(const Options &options)
                   << options.password;
     for (const QString &refused : options.refusedRecipients)
         arguments << QStringLiteral("--refuse") << refused;
+    if (options.tls == Tls::StartTls)
+        arguments << QStringLiteral("--tls") << QStringLiteral("starttls");
+    else if (options.tls == Tls::Implicit)
+        arguments << QStringLiteral("--tls") << QStringLiteral("implicit");
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(Python, arguments);
     if (!m_process.waitForStarted(5000))
@@ -97,6 +101,20 @@ QList<ReceivedMail> LocalSmtpServer::messages() const
             mails.append(fromJson(QJsonDocument::fromJson(file.readAll()).object()));
     }
     return mails;
+}
+
+QList<ReceivedAuth> LocalSmtpServer::authCommands() const
+{
+    QList<ReceivedAuth> commands;
+    QFile file(QDir(m_folder.path()).filePath(QStringLiteral("auth.jsonl")));
+    if (!file.open(QIODevice::ReadOnly))
+        return commands;
+    while (!file.atEnd()) {
+        const QJsonObject record = QJsonDocument::fromJson(file.readLine()).object();
+        commands.append({record.value(QStringLiteral("mechanism")).toString(),
+                         record.value(QStringLiteral("encrypted")).toBool()});
+    }
+    return commands;
 }
 
 int LocalSmtpServer::closedPort()

@@ -73,8 +73,10 @@ int FakeClock::activeTimers() const
                              [](const Timer *timer) { return timer->active; }));
 }
 
-TestContext::TestContext()
-    : ctx{messages, userSettings, connection, shell, clock, network, responseBudget, dir.path()}
+TestContext::TestContext(platform::SecretStore *keyring)
+    : ctx{messages,   userSettings,   keyring ? *keyring : secrets,
+          connection, shell,          clock,
+          network,    responseBudget, dir.path()}
 {
     EXPECT_TRUE(dir.isValid());
 }

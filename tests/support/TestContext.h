@@ -5,6 +5,7 @@
 #include "platform/Context.h"
 #include "platform/DesktopShell.h"
 #include "platform/ResponseBudget.h"
+#include "platform/SecretStore.h"
 #include "platform/UserSettings.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingMessageBoxes.h"
@@ -32,6 +33,43 @@ public:
         values.insert(section + QLatin1Char('/') + key, value);
     }
     QHash<QString, QString> values;
+};
+
+// A keyring in memory. While unavailable it answers every call so, as where no keyring runs.
+class MemorySecretStore final : public platform::SecretStore {
+public:
+    Answer read(const QString &name) override
+    {
+        ++calls;
+        if (!available)
+            return unavailable();
+        if (!secrets.contains(name))
+            return {Outcome::NotFound, {}, QStringLiteral("No such secret")};
+        return {Outcome::Done, secrets.value(name), {}};
+    }
+    Answer write(const QString &name, const QString &secret) override
+    {
+        ++calls;
+        if (!available)
+            return unavailable();
+        secrets.insert(name, secret);
+        return {Outcome::Done, {}, {}};
+    }
+    Answer remove(const QString &name) override
+    {
+        ++calls;
+        if (!available)
+            return unavailable();
+        secrets.remove(name);
+        return {Outcome::Done, {}, {}};
+    }
+
+    bool available = false;
+    QHash<QString, QString> secrets; // by name
+    int calls = 0;
+
+private:
+    static Answer unavailable() { return {Outcome::Unavailable, {}, QStringLiteral("No keyring")}; }
 };
 
 class FakeConnection final : public platform::ConnectionState {
@@ -72,10 +110,11 @@ private:
     std::vector<Timer *> m_timers;
 };
 
-// Fakes for the desktop seams, a real network stack and a fresh temporary app folder.
+// Fakes for the desktop seams, a real network stack and a fresh temporary app folder. The
+// keyring is the one given, or else an unavailable MemorySecretStore (secrets).
 class TestContext {
 public:
-    TestContext();
+    explicit TestContext(platform::SecretStore *keyring = nullptr);
 
     [[nodiscard]] QString path(const QString &name) const { return dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes) const;
@@ -84,6 +123,7 @@ public:
     QTemporaryDir dir;
     RecordingMessageBoxes messages;
     MemoryUserSettings userSettings;
+    MemorySecretStore secrets;
     FakeConnection connection;
     RecordingShell shell;
     FakeClock clock;
