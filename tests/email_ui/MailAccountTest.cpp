@@ -10,6 +10,7 @@
 #include "platform/KeychainSecretStore.h"
 #include "settings/Settings.h"
 #include "support/LocalSmtpServer.h"
+#include "support/PrivateKeyring.h"
 #include "support/TestContext.h"
 
 #include <QApplication>
@@ -61,6 +62,12 @@ protected:
             return started;
         }();
         return *server;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::underPrivateKeyring())
+            << "run through ctest, which gives the test a keyring of its own";
     }
 
     platform::SystemClock clock;

@@ -1,6 +1,7 @@
 #include "platform/KeychainSecretStore.h"
 
 #include "platform/Clock.h"
+#include "support/PrivateKeyring.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -24,6 +25,12 @@ QString freshName()
 // Runs on a session bus with an unlocked keyring of its own (private_keyring.sh).
 class KeychainSecretStoreTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::underPrivateKeyring())
+            << "run through ctest, which gives the test a keyring of its own";
+    }
+
     platform::SystemClock clock;
     platform::KeychainSecretStore store{clock, QStringLiteral("Marlowin")};
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/KeychainSecretStore.h"
+#include "support/PrivateKeyring.h"
 #include "support/QtPrinters.h"
 #include "support/TestContext.h"
 
@@ -239,6 +240,12 @@ TEST_F(Config, TheFileNamesTheKeyringEntry)
 // The real keyring: on a session bus of the test's own, or where no bus runs (private_keyring.sh).
 class RealKeyring : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::underPrivateKeyring())
+            << "run through ctest, which gives the test a keyring of its own";
+    }
+
     platform::SystemClock clock;
     platform::KeychainSecretStore keyring{clock, QStringLiteral("Marlowin")};
     test::TestContext t{&keyring};

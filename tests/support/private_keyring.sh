@@ -9,7 +9,7 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -m 700 "$home/run"
 export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
-    XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/run"
+    XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/run" MARLOWIN_PRIVATE_KEYRING=1
 # QtKeychain picks KWallet on a KDE desktop; the tests use the Secret Service.
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION KDE_SESSION_VERSION \
     GNOME_DESKTOP_SESSION_ID GNOME_KEYRING_CONTROL DISPLAY WAYLAND_DISPLAY
