@@ -13,6 +13,7 @@
 #include "reading/ItemFile.h"
 #include "reading/ItemStamp.h"
 #include "reading/ItemStore.h"
+#include "reading/LongRuns.h"
 #include "subscriptions/FeedsDatabase.h"
 
 #include <QFileInfo>
@@ -135,9 +136,9 @@ QString FeedReader::itemFilePath() const
 
 // ---- the refresh ------------------------------------------------------------------------------
 
-void FeedReader::showCaption(const QString &caption)
+void FeedReader::showCaption(const QString &stage)
 {
-    m_caption.setCaption(caption);
+    m_caption.setCaption(LongRuns::shortLine(m_feedCaption) + stage);
     m_caption.repaintTabs();
 }
 
@@ -158,7 +159,7 @@ void FeedReader::loadFeedData(bool loadList)
         return;
     m_refreshing = true;
     if (loadList) {
-        showCaption(m_feedCaption + QStringLiteral(" (loading ...)"));
+        showCaption(QStringLiteral(" (loading ...)"));
         loadItemList();
     }
     if (!m_checkForNewItems || !waitForConnection()) {
@@ -170,7 +171,7 @@ void FeedReader::loadFeedData(bool loadList)
 
 void FeedReader::startUpdate()
 {
-    showCaption(m_feedCaption + QStringLiteral(" (checking ...)"));
+    showCaption(QStringLiteral(" (checking ...)"));
     FeedUpdateRequest request;
     request.feedId = m_feedId;
     request.url = m_feedUrl;
@@ -180,9 +181,8 @@ void FeedReader::startUpdate()
     request.keepDebugCopy = true;
     m_update = new FeedUpdate(m_ctx, request, this);
     connect(m_update, &FeedUpdate::stageChanged, this, [this](FeedUpdate::Stage stage) {
-        showCaption(m_feedCaption
-                    + (stage == FeedUpdate::Stage::Parsing ? QStringLiteral(" (parsing ...)")
-                                                           : QStringLiteral(" (updating ...)")));
+        showCaption(stage == FeedUpdate::Stage::Parsing ? QStringLiteral(" (parsing ...)")
+                                                        : QStringLiteral(" (updating ...)"));
     });
     connect(m_update, &FeedUpdate::finished, this, &FeedReader::updateFinished);
     m_update->start();
@@ -304,7 +304,7 @@ void FeedReader::showStoredItems(const FeedUpdateResult &result)
 
 void FeedReader::finishRefresh()
 {
-    showCaption(m_hasNewItems ? m_feedCaption + QStringLiteral(" [new]") : m_feedCaption);
+    showCaption(m_hasNewItems ? QStringLiteral(" [new]") : QString());
     m_refreshing = false;
     Q_EMIT refreshFinished();
 }
@@ -315,7 +315,7 @@ void FeedReader::finishRefresh()
 platform::ListRow FeedReader::rowOf(const FeedItem &item, bool read, RowSource source) const
 {
     platform::ListRow row;
-    row.text = item.title;
+    row.text = LongRuns::shortLine(item.title);
     row.key = item.id;
     row.tag = item.link;
     row.icon = read ? kRead : kUnread;

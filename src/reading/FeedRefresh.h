@@ -117,7 +117,8 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] QString itemFilePath() const;
-    void showCaption(const QString &caption);
+    // The feed's name as one line shows it (LongRuns::shortLine), then the stage.
+    void showCaption(const QString &stage);
     [[nodiscard]] bool waitForConnection();
     void startUpdate();
     void updateFinished(const FeedUpdateResult &result);

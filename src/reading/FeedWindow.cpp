@@ -10,6 +10,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/QtReportList.h"
 #include "reading/FeedWindowHost.h"
+#include "reading/LongRuns.h"
 #include "reading/PreviewBrowser.h"
 #include "reading/PreviewPage.h"
 #include "reading/SplitterDrag.h"
@@ -215,10 +216,10 @@ void FeedWindow::Private::setUp()
                      [this] { navigationComplete(); });
     QObject::connect(ucPreview, &PreviewBrowser::keyPressedInDocument, &q,
                      [this] { lstItems->setFocus(); });
-    QObject::connect(ucPreview, &QTextBrowser::anchorClicked, &q,
+    QObject::connect(ucPreview, &PreviewBrowser::linkClicked, &q,
                      [this](const QUrl &url) { linkClicked(url); });
 
-    q.setWindowTitle(reader.feedCaption());
+    q.setWindowTitle(LongRuns::shortLine(reader.feedCaption()));
     ucPreview->navigateBlank();
 
     delay->start(kFirstLoadDelayMs, [this] { q.loadFeedData(true); });
@@ -266,7 +267,7 @@ void FeedWindow::setFeedCaption(const QString &caption)
 {
     d->reader.setFeedCaption(caption);
     if (!stillExecuting())
-        setWindowTitle(caption);
+        setWindowTitle(LongRuns::shortLine(caption));
 }
 
 bool FeedWindow::checkForNewItems() const
@@ -544,8 +545,9 @@ void FeedWindow::Private::saveCommand(bool html)
     if (Text::isBlank(path))
         return;
     step = 3;
+    // The whole item, though the preview may show only a part of it.
     const QString body
-        = html ? PreviewPage::bodyInnerHtml(ucPreview->pageText()) : ucPreview->toPlainText();
+        = html ? PreviewPage::bodyInnerHtml(ucPreview->pageText()) : ucPreview->pagePlainText();
     Files::writeText(ctx, path, body);
 }
 

@@ -2,12 +2,24 @@
 
 #include "common/Text.h"
 #include "reading/FeedItem.h"
+#include "reading/LongRuns.h"
 
 #include <QUrl>
 
 #include <utility>
 
 namespace PreviewPage {
+
+namespace {
+
+QString shownTitle(const QString &title)
+{
+    if (title.size() <= kTitleLength)
+        return title;
+    return LongRuns::safeLeft(title, kTitleLength).toString() + LongRuns::kEllipsis;
+}
+
+} // namespace
 
 QString fill(const QString &tpl, const FeedItem &item)
 {
@@ -16,7 +28,7 @@ QString fill(const QString &tpl, const FeedItem &item)
     const QString date = item.day + u' ' + item.month + u' ' + item.year;
 
     QString page = tpl;
-    page.replace(QLatin1String("[[title]]"), item.title.toHtmlEscaped());
+    page.replace(QLatin1String("[[title]]"), shownTitle(item.title).toHtmlEscaped());
     page.replace(QLatin1String("[[link]]"), itemAddress(item).toHtmlEscaped());
     page.replace(QLatin1String("[[app]]"), QLatin1String("Marlowin"));
     page.replace(QLatin1String("[[desc]]"), description);

@@ -18,8 +18,13 @@ namespace PreviewPage {
 // (every LF as CR LF), [[date]] ("01 May 2006") and [[time]] (as stored). Each replacement works
 // on the text the previous ones left. The title and the address are plain text and go in
 // HTML-escaped, so "x < y" or a quote in a link cannot break the page; the description is HTML
-// and goes in as it is (the preview neither runs scripts nor fetches anything).
+// and goes in as it is (the preview neither runs scripts nor fetches anything). A title longer
+// than kTitleLength characters goes in cut there, with "…".
 [[nodiscard]] QString fill(const QString &tpl, const FeedItem &item);
+
+// A title is a line or two. What a feed sends beyond this is no title, and it would stand in the
+// page as often as the template names it.
+inline constexpr qsizetype kTitleLength = 1024;
 
 // The address an item stands for: its media URL when it has one, otherwise its link.
 [[nodiscard]] QString itemAddress(const FeedItem &item);

@@ -333,7 +333,6 @@ void MainWindow::openFeedWindow(const QString &caption, const QString &feedId, c
         feed->loadFeedData(false);
         return;
     }
-    feed->setWindowTitle(caption);
     QMdiSubWindow *sub = m_workArea->addSubWindow(feed);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(feedIcon(feedType));

@@ -51,6 +51,32 @@ TEST(PreviewPageFill, TitleAndAddressAreTextNotMarkup)
                              "Why x &lt; y &lt;b&gt;matters&lt;/b&gt;</a>"));
 }
 
+TEST(PreviewPageFill, ATitleLongerThanATitleIsCutWithAnEllipsis)
+{
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        const char *what;
+        QString title;
+        QString shown;
+    } cases[] = {
+        {"as long as a title may be", QStringLiteral("t").repeated(1024),
+         QStringLiteral("t").repeated(1024)},
+        {"a megabyte", QStringLiteral("t").repeated(1 << 20),
+         QStringLiteral("t").repeated(1024) + QChar(0x2026)},
+        {"cut before a character, not inside it", QStringLiteral("t") + emoji.repeated(1000),
+         QStringLiteral("t") + emoji.repeated(511) + QChar(0x2026)},
+        {"cut before it is escaped", QStringLiteral("&").repeated(2000),
+         QStringLiteral("&amp;").repeated(1024) + QChar(0x2026)},
+    };
+    FeedItem item = sampleItem();
+    for (const auto &c : cases) {
+        item.title = c.title;
+        EXPECT_EQ(PreviewPage::fill(QStringLiteral("<h1>[[title]]</h1>"), item),
+                  QStringLiteral("<h1>") + c.shown + QStringLiteral("</h1>"))
+            << c.what;
+    }
+}
+
 // Each placeholder is replaced in the text the earlier ones left, in the order title, link, app,
 // desc, date, time.
 TEST(PreviewPageFill, LaterPlaceholdersApplyToTextEarlierOnesBroughtIn)

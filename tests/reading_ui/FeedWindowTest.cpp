@@ -4,6 +4,7 @@
 #include "reading/FeedWindowHost.h"
 #include "reading/ItemFile.h"
 #include "reading/ItemIdentifier.h"
+#include "reading/LongRuns.h"
 #include "reading/PreviewBrowser.h"
 #include "settings/Settings.h"
 
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -21,6 +23,8 @@
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -610,6 +614,84 @@ TEST_F(FeedWindowTest, AClickedLinkOpensOnlyWebAndMailAddresses)
         Q_EMIT preview().anchorClicked(QUrl(QString::fromUtf8(c.href)));
         EXPECT_EQ(t.shell.opened.size(), c.opened ? 1 : 0) << c.href;
     }
+}
+
+// A feed may send anything, and everything shows at once. A title of a megabyte without a space
+// shows cut with "…" in its row, and in the preview, where it wraps; so does a feed's name in the
+// caption. A description of a megabyte without a space shows in parts, each ending with "…" and
+// the link to the rest, which shows the next part, and so on to the end. What is saved or copied
+// is the text without the breaks the preview put into it, and a save takes the whole item.
+TEST_F(FeedWindowTest, ItemsOfAMegabyteWithoutASpaceShowAtOnceAndTheLinkShowsTheRest)
+{
+    const QString huge = QStringLiteral("abcdefghij").repeated(105000);
+    const QString cutHuge = huge.left(64) + QChar(0x2026);
+    t.writeFile(itemFileName(),
+                "<data><items>"
+                    + storedItem(huge, "http://example.org/title", "2006-May-01T08:00:00", "0",
+                                 "<p>short</p>")
+                    + storedItem("Long description", "http://example.org/desc",
+                                 "2006-May-02T08:00:00", "0", "<p>" + huge + " the end</p>")
+                    + "</items></data>");
+    window->setFeedCaption(huge);
+    EXPECT_EQ(window->windowTitle(), cutHuge);
+    showWindow(700, 600);
+    window->loadFeedData(true);
+    EXPECT_EQ(titles(), QStringList({"Long description", cutHuge}));
+    EXPECT_EQ(window->windowTitle(), cutHuge);
+
+    const auto shownText = [this] {
+        (void)preview().document()->size(); // the whole part laid out
+        return preview().toPlainText();
+    };
+    // Clicks the link at the end of the part shown, as the user does.
+    const auto clickRestLink = [this] {
+        const QTextCursor link = preview().document()->find(PreviewBrowser::kRestText);
+        ASSERT_FALSE(link.isNull());
+        QTextCursor inside(preview().document());
+        inside.setPosition(link.selectionStart() + 2);
+        preview().setTextCursor(inside);
+        preview().ensureCursorVisible();
+        QTest::mouseClick(preview().viewport(), Qt::LeftButton, {},
+                          preview().cursorRect(inside).center());
+    };
+
+    click(cutHuge);
+    QString shown = shownText();
+    EXPECT_TRUE(shown.contains(QChar(0x200B))); // the title wraps
+    EXPECT_TRUE(LongRuns::withoutBreaks(shown).startsWith(huge.left(1024) + QChar(0x2026) + u'\n'));
+    EXPECT_FALSE(preview().hasRest());
+
+    click(QStringLiteral("Long description"));
+    shown = shownText();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026) + QStringLiteral("\nShow the rest")));
+    EXPECT_TRUE(LongRuns::withoutBreaks(shown).contains(huge.left(20000)));
+    clickRestLink();
+    shown = shownText();
+    EXPECT_TRUE(shown.startsWith(QChar(0x2026)));
+    EXPECT_TRUE(huge.contains(LongRuns::withoutBreaks(shown).mid(1, 20000)));
+
+    preview().selectAll();
+    preview().copy();
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_FALSE(copied.contains(QChar(0x200B)));
+    EXPECT_TRUE(huge.contains(copied.mid(1, 20000)));
+
+    host.savePath = t.path(QStringLiteral("saved.txt"));
+    window->runItemCommand(ItemCommand::ExportText);
+    const QString saved = QString::fromUtf8(t.readFile(QStringLiteral("saved.txt")));
+    const qsizetype end = saved.indexOf(QStringLiteral(" the end"));
+    ASSERT_GE(end, huge.size());
+    EXPECT_EQ(QStringView(saved).sliced(end - huge.size(), huge.size()), huge);
+    EXPECT_FALSE(saved.contains(QChar(0x200B)));
+
+    int parts = 2;
+    for (; parts < 100 && preview().hasRest(); ++parts)
+        clickRestLink();
+    shown = shownText();
+    EXPECT_GT(parts, 10);
+    EXPECT_TRUE(shown.trimmed().endsWith(QStringLiteral(" the end")));
+    EXPECT_FALSE(shown.contains(PreviewBrowser::kRestText));
+    EXPECT_TRUE(t.messages.shown.isEmpty());
 }
 
 // The refresh waits for its server without holding the event loop: closing the window then

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -220,6 +221,18 @@ TEST_F(MainWindowTest, OpeningAFeedReusesTheWindowOfItsUrlInAnyCase)
     EXPECT_EQ(main.activeFeedWindow()->feedCaption(), u"World again");
     EXPECT_TRUE(main.isFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/TALK"), false));
     EXPECT_FALSE(main.isFeedWindowOpen(QStringLiteral("http://127.0.0.1:9/other"), false));
+}
+
+// A feed's name may come from the feed: the tab shows a run of a megabyte cut with "…".
+TEST_F(MainWindowTest, ATabShowsALongRunOfAFeedsNameCut)
+{
+    MainWindow &main = load();
+    const QString name = QStringLiteral("N").repeated(1 << 20);
+    main.openFeedWindow(name, QStringLiteral("0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"),
+                        QStringLiteral("http://127.0.0.1:9/World"), FeedType::Rss, false);
+    const auto *tabs = main.findChild<QTabBar *>(QStringLiteral("oTabs"));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), name.left(64) + QChar(0x2026));
 }
 
 TEST_F(MainWindowTest, CommandsActOnTheKindOfNodeSelected)
