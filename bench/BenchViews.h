@@ -2,6 +2,7 @@
 
 #include "platform/ReportList.h"
 #include "reading/FeedRefresh.h"
+#include "reading/FeedWindowHost.h"
 
 // A list that only counts rows: the engine's own cost, without any widget.
 class CountingList final : public platform::ReportList {
@@ -36,4 +37,17 @@ class NoCaption final : public CaptionSink {
 public:
     void setCaption(const QString &) override { }
     void repaintTabs() override { }
+};
+
+// A feed window's host that asks nothing and shows nothing.
+class QuietHost final : public FeedWindowHost {
+public:
+    void itemSelected() override { }
+    void showItemMenu(const QPoint &) override { }
+    void repaintTabs() override { }
+    QString message(const QString &key) const override { return key; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    void showEmailSettings() override { }
+    void showSendEmail(const ItemMail &) override { }
+    void feedTypeCorrected(const QString &, FeedType) override { }
 };

@@ -28,18 +28,6 @@ namespace {
 constexpr int kItems = 10000;
 constexpr int kRuns = 5;
 
-class QuietHost final : public FeedWindowHost {
-public:
-    void itemSelected() override { }
-    void showItemMenu(const QPoint &) override { }
-    void repaintTabs() override { }
-    QString message(const QString &key) const override { return key; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    void showEmailSettings() override { }
-    void showSendEmail(const ItemMail &) override { }
-    void feedTypeCorrected(const QString &, FeedType) override { }
-};
-
 struct Timing {
     double first = 0; // the first run, on a window that never did the work before
     double best = 1e300;

@@ -9,6 +9,7 @@
 // MAX_KB leaves out the sizes above it (64, 256 and 1024 KB are measured).
 
 #include "BenchContext.h"
+#include "BenchViews.h"
 
 #include "reading/FeedWindow.h"
 #include "reading/FeedWindowHost.h"
@@ -32,18 +33,6 @@
 #include <functional>
 
 namespace {
-
-class QuietHost final : public FeedWindowHost {
-public:
-    void itemSelected() override { }
-    void showItemMenu(const QPoint &) override { }
-    void repaintTabs() override { }
-    QString message(const QString &key) const override { return key; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    void showEmailSettings() override { }
-    void showSendEmail(const ItemMail &) override { }
-    void feedTypeCorrected(const QString &, FeedType) override { }
-};
 
 // Letters without a space or any other break opportunity, size characters long.
 QString unbrokenRun(qsizetype size)
