@@ -51,7 +51,7 @@ void paste(QWidget &dialog, const char *name, const QString &text)
 }
 
 // Runs on a session bus with a keyring of its own (private_keyring.sh).
-class MailAccountTest : public ::testing::Test {
+class MailAccountTest : public test::PrivateKeyringTest {
 protected:
     static LocalSmtpServer &server()
     {
@@ -63,15 +63,6 @@ protected:
         }();
         return *server;
     }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(test::underPrivateKeyring())
-            << "run through ctest, which gives the test a keyring of its own";
-    }
-
-    platform::SystemClock clock;
-    platform::KeychainSecretStore keyring{clock, QStringLiteral("Marlowin")};
 };
 
 TEST_F(MailAccountTest, AUnicodePasswordReachesTheServerFromTheFileOrTheKeyring)

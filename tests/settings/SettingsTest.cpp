@@ -238,16 +238,8 @@ TEST_F(Config, TheFileNamesTheKeyringEntry)
 }
 
 // The real keyring: on a session bus of the test's own, or where no bus runs (private_keyring.sh).
-class RealKeyring : public ::testing::Test {
+class RealKeyring : public test::PrivateKeyringTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(test::underPrivateKeyring())
-            << "run through ctest, which gives the test a keyring of its own";
-    }
-
-    platform::SystemClock clock;
-    platform::KeychainSecretStore keyring{clock, QStringLiteral("Marlowin")};
     test::TestContext t{&keyring};
 };
 class EmailInKeyring : public RealKeyring { };

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "platform/KeychainSecretStore.h"
+
 #include <QtGlobal>
+
+#include <gtest/gtest.h>
 
 namespace test {
 
@@ -11,5 +16,19 @@ namespace test {
 {
     return qEnvironmentVariableIsSet("MARLOWIN_PRIVATE_KEYRING");
 }
+
+// A test that meets the real keyring through the program's store, and refuses to run anywhere
+// but under private_keyring.sh.
+class PrivateKeyringTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(underPrivateKeyring())
+            << "run through ctest, which gives the test a keyring of its own";
+    }
+
+    platform::SystemClock clock;
+    platform::KeychainSecretStore keyring{clock, QStringLiteral("Marlowin")};
+};
 
 } // namespace test
